@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every build and test dependency from Debian's packages.
+# Idempotent: a machine that already has everything returns at once.
+set -euo pipefail
+
+packages=(
+  cmake g++ make googletest libgtest-dev libbenchmark-dev libsqlite3-dev
+  g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

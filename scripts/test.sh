@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both targets and runs every test:
+# the native suites, then the win32 suites under Wine in the build tree's
+# private prefix, whose wineserver is stopped at the end.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+bash scripts/setup.sh
+jobs="$(nproc)"
+
+stop_wine() {
+  local prefix="$PWD/build/win32/wineprefix"
+  [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+}
+trap stop_wine EXIT
+
+status=0
+for target in native win32; do
+  echo "== $target: build"
+  cmake --preset "$target" >/dev/null
+  cmake --build --preset "$target" -j "$jobs"
+  echo "== $target: test"
+  ctest --preset "$target" -j "$jobs" || status=1
+done
+exit "$status"

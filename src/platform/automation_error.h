@@ -1,0 +1,36 @@
+// Automation error numbers, their standard descriptions, and the exception
+// that carries one out of a failing conversion or method body.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string_view>
+
+namespace zarn {
+
+namespace error {
+constexpr int32_t InvalidProcedureCall = 5;
+constexpr int32_t Overflow = 6;
+constexpr int32_t OutOfMemory = 7;
+constexpr int32_t SubscriptOutOfRange = 9;
+constexpr int32_t TypeMismatch = 13;
+constexpr int32_t InvalidUseOfNull = 94;
+constexpr int32_t ObjectDoesntSupport = 438;
+constexpr int32_t WrongNumberOfArguments = 450;
+constexpr int32_t ArgumentNotOptional = 449;
+}  // namespace error
+
+// The standard description of an error number ("Subscript out of range" for
+// 9); "Application-defined or object-defined error" for numbers without one.
+std::string_view errorDescription(int32_t number);
+
+class AutomationError : public std::runtime_error {
+ public:
+  explicit AutomationError(int32_t number);
+  int32_t number() const { return number_; }
+
+ private:
+  int32_t number_;
+};
+
+}  // namespace zarn

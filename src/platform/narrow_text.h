@@ -1,0 +1,16 @@
+// Conversion between automation text and the narrow code page of the
+// platform services: UTF-8 on the native target, the system (ANSI) code page
+// on Windows. Called only right at a registry or profile service call.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/text.h"
+
+namespace zarn {
+
+std::string toNarrow(std::u16string_view text);
+Text fromNarrow(std::string_view narrow);
+
+}  // namespace zarn

@@ -1,0 +1,132 @@
+// RegistryService: the one layer through which Regedit reaches the registry.
+//
+// The nine operations take the arguments of the platform's narrow-character
+// registry functions and return their status codes. On Windows each one is a
+// pass-through to advapi32. On the native target they work on the SQLite
+// registry store (see native/registry_store.h for where it lives and what it
+// promises). Text crosses this layer NUL-terminated in the narrow code page
+// (narrow_text.h); sizes are in bytes.
+//
+// Status codes, the same on both targets:
+//   0    success
+//   2    key or value not found
+//   5    access denied: the handle lacks the right, the store may not be
+//        written, or RegDeleteKeyA on a key that still has subkeys
+//   6    invalid handle: 0, unknown, already closed, or a root that does not
+//        exist (HKEY_DYN_DATA)
+//   87   invalid parameter: a key name over 255 characters, a value name over
+//        16,383, a path deeper than 512 keys
+//   161  bad path name: a key path that begins with a backslash
+//   234  more data: the buffer is too small; the needed size is written back
+//   259  no more items: enumeration index past the end
+//   1018 the key was deleted while this handle was open
+#pragma once
+
+#include <cstdint>
+
+namespace zarn {
+
+using KeyHandle = uint32_t;
+using RegistryStatus = int32_t;
+
+namespace root_key {
+constexpr KeyHandle ClassesRoot = 0x80000000;
+constexpr KeyHandle CurrentUser = 0x80000001;
+constexpr KeyHandle LocalMachine = 0x80000002;
+constexpr KeyHandle Users = 0x80000003;
+constexpr KeyHandle CurrentConfig = 0x80000005;
+constexpr KeyHandle DynData = 0x80000006;
+}  // namespace root_key
+
+namespace key_access {
+constexpr uint32_t QueryValue = 1;
+constexpr uint32_t SetValue = 2;
+constexpr uint32_t CreateSubKey = 4;
+constexpr uint32_t EnumerateSubKeys = 8;
+}  // namespace key_access
+
+namespace value_type {
+constexpr uint32_t None = 0;
+constexpr uint32_t Text = 1;         // REG_SZ
+constexpr uint32_t ExpandText = 2;   // REG_EXPAND_SZ
+constexpr uint32_t Binary = 3;       // REG_BINARY
+constexpr uint32_t Number = 4;       // REG_DWORD
+constexpr uint32_t MultiText = 7;    // REG_MULTI_SZ
+constexpr uint32_t Number64 = 11;    // REG_QWORD
+}  // namespace value_type
+
+namespace registry_status {
+constexpr RegistryStatus Success = 0;
+constexpr RegistryStatus NotFound = 2;
+constexpr RegistryStatus AccessDenied = 5;
+constexpr RegistryStatus InvalidHandle = 6;
+constexpr RegistryStatus InvalidParameter = 87;
+constexpr RegistryStatus BadPathName = 161;
+constexpr RegistryStatus MoreData = 234;
+constexpr RegistryStatus NoMoreItems = 259;
+constexpr RegistryStatus KeyDeleted = 1018;
+}  // namespace registry_status
+
+// The platform's record, passed all-zero to key creation.
+struct SecurityAttributes {
+  int32_t nLength = 0;
+  int32_t lpSecurityDescriptor = 0;
+  int16_t bInheritHandle = 0;
+};
+
+class RegistryService {
+ public:
+  // Opens root\subKey (an empty subKey opens the root itself) with one access
+  // right; the handle carries that right. 2 when a key on the path is missing.
+  static RegistryStatus RegOpenKeyExA(KeyHandle root, const char* subKey, uint32_t options,
+                                      uint32_t access, KeyHandle* key);
+
+  // Opens root\subKey, creating every missing key on the path, whatever the
+  // rights of root. disposition receives 1 (created) or 2 (existed).
+  static RegistryStatus RegCreateKeyExA(KeyHandle root, const char* subKey, uint32_t reserved,
+                                        const char* keyClass, uint32_t options, uint32_t access,
+                                        const SecurityAttributes* security, KeyHandle* key,
+                                        uint32_t* disposition);
+
+  // 6 for 0, an unknown or an already closed handle.
+  static RegistryStatus RegCloseKey(KeyHandle key);
+
+  // The name of subkey number index (in the platform's order: by upper-cased
+  // name), NUL-terminated; 234 when it does not fit in nameSize bytes, 259
+  // past the last one. Needs KEY_ENUMERATE_SUB_KEYS.
+  static RegistryStatus RegEnumKeyA(KeyHandle key, uint32_t index, char* name, uint32_t nameSize);
+
+  // Value number index, in creation order. nameLength: buffer size in, name
+  // length without its NUL out (234 when the name does not fit, and the size
+  // needed is not reported). type and dataSize are written when not null;
+  // data, when not null, receives the value's bytes (234 when *dataSize is
+  // too small). Needs KEY_QUERY_VALUE.
+  static RegistryStatus RegEnumValueA(KeyHandle key, uint32_t index, char* name,
+                                      uint32_t* nameLength, uint32_t* reserved, uint32_t* type,
+                                      uint8_t* data, uint32_t* dataSize);
+
+  // Reads a value; an empty or null name is the default value. With data
+  // null only the type and size are reported; with a buffer smaller than the
+  // value, 234, the needed size in *dataSize and the buffer left untouched.
+  // Needs KEY_QUERY_VALUE.
+  static RegistryStatus RegQueryValueExA(KeyHandle key, const char* valueName, uint32_t* reserved,
+                                         uint32_t* type, uint8_t* data, uint32_t* dataSize);
+
+  // Creates or replaces a value; a replaced value keeps its place in the
+  // enumeration order. Needs KEY_SET_VALUE.
+  static RegistryStatus RegSetValueExA(KeyHandle key, const char* valueName, uint32_t reserved,
+                                       uint32_t type, const uint8_t* data, uint32_t dataSize);
+
+  // Deletes subKey of key (the key itself for an empty subKey) with its
+  // values, whatever the rights of key; 5 while it has subkeys.
+  static RegistryStatus RegDeleteKeyA(KeyHandle key, const char* subKey);
+
+  // 2 when there is no such value. Needs KEY_SET_VALUE.
+  static RegistryStatus RegDeleteValueA(KeyHandle key, const char* valueName);
+
+  // How many handles opened or created through this service are still open.
+  // Tests check that every method gives back what it opened.
+  static int openHandleCount();
+};
+
+}  // namespace zarn
