@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the build tree's private prefix,
-# creating the prefix on first use. The prefix sits in build/win32/wineprefix
-# unless ZARNUTILS_WINEPREFIX names another one.
+# Runs a Windows program under Wine in a private prefix, creating the prefix
+# on first use: ZARNUTILS_WINEPREFIX (set by the build for its test programs),
+# else build/win32/wineprefix.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
