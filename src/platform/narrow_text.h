@@ -13,4 +13,8 @@ namespace zarn {
 std::string toNarrow(std::u16string_view text);
 Text fromNarrow(std::string_view narrow);
 
+// The text without a multi-byte character that a byte-counted cut left
+// incomplete at its end.
+std::string_view withoutIncompleteCharacter(std::string_view narrow);
+
 }  // namespace zarn

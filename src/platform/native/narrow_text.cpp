@@ -7,4 +7,19 @@ std::string toNarrow(std::u16string_view text) { return textToUtf8(text); }
 
 Text fromNarrow(std::string_view narrow) { return utf8ToText(narrow); }
 
+std::string_view withoutIncompleteCharacter(std::string_view narrow) {
+  // Find where the last sequence starts (at most 3 continuation bytes back)
+  // and drop it if its lead byte promises more bytes than are there.
+  size_t start = narrow.size();
+  while (start > 0 && narrow.size() - start < 4 &&
+         (static_cast<unsigned char>(narrow[start - 1]) & 0xC0) == 0x80) {
+    --start;
+  }
+  if (start == 0) return narrow;
+  const auto lead = static_cast<unsigned char>(narrow[start - 1]);
+  const size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  const size_t present = narrow.size() - (start - 1);
+  return present < expected ? narrow.substr(0, start - 1) : narrow;
+}
+
 }  // namespace zarn

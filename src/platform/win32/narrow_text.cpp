@@ -26,4 +26,16 @@ Text fromNarrow(std::string_view narrow) {
   return text;
 }
 
+std::string_view withoutIncompleteCharacter(std::string_view narrow) {
+  // Walk the characters of the system code page; a lead byte with no trail
+  // byte left is a cut character.
+  size_t position = 0;
+  while (position < narrow.size()) {
+    const size_t length = IsDBCSLeadByte(static_cast<BYTE>(narrow[position])) ? 2 : 1;
+    if (position + length > narrow.size()) return narrow.substr(0, position);
+    position += length;
+  }
+  return narrow;
+}
+
 }  // namespace zarn

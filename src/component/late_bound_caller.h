@@ -1,0 +1,52 @@
+// Calls a class's methods late-bound, by name or dispatch identifier, doing
+// what the platform's type-library-driven dispatch does on Windows:
+//   - names match case-insensitively, and only the public methods are found;
+//   - every argument is converted to its parameter's kind: a non-text value
+//     to text for a text parameter (a Boolean as "-1"/"0", Null refused with
+//     13), variants as they are;
+//   - an omitted optional argument gets its default; an omitted required one
+//     fails with 449, too many arguments with 450;
+//   - an unknown name or identifier fails with 438.
+// The caller's arguments are taken by value and never changed.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "component/call_status.h"
+#include "component/dispatch_description.h"
+#include "platform/variant.h"
+
+namespace zarn {
+
+// An argument as the caller passes it; nullopt means omitted.
+using LateBoundArgument = std::optional<Variant>;
+
+class LateBoundObject {
+ public:
+  // A new object of the class named by its class name or ProgID
+  // ("Regedit", "ZarnUtils.IniEdit"), case-insensitively; nullopt if none.
+  static std::optional<LateBoundObject> create(std::u16string_view className);
+
+  const InterfaceDescription& description() const { return *description_; }
+
+  std::optional<int32_t> dispatchIdOfName(std::u16string_view name) const;
+
+  CallStatus invoke(int32_t dispatchId, std::vector<LateBoundArgument> arguments, Variant& result);
+
+  struct Target {
+    virtual ~Target() = default;
+    virtual CallStatus invokeSlot(int slot, std::span<const Variant> arguments,
+                                  Variant& result) = 0;
+  };
+
+ private:
+  LateBoundObject(const InterfaceDescription& description, std::shared_ptr<Target> target)
+      : description_(&description), target_(std::move(target)) {}
+
+  const InterfaceDescription* description_;
+  std::shared_ptr<Target> target_;
+};
+
+}  // namespace zarn

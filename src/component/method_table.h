@@ -1,0 +1,65 @@
+// A class's method table: one invoker per public method, in interface order,
+// each calling the method with arguments already converted to the declared
+// kinds (text parameters as text variants) and wrapping its result in a
+// variant.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "component/call_status.h"
+#include "platform/variant.h"
+
+namespace zarn {
+
+template <class Object>
+using MethodInvoker = CallStatus (*)(Object& object, std::span<const Variant> arguments,
+                                     Variant& result);
+
+namespace method_table_detail {
+
+template <class Parameter>
+Parameter argumentAs(const Variant& argument) {
+  if constexpr (std::is_same_v<Parameter, Text>) {
+    return argument.textValue();
+  } else {
+    return argument;
+  }
+}
+
+inline Variant resultAsVariant(Text result) { return Variant::text(std::move(result)); }
+inline Variant resultAsVariant(AutomationBoolean result) { return Variant::booleanBits(result); }
+inline Variant resultAsVariant(Variant result) { return result; }
+
+template <class Object, class... Parameters, size_t... Inputs>
+CallStatus call(CallStatus (Object::*method)(Parameters...), Object& object,
+                std::span<const Variant> arguments, Variant& result,
+                std::index_sequence<Inputs...>) {
+  using All = std::tuple<Parameters...>;
+  using Result = std::remove_reference_t<std::tuple_element_t<sizeof...(Parameters) - 1, All>>;
+  Result out{};
+  const CallStatus status =
+      (object.*method)(argumentAs<std::tuple_element_t<Inputs, All>>(arguments[Inputs])..., out);
+  result = resultAsVariant(std::move(out));
+  return status;
+}
+
+template <class Object, class... Parameters>
+constexpr size_t inputCount(CallStatus (Object::*)(Parameters...)) {
+  return sizeof...(Parameters) - 1;
+}
+
+}  // namespace method_table_detail
+
+// The invoker of one member method whose last parameter is its result.
+template <auto Method, class Object>
+CallStatus invokeMethod(Object& object, std::span<const Variant> arguments, Variant& result) {
+  constexpr size_t inputs = method_table_detail::inputCount(Method);
+  return method_table_detail::call(Method, object, arguments, result,
+                                   std::make_index_sequence<inputs>{});
+}
+
+}  // namespace zarn

@@ -1,0 +1,116 @@
+#include "ini/ini_edit.h"
+
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <string>
+
+#include "ini/ini_entry_rules.h"
+#include "platform/automation_error.h"
+#include "platform/conversions.h"
+#include "platform/narrow_text.h"
+#include "platform/profile_service.h"
+
+namespace zarn {
+namespace {
+
+constexpr uint32_t readBufferSize = 255;
+constexpr int32_t sectionNamesBufferSize = 30;
+constexpr int32_t sectionLinesBufferSize = 8192;
+
+// Doubles the buffer while the service answers "size minus 2" (the list did
+// not fit), then strips the space fill and the closing NULs.
+template <class ListCall>
+Text readList(int32_t initialSize, ListCall listCall) {
+  int32_t size = initialSize;
+  std::string buffer(static_cast<size_t>(size), ' ');
+  int64_t written = listCall(buffer.data(), static_cast<uint32_t>(size));
+  while (written == int64_t{size} - 2) {
+    if (size > std::numeric_limits<int32_t>::max() / 2) throw AutomationError(error::Overflow);
+    size *= 2;
+    buffer.assign(static_cast<size_t>(size), ' ');
+    written = listCall(buffer.data(), static_cast<uint32_t>(size));
+  }
+  Text list = fromNarrow(buffer);
+  const size_t first = list.find_first_not_of(u' ');
+  if (first == Text::npos) return {};
+  list = list.substr(first, list.find_last_not_of(u' ') - first + 1);
+  while (!list.empty() && list.back() == u'\0') list.pop_back();
+  return list;
+}
+
+}  // namespace
+
+CallStatus IniEdit::ReadValue(Text sFile, Text sSection, Text sName, Text sType, Variant vDefault,
+                              Variant& result) {
+  result = Variant();
+  try {
+    const Text letter = upperCase(sType);
+    if (equalsIgnoringCase(letter, u"S")) {
+      std::string buffer(readBufferSize, ' ');
+      const std::string defaultText = toNarrow(toText(vDefault));
+      const auto count = ProfileService::GetPrivateProfileStringA(
+          toNarrow(sSection).c_str(), toNarrow(sName).c_str(), defaultText.c_str(), buffer.data(),
+          readBufferSize, toNarrow(sFile).c_str());
+      buffer.resize(count);
+      result = Variant::text(fromNarrow(withoutIncompleteCharacter(buffer)));
+    } else if (equalsIgnoringCase(letter, u"N")) {
+      const int32_t defaultNumber = isNumeric(vDefault) ? toLong(vDefault) : 0;
+      const auto number = ProfileService::GetPrivateProfileIntA(
+          toNarrow(sSection).c_str(), toNarrow(sName).c_str(), defaultNumber,
+          toNarrow(sFile).c_str());
+      result = Variant::long32(static_cast<int32_t>(number));
+    } else {
+      result = vDefault;
+    }
+  } catch (const std::exception&) {
+    result = vDefault;
+  }
+  return {};
+}
+
+CallStatus IniEdit::WriteValue(Text sFile, Text sSection, Text sName, Variant vValue,
+                               AutomationBoolean& result) {
+  result = automationFalse;
+  try {
+    const Text value = toText(vValue);
+    if (!isWritableEntry(sSection, sName, value)) return {};
+    const auto written = ProfileService::WritePrivateProfileStringA(
+        toNarrow(sSection).c_str(), toNarrow(sName).c_str(), toNarrow(value).c_str(),
+        toNarrow(sFile).c_str());
+    if (written) result = automationTrue;
+  } catch (const std::exception&) {
+    result = automationFalse;
+  }
+  return {};
+}
+
+CallStatus IniEdit::EnumSections(Text sFile, Text& result) {
+  result.clear();
+  try {
+    const std::string file = toNarrow(sFile);
+    result = readList(sectionNamesBufferSize, [&](char* buffer, uint32_t size) {
+      return int64_t{ProfileService::GetPrivateProfileSectionNamesA(buffer, size, file.c_str())};
+    });
+  } catch (const std::exception&) {
+    result.clear();
+  }
+  return {};
+}
+
+CallStatus IniEdit::EnumValues(Text sFile, Text sSection, Text& result) {
+  result.clear();
+  try {
+    const std::string file = toNarrow(sFile);
+    const std::string section = toNarrow(sSection);
+    result = readList(sectionLinesBufferSize, [&](char* buffer, uint32_t size) {
+      return int64_t{ProfileService::GetPrivateProfileSectionA(section.c_str(), buffer, size,
+                                                               file.c_str())};
+    });
+  } catch (const std::exception&) {
+    result.clear();
+  }
+  return {};
+}
+
+}  // namespace zarn

@@ -1,0 +1,37 @@
+// ReadIni and WriteIni: a fresh IniEdit for every call, released before the
+// call returns; a failure of the forwarded call is this call's failure.
+#include "component/calling_model.h"
+#include "ini/ini_edit.h"
+#include "platform/conversions.h"
+#include "registry/regedit.h"
+
+namespace zarn {
+namespace {
+
+void failOn(CallStatus status) {
+  if (!status.succeeded()) throw AutomationError(status.error);
+}
+
+}  // namespace
+
+CallStatus Regedit::ReadIni(Text sFile, Text sSection, Text sItem, Variant vDefValue,
+                            Text& result) {
+  return runPublicMethod(result, [&] {
+    IniEdit iniEdit;
+    Variant value;
+    failOn(iniEdit.ReadValue(sFile, sSection, sItem, u"S", vDefValue, value));
+    result = toText(value);
+  });
+}
+
+CallStatus Regedit::WriteIni(Text sFile, Text sSection, Text sItem, Variant vValue,
+                             AutomationBoolean& result) {
+  return runPublicMethod(result, [&] {
+    IniEdit iniEdit;
+    AutomationBoolean written = automationFalse;
+    failOn(iniEdit.WriteValue(sFile, sSection, sItem, vValue, written));
+    result = written;
+  });
+}
+
+}  // namespace zarn

@@ -1,0 +1,121 @@
+// ListSubKeys and ListValues: enumerate one open key by index until the
+// registry says there is nothing more, building the listing text.
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "platform/narrow_text.h"
+#include "registry/regedit.h"
+#include "registry/worker_status.h"
+
+namespace zarn {
+namespace {
+
+constexpr uint32_t nameBufferSize = 2048;
+
+Text trimSpaces(const Text& text) {
+  const size_t first = text.find_first_not_of(u' ');
+  if (first == Text::npos) return {};
+  return text.substr(first, text.find_last_not_of(u' ') - first + 1);
+}
+
+Text decimalText(int32_t number) {
+  const std::string digits = std::to_string(number);
+  return Text(digits.begin(), digits.end());
+}
+
+// The text of one listed value, or nothing for a type that is not listed.
+// A failing query ends the listing with its status.
+RegistryStatus valueText(KeyHandle key, const std::string& name, uint32_t type, uint32_t size,
+                         std::optional<Text>& text) {
+  if (type == value_type::Text) {
+    std::string buffer(size, ' ');
+    uint32_t queriedType = value_type::Text;
+    const RegistryStatus status = RegistryService::RegQueryValueExA(
+        key, name.c_str(), nullptr, &queriedType, reinterpret_cast<uint8_t*>(buffer.data()), &size);
+    if (status == 0) text = size > 0 ? fromNarrow(std::string_view(buffer).substr(0, size - 1)) : Text();
+    return status;
+  }
+  const bool number = type == value_type::Number;
+  if (!number && type != value_type::Binary) return 0;
+  // Never let a query write more than the 4 bytes of the number; longer
+  // numbers show like long binary values.
+  if (size > (number ? 4u : 2u)) {
+    text = u"Overflow";
+    return 0;
+  }
+  int32_t value = 0;
+  uint32_t queriedType = value_type::None;
+  const RegistryStatus status = RegistryService::RegQueryValueExA(
+      key, name.c_str(), nullptr, &queriedType, reinterpret_cast<uint8_t*>(&value), &size);
+  if (status == 0) text = decimalText(value);
+  return status;
+}
+
+}  // namespace
+
+void Regedit::ListSubKeys(KeyHandle rootKey, Text keyPath, Text delimiter, Text& list,
+                          RegistryStatus& status) {
+  status = statusNothingOpened;
+  KeyHandle key = 0;
+  try {
+    if (rootKey == 0) return failureExit(key);
+    status = RegistryService::RegOpenKeyExA(rootKey, toNarrow(keyPath).c_str(), 0,
+                                            key_access::EnumerateSubKeys, &key);
+    if (status != 0) return failureExit(key);
+
+    for (uint32_t index = 0;; ++index) {
+      std::string buffer(nameBufferSize, ' ');
+      status = RegistryService::RegEnumKeyA(key, index, buffer.data(), nameBufferSize);
+      if (status != 0) break;
+      // The buffer holds the name, its NUL, then the untouched spaces.
+      Text name = trimSpaces(fromNarrow(buffer));
+      if (!name.empty()) name.pop_back();
+      list += name;
+      list += delimiter;
+    }
+    if (!list.empty() && equalsIgnoringCase(std::u16string_view(list).substr(list.size() - 1), delimiter)) {
+      list.pop_back();
+    }
+    normalExit(key, status);
+  } catch (const std::exception&) {
+    failureExit(key);
+  }
+}
+
+void Regedit::ListValues(KeyHandle rootKey, Text keyPath, Text& list, RegistryStatus& status) {
+  status = statusNothingOpened;
+  KeyHandle key = 0;
+  try {
+    if (rootKey == 0) return failureExit(key);
+    status = RegistryService::RegOpenKeyExA(rootKey, toNarrow(keyPath).c_str(), 0,
+                                            key_access::QueryValue, &key);
+    if (status != 0) return failureExit(key);
+
+    for (uint32_t index = 0;; ++index) {
+      std::string nameBuffer(nameBufferSize, ' ');
+      uint32_t nameLength = nameBufferSize;
+      uint32_t dataSize = nameBufferSize;
+      uint32_t type = 0;
+      status = RegistryService::RegEnumValueA(key, index, nameBuffer.data(), &nameLength, nullptr,
+                                              &type, nullptr, &dataSize);
+      if (status != 0) break;
+      const std::string name = nameBuffer.substr(0, nameLength);
+      std::optional<Text> text;
+      status = valueText(key, name, type, dataSize, text);
+      if (status != 0) return failureExit(key);
+      if (text) {
+        list += fromNarrow(name);
+        list += u'=';
+        list += *text;
+        list += u'\0';
+      }
+    }
+    if (!list.empty() && list.back() == u'\0') list.pop_back();
+    normalExit(key, status);
+  } catch (const std::exception&) {
+    failureExit(key);
+  }
+}
+
+}  // namespace zarn

@@ -1,0 +1,163 @@
+// QueryTypedValue and StoreTypedValue: one value in one of three stored forms.
+//
+// Text is stored as its narrow bytes plus a NUL, its size counted in bytes so
+// that multi-byte characters are stored and read back whole. Booleans are two
+// bytes, numbers four; a read accepts any stored value that fits the form's
+// buffer, whatever its type code.
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "platform/automation_error.h"
+#include "platform/conversions.h"
+#include "platform/narrow_text.h"
+#include "registry/regedit.h"
+#include "registry/type_letter.h"
+#include "registry/worker_status.h"
+
+namespace zarn {
+namespace {
+
+// Reads a text value: a first query with an empty buffer learns its size.
+RegistryStatus queryText(KeyHandle key, const std::string& name, Text& text) {
+  uint32_t type = value_type::Text;
+  uint32_t size = 0;
+  uint8_t probe = 0;
+  RegistryStatus status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                                            &probe, &size);
+  std::string buffer;
+  if (status == registry_status::MoreData) {
+    buffer.assign(size, ' ');
+    type = value_type::Text;
+    status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                               reinterpret_cast<uint8_t*>(buffer.data()), &size);
+  }
+  if (status == 0) text = size > 0 ? fromNarrow(std::string_view(buffer).substr(0, size - 1)) : Text();
+  return status;
+}
+
+template <class Number>
+RegistryStatus queryFixed(KeyHandle key, const std::string& name, uint32_t presetType,
+                          Number& number) {
+  uint32_t type = presetType;
+  uint32_t size = sizeof(Number);
+  return RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                           reinterpret_cast<uint8_t*>(&number), &size);
+}
+
+struct StoredData {
+  uint32_t type;
+  std::string bytes;
+  uint32_t size;
+};
+
+template <class Number>
+StoredData fixedData(uint32_t type, Number number) {
+  std::string bytes(sizeof(Number), '\0');
+  for (size_t i = 0; i < sizeof(Number); ++i) {
+    bytes[i] = static_cast<char>((static_cast<uint32_t>(number) >> (8 * i)) & 0xFF);
+  }
+  return {type, bytes, sizeof(Number)};
+}
+
+// The bytes to store for a letter; nothing for an unknown letter. Throws
+// AutomationError when the value's conversion for the letter fails.
+std::optional<StoredData> dataToStore(RegistryForm form, const Variant& value) {
+  switch (form) {
+    case RegistryForm::Text: {
+      const Text text = toText(value);
+      std::string narrow = toNarrow(text);
+      const auto size = static_cast<uint32_t>(text.empty() ? 0 : narrow.size() + 1);
+      return StoredData{value_type::Text, narrow, size};
+    }
+    case RegistryForm::Boolean:
+      return fixedData<int16_t>(value_type::Binary, toBoolean(value));
+    case RegistryForm::Number:
+      return fixedData<int32_t>(value_type::Number, toLong(value));
+    case RegistryForm::None:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+void Regedit::QueryTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, Text typeLetter,
+                              Variant defaultValue, Variant& result, RegistryStatus& status) {
+  status = statusNothingOpened;
+  KeyHandle key = 0;
+  try {
+    result = defaultValue;
+    if (rootKey == 0) return failureExit(key);
+    status = RegistryService::RegOpenKeyExA(rootKey, toNarrow(keyPath).c_str(), 0,
+                                            key_access::QueryValue, &key);
+    if (status != 0) return failureExit(key);
+
+    const std::string name = toNarrow(valueName);
+    switch (registryFormForLetter(typeLetter)) {
+      case RegistryForm::Text: {
+        Text text;
+        status = queryText(key, name, text);
+        if (status != 0) return failureExit(key);
+        result = Variant::text(std::move(text));
+        break;
+      }
+      case RegistryForm::Boolean: {
+        int16_t flag = 0;
+        status = queryFixed(key, name, value_type::Binary, flag);
+        if (status != 0) return failureExit(key);
+        result = Variant::booleanBits(flag);
+        break;
+      }
+      case RegistryForm::Number: {
+        int32_t number = 0;
+        status = queryFixed(key, name, value_type::Number, number);
+        if (status != 0) return failureExit(key);
+        result = Variant::long32(number);
+        break;
+      }
+      case RegistryForm::None:
+        break;
+    }
+    normalExit(key, status);
+  } catch (const std::exception&) {
+    failureExit(key);
+  }
+}
+
+void Regedit::StoreTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, Text typeLetter,
+                              Variant value, RegistryStatus& status) {
+  status = statusNothingOpened;
+  KeyHandle key = 0;
+  try {
+    if (rootKey == 0) return failureExit(key);
+    // Convert before touching the registry, so that a rejected value leaves
+    // no trace and is reported as a failure.
+    std::optional<StoredData> data;
+    try {
+      data = dataToStore(registryFormForLetter(typeLetter), value);
+    } catch (const AutomationError&) {
+      status = statusRejectedValue;
+      return failureExit(key);
+    }
+
+    const SecurityAttributes security;
+    uint32_t disposition = 0;
+    status = RegistryService::RegCreateKeyExA(rootKey, toNarrow(keyPath).c_str(), 0, "", 0,
+                                              key_access::SetValue | key_access::CreateSubKey,
+                                              &security, &key, &disposition);
+    if (status != 0) return failureExit(key);
+
+    if (data) {
+      status = RegistryService::RegSetValueExA(key, toNarrow(valueName).c_str(), 0, data->type,
+                                               reinterpret_cast<const uint8_t*>(data->bytes.data()),
+                                               data->size);
+      if (status != 0) return failureExit(key);
+    }
+    normalExit(key, status);
+  } catch (const std::exception&) {
+    failureExit(key);
+  }
+}
+
+}  // namespace zarn
