@@ -3,6 +3,7 @@
 // read, writing an entry, listing sections and listing a section's entries.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstdlib>

@@ -19,6 +19,8 @@
 //   161  bad path name: a key path that begins with a backslash
 //   234  more data: the buffer is too small; the needed size is written back
 //   259  no more items: enumeration index past the end
+//   998  RegSetValueExA with no data but a non-zero size
+//   1016 native only: the store's file could not be read or written
 //   1018 the key was deleted while this handle was open
 #pragma once
 

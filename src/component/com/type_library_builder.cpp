@@ -1,0 +1,237 @@
+#include "component/com/type_library_builder.h"
+
+#include <windows.h>
+// After windows.h, which they need.
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <array>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "component/com/class_interfaces.h"
+#include "component/com/com_guid.h"
+#include "component/com/com_text.h"
+
+namespace zarn::com {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// IUnknown's three operations and IDispatch's four come before the methods.
+constexpr int inheritedOperations = 7;
+
+constexpr WORD dualInterfaceFlags = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE |
+                                    TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE;
+
+void check(HRESULT result, const char* step) {
+  if (FAILED(result)) {
+    char code[16];
+    wsprintfA(code, "%08lX", static_cast<unsigned long>(result));
+    throw std::runtime_error(std::string(step) + " failed with 0x" + code);
+  }
+}
+
+// Owns what one method description points to while it is being added.
+class MethodDescriptionData {
+ public:
+  MethodDescriptionData(const MethodDescription& method, int slot) {
+    const size_t count = method.parameters.size();
+    parameters_.resize(count + 1);
+    defaults_.reserve(count);
+    names_.push_back(wide(method.name));
+    for (size_t i = 0; i < count; ++i) {
+      const ParameterDescription& parameter = method.parameters[i];
+      ELEMDESC& element = parameters_[i];
+      element.tdesc.vt = parameter.kind == ParameterKind::Text ? VT_BSTR : VT_VARIANT;
+      element.paramdesc.wParamFlags = PARAMFLAG_FIN;
+      if (parameter.optional) addDefault(element, parameter.defaultText);
+      names_.push_back(wide(parameter.name));
+    }
+    resultType_.vt = resultType(method.result);
+    ELEMDESC& result = parameters_[count];
+    result.tdesc.vt = VT_PTR;
+    result.tdesc.lptdesc = &resultType_;
+    result.paramdesc.wParamFlags = PARAMFLAG_FOUT | PARAMFLAG_FRETVAL;
+
+    description_.memid = method.dispatchId;
+    description_.funckind = FUNC_PUREVIRTUAL;
+    description_.invkind = INVOKE_FUNC;
+    description_.callconv = CC_STDCALL;
+    description_.cParams = static_cast<SHORT>(parameters_.size());
+    description_.oVft = static_cast<SHORT>((inheritedOperations + slot) * sizeof(void*));
+    description_.elemdescFunc.tdesc.vt = VT_HRESULT;
+    description_.lprgelemdescParam = parameters_.data();
+  }
+
+  ~MethodDescriptionData() {
+    for (PARAMDESCEX& defaultValue : defaults_) VariantClear(&defaultValue.varDefaultValue);
+  }
+  MethodDescriptionData(const MethodDescriptionData&) = delete;
+  MethodDescriptionData& operator=(const MethodDescriptionData&) = delete;
+
+  FUNCDESC* description() { return &description_; }
+
+  // The method's name, then its named parameters; the result is unnamed.
+  std::vector<LPOLESTR> names() {
+    std::vector<LPOLESTR> pointers;
+    for (std::wstring& name : names_) pointers.push_back(name.data());
+    return pointers;
+  }
+
+ private:
+  static VARTYPE resultType(ResultKind kind) {
+    switch (kind) {
+      case ResultKind::Text: return VT_BSTR;
+      case ResultKind::Boolean: return VT_BOOL;
+      case ResultKind::Variant: return VT_VARIANT;
+    }
+    return VT_EMPTY;
+  }
+
+  void addDefault(ELEMDESC& element, std::u16string_view text) {
+    PARAMDESCEX& defaultValue = defaults_.emplace_back();
+    defaultValue.cBytes = sizeof(PARAMDESCEX);
+    VariantInit(&defaultValue.varDefaultValue);
+    V_VT(&defaultValue.varDefaultValue) = VT_BSTR;
+    V_BSTR(&defaultValue.varDefaultValue) = allocateText(text);
+    element.paramdesc.wParamFlags |= PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT;
+    element.paramdesc.pparamdescex = &defaultValue;
+  }
+
+  FUNCDESC description_{};
+  std::vector<ELEMDESC> parameters_;
+  std::vector<PARAMDESCEX> defaults_;
+  TYPEDESC resultType_{};
+  std::vector<std::wstring> names_;
+};
+
+ComPtr<ICreateTypeInfo> createTypeInfo(ICreateTypeLib2* library, std::wstring name, TYPEKIND kind,
+                                       const identity::Guid& id, uint16_t major, uint16_t minor) {
+  ComPtr<ICreateTypeInfo> info;
+  check(library->CreateTypeInfo(name.data(), kind, &info), "CreateTypeInfo");
+  check(info->SetGuid(toGuid(id)), "SetGuid");
+  check(info->SetVersion(major, minor), "SetVersion");
+  return info;
+}
+
+ComPtr<ITypeInfo> typeInfoOf(ICreateTypeInfo* info) {
+  ComPtr<ITypeInfo> typeInfo;
+  check(info->QueryInterface(IID_PPV_ARGS(&typeInfo)), "QueryInterface(ITypeInfo)");
+  return typeInfo;
+}
+
+HREFTYPE referTo(ICreateTypeInfo* info, ITypeInfo* target) {
+  HREFTYPE reference = 0;
+  check(info->AddRefTypeInfo(target, &reference), "AddRefTypeInfo");
+  return reference;
+}
+
+ComPtr<ITypeInfo> dispatchTypeInfo() {
+  ComPtr<ITypeLib> standardLibrary;
+  check(LoadTypeLib(L"stdole2.tlb", &standardLibrary), "LoadTypeLib(stdole2.tlb)");
+  ComPtr<ITypeInfo> dispatch;
+  check(standardLibrary->GetTypeInfoOfGuid(IID_IDispatch, &dispatch), "GetTypeInfoOfGuid(IDispatch)");
+  return dispatch;
+}
+
+ComPtr<ITypeInfo> addInterface(ICreateTypeLib2* library, const InterfaceDescription& description,
+                               ITypeInfo* dispatch) {
+  ComPtr<ICreateTypeInfo> info =
+      createTypeInfo(library, wide(description.interfaceName), TKIND_INTERFACE,
+                     description.interfaceId, description.versionMajor, description.versionMinor);
+  check(info->AddImplType(0, referTo(info.Get(), dispatch)), "AddImplType(IDispatch)");
+  check(info->SetTypeFlags(dualInterfaceFlags), "SetTypeFlags(interface)");
+  UINT index = 0;
+  for (const int slot : description.declarationOrder) {
+    MethodDescriptionData method(description.methods[slot], slot);
+    check(info->AddFuncDesc(index, method.description()), "AddFuncDesc");
+    std::vector<LPOLESTR> names = method.names();
+    check(info->SetFuncAndParamNames(index, names.data(), static_cast<UINT>(names.size())),
+          "SetFuncAndParamNames");
+    ++index;
+  }
+  check(info->LayOut(), "LayOut(interface)");
+  return typeInfoOf(info.Get());
+}
+
+void addClass(ICreateTypeLib2* library, const InterfaceDescription& description,
+              ITypeInfo* interfaceInfo) {
+  ComPtr<ICreateTypeInfo> info =
+      createTypeInfo(library, wide(description.className), TKIND_COCLASS, description.classId,
+                     description.versionMajor, description.versionMinor);
+  check(info->SetTypeFlags(TYPEFLAG_FCANCREATE), "SetTypeFlags(class)");
+  check(info->AddImplType(0, referTo(info.Get(), interfaceInfo)), "AddImplType(class)");
+  check(info->SetImplTypeFlags(0, IMPLTYPEFLAG_FDEFAULT), "SetImplTypeFlags");
+  check(info->LayOut(), "LayOut(class)");
+}
+
+void addAlias(ICreateTypeLib2* library, const InterfaceAlias& alias, ITypeInfo* interfaceInfo) {
+  ComPtr<ICreateTypeInfo> info = createTypeInfo(library, wide(alias.name), TKIND_ALIAS, alias.id,
+                                                alias.versionMajor, alias.versionMinor);
+  check(info->SetTypeFlags(TYPEFLAG_FHIDDEN), "SetTypeFlags(alias)");
+  TYPEDESC aliased{};
+  aliased.vt = VT_USERDEFINED;
+  aliased.hreftype = referTo(info.Get(), interfaceInfo);
+  check(info->SetTypeDescAlias(&aliased), "SetTypeDescAlias");
+  check(info->LayOut(), "LayOut(alias)");
+}
+
+// The platform's SECURITY_ATTRIBUTES as automation clients see it: the
+// handle flag is a 16-bit boolean, padded to the record's 12 bytes.
+void addSecurityAttributesRecord(ICreateTypeLib2* library) {
+  struct Field {
+    const wchar_t* name;
+    VARTYPE type;
+    ULONG offset;
+  };
+  constexpr std::array<Field, 3> fields{{
+      {L"nLength", VT_I4, 0},
+      {L"lpSecurityDescriptor", VT_I4, 4},
+      {L"bInheritHandle", VT_BOOL, 8},
+  }};
+  ComPtr<ICreateTypeInfo> info = createTypeInfo(library, L"SECURITY_ATTRIBUTES", TKIND_RECORD,
+                                                identity::securityAttributesRecordId, 1, 0);
+  check(info->SetAlignment(4), "SetAlignment");
+  UINT index = 0;
+  for (const Field& field : fields) {
+    VARDESC variable{};
+    variable.memid = 0x40000000 + static_cast<MEMBERID>(index);
+    variable.varkind = VAR_PERINSTANCE;
+    variable.oInst = field.offset;
+    variable.elemdescVar.tdesc.vt = field.type;
+    check(info->AddVarDesc(index, &variable), "AddVarDesc");
+    check(info->SetVarName(index, const_cast<LPOLESTR>(field.name)), "SetVarName");
+    ++index;
+  }
+  check(info->LayOut(), "LayOut(record)");
+}
+
+}  // namespace
+
+void writeTypeLibrary(const std::wstring& path) {
+  ComPtr<ICreateTypeLib2> library;
+  check(CreateTypeLib2(SYS_WIN32, path.c_str(), &library), "CreateTypeLib2");
+  check(library->SetGuid(toGuid(identity::libraryId)), "SetGuid(library)");
+  check(library->SetName(wide(identity::libraryName).data()), "SetName");
+  check(library->SetVersion(identity::versionMajor, identity::versionMinor), "SetVersion(library)");
+  check(library->SetLcid(identity::localeNeutral), "SetLcid");
+  check(library->SetDocString(wide(identity::helpString).data()), "SetDocString");
+  check(library->SetLibFlags(0), "SetLibFlags");
+
+  const ComPtr<ITypeInfo> dispatch = dispatchTypeInfo();
+  for (const ComClass* comClass : comClasses()) {
+    const ComPtr<ITypeInfo> interfaceInfo =
+        addInterface(library.Get(), comClass->description, dispatch.Get());
+    addClass(library.Get(), comClass->description, interfaceInfo.Get());
+    if (comClass->earlierInterface != nullptr) {
+      addAlias(library.Get(), *comClass->earlierInterface, interfaceInfo.Get());
+    }
+  }
+  addSecurityAttributesRecord(library.Get());
+  check(library->SaveAllChanges(), "SaveAllChanges");
+}
+
+}  // namespace zarn::com

@@ -1,0 +1,12 @@
+// On Linux the command line is already UTF-8 and streams are byte streams.
+#include "platform/console.h"
+
+namespace zarn {
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void useBinaryStandardStreams() {}
+
+}  // namespace zarn

@@ -1,0 +1,21 @@
+// Where the native registry store keeps its two files.
+#pragma once
+
+#include <filesystem>
+
+namespace zarn {
+
+struct RegistryLocation {
+  std::filesystem::path userDirectory;     // holds the HKEY_CURRENT_USER store
+  std::filesystem::path machineDirectory;  // holds the store of the other roots
+
+  // ZARNUTILS_REGISTRY_DIR, when set, holds both files. Otherwise the user
+  // store lives in $XDG_DATA_HOME/zarnutils (else ~/.local/share/zarnutils)
+  // and the machine store in /var/lib/zarnutils.
+  static RegistryLocation fromEnvironment();
+
+  // Both stores in one folder.
+  static RegistryLocation inDirectory(const std::filesystem::path& directory);
+};
+
+}  // namespace zarn

@@ -1,0 +1,83 @@
+// Thin RAII over SQLite's C interface: statements prepared once and reused,
+// one use of a statement at a time, and transactions that roll back unless
+// committed. Every failure becomes a SqliteError carrying SQLite's code.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace zarn {
+
+class SqliteError : public std::runtime_error {
+ public:
+  SqliteError(int code, const std::string& message);
+  int code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+// Throws SqliteError unless result is SQLITE_OK.
+void checkSqlite(sqlite3* database, int result);
+
+// Runs statements that return no rows.
+void executeSql(sqlite3* database, const char* sql);
+
+class CachedStatement {
+ public:
+  CachedStatement(sqlite3* database, const char* sql);
+  ~CachedStatement();
+  CachedStatement(const CachedStatement&) = delete;
+  CachedStatement& operator=(const CachedStatement&) = delete;
+
+  sqlite3_stmt* get() const { return statement_; }
+
+ private:
+  sqlite3_stmt* statement_ = nullptr;
+};
+
+// One use of a cached statement: parameters are bound in order, rows are
+// stepped through, and the statement is reset when the query goes away.
+class Query {
+ public:
+  explicit Query(const CachedStatement& statement);
+  ~Query();
+  Query(const Query&) = delete;
+  Query& operator=(const Query&) = delete;
+
+  Query& bind(int64_t value);
+  Query& bindText(std::string_view text);
+  Query& bindBlob(std::string_view bytes);
+
+  // True when a row is ready, false when the statement is done.
+  bool step();
+
+  int64_t integer(int column) const;
+  std::string bytes(int column) const;
+
+ private:
+  sqlite3_stmt* statement_;
+  int nextParameter_ = 1;
+};
+
+// BEGIN IMMEDIATE, so that a writer waits for the write lock at the start
+// (under the busy timeout) instead of failing when it upgrades a read.
+class Transaction {
+ public:
+  explicit Transaction(sqlite3* database);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  void commit();
+
+ private:
+  sqlite3* database_;
+  bool open_ = true;
+};
+
+}  // namespace zarn

@@ -1,0 +1,39 @@
+// On Windows the narrow argv is in the ANSI code page and loses every other
+// character, so the arguments are taken from the wide command line; the C
+// runtime's text mode would turn LF into CRLF and stop reading at Ctrl+Z.
+#include "platform/console.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string_view>
+
+#include "platform/narrow_text.h"
+#include "platform/text.h"
+
+namespace zarn {
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!words) {
+    for (int i = 1; i < argc; ++i) arguments.push_back(textToUtf8(fromNarrow(argv[i])));
+    return arguments;
+  }
+  for (int i = 1; i < count; ++i) {
+    arguments.push_back(textToUtf8(reinterpret_cast<const char16_t*>(words[i])));
+  }
+  LocalFree(words);
+  return arguments;
+}
+
+void useBinaryStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
+
+}  // namespace zarn

@@ -1,0 +1,377 @@
+// The registry operations as the component relies on them, run against the
+// platform's registry on win32 (under Wine) and against our store natively.
+// Where Wine departs from Windows the case says so and runs natively only.
+#include "platform/registry_service.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace zarn {
+namespace {
+
+using namespace registry_status;
+using Service = RegistryService;
+
+#ifdef _WIN32
+constexpr bool underWine = true;
+#else
+constexpr bool underWine = false;
+#endif
+
+constexpr uint32_t AllRights = key_access::QueryValue | key_access::SetValue |
+                               key_access::CreateSubKey | key_access::EnumerateSubKeys;
+
+RegistryStatus createKey(KeyHandle base, const std::string& path, KeyHandle* key,
+                         uint32_t* disposition = nullptr, uint32_t access = AllRights) {
+  const SecurityAttributes security;
+  uint32_t ignored = 0;
+  return Service::RegCreateKeyExA(base, path.c_str(), 0, "", 0, access, &security, key,
+                                  disposition ? disposition : &ignored);
+}
+
+RegistryStatus openKey(KeyHandle base, const std::string& path, uint32_t access, KeyHandle* key) {
+  return Service::RegOpenKeyExA(base, path.c_str(), 0, access, key);
+}
+
+// The platform stores one byte more of a text whose size leaves out its NUL
+// when the byte after the data happens to be a NUL; a byte that is not one
+// after the data keeps every store to exactly the bytes given.
+RegistryStatus setBytes(KeyHandle key, const char* name, uint32_t type, const std::string& bytes) {
+  const std::string followed = bytes + '#';
+  return Service::RegSetValueExA(key, name, 0, type,
+                                 reinterpret_cast<const uint8_t*>(followed.data()),
+                                 static_cast<uint32_t>(bytes.size()));
+}
+
+// The value's bytes exactly as stored, or nothing when the query fails.
+std::optional<std::string> queryBytes(KeyHandle key, const char* name,
+                                      uint32_t* type = nullptr) {
+  uint32_t size = 0;
+  if (Service::RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != Success) return {};
+  std::string bytes(size, '\0');
+  if (Service::RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<uint8_t*>(bytes.data()),
+                                &size) != Success) {
+    return {};
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+std::vector<std::string> subKeyNames(KeyHandle key) {
+  std::vector<std::string> names;
+  char name[2048];
+  for (uint32_t index = 0; Service::RegEnumKeyA(key, index, name, sizeof name) == Success; ++index) {
+    names.emplace_back(name);
+  }
+  return names;
+}
+
+std::vector<std::string> valueNames(KeyHandle key) {
+  std::vector<std::string> names;
+  char name[2048];
+  for (uint32_t index = 0;; ++index) {
+    uint32_t length = sizeof name;
+    if (Service::RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        Success) {
+      return names;
+    }
+    names.emplace_back(name, length);
+  }
+}
+
+// Deletes path under base with everything below it.
+void deleteTree(KeyHandle base, const std::string& path) {
+  KeyHandle key = 0;
+  if (openKey(base, path, key_access::EnumerateSubKeys, &key) != Success) return;
+  for (const std::string& child : subKeyNames(key)) deleteTree(key, child);
+  Service::RegCloseKey(key);
+  Service::RegDeleteKeyA(base, path.c_str());
+}
+
+// Each test works in a key of its own under HKCU\Software\ZarnUtilsTests and
+// must give back every handle it opened.
+class RegistryServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    handlesAtStart_ = Service::openHandleCount();
+    path_ = std::string("Software\\ZarnUtilsTests\\") +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    deleteTree(root_key::CurrentUser, path_);
+    ASSERT_EQ(createKey(root_key::CurrentUser, path_, &key_), Success);
+  }
+
+  void TearDown() override {
+    EXPECT_EQ(Service::RegCloseKey(key_), Success);
+    deleteTree(root_key::CurrentUser, path_);
+    KeyHandle gone = 0;
+    EXPECT_EQ(openKey(root_key::CurrentUser, path_, key_access::QueryValue, &gone), NotFound);
+    EXPECT_EQ(Service::openHandleCount(), handlesAtStart_);
+  }
+
+  // Opens path under the test key; the handle is closed at the end.
+  KeyHandle open(const std::string& path, uint32_t access) {
+    KeyHandle key = 0;
+    EXPECT_EQ(openKey(key_, path, access, &key), Success) << path;
+    opened_.push_back(key);
+    return key;
+  }
+
+  void closeOpened() {
+    for (const KeyHandle key : opened_) EXPECT_EQ(Service::RegCloseKey(key), Success);
+    opened_.clear();
+  }
+
+  KeyHandle key_ = 0;
+  std::string path_;
+  std::vector<KeyHandle> opened_;
+  int handlesAtStart_ = 0;
+};
+
+TEST_F(RegistryServiceTest, CreatesEveryMissingKeyAndOpensExistingOnes) {
+  KeyHandle key = 0;
+  EXPECT_EQ(openKey(key_, "A\\B\\C", key_access::QueryValue, &key), NotFound);
+  uint32_t disposition = 0;
+  ASSERT_EQ(createKey(key_, "A\\B\\C", &key, &disposition), Success);
+  EXPECT_EQ(disposition, 1u);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  ASSERT_EQ(createKey(key_, "a\\b\\c", &key, &disposition), Success);
+  EXPECT_EQ(disposition, 2u);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+
+  ASSERT_EQ(setBytes(open("A\\B\\C", key_access::SetValue), "v", value_type::Binary, "x"), Success);
+  EXPECT_EQ(queryBytes(open("a\\B\\c", key_access::QueryValue), "v"), "x");
+  EXPECT_EQ(queryBytes(open("A\\B\\C\\", key_access::QueryValue), "v"), "x");
+  EXPECT_EQ(queryBytes(open("A\\\\B\\C", key_access::QueryValue), "v"), "x");
+  const KeyHandle self = open("", key_access::QueryValue);
+  EXPECT_NE(self, key_);
+  closeOpened();
+  EXPECT_EQ(subKeyNames(key_), std::vector<std::string>{"A"});
+}
+
+TEST_F(RegistryServiceTest, RefusesBadPathsAndOverlongNames) {
+  KeyHandle key = 0;
+  EXPECT_EQ(openKey(key_, "\\A", key_access::QueryValue, &key), BadPathName);
+  EXPECT_EQ(createKey(key_, "\\A", &key), BadPathName);
+
+  const std::string longest(255, 'k');
+  ASSERT_EQ(createKey(key_, longest, &key), Success);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  EXPECT_EQ(createKey(key_, longest + "kk", &key), InvalidParameter);
+  EXPECT_EQ(openKey(key_, longest + "kk", key_access::QueryValue, &key), InvalidParameter);
+
+  const std::string longestValueName(16383, 'v');
+  EXPECT_EQ(setBytes(key_, longestValueName.c_str(), value_type::Text, ""), Success);
+  EXPECT_EQ(setBytes(key_, (longestValueName + "v").c_str(), value_type::Text, ""),
+            InvalidParameter);
+  EXPECT_EQ(queryBytes(key_, (longestValueName + "v").c_str()), std::nullopt);
+}
+
+TEST_F(RegistryServiceTest, KeyNamesEndAt255Characters) {
+  if (underWine) GTEST_SKIP() << "Wine 8 accepts key names of 256 characters";
+  KeyHandle key = 0;
+  EXPECT_EQ(createKey(key_, std::string(256, 'k'), &key), InvalidParameter);
+}
+
+TEST_F(RegistryServiceTest, ClosingZeroOrAClosedHandleIsAnInvalidHandle) {
+  EXPECT_EQ(Service::RegCloseKey(0), InvalidHandle);
+  KeyHandle key = 0;
+  ASSERT_EQ(createKey(key_, "K", &key), Success);
+  EXPECT_EQ(Service::openHandleCount(), handlesAtStart_ + 2);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  EXPECT_EQ(Service::RegCloseKey(key), InvalidHandle);
+  EXPECT_EQ(Service::openHandleCount(), handlesAtStart_ + 1);
+}
+
+TEST_F(RegistryServiceTest, HandlesCarryTheAccessTheyWereOpenedWith) {
+  ASSERT_EQ(setBytes(key_, "v", value_type::Text, "x"), Success);
+  const KeyHandle reader = open("", key_access::QueryValue);
+  EXPECT_EQ(setBytes(reader, "v", value_type::Text, "y"), AccessDenied);
+  EXPECT_EQ(Service::RegDeleteValueA(reader, "v"), AccessDenied);
+  char name[16];
+  EXPECT_EQ(Service::RegEnumKeyA(reader, 0, name, sizeof name), AccessDenied);
+  EXPECT_EQ(queryBytes(reader, "v"), "x");
+
+  const KeyHandle writer = open("", key_access::SetValue);
+  uint32_t size = 0;
+  EXPECT_EQ(Service::RegQueryValueExA(writer, "v", nullptr, nullptr, nullptr, &size),
+            AccessDenied);
+  EXPECT_EQ(setBytes(writer, "v", value_type::Text, "y"), Success);
+  closeOpened();
+  EXPECT_EQ(queryBytes(key_, "v"), "y");
+}
+
+TEST_F(RegistryServiceTest, SubKeysComeOutByUpperCasedName) {
+  for (const char* name : {"b", "ZETA", "A", "c"}) {
+    KeyHandle key = 0;
+    ASSERT_EQ(createKey(key_, name, &key), Success);
+    EXPECT_EQ(Service::RegCloseKey(key), Success);
+  }
+  EXPECT_EQ(subKeyNames(key_), (std::vector<std::string>{"A", "b", "c", "ZETA"}));
+  char name[2048];
+  EXPECT_EQ(Service::RegEnumKeyA(key_, 4, name, sizeof name), NoMoreItems);
+  EXPECT_EQ(Service::RegEnumKeyA(key_, 3, name, 4), MoreData);  // "ZETA" and its NUL need 5
+  EXPECT_EQ(Service::RegEnumKeyA(key_, 3, name, sizeof name), Success);
+  EXPECT_STREQ(name, "ZETA");
+  EXPECT_EQ(Service::RegEnumKeyA(key_, 0, name, sizeof name), Success);
+  EXPECT_STREQ(name, "A");
+}
+
+TEST_F(RegistryServiceTest, PunctuationSortsAfterLettersAsUpperCase) {
+  if (underWine) GTEST_SKIP() << "Wine folds subkey names to lower case for sorting";
+  for (const char* name : {"_x", "ZETA", "a"}) {
+    KeyHandle key = 0;
+    ASSERT_EQ(createKey(key_, name, &key), Success);
+    EXPECT_EQ(Service::RegCloseKey(key), Success);
+  }
+  EXPECT_EQ(subKeyNames(key_), (std::vector<std::string>{"a", "ZETA", "_x"}));
+}
+
+TEST_F(RegistryServiceTest, ValuesComeOutInCreationOrder) {
+  for (const char* name : {"zulu", "alpha", "Mike"}) {
+    ASSERT_EQ(setBytes(key_, name, value_type::Text, name), Success);
+  }
+  ASSERT_EQ(setBytes(key_, "ALPHA", value_type::Number, "1234"), Success);
+  const std::vector<std::string> names = valueNames(key_);
+  if (underWine) {
+    // Wine lists values sorted by name.
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+              (std::set<std::string>{"zulu", "alpha", "Mike"}));
+  } else {
+    EXPECT_EQ(names, (std::vector<std::string>{"zulu", "alpha", "Mike"}));
+  }
+}
+
+TEST_F(RegistryServiceTest, NamesCompareIgnoringCaseAndKeepTheirCase) {
+  ASSERT_EQ(setBytes(key_, "MixedCase", value_type::Text, std::string("one", 4)), Success);
+  ASSERT_EQ(setBytes(key_, "MIXEDCASE", value_type::Text, std::string("two", 4)), Success);
+  EXPECT_EQ(queryBytes(key_, "mixedcase"), std::string("two", 4));
+  EXPECT_EQ(valueNames(key_), std::vector<std::string>{"MixedCase"});
+
+  KeyHandle key = 0;
+  uint32_t disposition = 0;
+  ASSERT_EQ(createKey(key_, "SubKey", &key, &disposition), Success);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  ASSERT_EQ(createKey(key_, "SUBKEY", &key, &disposition), Success);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  EXPECT_EQ(disposition, 2u);
+  EXPECT_EQ(subKeyNames(key_), std::vector<std::string>{"SubKey"});
+}
+
+TEST_F(RegistryServiceTest, QueryReportsSizeAndLeavesASmallBufferUntouched) {
+  ASSERT_EQ(setBytes(key_, "greeting", value_type::Text, std::string("hello", 6)), Success);
+  uint32_t type = 0;
+  uint32_t size = 0;
+  EXPECT_EQ(Service::RegQueryValueExA(key_, "greeting", nullptr, &type, nullptr, &size), Success);
+  EXPECT_EQ(type, value_type::Text);
+  EXPECT_EQ(size, 6u);
+
+  uint8_t buffer[4] = {'#', '#', '#', '#'};
+  size = sizeof buffer;
+  EXPECT_EQ(Service::RegQueryValueExA(key_, "greeting", nullptr, &type, buffer, &size), MoreData);
+  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(std::string(buffer, buffer + 4), "####");
+
+  size = sizeof buffer;
+  EXPECT_EQ(Service::RegQueryValueExA(key_, "missing", nullptr, &type, buffer, &size), NotFound);
+}
+
+TEST_F(RegistryServiceTest, TextComesBackExactlyAsStored) {
+  ASSERT_EQ(setBytes(key_, "bare", value_type::Text, "abc"), Success);
+  ASSERT_EQ(setBytes(key_, "empty", value_type::Text, ""), Success);
+  ASSERT_EQ(setBytes(key_, "bytes", value_type::Binary, std::string("\0\1\0", 3)), Success);
+  uint32_t type = 0;
+  EXPECT_EQ(queryBytes(key_, "bare", &type), "abc");
+  EXPECT_EQ(type, value_type::Text);
+  EXPECT_EQ(queryBytes(key_, "empty", &type), "");
+  EXPECT_EQ(type, value_type::Text);
+  EXPECT_EQ(queryBytes(key_, "bytes", &type), std::string("\0\1\0", 3));
+  EXPECT_EQ(type, value_type::Binary);
+}
+
+TEST_F(RegistryServiceTest, TheDefaultValueHasTheEmptyName) {
+  EXPECT_EQ(queryBytes(key_, ""), std::nullopt);
+  EXPECT_EQ(queryBytes(key_, nullptr), std::nullopt);
+  ASSERT_EQ(setBytes(key_, "", value_type::Text, std::string("d", 2)), Success);
+  EXPECT_EQ(queryBytes(key_, nullptr), std::string("d", 2));
+  EXPECT_EQ(valueNames(key_), std::vector<std::string>{""});
+  EXPECT_EQ(Service::RegDeleteValueA(key_, ""), Success);
+  EXPECT_EQ(queryBytes(key_, ""), std::nullopt);
+  EXPECT_EQ(Service::RegDeleteValueA(key_, ""), NotFound);
+}
+
+TEST_F(RegistryServiceTest, EnumeratingValuesReportsNamesTypesAndSizes) {
+  ASSERT_EQ(setBytes(key_, "count", value_type::Number, std::string("\x2A\0\0\0", 4)), Success);
+  char name[2048];
+  uint32_t length = sizeof name;
+  uint32_t type = 0;
+  uint32_t size = 2048;
+  ASSERT_EQ(Service::RegEnumValueA(key_, 0, name, &length, nullptr, &type, nullptr, &size),
+            Success);
+  EXPECT_EQ(std::string(name, length), "count");
+  EXPECT_EQ(type, value_type::Number);
+  EXPECT_EQ(size, 4u);
+
+  uint8_t data[4] = {};
+  size = 2;
+  length = sizeof name;
+  EXPECT_EQ(Service::RegEnumValueA(key_, 0, name, &length, nullptr, &type, data, &size), MoreData);
+  size = sizeof data;
+  length = sizeof name;
+  ASSERT_EQ(Service::RegEnumValueA(key_, 0, name, &length, nullptr, &type, data, &size), Success);
+  EXPECT_EQ(data[0], 0x2A);
+
+  length = 5;  // no room for the NUL
+  EXPECT_EQ(Service::RegEnumValueA(key_, 0, name, &length, nullptr, &type, nullptr, nullptr),
+            MoreData);
+  length = sizeof name;
+  EXPECT_EQ(Service::RegEnumValueA(key_, 1, name, &length, nullptr, &type, nullptr, nullptr),
+            NoMoreItems);
+}
+
+TEST_F(RegistryServiceTest, DeletesOnlyKeysWithoutSubKeys) {
+  KeyHandle key = 0;
+  ASSERT_EQ(createKey(key_, "Parent\\Child", &key), Success);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  ASSERT_EQ(setBytes(open("Parent\\Child", key_access::SetValue), "v", value_type::Text, "x"),
+            Success);
+  closeOpened();
+
+  EXPECT_EQ(Service::RegDeleteKeyA(key_, "Parent"), AccessDenied);
+  EXPECT_EQ(Service::RegDeleteKeyA(key_, "Missing"), NotFound);
+  EXPECT_EQ(Service::RegDeleteKeyA(key_, "parent\\CHILD"), Success);
+  EXPECT_EQ(openKey(key_, "Parent\\Child", key_access::QueryValue, &key), NotFound);
+  ASSERT_EQ(createKey(key_, "Parent\\Child", &key), Success);
+  EXPECT_EQ(queryBytes(key, "v"), std::nullopt);
+  EXPECT_EQ(Service::RegDeleteKeyA(key, ""), Success);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  EXPECT_EQ(Service::RegDeleteKeyA(key_, "Parent"), Success);
+}
+
+TEST_F(RegistryServiceTest, AKeyDeletedWhileOpenAnswersKeyDeleted) {
+  KeyHandle doomed = 0;
+  ASSERT_EQ(createKey(key_, "Doomed", &doomed), Success);
+  ASSERT_EQ(setBytes(doomed, "v", value_type::Text, "x"), Success);
+  ASSERT_EQ(Service::RegDeleteKeyA(key_, "Doomed"), Success);
+  EXPECT_EQ(setBytes(doomed, "v", value_type::Text, "y"), KeyDeleted);
+  uint32_t size = 0;
+  EXPECT_EQ(Service::RegQueryValueExA(doomed, "v", nullptr, nullptr, nullptr, &size), KeyDeleted);
+  char name[16];
+  EXPECT_EQ(Service::RegEnumKeyA(doomed, 0, name, sizeof name), KeyDeleted);
+  KeyHandle child = 0;
+  EXPECT_EQ(createKey(doomed, "Child", &child), KeyDeleted);
+
+  // A key created again under the same name is a different key.
+  KeyHandle reborn = 0;
+  ASSERT_EQ(createKey(key_, "Doomed", &reborn), Success);
+  EXPECT_EQ(setBytes(doomed, "v", value_type::Text, "y"), KeyDeleted);
+  EXPECT_EQ(Service::RegCloseKey(reborn), Success);
+  EXPECT_EQ(Service::RegCloseKey(doomed), Success);
+}
+
+}  // namespace
+}  // namespace zarn

@@ -1,0 +1,43 @@
+#include "command_line.h"
+
+#include "usage_error.h"
+
+namespace zarn::cli {
+
+Invocation parseCommandLine(const std::vector<std::string>& arguments) {
+  Invocation invocation;
+  bool formGiven = false;
+  auto chooseForm = [&](OutputForm form) {
+    if (formGiven && invocation.form != form) throw UsageError("--json and --raw exclude each other");
+    invocation.form = form;
+    formGiven = true;
+  };
+  size_t next = 0;
+  for (; next < arguments.size() && arguments[next].starts_with("-"); ++next) {
+    const std::string& option = arguments[next];
+    if (option == "--help" || option == "-h") {
+      invocation.mode = Mode::Help;
+      return invocation;
+    }
+    if (option == "--json") {
+      chooseForm(OutputForm::Json);
+    } else if (option == "--raw") {
+      chooseForm(OutputForm::Raw);
+    } else if (option == "--batch") {
+      invocation.mode = Mode::Batch;
+    } else {
+      throw UsageError("unknown option " + option);
+    }
+  }
+  invocation.callWords.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next),
+                              arguments.end());
+  if (invocation.mode == Mode::Batch) {
+    if (invocation.form == OutputForm::Raw) throw UsageError("--batch writes JSON lines only");
+    if (!invocation.callWords.empty()) throw UsageError("--batch reads its calls from standard input");
+  } else if (invocation.callWords.empty()) {
+    throw UsageError("CLASS.METHOD expected");
+  }
+  return invocation;
+}
+
+}  // namespace zarn::cli

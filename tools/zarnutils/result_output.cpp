@@ -1,0 +1,93 @@
+#include "result_output.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "platform/automation_error.h"
+#include "platform/conversions.h"
+
+namespace zarn::cli {
+namespace {
+
+// Escapes what JSON requires (quote, backslash, control characters) and
+// leaves every other character as UTF-8.
+std::string jsonString(std::string_view utf8) {
+  std::string quoted = "\"";
+  for (const char c : utf8) {
+    switch (c) {
+      case '"': quoted += "\\\""; break;
+      case '\\': quoted += "\\\\"; break;
+      case '\n': quoted += "\\n"; break;
+      case '\r': quoted += "\\r"; break;
+      case '\t': quoted += "\\t"; break;
+      case '\b': quoted += "\\b"; break;
+      case '\f': quoted += "\\f"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          static constexpr char hex[] = "0123456789abcdef";
+          quoted += "\\u00";
+          quoted += hex[(c >> 4) & 0xF];
+          quoted += hex[c & 0xF];
+        } else {
+          quoted += c;
+        }
+    }
+  }
+  return quoted + '"';
+}
+
+// Shortest text that reads back as the same number.
+template <class Real>
+std::string jsonNumber(Real value) {
+  char digits[32];
+  const auto [end, failure] = std::to_chars(digits, digits + sizeof digits, value);
+  return failure == std::errc() ? std::string(digits, end) : "null";
+}
+
+std::string jsonValue(const Variant& result) {
+  switch (result.kind()) {
+    case VariantKind::Empty:
+    case VariantKind::Null: return "null";
+    case VariantKind::Boolean: return result.booleanBits() ? "true" : "false";
+    case VariantKind::Byte: return std::to_string(result.byteValue());
+    case VariantKind::Integer: return std::to_string(result.integerValue());
+    case VariantKind::Long: return std::to_string(result.longValue());
+    case VariantKind::Single: return jsonNumber(result.singleValue());
+    case VariantKind::Double: return jsonNumber(result.realValue());
+    case VariantKind::String: return jsonString(textToUtf8(result.textValue()));
+  }
+  return "null";
+}
+
+}  // namespace
+
+std::string rawText(const Variant& result) {
+  if (result.isNull()) return "Null";
+  return textToUtf8(toText(result));
+}
+
+std::string displayText(const Variant& result) {
+  std::string text = rawText(result);
+  std::replace(text.begin(), text.end(), '\0', '\n');
+  return text;
+}
+
+std::string jsonResult(const Variant& result) {
+  return "{\"type\":" + jsonString(typeName(result.kind())) + ",\"value\":" + jsonValue(result) +
+         "}";
+}
+
+std::string errorLine(int32_t error) {
+  return "error " + std::to_string(error) + ": " + std::string(errorDescription(error));
+}
+
+std::string jsonError(int32_t error) {
+  return "{\"error\":" + std::to_string(error) +
+         ",\"message\":" + jsonString(errorDescription(error)) + "}";
+}
+
+std::string jsonUsage(std::string_view message) {
+  return "{\"usage\":" + jsonString(message) + "}";
+}
+
+}  // namespace zarn::cli

@@ -1,0 +1,103 @@
+#include "usage_text.h"
+
+#include <cstdio>
+
+#include "component/dispatch_description.h"
+#include "platform/text.h"
+
+namespace zarn::cli {
+namespace {
+
+constexpr const char* introduction = R"(Calls the methods of the ZarnUtils classes Regedit and IniEdit by late
+binding, as a script would, and prints their results.
+
+Usage:
+  zarnutils [--json | --raw] CLASS.METHOD [ARG...]
+  zarnutils [--json | --raw] CLASS.#ID [ARG...]
+  zarnutils --batch
+  zarnutils --help
+
+CLASS is Regedit or IniEdit (or the ProgID ZarnUtils.Regedit,
+ZarnUtils.IniEdit) and METHOD a method name, both case-insensitive. #ID calls
+by dispatch identifier, hex with 0x or decimal. An unknown class, method or
+identifier is a failed call (error 438), as in a script.
+
+Methods (dispatch identifier, parameters; [..] is optional):
+)";
+
+constexpr const char* details = R"(
+Arguments are text unless written as one of these (lower case):
+  i:N       Long                    b:true, b:false   Boolean
+  d:X       Double (1.5, -2e3)      null              Null
+  empty     Empty                   s:TEXT            TEXT, for text that
+  x:TEXT    TEXT with the escapes \\ \t \n \r \0 \uXXXX   starts like these
+A missing trailing argument is omitted: EnumKeys then gets its "," and a
+required parameter fails the call with error 449.
+
+Output:
+  (default) the result's text form: True/False for a Boolean, Null for Null,
+            nothing for Empty; each NUL of a listing starts a new line.
+  --raw     the result's text as exact UTF-8 bytes, NULs kept, nothing added.
+  --json    one line {"type":"Long","value":80}; type is the Visual Basic
+            TypeName (String, Long, Boolean, Empty, Null, Integer, Double);
+            Empty and Null have the value null; NUL appears as \u0000.
+A failed call prints "error 9: Subscript out of range" on standard error
+(with --json {"error":9,"message":"Subscript out of range"} on standard
+output) and exits with 1. A usage error exits with 2.
+
+Batch:
+  --batch reads calls from standard input, one per line, fields separated by
+  tabs: CLASS.METHOD, then the arguments written as above. It writes one
+  --json line per call, in order; a failed call does not stop the batch, and
+  a line that does not say what to call answers {"usage":"..."}. Lines may
+  end in LF or CRLF; empty lines are skipped.
+
+Where the registry is:
+  Windows: the system registry.
+  Linux:   SQLite files user.sqlite3 (HKEY_CURRENT_USER) and machine.sqlite3
+           (the other roots). Both are in $ZARNUTILS_REGISTRY_DIR when it is
+           set; otherwise user.sqlite3 is in $XDG_DATA_HOME/zarnutils (default
+           ~/.local/share/zarnutils) and machine.sqlite3 in /var/lib/zarnutils.
+
+Examples:
+  zarnutils Regedit.WriteValue 'HKCU\Software\Demo\Port' D i:80
+  zarnutils --json Regedit.ReadValue 'HKCU\Software\Demo\Port' D i:0
+      {"type":"Long","value":80}
+  zarnutils Regedit.EnumKeys 'HKCU\Software' ', '
+  zarnutils --raw Regedit.EnumValues 'HKCU\Software\Demo' | tr '\0' '\n'
+  zarnutils IniEdit.WriteValue /tmp/demo.ini Main Size i:12
+  zarnutils IniEdit.ReadValue /tmp/demo.ini Main Size N i:0
+  zarnutils Regedit.#0x60030009 'HKCU\Software\Demo\Port' D empty
+  printf 'Regedit.DeleteValue\tHKCU\\Software\\Demo\\Port\n' | zarnutils --batch
+)";
+
+std::string methodLine(std::u16string_view className, const MethodDescription& method) {
+  std::string line = "  " + textToUtf8(className) + "." + textToUtf8(method.name);
+  char id[16];
+  std::snprintf(id, sizeof id, "  #0x%08X ", static_cast<unsigned>(method.dispatchId));
+  line.resize(std::max<size_t>(line.size(), 28), ' ');
+  line += id;
+  for (const ParameterDescription& parameter : method.parameters) {
+    const std::string name = textToUtf8(parameter.name);
+    line += parameter.optional ? " [" + name + "]" : " " + name;
+  }
+  return line + "\n";
+}
+
+}  // namespace
+
+std::string usageText() {
+  std::string text = introduction;
+  for (const InterfaceDescription* description : {&regeditInterface(), &iniEditInterface()}) {
+    for (const MethodDescription& method : description->methods) {
+      text += methodLine(description->className, method);
+    }
+  }
+  return text + details;
+}
+
+std::string usageHint() {
+  return "usage: zarnutils [--json | --raw] CLASS.METHOD [ARG...] | --batch | --help\n";
+}
+
+}  // namespace zarn::cli

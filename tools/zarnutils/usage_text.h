@@ -1,0 +1,14 @@
+// The text that --help prints, with the methods listed from the classes'
+// dispatch descriptions.
+#pragma once
+
+#include <string>
+
+namespace zarn::cli {
+
+std::string usageText();
+
+// The short reminder printed with a usage error.
+std::string usageHint();
+
+}  // namespace zarn::cli
