@@ -99,8 +99,8 @@ const IniLine* IniDocument::findEntry(const IniSection& section, std::string_vie
 }
 
 std::string_view IniDocument::name(const IniSection& section) const {
-  return std::string_view(source_.text).substr(section.nameBegin,
-                                               section.nameEnd - section.nameBegin);
+  return std::string_view(source_.text)
+      .substr(section.nameBegin, section.nameEnd - section.nameBegin);
 }
 
 std::string_view IniDocument::name(const IniLine& line) const {

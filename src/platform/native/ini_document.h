@@ -39,7 +39,7 @@ struct IniSection {
   size_t begin = 0;  // start of the header line
   size_t end = 0;    // start of the next header, or the end of the text
   size_t nameBegin = 0, nameEnd = 0;
-  size_t appendAt = 0;  // behind the last line of the section that is not blank or a comment
+  size_t appendAt = 0;         // behind the last line of the section that is not blank or a comment
   std::vector<IniLine> lines;  // entries and other lines, without blank lines and comments
   std::unordered_map<std::string, size_t> entries;  // folded name -> first line of that name
 };
