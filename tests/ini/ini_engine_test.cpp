@@ -3,11 +3,10 @@
 // permissions and links, loses nothing between processes, refuses what would
 // break the file, and junk input does no harm.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -40,7 +39,7 @@ std::string utf16Le(std::string_view ascii) {
 }
 
 struct stat statusOf(const std::string& path) {
-  struct stat status{};
+  struct stat status {};
   EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
   return status;
 }
@@ -58,9 +57,8 @@ class IniEngine : public testing::Test {
 
   std::string read(const char* section, const char* key, uint32_t size = 255) const {
     std::string buffer(size, '\0');
-    const uint32_t count = ProfileService::GetPrivateProfileStringA(section, key, "<default>",
-                                                                    buffer.data(), size,
-                                                                    file_.c_str());
+    const uint32_t count = ProfileService::GetPrivateProfileStringA(
+        section, key, "<default>", buffer.data(), size, file_.c_str());
     return buffer.substr(0, count);
   }
 
@@ -92,9 +90,10 @@ TEST_F(IniEngine, AppendsBehindTheSectionsLastLineAndNewSectionsAtTheEnd) {
   writeBytes(file_, settings);
   ASSERT_TRUE(write("Main", "added", "2"));
   ASSERT_TRUE(write("Last", "k", "v"));
-  EXPECT_EQ(readBytes(file_),
-            "\xEF\xBB\xBF; settings\r\n\r\n[Main]\r\n  Name = old value  \r\n; keep me\r\nother=1\r\n"
-            "added=2\r\n\r\n; about Next\r\n[Next]\r\nz=9\r\n[Last]\r\nk=v\r\n");
+  EXPECT_EQ(
+      readBytes(file_),
+      "\xEF\xBB\xBF; settings\r\n\r\n[Main]\r\n  Name = old value  \r\n; keep me\r\nother=1\r\n"
+      "added=2\r\n\r\n; about Next\r\n[Next]\r\nz=9\r\n[Last]\r\nk=v\r\n");
 }
 
 TEST_F(IniEngine, RemovesOnlyTheDeletedLines) {
@@ -157,8 +156,8 @@ TEST_F(IniEngine, RefusesWritesThatWouldBreakTheFile) {
   for (const Refused& r : refused) {
     SCOPED_TRACE(std::string(r.section ? r.section : "(null)") + "|" + r.key + "|" + r.value);
     EXPECT_FALSE(write(r.section, r.key, r.value));
-    EXPECT_FALSE(ProfileService::WritePrivateProfileStringA(r.section, r.key, r.value,
-                                                            absent.c_str()));
+    EXPECT_FALSE(
+        ProfileService::WritePrivateProfileStringA(r.section, r.key, r.value, absent.c_str()));
   }
   EXPECT_EQ(readBytes(file_), original);
   EXPECT_FALSE(std::filesystem::exists(absent));
@@ -281,9 +280,9 @@ TEST_F(IniEngine, ReadsAroundJunkAndChangesNothing) {
 TEST_F(IniEngine, TakesNullArgumentsSafely) {
   writeBytes(file_, "[s]\r\nk=v\r\n");
   std::string buffer(16, ' ');
-  EXPECT_EQ(ProfileService::GetPrivateProfileStringA(nullptr, "k", "d", buffer.data(), 16,
-                                                     file_.c_str()),
-            1u);
+  EXPECT_EQ(
+      ProfileService::GetPrivateProfileStringA(nullptr, "k", "d", buffer.data(), 16, file_.c_str()),
+      1u);
   EXPECT_EQ(ProfileService::GetPrivateProfileStringA("s", nullptr, nullptr, buffer.data(), 16,
                                                      file_.c_str()),
             0u);
@@ -292,6 +291,13 @@ TEST_F(IniEngine, TakesNullArgumentsSafely) {
   EXPECT_EQ(ProfileService::GetPrivateProfileIntA("s", "k", 5, nullptr), 5u);
   EXPECT_EQ(ProfileService::GetPrivateProfileSectionA(nullptr, buffer.data(), 16, file_.c_str()),
             0u);
+}
+
+TEST_F(IniEngine, ComparesNonAsciiNamesIgnoringCase) {
+  ASSERT_TRUE(write("\xC3\x89t\xC3\xA9", "\xD0\x94\xD0\xBE\xD0\xBC", "1"));  // Été, Дом
+  EXPECT_EQ(read("\xC3\xA9T\xC3\x89", "\xD0\xB4\xD0\x9E\xD0\x9C"), "1");     // éTÉ, дОМ
+  ASSERT_TRUE(write("\xC3\xA9T\xC3\x89", "\xD0\xB4\xD0\xBE\xD0\xBC", "2"));
+  EXPECT_EQ(readBytes(file_), "[\xC3\x89t\xC3\xA9]\r\n\xD0\x94\xD0\xBE\xD0\xBC=2\r\n");
 }
 
 TEST_F(IniEngine, NeverSplitsAUtf8CharacterWhenCutting) {

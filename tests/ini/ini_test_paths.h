@@ -34,7 +34,8 @@ inline std::string sampleIni(std::string_view name) {
 
 // A fresh, empty folder in the build tree for one test.
 inline std::string scratchFolder(std::string_view testName) {
-  const std::string folder = servicePath(std::string(ZARN_INI_SCRATCH) + "/" + std::string(testName));
+  const std::string folder =
+      servicePath(std::string(ZARN_INI_SCRATCH) + "/" + std::string(testName));
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder;

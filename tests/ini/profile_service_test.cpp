@@ -37,9 +37,8 @@ struct Listing {
 std::string readText(const std::string& file, const char* section, const char* key,
                      uint32_t size = 255) {
   std::string buffer(size, ' ');
-  const uint32_t count = ProfileService::GetPrivateProfileStringA(section, key, defaultText,
-                                                                  buffer.data(), size,
-                                                                  file.c_str());
+  const uint32_t count = ProfileService::GetPrivateProfileStringA(
+      section, key, defaultText, buffer.data(), size, file.c_str());
   EXPECT_LT(count, size);
   EXPECT_EQ(buffer[count], '\0');
   return buffer.substr(0, count);
@@ -136,10 +135,14 @@ TEST(ProfileReading, FollowsThePlatformRules) {
 
 TEST(ProfileReading, ReadsIntegersAsThePlatformDoes) {
   const std::vector<IntegerReading> readings = {
-      {"hex", 31},        {"upperhex", 0},           {"leadingzero", 10}, {"octal", 15},
-      {"binary", 5},      {"trailing", 12},          {"fraction", 3},     {"letters", 0},
-      {"wrap", 1},        {"bigwrap", 1215752191},   {"minus", -1},       {"quoted", 42},
-      {"empty", 77},      {"plus", 7},               {"negativehex", -16}, {"missing", 77},
+      {"hex", 31},          {"upperhex", 0},
+      {"leadingzero", 10},  {"octal", 15},
+      {"binary", 5},        {"trailing", 12},
+      {"fraction", 3},      {"letters", 0},
+      {"wrap", 1},          {"bigwrap", 1215752191},
+      {"minus", -1},        {"quoted", 42},
+      {"empty", 77},        {"plus", 7},
+      {"negativehex", -16}, {"missing", 77},
       {"longzeros", 0},  // only the first 29 characters are read
   };
   const std::string file = sampleIni("integers.ini");
@@ -166,12 +169,14 @@ TEST(ProfileReading, CutsTextToTheBuffer) {
 }
 
 TEST(ProfileReading, KeepsAQuotedValueThatExactlyFits) {
-  if (testingWine) GTEST_SKIP() << "Wine drops the last character of a quoted value that exactly fits";
+  if (testingWine)
+    GTEST_SKIP() << "Wine drops the last character of a quoted value that exactly fits";
   EXPECT_EQ(readText(sampleIni("quotes.ini"), "q", "double", 13), "quoted value");
 }
 
 TEST(ProfileReading, FindsNoCommentEvenWhenAskedForItsText) {
-  if (testingWine) GTEST_SKIP() << "Wine reads a comment line as an entry whose name starts with ';'";
+  if (testingWine)
+    GTEST_SKIP() << "Wine reads a comment line as an entry whose name starts with ';'";
   const std::string file = sampleIni("comments.ini");
   EXPECT_EQ(readText(file, "c", "; key"), defaultText);
   EXPECT_EQ(readText(file, "c", ";indented"), defaultText);

@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zarn {
 namespace {
@@ -270,6 +271,37 @@ TEST(RegistryStoreFiles, TheFolderIsCreatedWhenMissing) {
     store.closeKey(key);
   }
   EXPECT_TRUE(fs::is_directory(nested));
+}
+
+// Sets an environment variable for one scope, restoring the old value.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~ScopedEnvironment() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(RegistryStoreFiles, TheEnvironmentChoosesTheFolders) {
+  ScopedEnvironment home("HOME", "/home/someone");
+  ScopedEnvironment data("XDG_DATA_HOME", nullptr);
+  {
+    ScopedEnvironment chosen("ZARNUTILS_REGISTRY_DIR", "/tmp/chosen");
+    const RegistryLocation location = RegistryLocation::fromEnvironment();
+    EXPECT_EQ(location.userDirectory, "/tmp/chosen");
+    EXPECT_EQ(location.machineDirectory, "/tmp/chosen");
+  }
+  ScopedEnvironment unset("ZARNUTILS_REGISTRY_DIR", nullptr);
+  EXPECT_EQ(RegistryLocation::fromEnvironment().userDirectory,
+            "/home/someone/.local/share/zarnutils");
+  EXPECT_EQ(RegistryLocation::fromEnvironment().machineDirectory, "/var/lib/zarnutils");
+  ScopedEnvironment xdg("XDG_DATA_HOME", "/data");
+  EXPECT_EQ(RegistryLocation::fromEnvironment().userDirectory, "/data/zarnutils");
 }
 
 TEST(RegistryStoreRoots, DynDataDoesNotExist) {

@@ -53,8 +53,11 @@ class RegistryTest : public ::testing::Test {
     const std::string full = subKey.empty() ? keyPath_ : keyPath_ + "\\" + subKey;
     ASSERT_EQ(RegistryService::RegCreateKeyExA(root_key::CurrentUser, full.c_str(), 0, "", 0,
                                                key_access::SetValue, nullptr, &key, nullptr), 0);
+    // The platform's narrow set stores one more byte when text is followed
+    // by a NUL in memory; a non-NUL guard byte keeps the stored size exact.
+    const std::string guarded = bytes + "X";
     ASSERT_EQ(RegistryService::RegSetValueExA(key, name.c_str(), 0, type,
-                                              reinterpret_cast<const uint8_t*>(bytes.data()),
+                                              reinterpret_cast<const uint8_t*>(guarded.data()),
                                               static_cast<uint32_t>(bytes.size())), 0);
     RegistryService::RegCloseKey(key);
   }

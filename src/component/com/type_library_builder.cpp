@@ -14,6 +14,7 @@
 #include "component/com/class_interfaces.h"
 #include "component/com/com_guid.h"
 #include "component/com/com_text.h"
+#include "component/com/type_library_file.h"
 
 namespace zarn::com {
 namespace {
@@ -162,9 +163,11 @@ void addClass(ICreateTypeLib2* library, const InterfaceDescription& description,
   ComPtr<ICreateTypeInfo> info =
       createTypeInfo(library, wide(description.className), TKIND_COCLASS, description.classId,
                      description.versionMajor, description.versionMinor);
-  check(info->SetTypeFlags(TYPEFLAG_FCANCREATE), "SetTypeFlags(class)");
   check(info->AddImplType(0, referTo(info.Get(), interfaceInfo)), "AddImplType(class)");
   check(info->SetImplTypeFlags(0, IMPLTYPEFLAG_FDEFAULT), "SetImplTypeFlags");
+  // Set last: Wine adds the dispatchable flag to a class while it takes in
+  // the first interface of the library.
+  check(info->SetTypeFlags(TYPEFLAG_FCANCREATE), "SetTypeFlags(class)");
   check(info->LayOut(), "LayOut(class)");
 }
 
@@ -181,22 +184,33 @@ void addAlias(ICreateTypeLib2* library, const InterfaceAlias& alias, ITypeInfo* 
 
 // The platform's SECURITY_ATTRIBUTES as automation clients see it: the
 // handle flag is a 16-bit boolean, padded to the record's 12 bytes.
-void addSecurityAttributesRecord(ICreateTypeLib2* library) {
-  struct Field {
-    const wchar_t* name;
-    VARTYPE type;
-    ULONG offset;
-  };
-  constexpr std::array<Field, 3> fields{{
-      {L"nLength", VT_I4, 0},
-      {L"lpSecurityDescriptor", VT_I4, 4},
-      {L"bInheritHandle", VT_BOOL, 8},
-  }};
+struct RecordField {
+  const wchar_t* name;
+  VARTYPE type;
+  ULONG offset;
+  ULONG size;
+};
+constexpr std::array<RecordField, 3> securityAttributesFields{{
+    {L"nLength", VT_I4, 0, 4},
+    {L"lpSecurityDescriptor", VT_I4, 4, 4},
+    {L"bInheritHandle", VT_BOOL, 8, 2},
+}};
+constexpr WORD securityAttributesAlignment = 4;
+
+constexpr uint32_t securityAttributesSize() {
+  const RecordField& last = securityAttributesFields.back();
+  const ULONG end = last.offset + last.size;
+  return (end + securityAttributesAlignment - 1) / securityAttributesAlignment *
+         securityAttributesAlignment;
+}
+
+// Returns the record's index in the library.
+UINT addSecurityAttributesRecord(ICreateTypeLib2* library) {
   ComPtr<ICreateTypeInfo> info = createTypeInfo(library, L"SECURITY_ATTRIBUTES", TKIND_RECORD,
                                                 identity::securityAttributesRecordId, 1, 0);
-  check(info->SetAlignment(4), "SetAlignment");
+  check(info->SetAlignment(securityAttributesAlignment), "SetAlignment");
   UINT index = 0;
-  for (const Field& field : fields) {
+  for (const RecordField& field : securityAttributesFields) {
     VARDESC variable{};
     variable.memid = 0x40000000 + static_cast<MEMBERID>(index);
     variable.varkind = VAR_PERINSTANCE;
@@ -207,6 +221,23 @@ void addSecurityAttributesRecord(ICreateTypeLib2* library) {
     ++index;
   }
   check(info->LayOut(), "LayOut(record)");
+  ComPtr<ITypeInfo> typeInfo = typeInfoOf(info.Get());
+  ComPtr<ITypeLib> containing;
+  UINT recordIndex = 0;
+  check(typeInfo->GetContainingTypeLib(&containing, &recordIndex), "GetContainingTypeLib");
+  return recordIndex;
+}
+
+uint32_t writtenInstanceSize(const std::wstring& path, UINT index) {
+  ComPtr<ITypeLib> written;
+  check(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &written), "LoadTypeLibEx");
+  ComPtr<ITypeInfo> info;
+  check(written->GetTypeInfo(index, &info), "GetTypeInfo");
+  TYPEATTR* attributes = nullptr;
+  check(info->GetTypeAttr(&attributes), "GetTypeAttr");
+  const uint32_t size = attributes->cbSizeInstance;
+  info->ReleaseTypeAttr(attributes);
+  return size;
 }
 
 }  // namespace
@@ -230,8 +261,14 @@ void writeTypeLibrary(const std::wstring& path) {
       addAlias(library.Get(), *comClass->earlierInterface, interfaceInfo.Get());
     }
   }
-  addSecurityAttributesRecord(library.Get());
+  const UINT recordIndex = addSecurityAttributesRecord(library.Get());
   check(library->SaveAllChanges(), "SaveAllChanges");
+  library.Reset();
+
+  // Wine's creation interfaces lay out no record sizes; Windows' do.
+  if (writtenInstanceSize(path, recordIndex) != securityAttributesSize()) {
+    setInstanceSize(path, recordIndex, securityAttributesSize());
+  }
 }
 
 }  // namespace zarn::com

@@ -33,9 +33,7 @@ class UniqueFd {
 
 FileStamp stampOf(const struct stat& status) {
   constexpr int64_t billion = 1'000'000'000;
-  return {status.st_dev,
-          status.st_ino,
-          static_cast<uint64_t>(status.st_size),
+  return {status.st_dev, status.st_ino, static_cast<uint64_t>(status.st_size),
           status.st_mtim.tv_sec * billion + status.st_mtim.tv_nsec,
           status.st_ctim.tv_sec * billion + status.st_ctim.tv_nsec};
 }
@@ -77,7 +75,7 @@ std::string folderOf(const std::string& path) {
 // when it names no link (or nothing yet). nullopt for a loop of links.
 std::optional<std::string> linkTarget(std::string path) {
   for (int hop = 0; hop < maxLinkHops; ++hop) {
-    struct stat status{};
+    struct stat status {};
     if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
     std::string target(static_cast<size_t>(status.st_size) + 1, '\0');
     const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
@@ -148,7 +146,7 @@ Outcome editLocked(const std::string& target, int lockedFd, const struct stat& l
 }  // namespace
 
 std::optional<FileStamp> stampIniFile(const std::string& path) {
-  struct stat status{};
+  struct stat status {};
   if (::stat(path.c_str(), &status) != 0) return std::nullopt;
   return stampOf(status);
 }
@@ -156,7 +154,7 @@ std::optional<FileStamp> stampIniFile(const std::string& path) {
 std::optional<FileContent> readIniFile(const std::string& path) {
   // Non-blocking, so that a named pipe cannot hold the caller up.
   UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  struct stat status{};
+  struct stat status {};
   if (!file || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
   if (static_cast<uint64_t>(status.st_size) > maxIniFileSize) return std::nullopt;
   std::optional<std::string> bytes = readAll(file.get(), static_cast<size_t>(status.st_size));
@@ -173,8 +171,8 @@ bool replaceIniFile(const std::string& path,
     UniqueFd locked(openForLock(*target, created));
     if (!locked && errno == EEXIST) continue;
     if (!locked || !lockExclusive(locked.get())) return false;
-    struct stat lockedStatus{};
-    struct stat currentStatus{};
+    struct stat lockedStatus {};
+    struct stat currentStatus {};
     if (::fstat(locked.get(), &lockedStatus) != 0) return false;
     const bool stillThere = ::stat(target->c_str(), &currentStatus) == 0 &&
                             currentStatus.st_dev == lockedStatus.st_dev &&

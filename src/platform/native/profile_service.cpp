@@ -38,8 +38,8 @@ bool isWritableSection(std::string_view section) {
 
 bool isWritableKey(std::string_view key) {
   const std::string_view name = trimBlanks(key);
-  return !name.empty() && !hasLineBreak(key) && key.find('=') == key.npos &&
-         name.front() != ';' && name.front() != '[';
+  return !name.empty() && !hasLineBreak(key) && key.find('=') == key.npos && name.front() != ';' &&
+         name.front() != '[';
 }
 
 }  // namespace
@@ -116,8 +116,8 @@ uint32_t ProfileService::GetPrivateProfileSectionNamesA(char* buffer, uint32_t s
   }
 }
 
-uint32_t ProfileService::GetPrivateProfileSectionA(const char* section, char* buffer,
-                                                   uint32_t size, const char* file) {
+uint32_t ProfileService::GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
+                                                   const char* file) {
   if (buffer == nullptr || size == 0) return 0;
   try {
     std::vector<std::string> lines;

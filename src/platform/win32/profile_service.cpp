@@ -26,8 +26,8 @@ uint32_t ProfileService::GetPrivateProfileSectionNamesA(char* buffer, uint32_t s
   return ::GetPrivateProfileSectionNamesA(buffer, size, file);
 }
 
-uint32_t ProfileService::GetPrivateProfileSectionA(const char* section, char* buffer,
-                                                   uint32_t size, const char* file) {
+uint32_t ProfileService::GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
+                                                   const char* file) {
   return ::GetPrivateProfileSectionA(section, buffer, size, file);
 }
 

@@ -1,0 +1,118 @@
+#include "component/com/com_values.h"
+
+#include <new>
+
+#include "component/com/com_text.h"
+#include "platform/automation_error.h"
+
+namespace zarn::com {
+namespace {
+
+constexpr LCID englishUs = 0x0409;
+
+class OwnedVariant {
+ public:
+  OwnedVariant() { VariantInit(&value_); }
+  ~OwnedVariant() { VariantClear(&value_); }
+  OwnedVariant(const OwnedVariant&) = delete;
+  OwnedVariant& operator=(const OwnedVariant&) = delete;
+
+  VARIANT& get() { return value_; }
+
+ private:
+  VARIANT value_;
+};
+
+bool isOtherInteger(VARTYPE type) {
+  switch (type) {
+    case VT_I1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_I8:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+Variant fromPlainVariant(VARIANT& value) {
+  switch (V_VT(&value)) {
+    case VT_EMPTY: return Variant();
+    case VT_NULL: return Variant::null();
+    case VT_I2: return Variant::integer(V_I2(&value));
+    case VT_I4: return Variant::long32(V_I4(&value));
+    case VT_R4: return Variant::single(V_R4(&value));
+    case VT_R8: return Variant::real(V_R8(&value));
+    case VT_BSTR: return Variant::text(textOf(V_BSTR(&value)));
+    case VT_BOOL: return Variant::booleanBits(V_BOOL(&value));
+    case VT_UI1: return Variant::byte(V_UI1(&value));
+    default: break;
+  }
+  OwnedVariant converted;
+  HRESULT status = E_FAIL;
+  if (isOtherInteger(V_VT(&value))) {
+    status = VariantChangeTypeEx(&converted.get(), &value, englishUs, 0, VT_I4);
+  }
+  if (FAILED(status) && (isOtherInteger(V_VT(&value)) || V_VT(&value) == VT_CY ||
+                         V_VT(&value) == VT_DECIMAL)) {
+    status = VariantChangeTypeEx(&converted.get(), &value, englishUs, 0, VT_R8);
+  }
+  if (FAILED(status)) status = VariantChangeTypeEx(&converted.get(), &value, englishUs, 0, VT_BSTR);
+  if (status == E_OUTOFMEMORY) throw std::bad_alloc();
+  if (FAILED(status)) throw AutomationError(error::TypeMismatch);
+  return fromPlainVariant(converted.get());
+}
+
+}  // namespace
+
+Variant variantOf(const VARIANT& value) {
+  OwnedVariant plain;
+  const HRESULT status = VariantCopyInd(&plain.get(), const_cast<VARIANT*>(&value));
+  if (status == E_OUTOFMEMORY) throw std::bad_alloc();
+  if (FAILED(status)) throw AutomationError(error::TypeMismatch);
+  return fromPlainVariant(plain.get());
+}
+
+void fillVariant(VARIANT& target, const Variant& value) {
+  switch (value.kind()) {
+    case VariantKind::Empty:
+      V_VT(&target) = VT_EMPTY;
+      break;
+    case VariantKind::Null:
+      V_VT(&target) = VT_NULL;
+      break;
+    case VariantKind::Boolean:
+      V_VT(&target) = VT_BOOL;
+      V_BOOL(&target) = value.booleanBits();
+      break;
+    case VariantKind::Byte:
+      V_VT(&target) = VT_UI1;
+      V_UI1(&target) = value.byteValue();
+      break;
+    case VariantKind::Integer:
+      V_VT(&target) = VT_I2;
+      V_I2(&target) = value.integerValue();
+      break;
+    case VariantKind::Long:
+      V_VT(&target) = VT_I4;
+      V_I4(&target) = value.longValue();
+      break;
+    case VariantKind::Single:
+      V_VT(&target) = VT_R4;
+      V_R4(&target) = value.singleValue();
+      break;
+    case VariantKind::Double:
+      V_VT(&target) = VT_R8;
+      V_R8(&target) = value.realValue();
+      break;
+    case VariantKind::String:
+      V_BSTR(&target) = allocateText(value.textValue());
+      V_VT(&target) = VT_BSTR;
+      break;
+  }
+}
+
+}  // namespace zarn::com
