@@ -26,11 +26,16 @@ Methods (dispatch identifier, parameters; [..] is optional):
 )";
 
 constexpr const char* details = R"(
-Arguments are text unless written as one of these (lower case):
-  i:N       Long                    b:true, b:false   Boolean
-  d:X       Double (1.5, -2e3)      null              Null
-  empty     Empty                   s:TEXT            TEXT, for text that
-  x:TEXT    TEXT with the escapes \\ \t \n \r \0 \uXXXX   starts like these
+Arguments are text unless written as one of these (in lower case):
+  i:N       Long, as i:80 or i:-1
+  b:true    Boolean True; b:false is False
+  d:X       Double, as d:2.5 or d:1e10
+  null      Null
+  empty     Empty
+  s:TEXT    the text TEXT, for text that starts like one of these forms
+            (a Windows path such as d:\x.ini is written s:d:\x.ini)
+  x:TEXT    TEXT with the escapes \\ \t \n \r \0 \uXXXX, for characters
+            that a batch field cannot hold (tab, line break, NUL)
 A missing trailing argument is omitted: EnumKeys then gets its "," and a
 required parameter fails the call with error 449.
 

@@ -1,0 +1,203 @@
+// A COM object around one Regedit or IniEdit: a dual interface whose vtable
+// is IUnknown, IDispatch and then one entry per class method in interface
+// order, plus ISupportErrorInfo.
+//
+// Each method entry converts the caller's BSTRs and VARIANTs to the class's
+// own types, holds a reference on the object for the call, and turns a
+// failed CallStatus into 0x800A0000 + error with an error object. Late
+// binding is the platform's own, driven by the type library.
+#pragma once
+
+#include <windows.h>
+// After windows.h, which they need.
+#include <oleauto.h>
+
+#include <array>
+#include <atomic>
+#include <new>
+#include <tuple>
+
+#include "component/com/class_interfaces.h"
+#include "component/com/com_arguments.h"
+#include "component/com/com_guid.h"
+#include "component/com/error_report.h"
+#include "component/com/module_state.h"
+#include "component/com/type_info_cache.h"
+#include "platform/automation_error.h"
+
+namespace zarn::com {
+
+// The class methods in interface order.
+template <auto... Methods>
+struct MethodList {};
+
+template <class Object>
+struct ComBinding;  // provides comClass() and Methods (a MethodList)
+
+template <class Object>
+class AutomationObject {
+ public:
+  static HRESULT create(REFIID interfaceId, void** result) {
+    auto* object = new (std::nothrow) AutomationObject;
+    if (object == nullptr) return E_OUTOFMEMORY;
+    const HRESULT status = object->queryInterface(interfaceId, result);
+    object->release();
+    return status;
+  }
+
+ private:
+  template <auto Method, class Signature = decltype(Method)>
+  struct VtableMethod;
+
+  template <auto Method, class... Parameters>
+  struct VtableMethod<Method, CallStatus (Object::*)(Parameters...)> {
+    static HRESULT __stdcall call(AutomationObject* self,
+                                  typename ComArgument<Parameters>::Type... arguments) {
+      if (!(ComArgument<Parameters>::prepare(arguments) && ...)) return E_POINTER;
+      self->addReference();
+      const HRESULT status = run(*self, arguments...);
+      self->release();
+      return status;
+    }
+
+    static HRESULT run(AutomationObject& self, typename ComArgument<Parameters>::Type... arguments) {
+      try {
+        std::tuple<ComArgument<Parameters>...> converted{ComArgument<Parameters>(arguments)...};
+        const CallStatus status = std::apply(
+            [&self](auto&... argument) { return (self.object_.*Method)(argument.take()...); },
+            converted);
+        std::get<sizeof...(Parameters) - 1>(converted).deliver();
+        return status.succeeded() ? S_OK : reportFailure(comClass(), status.error);
+      } catch (const AutomationError& failure) {
+        return reportFailure(comClass(), failure.number());
+      } catch (const std::bad_alloc&) {
+        return reportFailure(comClass(), error::OutOfMemory);
+      }
+    }
+  };
+
+  // The error-info interface lives beside the dual one and shares its count.
+  class ErrorInfoSupport : public ISupportErrorInfo {
+   public:
+    explicit ErrorInfoSupport(AutomationObject& owner) : owner_(owner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** result) override {
+      return owner_.queryInterface(id, result);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_.addReference(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_.release(); }
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID id) override {
+      return owner_.isOwnInterface(id) ? S_OK : S_FALSE;
+    }
+
+   private:
+    AutomationObject& owner_;
+  };
+
+  AutomationObject() : vtable_(vtable(typename ComBinding<Object>::Methods{})), errorInfo_(*this) {
+    objectCreated();
+  }
+  ~AutomationObject() { objectDestroyed(); }
+
+  static const ComClass& comClass() { return ComBinding<Object>::comClass(); }
+
+  template <class Function>
+  static const void* entry(Function function) {
+    return reinterpret_cast<const void*>(function);
+  }
+
+  template <auto... Methods>
+  static const void* const* vtable(MethodList<Methods...>) {
+    static const std::array<const void*, 7 + sizeof...(Methods)> table{
+        entry(&QueryInterface),   entry(&AddRef),        entry(&Release),
+        entry(&GetTypeInfoCount), entry(&GetTypeInfo),   entry(&GetIDsOfNames),
+        entry(&Invoke),           entry(&VtableMethod<Methods>::call)...};
+    return table.data();
+  }
+
+  IDispatch* asDispatch() { return reinterpret_cast<IDispatch*>(this); }
+
+  bool isOwnInterface(REFIID id) const {
+    for (const identity::Guid* own : comClass().answeredInterfaceIds) {
+      if (IsEqualIID(id, toGuid(*own))) return true;
+    }
+    return false;
+  }
+
+  HRESULT queryInterface(REFIID id, void** result) {
+    if (result == nullptr) return E_POINTER;
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDispatch) || isOwnInterface(id)) {
+      *result = this;
+    } else if (IsEqualIID(id, IID_ISupportErrorInfo)) {
+      *result = static_cast<ISupportErrorInfo*>(&errorInfo_);
+    } else {
+      *result = nullptr;
+      return E_NOINTERFACE;
+    }
+    addReference();
+    return S_OK;
+  }
+
+  ULONG addReference() { return ++references_; }
+
+  ULONG release() {
+    const ULONG remaining = --references_;
+    if (remaining == 0) delete this;
+    return remaining;
+  }
+
+  static HRESULT typeInfo(InterfaceTypeInfo& info) {
+    return interfaceTypeInfo(comClass().description, info);
+  }
+
+  static HRESULT __stdcall QueryInterface(AutomationObject* self, REFIID id, void** result) {
+    return self->queryInterface(id, result);
+  }
+  static ULONG __stdcall AddRef(AutomationObject* self) { return self->addReference(); }
+  static ULONG __stdcall Release(AutomationObject* self) { return self->release(); }
+
+  static HRESULT __stdcall GetTypeInfoCount(AutomationObject*, UINT* count) {
+    if (count == nullptr) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+
+  static HRESULT __stdcall GetTypeInfo(AutomationObject*, UINT index, LCID, ITypeInfo** result) {
+    if (result == nullptr) return E_POINTER;
+    *result = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    InterfaceTypeInfo info;
+    const HRESULT status = typeInfo(info);
+    if (FAILED(status)) return status;
+    info.dispatchSide->AddRef();
+    *result = info.dispatchSide;
+    return S_OK;
+  }
+
+  static HRESULT __stdcall GetIDsOfNames(AutomationObject*, REFIID scope, LPOLESTR* names,
+                                         UINT count, LCID, DISPID* ids) {
+    if (!IsEqualIID(scope, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    InterfaceTypeInfo info;
+    const HRESULT status = typeInfo(info);
+    if (FAILED(status)) return status;
+    return DispGetIDsOfNames(info.vtableSide, names, count, ids);
+  }
+
+  static HRESULT __stdcall Invoke(AutomationObject* self, DISPID id, REFIID scope, LCID,
+                                  WORD flags, DISPPARAMS* parameters, VARIANT* result,
+                                  EXCEPINFO* exception, UINT* argumentError) {
+    if (!IsEqualIID(scope, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    InterfaceTypeInfo info;
+    const HRESULT status = typeInfo(info);
+    if (FAILED(status)) return status;
+    return DispInvoke(self->asDispatch(), info.vtableSide, id, flags, parameters, result,
+                      exception, argumentError);
+  }
+
+  // The dual interface's vtable pointer must come first.
+  const void* const* vtable_;
+  ErrorInfoSupport errorInfo_;
+  std::atomic<ULONG> references_{1};
+  Object object_;
+};
+
+}  // namespace zarn::com

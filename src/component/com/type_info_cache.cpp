@@ -1,0 +1,48 @@
+#include "component/com/type_info_cache.h"
+
+#include <map>
+#include <mutex>
+
+#include "component/com/com_guid.h"
+#include "component/com/module_state.h"
+
+namespace zarn::com {
+namespace {
+
+HRESULT load(const InterfaceDescription& description, InterfaceTypeInfo& info) {
+  ITypeLib* library = nullptr;
+  HRESULT status = LoadTypeLibEx(modulePath().c_str(), REGKIND_NONE, &library);
+  if (FAILED(status)) return status;
+  status = library->GetTypeInfoOfGuid(toGuid(description.interfaceId), &info.dispatchSide);
+  library->Release();
+  if (FAILED(status)) return status;
+  // A dual interface's dispatch description refers to its vtable description.
+  HREFTYPE vtableReference = 0;
+  status = info.dispatchSide->GetRefTypeOfImplType(-1, &vtableReference);
+  if (SUCCEEDED(status)) status = info.dispatchSide->GetRefTypeInfo(vtableReference, &info.vtableSide);
+  if (FAILED(status)) {
+    info.dispatchSide->Release();
+    info = {};
+  }
+  return status;
+}
+
+}  // namespace
+
+HRESULT interfaceTypeInfo(const InterfaceDescription& description, InterfaceTypeInfo& info) {
+  // Never freed: releasing type information while the process detaches the
+  // DLL is not safe, and the process ends right after.
+  static std::mutex* const guard = new std::mutex;
+  static auto* const loaded = new std::map<const InterfaceDescription*, InterfaceTypeInfo>;
+  const std::lock_guard<std::mutex> lock(*guard);
+  const auto found = loaded->find(&description);
+  if (found != loaded->end()) {
+    info = found->second;
+    return S_OK;
+  }
+  const HRESULT status = load(description, info);
+  if (SUCCEEDED(status)) loaded->emplace(&description, info);
+  return status;
+}
+
+}  // namespace zarn::com
