@@ -1,5 +1,6 @@
 # Fails when ZarnUtils.dll imports anything but system DLLs.
 # Usage: cmake -DOBJDUMP=... -DDLL=... -P com_import_test.cmake
+cmake_minimum_required(VERSION 3.25)
 set(system_dlls advapi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll user32.dll)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
