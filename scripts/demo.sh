@@ -17,7 +17,13 @@ export ZARNUTILS_REGISTRY_DIR="$workdir/registry"
 
 show() {
   printf '$ zarnutils'
-  printf ' %q' "$@"
+  for argument in "$@"; do
+    if [[ "$argument" =~ ^[A-Za-z0-9_.:/=+-]+$ ]]; then
+      printf ' %s' "$argument"
+    else
+      printf " '%s'" "$argument"
+    fi
+  done
   printf '\n'
   build/native/zarnutils "$@" || true
   echo
