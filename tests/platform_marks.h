@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zarn::testing {
+namespace zarn::test_support {
 
 #ifdef _WIN32
 constexpr bool runsOnWine = true;
@@ -12,10 +12,10 @@ constexpr bool runsOnWine = true;
 constexpr bool runsOnWine = false;
 #endif
 
-}  // namespace zarn::testing
+}  // namespace zarn::test_support
 
 // Skips the rest of a test under Wine, giving the reason.
 #define ZARN_NATIVE_ONLY(reason)                                     \
   do {                                                               \
-    if (::zarn::testing::runsOnWine) GTEST_SKIP() << "Wine: " reason; \
+    if (::zarn::test_support::runsOnWine) GTEST_SKIP() << "Wine: " reason; \
   } while (0)

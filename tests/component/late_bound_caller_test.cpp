@@ -10,7 +10,7 @@
 namespace zarn {
 namespace {
 
-class LateBoundCallerTest : public testing::RegistryTest {
+class LateBoundCallerTest : public test_support::RegistryTest {
  protected:
   CallStatus call(std::u16string_view className, std::u16string_view method,
                   std::vector<LateBoundArgument> arguments, Variant& result) {

@@ -6,14 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform_marks.h"
+
 namespace zarn {
 
 // Whether the profile service under test is the platform's, run by Wine.
-#ifdef _WIN32
-constexpr bool testingWine = true;
-#else
-constexpr bool testingWine = false;
-#endif
+constexpr bool testingWine = test_support::runsOnWine;
 
 inline std::string servicePath(std::string_view unixPath) {
 #ifdef _WIN32

@@ -321,7 +321,7 @@ Variant convert(const Case& c) {
 
 TEST_P(Conversion, GivesThePlatformsAnswer) {
   const Case& c = GetParam();
-  if (testing::runsOnWine && c.wineDiffers != nullptr) GTEST_SKIP() << c.wineDiffers;
+  if (test_support::runsOnWine && c.wineDiffers != nullptr) GTEST_SKIP() << c.wineDiffers;
   if (c.error == 0) {
     EXPECT_EQ(convert(c), c.expected);
   } else {

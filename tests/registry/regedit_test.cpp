@@ -14,7 +14,7 @@
 namespace zarn {
 namespace {
 
-using testing::RegistryTest;
+using test_support::RegistryTest;
 using std::string_literals::operator""s;
 
 std::set<Text> entries(const Text& list) {

@@ -10,7 +10,7 @@
 #include "platform/registry_service.h"
 #include "platform/text.h"
 
-namespace zarn::testing {
+namespace zarn::test_support {
 
 inline void deleteTree(KeyHandle parent, const std::string& path) {
   KeyHandle key = 0;
@@ -84,4 +84,4 @@ class RegistryTest : public ::testing::Test {
   int handlesAtStart_ = 0;
 };
 
-}  // namespace zarn::testing
+}  // namespace zarn::test_support
