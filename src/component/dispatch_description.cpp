@@ -69,6 +69,16 @@ const InterfaceDescription& iniEditInterface() {
   return description;
 }
 
+const InterfaceDescription* findClass(std::u16string_view classNameOrProgId) {
+  for (const InterfaceDescription* description : {&regeditInterface(), &iniEditInterface()}) {
+    if (equalsIgnoringCase(classNameOrProgId, description->className) ||
+        equalsIgnoringCase(classNameOrProgId, description->progId)) {
+      return description;
+    }
+  }
+  return nullptr;
+}
+
 int findMethodByName(const InterfaceDescription& description, std::u16string_view name) {
   for (size_t i = 0; i < description.methods.size(); ++i) {
     if (equalsIgnoringCase(description.methods[i].name, name)) return static_cast<int>(i);

@@ -46,6 +46,10 @@ struct InterfaceDescription {
 const InterfaceDescription& regeditInterface();
 const InterfaceDescription& iniEditInterface();
 
+// The class named by its class name or ProgID ("Regedit",
+// "ZarnUtils.IniEdit"), case-insensitively; null if none.
+const InterfaceDescription* findClass(std::u16string_view classNameOrProgId);
+
 // Index in interface order, or -1. Names match case-insensitively; only the
 // public methods are found.
 int findMethodByName(const InterfaceDescription& description, std::u16string_view name);

@@ -28,17 +28,12 @@ Variant convertArgument(const ParameterDescription& parameter, const Variant& ar
 }  // namespace
 
 std::optional<LateBoundObject> LateBoundObject::create(std::u16string_view className) {
-  for (const InterfaceDescription* description : {&regeditInterface(), &iniEditInterface()}) {
-    if (!equalsIgnoringCase(className, description->className) &&
-        !equalsIgnoringCase(className, description->progId)) {
-      continue;
-    }
-    if (description == &regeditInterface()) {
-      return LateBoundObject(*description, std::make_shared<TargetOf<Regedit>>());
-    }
-    return LateBoundObject(*description, std::make_shared<TargetOf<IniEdit>>());
+  const InterfaceDescription* description = findClass(className);
+  if (description == nullptr) return std::nullopt;
+  if (description == &regeditInterface()) {
+    return LateBoundObject(*description, std::make_shared<TargetOf<Regedit>>());
   }
-  return std::nullopt;
+  return LateBoundObject(*description, std::make_shared<TargetOf<IniEdit>>());
 }
 
 std::optional<int32_t> LateBoundObject::dispatchIdOfName(std::u16string_view name) const {

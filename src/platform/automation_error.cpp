@@ -12,6 +12,7 @@ std::string_view errorDescription(int32_t number) {
     case error::SubscriptOutOfRange: return "Subscript out of range";
     case error::TypeMismatch: return "Type mismatch";
     case error::InvalidUseOfNull: return "Invalid use of Null";
+    case error::CantCreateObject: return "ActiveX component can't create object";
     case error::ObjectDoesntSupport: return "Object doesn't support this property or method";
     case error::ArgumentNotOptional: return "Argument not optional";
     case error::WrongNumberOfArguments: return "Wrong number of arguments or invalid property assignment";

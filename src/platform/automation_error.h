@@ -15,6 +15,7 @@ constexpr int32_t OutOfMemory = 7;
 constexpr int32_t SubscriptOutOfRange = 9;
 constexpr int32_t TypeMismatch = 13;
 constexpr int32_t InvalidUseOfNull = 94;
+constexpr int32_t CantCreateObject = 429;
 constexpr int32_t ObjectDoesntSupport = 438;
 constexpr int32_t WrongNumberOfArguments = 450;
 constexpr int32_t ArgumentNotOptional = 449;

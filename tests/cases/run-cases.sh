@@ -2,7 +2,7 @@
 # Runs the table of cases (cases.txt, format described at its top) through ONE
 # zarnutils --batch process and compares each answer with its expected line.
 #
-#   run-cases.sh TARGET CASES COMMAND...
+#   run-cases.sh [--com DLL [--early]] TARGET CASES COMMAND...
 #
 # TARGET is native or win32: it selects the marked cases that count and how
 # the registry is made clean. COMMAND runs zarnutils; its last word is the
@@ -10,20 +10,44 @@
 #   native  the store goes to a fresh ZARNUTILS_REGISTRY_DIR, removed after;
 #   win32   HKCU\Software\ZarnUtilsCases is deleted from the Wine registry
 #           first, through the same launcher, so reruns start clean.
+# --com DLL registers DLL with regsvr32 through the launcher and runs the
+# table through zarnutils --com (with --early: --com --early) instead of the
+# classes built into zarnutils; the marks of TARGET apply.
 # Prints every failing case and, last, one line
-#   case table (TARGET): N passed, M failed[, K skipped]
+#   case table (TARGET[ com[ early]]): N passed, M failed[, K skipped]
 # and exits non-zero when a case failed or the batch did not run through.
 set -euo pipefail
 
-if [ $# -lt 3 ] || { [ "$1" != native ] && [ "$1" != win32 ]; }; then
-  echo "usage: run-cases.sh native|win32 CASES COMMAND..." >&2
+usage() {
+  echo "usage: run-cases.sh [--com DLL [--early]] native|win32 CASES COMMAND..." >&2
   exit 2
+}
+options=()
+column=""
+if [ "${1:-}" = --com ]; then
+  [ $# -ge 2 ] || usage
+  dll=$2
+  options=(--com)
+  column=" com"
+  shift 2
+  if [ "${1:-}" = --early ]; then
+    options+=(--early)
+    column+=" early"
+    shift
+  fi
+fi
+if [ $# -lt 3 ] || { [ "$1" != native ] && [ "$1" != win32 ]; }; then
+  usage
 fi
 target=$1
 cases=$2
 shift 2
 command=("$@")
 launcher=("${command[@]:0:$#-1}")
+
+if [ ${#options[@]} -gt 0 ]; then
+  "${launcher[@]}" regsvr32 /s "Z:${dll//\//\\}" || { echo "regsvr32 failed" >&2; exit 1; }
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -96,9 +120,9 @@ dir="$dir" awk -v target="$target" -v work="$work" '
 ' "$cases"
 
 status=0
-"${command[@]}" --batch <"$work/input" >"$work/actual" 2>"$work/errors" || status=$?
+"${command[@]}" "${options[@]}" --batch <"$work/input" >"$work/actual" 2>"$work/errors" || status=$?
 
-awk -v target="$target" -v cases="$cases" -v status="$status" -v work="$work" '
+awk -v target="$target" -v column="$column" -v cases="$cases" -v status="$status" -v work="$work" '
   function shown(line) { gsub("\t", " \342\207\245 ", line); return line }
   BEGIN {
     while ((getline line < (work "/input")) > 0) input[++count] = line
@@ -125,7 +149,7 @@ awk -v target="$target" -v cases="$cases" -v status="$status" -v work="$work" '
       printf "FAIL: zarnutils --batch exited with %d\n", status
       while ((getline line < (work "/errors")) > 0) print "  " line
     }
-    printf "case table (%s): %d passed, %d failed%s\n", target, passed, failed, skipped ? ", " skipped " skipped" : ""
+    printf "case table (%s%s): %d passed, %d failed%s\n", target, column, passed, failed, skipped ? ", " skipped " skipped" : ""
     exit failed ? 1 : 0
   }
 '

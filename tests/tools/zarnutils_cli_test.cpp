@@ -9,6 +9,7 @@
 #include "call_arguments.h"
 #include "call_request.h"
 #include "command_line.h"
+#include "in_process_call_target.h"
 #include "result_output.h"
 #include "usage_error.h"
 
@@ -80,12 +81,17 @@ TEST(CommandLine, OptionsComeBeforeTheCall) {
   EXPECT_EQ(parseCommandLine({"--raw", "A.B"}).form, OutputForm::Raw);
   EXPECT_EQ(parseCommandLine({"--batch"}).mode, Mode::Batch);
   EXPECT_EQ(parseCommandLine({"--json", "--help", "--bogus"}).mode, Mode::Help);
+  const Invocation early = parseCommandLine({"--early", "--com", "A.B"});
+  EXPECT_TRUE(early.throughCom);
+  EXPECT_EQ(early.binding, Binding::Early);
+  EXPECT_EQ(parseCommandLine({"--com", "A.B"}).binding, Binding::Late);
+  EXPECT_FALSE(parseCommandLine({"A.B"}).throughCom);
 }
 
 TEST(CommandLine, MisuseIsAUsageError) {
   for (const auto& words : std::vector<std::vector<std::string>>{
            {}, {"--json"}, {"--json", "--raw", "A.B"}, {"--bogus", "A.B"}, {"--batch", "A.B"},
-           {"--raw", "--batch"}}) {
+           {"--raw", "--batch"}, {"--early", "A.B"}}) {
     EXPECT_THROW(parseCommandLine(words), UsageError);
   }
 }
@@ -123,7 +129,8 @@ TEST(BatchMode, OneAnswerPerCallLineWhateverHappens) {
       "Nobody.Nothing\n"
       "Regedit.EnumKeys\tNowhere\\Key");
   std::ostringstream output;
-  runBatch(input, output);
+  InProcessCallTarget target;
+  runBatch(target, input, output);
   EXPECT_EQ(output.str(),
             "{\"error\":9,\"message\":\"Subscript out of range\"}\n"
             "{\"usage\":\"argument \\\"i:x\\\": i: needs a whole number in Long range\"}\n"

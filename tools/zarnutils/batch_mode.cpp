@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "call_request.h"
-#include "late_call.h"
 #include "result_output.h"
 #include "usage_error.h"
 
@@ -22,9 +21,9 @@ std::vector<std::string> splitFields(std::string_view line) {
   return fields;
 }
 
-std::string answerLine(std::string_view line) {
+std::string answerLine(CallTarget& target, std::string_view line) {
   try {
-    const CallOutcome outcome = performCall(parseCallRequest(splitFields(line)));
+    const CallOutcome outcome = target.call(parseCallRequest(splitFields(line)));
     return outcome.status.succeeded() ? jsonResult(outcome.result)
                                       : jsonError(outcome.status.error);
   } catch (const UsageError& problem) {
@@ -34,14 +33,14 @@ std::string answerLine(std::string_view line) {
 
 }  // namespace
 
-void runBatch(std::istream& input, std::ostream& output) {
+void runBatch(CallTarget& target, std::istream& input, std::ostream& output) {
   std::string line;
   while (std::getline(input, line)) {
     if (line.ends_with('\r')) line.pop_back();
     if (line.empty()) continue;
     // Flushed per line, so a program that feeds lines one by one and waits
     // for each answer is not left waiting.
-    output << answerLine(line) << std::endl;
+    output << answerLine(target, line) << std::endl;
   }
 }
 

@@ -7,8 +7,10 @@
 #include <istream>
 #include <ostream>
 
+#include "call_target.h"
+
 namespace zarn::cli {
 
-void runBatch(std::istream& input, std::ostream& output);
+void runBatch(CallTarget& target, std::istream& input, std::ostream& output);
 
 }  // namespace zarn::cli

@@ -25,9 +25,16 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
       chooseForm(OutputForm::Raw);
     } else if (option == "--batch") {
       invocation.mode = Mode::Batch;
+    } else if (option == "--com") {
+      invocation.throughCom = true;
+    } else if (option == "--early") {
+      invocation.binding = Binding::Early;
     } else {
       throw UsageError("unknown option " + option);
     }
+  }
+  if (invocation.binding == Binding::Early && !invocation.throughCom) {
+    throw UsageError("--early needs --com");
   }
   invocation.callWords.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next),
                               arguments.end());

@@ -1,5 +1,6 @@
 // What the command line asks for: help, one call with an output form, or a
-// batch read from standard input.
+// batch read from standard input; and whether the calls go to the classes in
+// this program or through the registered COM server.
 #pragma once
 
 #include <string>
@@ -9,10 +10,15 @@ namespace zarn::cli {
 
 enum class Mode { Help, Call, Batch };
 enum class OutputForm { Text, Raw, Json };
+// How a COM call finds its method: by name through IDispatch, or through the
+// class's interface.
+enum class Binding { Late, Early };
 
 struct Invocation {
   Mode mode = Mode::Call;
   OutputForm form = OutputForm::Text;
+  bool throughCom = false;
+  Binding binding = Binding::Late;
   std::vector<std::string> callWords;  // CLASS.METHOD and its arguments
 };
 

@@ -2,11 +2,13 @@
 // usage_text.cpp for what it does.
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 #include "batch_mode.h"
 #include "call_request.h"
 #include "command_line.h"
-#include "late_call.h"
+#include "com_call_target.h"
+#include "in_process_call_target.h"
 #include "platform/console.h"
 #include "result_output.h"
 #include "usage_error.h"
@@ -18,8 +20,13 @@ namespace {
 constexpr int callFailed = 1;
 constexpr int usageFailed = 2;
 
-int runCall(const Invocation& invocation) {
-  const CallOutcome outcome = performCall(parseCallRequest(invocation.callWords));
+std::unique_ptr<CallTarget> callTarget(const Invocation& invocation) {
+  if (invocation.throughCom) return comCallTarget(invocation.binding);
+  return std::make_unique<InProcessCallTarget>();
+}
+
+int runCall(CallTarget& target, const Invocation& invocation) {
+  const CallOutcome outcome = target.call(parseCallRequest(invocation.callWords));
   if (invocation.form == OutputForm::Json) {
     std::cout << (outcome.status.succeeded() ? jsonResult(outcome.result)
                                              : jsonError(outcome.status.error))
@@ -37,11 +44,16 @@ int runCall(const Invocation& invocation) {
 int run(const std::vector<std::string>& arguments) {
   try {
     const Invocation invocation = parseCommandLine(arguments);
-    switch (invocation.mode) {
-      case Mode::Help: std::cout << usageText(); return 0;
-      case Mode::Batch: runBatch(std::cin, std::cout); return 0;
-      case Mode::Call: return runCall(invocation);
+    if (invocation.mode == Mode::Help) {
+      std::cout << usageText();
+      return 0;
     }
+    const std::unique_ptr<CallTarget> target = callTarget(invocation);
+    if (invocation.mode == Mode::Batch) {
+      runBatch(*target, std::cin, std::cout);
+      return 0;
+    }
+    return runCall(*target, invocation);
   } catch (const UsageError& problem) {
     std::cerr << "zarnutils: " << problem.what() << '\n' << usageHint();
   }

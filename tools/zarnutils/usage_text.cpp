@@ -12,15 +12,21 @@ constexpr const char* introduction = R"(Calls the methods of the ZarnUtils class
 binding, as a script would, and prints their results.
 
 Usage:
-  zarnutils [--json | --raw] CLASS.METHOD [ARG...]
-  zarnutils [--json | --raw] CLASS.#ID [ARG...]
-  zarnutils --batch
+  zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...]
+  zarnutils [--com [--early]] [--json | --raw] CLASS.#ID [ARG...]
+  zarnutils [--com [--early]] --batch
   zarnutils --help
 
 CLASS is Regedit or IniEdit (or the ProgID ZarnUtils.Regedit,
 ZarnUtils.IniEdit) and METHOD a method name, both case-insensitive. #ID calls
 by dispatch identifier, hex with 0x or decimal. An unknown class, method or
 identifier is a failed call (error 438), as in a script.
+
+By default the classes built into zarnutils answer. --com (Windows only)
+creates the registered ZarnUtils.Regedit or ZarnUtils.IniEdit object of
+ZarnUtils.dll instead and calls it through IDispatch, looking the method up
+by name; --com --early calls it through the class's interface. Everything
+else stays the same; a class that cannot be created fails with error 429.
 
 Methods (dispatch identifier, parameters; [..] is optional):
 )";
@@ -102,7 +108,8 @@ std::string usageText() {
 }
 
 std::string usageHint() {
-  return "usage: zarnutils [--json | --raw] CLASS.METHOD [ARG...] | --batch | --help\n";
+  return "usage: zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...] | --batch |"
+         " --help\n";
 }
 
 }  // namespace zarn::cli

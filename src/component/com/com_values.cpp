@@ -10,19 +10,6 @@ namespace {
 
 constexpr LCID englishUs = 0x0409;
 
-class OwnedVariant {
- public:
-  OwnedVariant() { VariantInit(&value_); }
-  ~OwnedVariant() { VariantClear(&value_); }
-  OwnedVariant(const OwnedVariant&) = delete;
-  OwnedVariant& operator=(const OwnedVariant&) = delete;
-
-  VARIANT& get() { return value_; }
-
- private:
-  VARIANT value_;
-};
-
 bool isOtherInteger(VARTYPE type) {
   switch (type) {
     case VT_I1:

@@ -10,6 +10,20 @@
 
 namespace zarn::com {
 
+// A VARIANT that starts empty and is cleared when it goes.
+class OwnedVariant {
+ public:
+  OwnedVariant() { VariantInit(&value_); }
+  ~OwnedVariant() { VariantClear(&value_); }
+  OwnedVariant(const OwnedVariant&) = delete;
+  OwnedVariant& operator=(const OwnedVariant&) = delete;
+
+  VARIANT& get() { return value_; }
+
+ private:
+  VARIANT value_;
+};
+
 // A by-reference variant is read through its reference. Kinds the component
 // has no form for become the nearest it has (other integers Long when they
 // fit, else Double; Currency and Decimal Double; anything else text), and

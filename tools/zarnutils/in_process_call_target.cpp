@@ -1,4 +1,4 @@
-#include "late_call.h"
+#include "in_process_call_target.h"
 
 #include <new>
 
@@ -6,7 +6,7 @@
 
 namespace zarn::cli {
 
-CallOutcome performCall(const CallRequest& request) {
+CallOutcome InProcessCallTarget::call(const CallRequest& request) {
   CallOutcome outcome;
   std::optional<LateBoundObject> object = LateBoundObject::create(request.className);
   if (!object) {
