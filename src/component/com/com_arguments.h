@@ -12,7 +12,7 @@
 
 #include "component/call_status.h"
 #include "component/com/com_text.h"
-#include "component/com/com_values.h"
+#include "platform/win32/automation_variant.h"
 #include "platform/text.h"
 #include "platform/variant.h"
 

@@ -7,7 +7,7 @@
 
 #include "com/member_caller.h"
 #include "component/com/com_text.h"
-#include "component/com/com_values.h"
+#include "platform/win32/automation_variant.h"
 #include "platform/automation_error.h"
 
 namespace zarn::cli {
@@ -69,7 +69,7 @@ class DispatchArguments {
       VARIANT& value = values_.list.emplace_back();
       VariantInit(&value);
       if (argument->has_value()) {
-        com::fillVariant(value, **argument);
+        fillVariant(value, **argument);
       } else {
         V_VT(&value) = VT_ERROR;
         V_ERROR(&value) = DISP_E_PARAMNOTFOUND;
@@ -153,7 +153,7 @@ class ComCallTarget : public CallTarget {
       id = std::get<int32_t>(request.method);
     }
     DispatchArguments arguments(request.arguments);
-    com::OwnedVariant result;
+    OwnedVariant result;
     ExceptionReport exception;
     status = caller->invoke(id, arguments.get(), result.get(), exception.get());
     if (status == DISP_E_EXCEPTION) return failed(exception.errorNumber());
@@ -162,7 +162,7 @@ class ComCallTarget : public CallTarget {
       return failed(error::ArgumentNotOptional);
     }
     if (FAILED(status)) return failed(errorNumberOf(status));
-    return {{}, com::variantOf(result.get())};
+    return {{}, variantOf(result.get())};
   }
 
   Binding binding_;

@@ -1,11 +1,10 @@
-#include "component/com/com_values.h"
+#include "platform/win32/automation_variant.h"
 
 #include <new>
 
-#include "component/com/com_text.h"
 #include "platform/automation_error.h"
 
-namespace zarn::com {
+namespace zarn {
 namespace {
 
 constexpr LCID englishUs = 0x0409;
@@ -55,6 +54,18 @@ Variant fromPlainVariant(VARIANT& value) {
 
 }  // namespace
 
+Text textOf(BSTR text) {
+  if (text == nullptr) return {};
+  return Text(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
+}
+
+BSTR allocateText(std::u16string_view text) {
+  BSTR copy = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                static_cast<UINT>(text.size()));
+  if (copy == nullptr) throw std::bad_alloc();
+  return copy;
+}
+
 Variant variantOf(const VARIANT& value) {
   OwnedVariant plain;
   const HRESULT status = VariantCopyInd(&plain.get(), const_cast<VARIANT*>(&value));
@@ -102,4 +113,4 @@ void fillVariant(VARIANT& target, const Variant& value) {
   }
 }
 
-}  // namespace zarn::com
+}  // namespace zarn

@@ -1,16 +1,20 @@
-// Automation variants at the COM boundary: the caller's VARIANT becomes the
-// component's Variant on the way in, and results go back as VARIANTs.
+// The platform's automation values and strings, converted to and from the
+// component's Variant and Text. Used by the platform's conversions and by
+// the COM shell and client at their boundary.
 #pragma once
 
 #include <windows.h>
 // After windows.h, which it needs.
 #include <oleauto.h>
 
+#include <string_view>
+
+#include "platform/text.h"
 #include "platform/variant.h"
 
-namespace zarn::com {
+namespace zarn {
 
-// A VARIANT that starts empty and is cleared when it goes.
+// A VARIANT that starts empty and is cleared, with what it owns, when it goes.
 class OwnedVariant {
  public:
   OwnedVariant() { VariantInit(&value_); }
@@ -24,6 +28,12 @@ class OwnedVariant {
   VARIANT value_;
 };
 
+// A missing automation string is empty text.
+Text textOf(BSTR text);
+
+// A new automation string; throws std::bad_alloc when memory is exhausted.
+BSTR allocateText(std::u16string_view text);
+
 // A by-reference variant is read through its reference. Kinds the component
 // has no form for become the nearest it has (other integers Long when they
 // fit, else Double; Currency and Decimal Double; anything else text), and
@@ -33,4 +43,4 @@ Variant variantOf(const VARIANT& value);
 // Fills an initialised, empty VARIANT; throws std::bad_alloc.
 void fillVariant(VARIANT& target, const Variant& value);
 
-}  // namespace zarn::com
+}  // namespace zarn
