@@ -21,5 +21,7 @@ for target in native win32; do
   cmake --build --preset "$target" -j "$jobs"
   echo "== $target: test"
   ctest --preset "$target" -j "$jobs" || status=1
+  # The per-target counts of the table of cases, which ctest keeps in its log.
+  grep -ho 'case table (.*' "build/$target/Testing/Temporary/LastTest.log" || true
 done
 exit "$status"
