@@ -31,10 +31,7 @@ Text readList(int32_t initialSize, ListCall listCall) {
     buffer.assign(static_cast<size_t>(size), ' ');
     written = listCall(buffer.data(), static_cast<uint32_t>(size));
   }
-  Text list = fromNarrow(buffer);
-  const size_t first = list.find_first_not_of(u' ');
-  if (first == Text::npos) return {};
-  list = list.substr(first, list.find_last_not_of(u' ') - first + 1);
+  Text list = trimmed(fromNarrow(buffer), u" ");
   while (!list.empty() && list.back() == u'\0') list.pop_back();
   return list;
 }

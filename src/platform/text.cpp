@@ -127,4 +127,15 @@ bool equalsIgnoringCase(std::u16string_view left, std::u16string_view right) {
   return left.size() == right.size() && upperCase(left) == upperCase(right);
 }
 
+Text trimmed(std::u16string_view text, std::u16string_view characters) {
+  const size_t first = text.find_first_not_of(characters);
+  if (first == std::u16string_view::npos) return {};
+  return Text(text.substr(first, text.find_last_not_of(characters) - first + 1));
+}
+
+Text decimalText(int64_t number) {
+  const std::string digits = std::to_string(number);
+  return Text(digits.begin(), digits.end());
+}
+
 }  // namespace zarn

@@ -6,6 +6,7 @@
 // the platform services, which narrow_text.h covers.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,5 +26,11 @@ Text upperCase(std::u16string_view text);
 
 // Case-insensitive comparison of whole texts.
 bool equalsIgnoringCase(std::u16string_view left, std::u16string_view right);
+
+// The text without the given characters at either end.
+Text trimmed(std::u16string_view text, std::u16string_view characters);
+
+// Plain decimal digits, with a minus sign for negative numbers.
+Text decimalText(int64_t number);
 
 }  // namespace zarn

@@ -13,17 +13,6 @@ namespace {
 
 constexpr uint32_t nameBufferSize = 2048;
 
-Text trimSpaces(const Text& text) {
-  const size_t first = text.find_first_not_of(u' ');
-  if (first == Text::npos) return {};
-  return text.substr(first, text.find_last_not_of(u' ') - first + 1);
-}
-
-Text decimalText(int32_t number) {
-  const std::string digits = std::to_string(number);
-  return Text(digits.begin(), digits.end());
-}
-
 // The text of one listed value, or nothing for a type that is not listed.
 // A failing query ends the listing with its status.
 RegistryStatus valueText(KeyHandle key, const std::string& name, uint32_t type, uint32_t size,
@@ -69,7 +58,7 @@ void Regedit::ListSubKeys(KeyHandle rootKey, Text keyPath, Text delimiter, Text&
       status = RegistryService::RegEnumKeyA(key, index, buffer.data(), nameBufferSize);
       if (status != 0) break;
       // The buffer holds the name, its NUL, then the untouched spaces.
-      Text name = trimSpaces(fromNarrow(buffer));
+      Text name = trimmed(fromNarrow(buffer), u" ");
       if (!name.empty()) name.pop_back();
       list += name;
       list += delimiter;

@@ -2,19 +2,9 @@
 // its status into the result.
 #include "registry/regedit.h"
 
-#include <string>
-
 #include "component/calling_model.h"
 
 namespace zarn {
-namespace {
-
-Text statusText(RegistryStatus status) {
-  const std::string digits = std::to_string(status);
-  return Text(digits.begin(), digits.end());
-}
-
-}  // namespace
 
 KeyHandle Regedit::ResolveRootKey(const Text& rootSegment) { return rootKeyForName(rootSegment); }
 
@@ -22,25 +12,28 @@ KeyPath Regedit::resolveItem(const Text& sKey) {
   return resolveItemForm(sKey, [this](const Text& root) { return ResolveRootKey(root); });
 }
 
+KeyPath Regedit::resolveListing(const Text& sKey, EmptySegments emptySegments) {
+  return resolveListingForm(sKey, emptySegments,
+                            [this](const Text& root) { return ResolveRootKey(root); });
+}
+
 CallStatus Regedit::EnumKeys(Text sKey, Text sDelim, Text& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = resolveListingForm(sKey, EmptySegments::Skip,
-                                            [this](const Text& root) { return ResolveRootKey(root); });
+    const KeyPath path = resolveListing(sKey, EmptySegments::Skip);
     Text list;
     RegistryStatus status = 0;
     ListSubKeys(path.rootKey, path.keyPath, sDelim, list, status);
-    result = status == 0 ? list : statusText(status);
+    result = status == 0 ? list : decimalText(status);
   });
 }
 
 CallStatus Regedit::EnumValues(Text sKey, Text& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = resolveListingForm(sKey, EmptySegments::Keep,
-                                            [this](const Text& root) { return ResolveRootKey(root); });
+    const KeyPath path = resolveListing(sKey, EmptySegments::Keep);
     Text list;
     RegistryStatus status = 0;
     ListValues(path.rootKey, path.keyPath, list, status);
-    result = status == 0 ? list : statusText(status);
+    result = status == 0 ? list : decimalText(status);
   });
 }
 

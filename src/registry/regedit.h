@@ -46,7 +46,9 @@ class Regedit {
   void StoreTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, Text typeLetter,
                        Variant value, RegistryStatus& status);
 
+  // Path resolution with ResolveRootKey for the root segment.
   KeyPath resolveItem(const Text& sKey);
+  KeyPath resolveListing(const Text& sKey, EmptySegments emptySegments);
 };
 
 }  // namespace zarn

@@ -14,11 +14,6 @@ namespace {
 
 [[noreturn]] void mismatch() { throw AutomationError(error::TypeMismatch); }
 
-Text decimalText(int64_t value) {
-  const std::string digits = std::to_string(value);
-  return Text(digits.begin(), digits.end());
-}
-
 // Half to even; the range ends at the halves that would round past it.
 int32_t roundToLong(double value) {
   if (!(value >= -2147483648.5 && value < 2147483647.5)) throw AutomationError(error::Overflow);
