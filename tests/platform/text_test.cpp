@@ -35,5 +35,18 @@ TEST(CaseFolding, ComparesWholeTextsIgnoringCase) {
   EXPECT_EQ(upperCase(u"_x[a]"), u"_X[A]");
 }
 
+TEST(TextHelpers, TrimOnlyTheGivenCharactersAtTheEnds) {
+  EXPECT_EQ(trimmed(u"  a b \t", u" "), u"a b \t");
+  EXPECT_EQ(trimmed(u" \ta b\t ", u" \t"), u"a b");
+  EXPECT_EQ(trimmed(u"   ", u" "), u"");
+  EXPECT_EQ(trimmed(Text(u"x\0  ", 4), u" "), Text(u"x\0", 2));
+}
+
+TEST(TextHelpers, WritesPlainDecimals) {
+  EXPECT_EQ(decimalText(0), u"0");
+  EXPECT_EQ(decimalText(-2147483648LL), u"-2147483648");
+  EXPECT_EQ(decimalText(99), u"99");
+}
+
 }  // namespace
 }  // namespace zarn
