@@ -57,6 +57,19 @@ std::vector<std::string> rootNames(bool user) {
 
 size_t characterCount(std::string_view narrow) { return fromNarrow(narrow).size(); }
 
+// The existing key that names lead to from start, or nothing when one of
+// them is missing.
+std::optional<KeyId> findExistingPath(RegistryDatabase& database, KeyId start,
+                                      const std::vector<std::string_view>& names) {
+  KeyId current = start;
+  for (const std::string_view name : names) {
+    const std::optional<KeyId> child = database.findSubKey(current, name);
+    if (!child) return std::nullopt;
+    current = *child;
+  }
+  return current;
+}
+
 // Splits a key path at its backslashes. Empty names, from a trailing or a
 // doubled backslash, are skipped; a leading backslash is refused.
 RegistryStatus splitKeyPath(const char* path, std::vector<std::string_view>& names) {
@@ -153,13 +166,9 @@ RegistryStatus RegistryStore::openKey(KeyHandle root, const char* subKey, uint32
     if (const RegistryStatus status = splitKeyPath(subKey, names)) return status;
     RegistryDatabase& database = *base->database;
     if (!database.keyExists(base->key)) return KeyDeleted;
-    KeyId current = base->key;
-    for (const std::string_view name : names) {
-      const std::optional<KeyId> child = database.findSubKey(current, name);
-      if (!child) return NotFound;
-      current = *child;
-    }
-    *key = addHandle(database, current, access);
+    const std::optional<KeyId> found = findExistingPath(database, base->key, names);
+    if (!found) return NotFound;
+    *key = addHandle(database, *found, access);
     return Success;
   });
 }
@@ -307,14 +316,10 @@ RegistryStatus RegistryStore::deleteKey(KeyHandle key, const char* subKey) {
     if (!database.writable()) return AccessDenied;
     Transaction transaction(database.connection());
     if (!database.keyExists(base->key)) return KeyDeleted;
-    KeyId target = base->key;
-    for (const std::string_view name : names) {
-      const std::optional<KeyId> child = database.findSubKey(target, name);
-      if (!child) return NotFound;
-      target = *child;
-    }
-    if (database.isRoot(target) || database.hasSubKeys(target)) return AccessDenied;
-    database.deleteKey(target);
+    const std::optional<KeyId> target = findExistingPath(database, base->key, names);
+    if (!target) return NotFound;
+    if (database.isRoot(*target) || database.hasSubKeys(*target)) return AccessDenied;
+    database.deleteKey(*target);
     transaction.commit();
     return Success;
   });
