@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/text.h"
+#include "automation/text.h"
 
 namespace zarn {
 namespace {

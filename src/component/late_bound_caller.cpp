@@ -1,7 +1,7 @@
 #include "component/late_bound_caller.h"
 
 #include "component/class_methods.h"
-#include "platform/automation_error.h"
+#include "automation/automation_error.h"
 #include "platform/conversions.h"
 
 namespace zarn {

@@ -14,9 +14,9 @@
 #include <optional>
 #include <vector>
 
-#include "component/call_status.h"
+#include "automation/call_status.h"
 #include "component/dispatch_description.h"
-#include "platform/variant.h"
+#include "automation/variant.h"
 
 namespace zarn {
 

@@ -10,8 +10,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "component/call_status.h"
-#include "platform/variant.h"
+#include "automation/call_status.h"
+#include "automation/variant.h"
 
 namespace zarn {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ini/ini_entry_rules.h"
-#include "platform/automation_error.h"
+#include "automation/automation_error.h"
 #include "platform/conversions.h"
 #include "platform/narrow_text.h"
 #include "platform/profile_service.h"

@@ -6,9 +6,9 @@
 // the object holds no state and caches nothing itself.
 #pragma once
 
-#include "component/call_status.h"
-#include "platform/text.h"
-#include "platform/variant.h"
+#include "automation/call_status.h"
+#include "automation/text.h"
+#include "automation/variant.h"
 
 namespace zarn {
 

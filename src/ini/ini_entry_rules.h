@@ -3,7 +3,7 @@
 // sections), and some names read back as something else or not at all.
 #pragma once
 
-#include "platform/text.h"
+#include "automation/text.h"
 
 namespace zarn {
 

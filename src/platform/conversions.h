@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "platform/text.h"
-#include "platform/variant.h"
+#include "automation/text.h"
+#include "automation/variant.h"
 
 namespace zarn {
 

@@ -1,6 +1,6 @@
 // ReadIni and WriteIni: a fresh IniEdit for every call, released before the
 // call returns; a failure of the forwarded call is this call's failure.
-#include "component/calling_model.h"
+#include "automation/calling_model.h"
 #include "ini/ini_edit.h"
 #include "platform/conversions.h"
 #include "registry/regedit.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/registry_service.h"
-#include "platform/text.h"
+#include "automation/text.h"
 
 namespace zarn {
 

@@ -2,7 +2,7 @@
 // its status into the result.
 #include "registry/regedit.h"
 
-#include "component/calling_model.h"
+#include "automation/calling_model.h"
 
 namespace zarn {
 

@@ -11,10 +11,10 @@
 // works on it and closes it on every path.
 #pragma once
 
-#include "component/call_status.h"
+#include "automation/call_status.h"
 #include "platform/registry_service.h"
-#include "platform/text.h"
-#include "platform/variant.h"
+#include "automation/text.h"
+#include "automation/variant.h"
 #include "registry/key_path.h"
 
 namespace zarn {

@@ -2,7 +2,7 @@
 // a whole, untrimmed: "s" selects text, "Str", "" and " S" select nothing.
 #pragma once
 
-#include "platform/text.h"
+#include "automation/text.h"
 
 namespace zarn {
 

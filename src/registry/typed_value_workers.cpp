@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/automation_error.h"
+#include "automation/automation_error.h"
 #include "platform/conversions.h"
 #include "platform/narrow_text.h"
 #include "registry/regedit.h"

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/automation_error.h"
-#include "registry/registry_fixture.h"
+#include "automation/automation_error.h"
+#include "support/registry_fixture.h"
 
 namespace zarn {
 namespace {

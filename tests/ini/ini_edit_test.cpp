@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "ini/ini_test_paths.h"
-#include "platform/automation_error.h"
-#include "platform_marks.h"
+#include "support/ini_test_paths.h"
+#include "automation/automation_error.h"
+#include "support/platform_marks.h"
 #include "registry/regedit.h"
 
 namespace zarn {

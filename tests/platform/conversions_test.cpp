@@ -6,8 +6,8 @@
 
 #include <ostream>
 
-#include "platform/automation_error.h"
-#include "platform_marks.h"
+#include "automation/automation_error.h"
+#include "support/platform_marks.h"
 
 namespace zarn {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform_marks.h"
+#include "support/platform_marks.h"
 
 namespace zarn {
 namespace {

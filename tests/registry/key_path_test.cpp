@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/automation_error.h"
+#include "automation/automation_error.h"
 
 namespace zarn {
 namespace {

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/automation_error.h"
-#include "platform_marks.h"
-#include "registry/registry_fixture.h"
+#include "automation/automation_error.h"
+#include "support/platform_marks.h"
+#include "support/registry_fixture.h"
 
 namespace zarn {
 namespace {

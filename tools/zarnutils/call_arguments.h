@@ -12,7 +12,7 @@
 
 #include <string_view>
 
-#include "platform/variant.h"
+#include "automation/variant.h"
 
 namespace zarn::cli {
 

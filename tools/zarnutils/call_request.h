@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "component/late_bound_caller.h"
-#include "platform/text.h"
+#include "automation/text.h"
 
 namespace zarn::cli {
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "call_request.h"
-#include "component/call_status.h"
-#include "platform/variant.h"
+#include "automation/call_status.h"
+#include "automation/variant.h"
 
 namespace zarn::cli {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/automation_error.h"
+#include "automation/automation_error.h"
 #include "platform/conversions.h"
 
 namespace zarn::cli {

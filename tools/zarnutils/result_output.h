@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/variant.h"
+#include "automation/variant.h"
 
 namespace zarn::cli {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "component/dispatch_description.h"
-#include "platform/text.h"
+#include "automation/text.h"
 
 namespace zarn::cli {
 namespace {

@@ -23,7 +23,7 @@
 #include "component/com/error_report.h"
 #include "component/com/module_state.h"
 #include "component/com/type_info_cache.h"
-#include "platform/automation_error.h"
+#include "automation/automation_error.h"
 
 namespace zarn::com {
 

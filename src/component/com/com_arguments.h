@@ -10,11 +10,11 @@
 
 #include <utility>
 
-#include "component/call_status.h"
+#include "automation/call_status.h"
 #include "component/com/com_text.h"
 #include "platform/win32/automation_variant.h"
-#include "platform/text.h"
-#include "platform/variant.h"
+#include "automation/text.h"
+#include "automation/variant.h"
 
 namespace zarn::com {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text.h"
+#include "automation/text.h"
 #include "platform/win32/automation_variant.h"
 
 namespace zarn::com {

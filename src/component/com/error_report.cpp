@@ -5,7 +5,7 @@
 
 #include "component/com/com_guid.h"
 #include "component/com/com_text.h"
-#include "platform/automation_error.h"
+#include "automation/automation_error.h"
 
 namespace zarn::com {
 

@@ -11,7 +11,7 @@
 #include "component/com/com_text.h"
 #include "component/com/interface_id_list.h"
 #include "component/com/type_library_builder.h"
-#include "platform/text.h"
+#include "automation/text.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <string>
 
-#include "platform/automation_error.h"
-#include "platform/native/numeric_text.h"
-#include "platform/native/real_text.h"
+#include "automation/automation_error.h"
+#include "platform/native/numbers/number_parsing.h"
+#include "platform/native/numbers/number_formatting.h"
 
 namespace zarn {
 namespace {

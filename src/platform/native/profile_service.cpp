@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/native/ini_cache.h"
-#include "platform/native/ini_editor.h"
-#include "platform/native/ini_file_io.h"
-#include "platform/native/ini_value.h"
-#include "platform/native/profile_buffer.h"
+#include "platform/native/ini/ini_cache.h"
+#include "platform/native/ini/ini_editor.h"
+#include "platform/native/ini/ini_file_io.h"
+#include "platform/native/ini/ini_value.h"
+#include "platform/native/ini/profile_buffer.h"
 
 namespace zarn {
 namespace {

@@ -2,7 +2,7 @@
 // process-wide store, placed by the environment when it is first used.
 #include "platform/registry_service.h"
 
-#include "platform/native/registry_store.h"
+#include "platform/native/registry_store/registry_store.h"
 
 namespace zarn {
 namespace {

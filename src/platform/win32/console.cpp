@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "platform/narrow_text.h"
-#include "platform/text.h"
+#include "automation/text.h"
 
 namespace zarn {
 

@@ -7,7 +7,7 @@
 // After windows.h, which it needs.
 #include <oleauto.h>
 
-#include "platform/automation_error.h"
+#include "automation/automation_error.h"
 #include "platform/win32/automation_variant.h"
 
 namespace zarn {

@@ -8,7 +8,7 @@
 #include "com/member_caller.h"
 #include "component/com/com_text.h"
 #include "platform/win32/automation_variant.h"
-#include "platform/automation_error.h"
+#include "automation/automation_error.h"
 
 namespace zarn::cli {
 namespace {

@@ -1,0 +1,96 @@
+// One SQLite file of the native registry store: its schema, its prepared
+// statements and the row-level operations the store is built from.
+//
+// Keys form a tree of rows (id, parent, name, folded_name); a root is a row
+// whose parent is 0. Ids come from AUTOINCREMENT and are never reused, so a
+// handle that remembers an id can tell that its key was deleted even when a
+// key of the same name was created since. folded_name is the upper-cased name
+// as big-endian UTF-16, so the byte order of the unique (parent, folded_name)
+// index is the platform's enumeration order. Values carry their own
+// never-reused id, which gives the creation order; replacing a value keeps it.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+#include "platform/native/registry_store/sqlite_query.h"
+
+namespace zarn {
+
+using KeyId = int64_t;
+
+// The comparison form of a key or value name given in the narrow code page.
+std::string foldName(std::string_view narrowName);
+
+struct ValueRow {
+  int64_t id = 0;
+  std::string name;
+  uint32_t type = 0;
+  uint32_t size = 0;
+};
+
+class RegistryDatabase {
+ public:
+  // Opens file read-write, creating it with createMode and the given roots.
+  // A file this process may not write is opened read-only; one that cannot
+  // be opened at all becomes an empty store with just the roots, read-only.
+  RegistryDatabase(const std::filesystem::path& file, mode_t createMode,
+                   const std::vector<std::string>& rootNames);
+  ~RegistryDatabase();
+  RegistryDatabase(const RegistryDatabase&) = delete;
+  RegistryDatabase& operator=(const RegistryDatabase&) = delete;
+
+  bool writable() const { return writable_; }
+  sqlite3* connection() const { return connection_; }
+
+  KeyId rootKey(const std::string& rootName) const { return roots_.at(rootName); }
+  bool isRoot(KeyId key) const;
+
+  bool keyExists(KeyId key);
+  std::optional<KeyId> findSubKey(KeyId parent, std::string_view name);
+  KeyId insertSubKey(KeyId parent, std::string_view name);
+  bool hasSubKeys(KeyId key);
+  void deleteKey(KeyId key);
+
+  // Walks the subkeys of parent in enumeration order, starting after the
+  // one whose folded name is after (empty: from the first), and returns the
+  // steps-th one (1 is the next) as {name, folded name}.
+  std::optional<std::pair<std::string, std::string>> subKeyAfter(KeyId parent,
+                                                                 const std::string& after,
+                                                                 uint32_t steps);
+
+  // Same for values in creation order, starting after value id after.
+  std::optional<ValueRow> valueAfter(KeyId key, int64_t after, uint32_t steps);
+  std::string valueData(int64_t valueId);
+
+  // {type, data} of the named value.
+  std::optional<std::pair<uint32_t, std::string>> findValue(KeyId key, std::string_view name);
+  void setValue(KeyId key, std::string_view name, uint32_t type, std::string_view data);
+  bool deleteValue(KeyId key, std::string_view name);
+
+ private:
+  struct Statements;
+
+  // False when the file cannot be opened at all.
+  bool openFile(const std::filesystem::path& file, mode_t createMode);
+  void openEmpty(const std::vector<std::string>& rootNames);
+  void createSchema(const std::vector<std::string>& rootNames);
+  void prepare(const std::vector<std::string>& rootNames);
+  void close();
+
+  sqlite3* connection_ = nullptr;
+  bool writable_ = false;
+  std::unique_ptr<Statements> statements_;
+  std::map<std::string, KeyId> roots_;
+};
+
+}  // namespace zarn

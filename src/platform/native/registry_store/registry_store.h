@@ -1,0 +1,105 @@
+// The native registry store: the registry of the platform, kept in SQLite.
+//
+// Where it lives. Two files: "user.sqlite3" holds HKEY_CURRENT_USER and
+// "machine.sqlite3" holds HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT, HKEY_USERS
+// and HKEY_CURRENT_CONFIG as four independent trees (no merged or linked
+// views). RegistryLocation says which folders: ZARNUTILS_REGISTRY_DIR for
+// both, else the user's data folder and /var/lib/zarnutils. Folders are
+// created when missing; the user file is created with mode 0600, the machine
+// file with 0644. Each file is opened on first use of one of its roots.
+//
+// What a write survives. Every operation that changes the store is one
+// transaction, committed with a full sync before the operation returns: once
+// it has returned success, the change survives the process being killed and
+// is seen by every other process using the same files. Several processes and
+// threads may read and write at once (WAL journal, busy timeout); writers take
+// turns and lose nothing.
+//
+// Who may write. A process that may not write a file gets 5 from every
+// create, set and delete in it and still reads it; a file that cannot be
+// opened at all reads as empty. HKEY_DYN_DATA does not exist: 6.
+//
+// Handles. A handle is an opaque 32-bit value that names one key and carries
+// the access it was opened with; it stays valid until RegCloseKey, after
+// which the value is 6 like any unknown one. Root handles need no opening
+// and ignore closing. Key ids are never reused, so every operation through a
+// handle whose key was deleted, by this process or another, gets 1018.
+//
+// Cost. Looking up a key or a value is a few indexed lookups with statements
+// prepared once per file; enumeration steps through an index from where the
+// handle's previous call stopped, so listing a key holds one entry at a time
+// and asking for the next index costs the same at any size.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/native/registry_store/registry_database.h"
+#include "platform/native/registry_store/registry_location.h"
+#include "platform/registry_service.h"
+
+namespace zarn {
+
+// The operations of RegistryService (see registry_service.h for their
+// arguments and status codes) over the store in one location. Thread-safe.
+class RegistryStore {
+ public:
+  explicit RegistryStore(RegistryLocation location);
+  ~RegistryStore();
+  RegistryStore(const RegistryStore&) = delete;
+  RegistryStore& operator=(const RegistryStore&) = delete;
+
+  RegistryStatus openKey(KeyHandle root, const char* subKey, uint32_t access, KeyHandle* key);
+  RegistryStatus createKey(KeyHandle root, const char* subKey, uint32_t access, KeyHandle* key,
+                           uint32_t* disposition);
+  RegistryStatus closeKey(KeyHandle key);
+  RegistryStatus enumKey(KeyHandle key, uint32_t index, char* name, uint32_t nameSize);
+  RegistryStatus enumValue(KeyHandle key, uint32_t index, char* name, uint32_t* nameLength,
+                           uint32_t* type, uint8_t* data, uint32_t* dataSize);
+  RegistryStatus queryValue(KeyHandle key, const char* valueName, uint32_t* type, uint8_t* data,
+                            uint32_t* dataSize);
+  RegistryStatus setValue(KeyHandle key, const char* valueName, uint32_t type,
+                          const uint8_t* data, uint32_t dataSize);
+  RegistryStatus deleteKey(KeyHandle key, const char* subKey);
+  RegistryStatus deleteValue(KeyHandle key, const char* valueName);
+  int openHandleCount();
+
+ private:
+  // Where the handle's previous enumeration stopped.
+  struct SubKeyCursor {
+    std::optional<uint32_t> index;
+    std::string foldedName;
+  };
+  struct ValueCursor {
+    std::optional<uint32_t> index;
+    int64_t valueId = 0;
+  };
+  struct OpenKey {
+    RegistryDatabase* database;
+    KeyId key;
+    uint32_t access;
+    SubKeyCursor subKeys;
+    ValueCursor values;
+  };
+
+  // The key a handle names: 6 for an unknown handle.
+  RegistryStatus lookUp(KeyHandle handle, OpenKey*& openKey);
+  RegistryDatabase& database(bool user);
+  KeyHandle addHandle(RegistryDatabase& database, KeyId key, uint32_t access);
+  template <typename Operation>
+  RegistryStatus guarded(Operation operation);
+
+  RegistryLocation location_;
+  std::mutex mutex_;
+  std::unique_ptr<RegistryDatabase> user_;
+  std::unique_ptr<RegistryDatabase> machine_;
+  std::map<KeyHandle, OpenKey> handles_;
+  std::map<KeyHandle, OpenKey> roots_;
+  KeyHandle lastHandle_ = 0;
+};
+
+}  // namespace zarn

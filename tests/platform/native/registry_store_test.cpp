@@ -1,0 +1,379 @@
+// The promises of the native registry store: what a committed write
+// survives, how several processes share the store, who may write it, and how
+// its files are laid out. Each test uses a store in a fresh folder of its own.
+#include "platform/native/registry_store/registry_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zarn {
+namespace {
+
+using namespace registry_status;
+namespace fs = std::filesystem;
+
+constexpr uint32_t AllRights = key_access::QueryValue | key_access::SetValue |
+                               key_access::CreateSubKey | key_access::EnumerateSubKeys;
+constexpr uid_t Nobody = 65534;
+
+class TemporaryDirectory {
+ public:
+  TemporaryDirectory() {
+    std::string pattern = (fs::temp_directory_path() / "zarn-store-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TemporaryDirectory() { fs::remove_all(path_); }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+RegistryStatus createKey(RegistryStore& store, KeyHandle root, const char* path, KeyHandle* key) {
+  return store.createKey(root, path, AllRights, key, nullptr);
+}
+
+RegistryStatus setText(RegistryStore& store, KeyHandle key, const std::string& name,
+                       const std::string& text) {
+  return store.setValue(key, name.c_str(), value_type::Text,
+                        reinterpret_cast<const uint8_t*>(text.data()),
+                        static_cast<uint32_t>(text.size()));
+}
+
+std::optional<std::string> queryText(RegistryStore& store, KeyHandle key,
+                                     const std::string& name) {
+  char buffer[256];
+  uint32_t size = sizeof buffer;
+  if (store.queryValue(key, name.c_str(), nullptr, reinterpret_cast<uint8_t*>(buffer), &size) !=
+      Success) {
+    return std::nullopt;
+  }
+  return std::string(buffer, size);
+}
+
+// Reads root\path\name from a store freshly opened over directory.
+std::optional<std::string> readBack(const fs::path& directory, KeyHandle root, const char* path,
+                                    const std::string& name) {
+  RegistryStore store(RegistryLocation::inDirectory(directory));
+  KeyHandle key = 0;
+  if (store.openKey(root, path, key_access::QueryValue, &key) != Success) return std::nullopt;
+  std::optional<std::string> text = queryText(store, key, name);
+  store.closeKey(key);
+  return text;
+}
+
+// Runs work in a child process (which must not touch the parent's stores)
+// and returns its exit code, or -signal when a signal ended it.
+int inChildProcess(const std::function<int()>& work) {
+  const pid_t child = fork();
+  if (child == 0) _exit(work());
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+TEST(RegistryStoreDurability, DataSurvivesReopening) {
+  TemporaryDirectory directory;
+  {
+    RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+    KeyHandle key = 0;
+    ASSERT_EQ(createKey(store, root_key::CurrentUser, "Software\\Kept", &key), Success);
+    ASSERT_EQ(setText(store, key, "v", "user"), Success);
+    ASSERT_EQ(createKey(store, root_key::LocalMachine, "Software\\Kept", &key), Success);
+    ASSERT_EQ(setText(store, key, "v", "machine"), Success);
+  }
+  EXPECT_EQ(readBack(directory.path(), root_key::CurrentUser, "Software\\Kept", "v"), "user");
+  EXPECT_EQ(readBack(directory.path(), root_key::LocalMachine, "Software\\Kept", "v"), "machine");
+  EXPECT_EQ(readBack(directory.path(), root_key::Users, "Software\\Kept", "v"), std::nullopt);
+}
+
+TEST(RegistryStoreDurability, AReturnedWriteSurvivesTheWriterBeingKilled) {
+  TemporaryDirectory directory;
+  const int ending = inChildProcess([&] {
+    RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+    KeyHandle key = 0;
+    if (createKey(store, root_key::CurrentUser, "Software\\Killed", &key) != Success) return 1;
+    if (setText(store, key, "last words", "committed") != Success) return 2;
+    raise(SIGKILL);
+    return 3;
+  });
+  ASSERT_EQ(ending, -SIGKILL);
+  EXPECT_EQ(readBack(directory.path(), root_key::CurrentUser, "Software\\Killed", "last words"),
+            "committed");
+}
+
+TEST(RegistryStoreSharing, ConcurrentWritersLoseNothing) {
+  TemporaryDirectory directory;
+  constexpr int writers = 4;
+  constexpr int valuesEach = 40;
+  std::vector<pid_t> children;
+  for (int writer = 0; writer < writers; ++writer) {
+    const pid_t child = fork();
+    if (child == 0) {
+      RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+      KeyHandle key = 0;
+      if (createKey(store, root_key::CurrentUser, "Software\\Shared", &key) != Success) _exit(1);
+      for (int value = 0; value < valuesEach; ++value) {
+        const std::string name = std::to_string(writer) + "-" + std::to_string(value);
+        if (setText(store, key, name, name) != Success) _exit(2);
+      }
+      _exit(0);
+    }
+    children.push_back(child);
+  }
+  for (const pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer status " << status;
+  }
+
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  KeyHandle key = 0;
+  ASSERT_EQ(store.openKey(root_key::CurrentUser, "Software\\Shared", key_access::QueryValue, &key),
+            Success);
+  for (int writer = 0; writer < writers; ++writer) {
+    for (int value = 0; value < valuesEach; ++value) {
+      const std::string name = std::to_string(writer) + "-" + std::to_string(value);
+      EXPECT_EQ(queryText(store, key, name), name);
+    }
+  }
+  char name[64];
+  uint32_t length = sizeof name;
+  EXPECT_EQ(store.enumValue(key, writers * valuesEach, name, &length, nullptr, nullptr, nullptr),
+            NoMoreItems);
+  store.closeKey(key);
+}
+
+TEST(RegistryStoreSharing, AKeyDeletedByAnotherProcessAnswersKeyDeleted) {
+  TemporaryDirectory directory;
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  KeyHandle key = 0;
+  ASSERT_EQ(createKey(store, root_key::CurrentUser, "Software\\Gone", &key), Success);
+  const int deleted = inChildProcess([&] {
+    RegistryStore other(RegistryLocation::inDirectory(directory.path()));
+    return other.deleteKey(root_key::CurrentUser, "Software\\Gone");
+  });
+  ASSERT_EQ(deleted, Success);
+  EXPECT_EQ(setText(store, key, "v", "x"), KeyDeleted);
+  EXPECT_EQ(store.closeKey(key), Success);
+}
+
+// Exit code bits of the unprivileged child, one per broken promise.
+enum UnprivilegedFailure {
+  CouldNotDropPrivileges = 1,
+  ReadFailed = 2,
+  CreateNotDenied = 4,
+  SetNotDenied = 8,
+  DeleteNotDenied = 16,
+  EmptyStoreNotEmpty = 32,
+};
+
+int asNobody(const std::function<int()>& work) {
+  return inChildProcess([&] {
+    if (setgid(Nobody) != 0 || setuid(Nobody) != 0) return int{CouldNotDropPrivileges};
+    return work();
+  });
+}
+
+TEST(RegistryStoreAccess, AUserWhoMayNotWriteTheMachineStoreReadsIt) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to create a store another user may not write";
+  TemporaryDirectory directory;
+  fs::permissions(directory.path(), fs::perms::owner_all | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read |
+                                        fs::perms::others_exec);
+  {
+    RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+    KeyHandle key = 0;
+    ASSERT_EQ(createKey(store, root_key::LocalMachine, "Software\\Vendor", &key), Success);
+    ASSERT_EQ(setText(store, key, "v", "shared"), Success);
+  }
+  const int failures = asNobody([&] {
+    RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+    int result = 0;
+    KeyHandle key = 0;
+    if (store.openKey(root_key::LocalMachine, "Software\\Vendor", AllRights, &key) != Success ||
+        queryText(store, key, "v") != "shared") {
+      result |= ReadFailed;
+    }
+    KeyHandle created = 0;
+    if (createKey(store, root_key::LocalMachine, "Software\\Other", &created) != AccessDenied) {
+      result |= CreateNotDenied;
+    }
+    if (setText(store, key, "v", "mine") != AccessDenied) result |= SetNotDenied;
+    if (store.deleteValue(key, "v") != AccessDenied ||
+        store.deleteKey(root_key::LocalMachine, "Software\\Vendor") != AccessDenied) {
+      result |= DeleteNotDenied;
+    }
+    return result;
+  });
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(readBack(directory.path(), root_key::LocalMachine, "Software\\Vendor", "v"), "shared");
+}
+
+TEST(RegistryStoreAccess, AMachineStoreThatCannotBeCreatedIsEmptyAndReadOnly) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to make a folder another user may not write";
+  TemporaryDirectory directory;
+  fs::permissions(directory.path(), fs::perms::owner_all | fs::perms::others_read |
+                                        fs::perms::others_exec);
+  const int failures = asNobody([&] {
+    RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+    int result = 0;
+    KeyHandle key = 0;
+    if (store.openKey(root_key::LocalMachine, "", key_access::EnumerateSubKeys, &key) != Success) {
+      result |= ReadFailed;
+    }
+    char name[64];
+    if (store.enumKey(key, 0, name, sizeof name) != NoMoreItems) result |= EmptyStoreNotEmpty;
+    KeyHandle created = 0;
+    if (createKey(store, root_key::LocalMachine, "Software", &created) != AccessDenied) {
+      result |= CreateNotDenied;
+    }
+    return result;
+  });
+  EXPECT_EQ(failures, 0);
+}
+
+TEST(RegistryStoreFiles, TheUserStoreIsPrivateToItsOwner) {
+  TemporaryDirectory directory;
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  KeyHandle key = 0;
+  ASSERT_EQ(createKey(store, root_key::CurrentUser, "Software", &key), Success);
+  ASSERT_EQ(setText(store, key, "v", "private"), Success);
+  int userFiles = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(directory.path())) {
+    if (entry.path().filename().string().rfind("user", 0) != 0) continue;
+    ++userFiles;
+    struct stat status {};
+    ASSERT_EQ(stat(entry.path().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u) << entry.path();
+  }
+  EXPECT_GE(userFiles, 1);
+  store.closeKey(key);
+}
+
+TEST(RegistryStoreFiles, TheFolderIsCreatedWhenMissing) {
+  TemporaryDirectory directory;
+  const fs::path nested = directory.path() / "a" / "b";
+  {
+    RegistryStore store(RegistryLocation::inDirectory(nested));
+    KeyHandle key = 0;
+    ASSERT_EQ(createKey(store, root_key::CurrentUser, "Software", &key), Success);
+    store.closeKey(key);
+  }
+  EXPECT_TRUE(fs::is_directory(nested));
+}
+
+// Sets an environment variable for one scope, restoring the old value.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~ScopedEnvironment() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(RegistryStoreFiles, TheEnvironmentChoosesTheFolders) {
+  ScopedEnvironment home("HOME", "/home/someone");
+  ScopedEnvironment data("XDG_DATA_HOME", nullptr);
+  {
+    ScopedEnvironment chosen("ZARNUTILS_REGISTRY_DIR", "/tmp/chosen");
+    const RegistryLocation location = RegistryLocation::fromEnvironment();
+    EXPECT_EQ(location.userDirectory, "/tmp/chosen");
+    EXPECT_EQ(location.machineDirectory, "/tmp/chosen");
+  }
+  ScopedEnvironment unset("ZARNUTILS_REGISTRY_DIR", nullptr);
+  EXPECT_EQ(RegistryLocation::fromEnvironment().userDirectory,
+            "/home/someone/.local/share/zarnutils");
+  EXPECT_EQ(RegistryLocation::fromEnvironment().machineDirectory, "/var/lib/zarnutils");
+  ScopedEnvironment xdg("XDG_DATA_HOME", "/data");
+  EXPECT_EQ(RegistryLocation::fromEnvironment().userDirectory, "/data/zarnutils");
+}
+
+TEST(RegistryStoreRoots, DynDataDoesNotExist) {
+  TemporaryDirectory directory;
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  KeyHandle key = 0;
+  EXPECT_EQ(store.openKey(root_key::DynData, "", key_access::QueryValue, &key), InvalidHandle);
+  EXPECT_EQ(createKey(store, root_key::DynData, "Software", &key), InvalidHandle);
+  EXPECT_EQ(store.closeKey(root_key::DynData), InvalidHandle);
+  EXPECT_EQ(store.closeKey(root_key::LocalMachine), Success);
+}
+
+TEST(RegistryStoreEnumeration, ListsAHundredThousandValuesInOrderAndJumpsAnywhere) {
+  TemporaryDirectory directory;
+  constexpr uint32_t count = 100000;
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  KeyHandle key = 0;
+  ASSERT_EQ(createKey(store, root_key::CurrentUser, "Many", &key), Success);
+  {
+    RegistryDatabase filler(directory.path() / "user.sqlite3", 0600, {"HKEY_CURRENT_USER"});
+    Transaction transaction(filler.connection());
+    const KeyId many = *filler.findSubKey(filler.rootKey("HKEY_CURRENT_USER"), "Many");
+    // Names descend while creation order ascends, so an ordering by name would show.
+    for (uint32_t value = 0; value < count; ++value) {
+      filler.setValue(many, "v" + std::to_string(count - value), value_type::Number, "1234");
+    }
+    transaction.commit();
+  }
+  auto nameAt = [&](uint32_t index) {
+    char name[32];
+    uint32_t length = sizeof name;
+    uint32_t size = 0;
+    const RegistryStatus status =
+        store.enumValue(key, index, name, &length, nullptr, nullptr, &size);
+    return status == Success && size == 4 ? std::string(name, length) : std::to_string(status);
+  };
+  for (uint32_t index = 0; index < count; ++index) {
+    ASSERT_EQ(nameAt(index), "v" + std::to_string(count - index));
+  }
+  EXPECT_EQ(nameAt(count), std::to_string(NoMoreItems));
+  EXPECT_EQ(nameAt(5), "v99995");
+  EXPECT_EQ(nameAt(5), "v99995");
+  EXPECT_EQ(nameAt(70000), "v30000");
+  EXPECT_EQ(nameAt(69999), "v30001");
+  store.closeKey(key);
+}
+
+TEST(RegistryStoreEnumeration, SubKeysJumpForwardAndBack) {
+  TemporaryDirectory directory;
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  KeyHandle parent = 0;
+  ASSERT_EQ(createKey(store, root_key::CurrentUser, "Parent", &parent), Success);
+  for (const char* name : {"d", "B", "a", "C", "e"}) {
+    KeyHandle child = 0;
+    ASSERT_EQ(createKey(store, parent, name, &child), Success);
+    store.closeKey(child);
+  }
+  auto nameAt = [&](uint32_t index) {
+    char name[8];
+    const RegistryStatus status = store.enumKey(parent, index, name, sizeof name);
+    return status == Success ? std::string(name) : std::to_string(status);
+  };
+  EXPECT_EQ(nameAt(3), "d");
+  EXPECT_EQ(nameAt(4), "e");
+  EXPECT_EQ(nameAt(1), "B");
+  EXPECT_EQ(nameAt(1), "B");
+  EXPECT_EQ(nameAt(2), "C");
+  EXPECT_EQ(nameAt(0), "a");
+  EXPECT_EQ(nameAt(5), std::to_string(NoMoreItems));
+  store.closeKey(parent);
+  EXPECT_EQ(store.openHandleCount(), 0);
+}
+
+}  // namespace
+}  // namespace zarn
