@@ -243,6 +243,113 @@ TEST(RegistryStoreAccess, AMachineStoreThatCannotBeCreatedIsEmptyAndReadOnly) {
   EXPECT_EQ(failures, 0);
 }
 
+// The changes of the store, each one call through a handle to a key that
+// holds the value "v" and no subkeys.
+struct Change {
+  const char* name;
+  RegistryStatus (*apply)(RegistryStore& store, KeyHandle key);
+};
+
+RegistryStatus createChild(RegistryStore& store, KeyHandle key, const char* path) {
+  KeyHandle child = 0;
+  const RegistryStatus status = createKey(store, key, path, &child);
+  if (status == Success) store.closeKey(child);
+  return status;
+}
+
+const Change wellFormedChanges[] = {
+    {"create", [](RegistryStore& store, KeyHandle key) { return createChild(store, key, "New"); }},
+    {"set", [](RegistryStore& store, KeyHandle key) { return setText(store, key, "v", "new"); }},
+    {"delete key", [](RegistryStore& store, KeyHandle key) { return store.deleteKey(key, "No"); }},
+    {"delete value", [](RegistryStore& store, KeyHandle key) { return store.deleteValue(key, "v"); }},
+};
+
+const Change malformedChanges[] = {
+    {"create", [](RegistryStore& store, KeyHandle key) { return createChild(store, key, "\\A"); }},
+    {"set", [](RegistryStore& store, KeyHandle key) {
+       return setText(store, key, std::string(16384, 'n'), "new");
+     }},
+    {"delete key", [](RegistryStore& store, KeyHandle key) { return store.deleteKey(key, "\\A"); }},
+};
+
+enum class Handle { Open, Closed, OfDeletedKey, ToReadOnlyStore };
+
+struct Situation {
+  const char* name;
+  Handle handle;
+  uint32_t access;
+  std::vector<RegistryStatus> expected;  // one per change, in their order
+};
+
+// A handle of the situation's kind in a store over directory that has not
+// been used yet.
+KeyHandle arrange(RegistryStore& store, const fs::path& directory, const Situation& situation) {
+  if (situation.handle == Handle::ToReadOnlyStore) {
+    // A store file that cannot be opened at all reads as empty and may not
+    // be written.
+    fs::create_directory(directory / "user.sqlite3");
+    return root_key::CurrentUser;
+  }
+  KeyHandle key = 0;
+  EXPECT_EQ(createKey(store, root_key::CurrentUser, "Target", &key), Success);
+  EXPECT_EQ(setText(store, key, "v", "old"), Success);
+  store.closeKey(key);
+  EXPECT_EQ(store.openKey(root_key::CurrentUser, "Target", situation.access, &key), Success);
+  if (situation.handle == Handle::Closed) store.closeKey(key);
+  if (situation.handle == Handle::OfDeletedKey) store.deleteKey(root_key::CurrentUser, "Target");
+  return key;
+}
+
+template <size_t count>
+void expectStatuses(const Change (&changes)[count], const std::vector<Situation>& situations) {
+  for (const Situation& situation : situations) {
+    ASSERT_EQ(situation.expected.size(), count) << situation.name;
+    for (size_t change = 0; change < count; ++change) {
+      TemporaryDirectory directory;
+      RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+      const KeyHandle key = arrange(store, directory.path(), situation);
+      EXPECT_EQ(changes[change].apply(store, key), situation.expected[change])
+          << changes[change].name << " through " << situation.name;
+      if (situation.handle != Handle::ToReadOnlyStore) store.closeKey(key);
+      EXPECT_EQ(store.openHandleCount(), 0);
+    }
+  }
+}
+
+TEST(RegistryStoreChanges, EveryChangeChecksHandleAccessStoreAndKeyInThatOrder) {
+  constexpr uint32_t QueryOnly = key_access::QueryValue;
+  expectStatuses(
+      wellFormedChanges,
+      {
+          {"a handle with every right", Handle::Open, AllRights,
+           {Success, Success, NotFound, Success}},
+          // Creating and deleting keys ignore the rights of the handle.
+          {"a handle for queries", Handle::Open, QueryOnly,
+           {Success, AccessDenied, NotFound, AccessDenied}},
+          {"a closed handle", Handle::Closed, AllRights,
+           {InvalidHandle, InvalidHandle, InvalidHandle, InvalidHandle}},
+          {"a read-only store", Handle::ToReadOnlyStore, AllRights,
+           {AccessDenied, AccessDenied, AccessDenied, AccessDenied}},
+          {"a deleted key", Handle::OfDeletedKey, AllRights,
+           {KeyDeleted, KeyDeleted, KeyDeleted, KeyDeleted}},
+          {"a deleted key's handle for queries", Handle::OfDeletedKey, QueryOnly,
+           {KeyDeleted, AccessDenied, KeyDeleted, AccessDenied}},
+      });
+}
+
+TEST(RegistryStoreChanges, ArgumentsAreCheckedAfterTheHandleAndBeforeEverythingElse) {
+  expectStatuses(
+      malformedChanges,
+      {
+          {"a closed handle", Handle::Closed, AllRights,
+           {InvalidHandle, InvalidHandle, InvalidHandle}},
+          {"a read-only store", Handle::ToReadOnlyStore, AllRights,
+           {BadPathName, InvalidParameter, BadPathName}},
+          {"a deleted key's handle for queries", Handle::OfDeletedKey, key_access::QueryValue,
+           {BadPathName, InvalidParameter, BadPathName}},
+      });
+}
+
 TEST(RegistryStoreFiles, TheUserStoreIsPrivateToItsOwner) {
   TemporaryDirectory directory;
   RegistryStore store(RegistryLocation::inDirectory(directory.path()));
