@@ -20,6 +20,8 @@ constexpr RegistryStatus RegistryIoFailed = 1016;
 constexpr RegistryStatus NoAccess = 998;
 
 constexpr uint32_t AllAccess = 0xF003F;
+// Creating and deleting keys ignore the rights of the handle they start from.
+constexpr uint32_t NoRightNeeded = 0;
 constexpr size_t MaxKeyNameLength = 255;
 constexpr size_t MaxValueNameLength = 16383;
 constexpr size_t MaxKeyDepth = 512;
@@ -88,6 +90,12 @@ RegistryStatus splitKeyPath(const char* path, std::vector<std::string_view>& nam
 
 std::string_view valueNameOf(const char* valueName) { return valueName ? valueName : ""; }
 
+RegistryStatus valueArgumentStatus(std::string_view name, const uint8_t* data, uint32_t dataSize) {
+  if (characterCount(name) > MaxValueNameLength) return InvalidParameter;
+  if (!data && dataSize) return NoAccess;
+  return Success;
+}
+
 RegistryStatus statusOf(const SqliteError& error) {
   const int primary = error.code() & 0xFF;
   return primary == SQLITE_READONLY || primary == SQLITE_PERM || primary == SQLITE_AUTH
@@ -116,6 +124,24 @@ RegistryStatus RegistryStore::guarded(Operation operation) {
   } catch (const std::exception&) {
     return RegistryIoFailed;
   }
+}
+
+template <typename Work>
+RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentStatus,
+                                     uint32_t requiredAccess, Work work) {
+  return guarded([&] {
+    OpenKey* open = nullptr;
+    if (const RegistryStatus status = lookUp(handle, open)) return status;
+    if (argumentStatus) return argumentStatus;
+    if ((open->access & requiredAccess) != requiredAccess) return AccessDenied;
+    RegistryDatabase& database = *open->database;
+    if (!database.writable()) return AccessDenied;
+    Transaction transaction(database.connection());
+    // Checked inside the transaction, so that no other process can delete
+    // the key between the check and the change.
+    if (!database.keyExists(open->key)) return KeyDeleted;
+    return work(transaction, database, open->key);
+  });
 }
 
 RegistryDatabase& RegistryStore::database(bool user) {
@@ -175,31 +201,26 @@ RegistryStatus RegistryStore::openKey(KeyHandle root, const char* subKey, uint32
 
 RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint32_t access,
                                         KeyHandle* key, uint32_t* disposition) {
-  return guarded([&] {
-    if (!key) return InvalidParameter;
-    OpenKey* base = nullptr;
-    if (const RegistryStatus status = lookUp(root, base)) return status;
-    std::vector<std::string_view> names;
-    if (const RegistryStatus status = splitKeyPath(subKey, names)) return status;
-    RegistryDatabase& database = *base->database;
-    if (!database.writable()) return AccessDenied;
-    Transaction transaction(database.connection());
-    if (!database.keyExists(base->key)) return KeyDeleted;
-    KeyId current = base->key;
-    bool created = false;
-    for (const std::string_view name : names) {
-      if (const std::optional<KeyId> child = database.findSubKey(current, name)) {
-        current = *child;
-      } else {
-        current = database.insertSubKey(current, name);
-        created = true;
-      }
-    }
-    transaction.commit();
-    *key = addHandle(database, current, access);
-    if (disposition) *disposition = created ? 1 : 2;
-    return Success;
-  });
+  if (!key) return InvalidParameter;
+  std::vector<std::string_view> names;
+  const RegistryStatus pathStatus = splitKeyPath(subKey, names);
+  return change(root, pathStatus, NoRightNeeded,
+                [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
+                  KeyId current = base;
+                  bool created = false;
+                  for (const std::string_view name : names) {
+                    if (const std::optional<KeyId> child = database.findSubKey(current, name)) {
+                      current = *child;
+                    } else {
+                      current = database.insertSubKey(current, name);
+                      created = true;
+                    }
+                  }
+                  transaction.commit();
+                  *key = addHandle(database, current, access);
+                  if (disposition) *disposition = created ? 1 : 2;
+                  return Success;
+                });
 }
 
 RegistryStatus RegistryStore::closeKey(KeyHandle key) {
@@ -288,56 +309,40 @@ RegistryStatus RegistryStore::queryValue(KeyHandle key, const char* valueName, u
 
 RegistryStatus RegistryStore::setValue(KeyHandle key, const char* valueName, uint32_t type,
                                        const uint8_t* data, uint32_t dataSize) {
-  return guarded([&] {
-    OpenKey* open = nullptr;
-    if (const RegistryStatus status = lookUp(key, open)) return status;
-    const std::string_view name = valueNameOf(valueName);
-    if (characterCount(name) > MaxValueNameLength) return InvalidParameter;
-    if (!data && dataSize) return NoAccess;
-    if (!(open->access & key_access::SetValue)) return AccessDenied;
-    RegistryDatabase& database = *open->database;
-    if (!database.writable()) return AccessDenied;
-    Transaction transaction(database.connection());
-    if (!database.keyExists(open->key)) return KeyDeleted;
-    const std::string_view bytes(reinterpret_cast<const char*>(data), data ? dataSize : 0);
-    database.setValue(open->key, name, type, bytes);
-    transaction.commit();
-    return Success;
-  });
+  const std::string_view name = valueNameOf(valueName);
+  return change(key, valueArgumentStatus(name, data, dataSize), key_access::SetValue,
+                [&](Transaction& transaction, RegistryDatabase& database, KeyId target) {
+                  const std::string_view bytes(reinterpret_cast<const char*>(data),
+                                               data ? dataSize : 0);
+                  database.setValue(target, name, type, bytes);
+                  transaction.commit();
+                  return Success;
+                });
 }
 
 RegistryStatus RegistryStore::deleteKey(KeyHandle key, const char* subKey) {
-  return guarded([&] {
-    OpenKey* base = nullptr;
-    if (const RegistryStatus status = lookUp(key, base)) return status;
-    std::vector<std::string_view> names;
-    if (const RegistryStatus status = splitKeyPath(subKey, names)) return status;
-    RegistryDatabase& database = *base->database;
-    if (!database.writable()) return AccessDenied;
-    Transaction transaction(database.connection());
-    if (!database.keyExists(base->key)) return KeyDeleted;
-    const std::optional<KeyId> target = findExistingPath(database, base->key, names);
-    if (!target) return NotFound;
-    if (database.isRoot(*target) || database.hasSubKeys(*target)) return AccessDenied;
-    database.deleteKey(*target);
-    transaction.commit();
-    return Success;
-  });
+  std::vector<std::string_view> names;
+  const RegistryStatus pathStatus = splitKeyPath(subKey, names);
+  return change(key, pathStatus, NoRightNeeded,
+                [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
+                  const std::optional<KeyId> target = findExistingPath(database, base, names);
+                  if (!target) return NotFound;
+                  if (database.isRoot(*target) || database.hasSubKeys(*target)) {
+                    return AccessDenied;
+                  }
+                  database.deleteKey(*target);
+                  transaction.commit();
+                  return Success;
+                });
 }
 
 RegistryStatus RegistryStore::deleteValue(KeyHandle key, const char* valueName) {
-  return guarded([&] {
-    OpenKey* open = nullptr;
-    if (const RegistryStatus status = lookUp(key, open)) return status;
-    if (!(open->access & key_access::SetValue)) return AccessDenied;
-    RegistryDatabase& database = *open->database;
-    if (!database.writable()) return AccessDenied;
-    Transaction transaction(database.connection());
-    if (!database.keyExists(open->key)) return KeyDeleted;
-    if (!database.deleteValue(open->key, valueNameOf(valueName))) return NotFound;
-    transaction.commit();
-    return Success;
-  });
+  return change(key, Success, key_access::SetValue,
+                [&](Transaction& transaction, RegistryDatabase& database, KeyId target) {
+                  if (!database.deleteValue(target, valueNameOf(valueName))) return NotFound;
+                  transaction.commit();
+                  return Success;
+                });
 }
 
 int RegistryStore::openHandleCount() {

@@ -92,6 +92,16 @@ class RegistryStore {
   KeyHandle addHandle(RegistryDatabase& database, KeyId key, uint32_t access);
   template <typename Operation>
   RegistryStatus guarded(Operation operation);
+  // Every create, set and delete goes through here, which keeps the promises
+  // above for all of them. Checked in this order, the first failure being
+  // the one reported: the handle names a key (else 6), the change's own
+  // arguments are valid (else argumentStatus), the handle carries
+  // requiredAccess (else 5), the store may be written (else 5); then the one
+  // transaction begins and the key must still exist (else 1018). work makes
+  // the change in that transaction and commits it.
+  template <typename Work>
+  RegistryStatus change(KeyHandle handle, RegistryStatus argumentStatus, uint32_t requiredAccess,
+                        Work work);
 
   RegistryLocation location_;
   std::mutex mutex_;
