@@ -2,28 +2,17 @@
 
 #include <cstring>
 
+#include "platform/narrow_text.h"
+
 namespace zarn {
-namespace {
-
-bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-// The length of text's longest prefix of at most limit bytes that does not
-// end inside a UTF-8 sequence.
-size_t characterBoundary(std::string_view text, size_t limit) {
-  if (limit >= text.size()) return text.size();
-  size_t cut = limit;
-  while (cut > 0 && limit - cut < 3 && isContinuationByte(text[cut])) --cut;
-  return isContinuationByte(text[cut]) ? limit : cut;
-}
-
-}  // namespace
 
 uint32_t placeText(std::string_view text, char* buffer, uint32_t size) {
   if (buffer == nullptr || size == 0) return 0;
-  const size_t length = characterBoundary(text, size - 1);
-  std::memcpy(buffer, text.data(), length);
-  buffer[length] = '\0';
-  return static_cast<uint32_t>(length);
+  const std::string_view placed =
+      text.size() < size ? text : withoutIncompleteCharacter(text.substr(0, size - 1));
+  std::memcpy(buffer, placed.data(), placed.size());
+  buffer[placed.size()] = '\0';
+  return static_cast<uint32_t>(placed.size());
 }
 
 uint32_t placeList(const std::vector<std::string_view>& items, char* buffer, uint32_t size) {
