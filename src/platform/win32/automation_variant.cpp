@@ -7,8 +7,6 @@
 namespace zarn {
 namespace {
 
-constexpr LCID englishUs = 0x0409;
-
 bool isOtherInteger(VARTYPE type) {
   switch (type) {
     case VT_I1:

@@ -14,6 +14,10 @@
 
 namespace zarn {
 
+// The locale of every automation conversion, so that numbers and Booleans
+// read and print alike whatever the machine's regional settings.
+constexpr LCID englishUs = 0x0409;
+
 // A VARIANT that starts empty and is cleared, with what it owns, when it goes.
 class OwnedVariant {
  public:

@@ -13,8 +13,6 @@
 namespace zarn {
 namespace {
 
-constexpr LCID englishUs = 0x0409;
-
 [[noreturn]] void throwFor(HRESULT result) {
   switch (result) {
     case DISP_E_TYPEMISMATCH:
