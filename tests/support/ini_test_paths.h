@@ -25,7 +25,7 @@ inline std::string servicePath(std::string_view unixPath) {
 #endif
 }
 
-// A sample file under tests/ini/files.
+// A sample file under tests/platform/profile_files.
 inline std::string sampleIni(std::string_view name) {
   return servicePath(std::string(ZARN_INI_FILES) + "/" + std::string(name));
 }
