@@ -232,6 +232,32 @@ TEST_F(RegeditTest, DeletingAMissingValueSucceeds) {
   EXPECT_FALSE(deleteValue(u"NOROOT\\x"));
 }
 
+// Each worker's exits before, at and after its open: the listings show the
+// status, the other methods only its boolean; the fixture checks that every
+// one of them closed what it opened.
+TEST_F(RegeditTest, EveryWorkerReportsTheStatusOfTheStepThatFailed) {
+  // The registry refuses the name (87 natively, 234 under Wine).
+  const std::string overlong(257, 'k');
+  KeyHandle key = 0;
+  const RegistryStatus refused = RegistryService::RegOpenKeyExA(
+      root_key::CurrentUser, (keyPath_ + "\\" + overlong).c_str(), 0, key_access::QueryValue, &key);
+  ASSERT_NE(refused, 0);
+  EXPECT_EQ(enumValues(u"Nowhere\\Software"), u"99");
+  EXPECT_EQ(enumKeys(path(overlong)), decimalText(refused));
+  EXPECT_EQ(enumValues(path(overlong)), decimalText(refused));
+  EXPECT_FALSE(write(u"NOROOT\\x", u"S", Variant::text(u"v")));
+  EXPECT_FALSE(write(path(overlong + "\\v"), u"S", Variant::text(u"v")));
+  EXPECT_FALSE(deleteKey(path("Missing\\Child")));
+  // Only "not found" counts as deleted.
+  EXPECT_FALSE(deleteValue(path(overlong + "\\v")));
+}
+
+TEST_F(RegeditTest, AStoreRefusedAfterTheKeyWasCreatedFailsAndClosesTheKey) {
+  EXPECT_FALSE(write(path("Made\\" + std::string(16384, 'v')), u"S", Variant::text(u"x")));
+  EXPECT_EQ(enumKeys(path()), u"Made");
+  EXPECT_EQ(enumValues(path("Made")), u"");
+}
+
 TEST_F(RegeditTest, EmptyPathFailsEveryMethodWithError9) {
   Text text = u"untouched";
   EXPECT_EQ(regedit.EnumKeys(u"", u",", text), CallStatus{error::SubscriptOutOfRange});
