@@ -1,6 +1,5 @@
 // ListSubKeys and ListValues: enumerate one open key by index until the
 // registry says there is nothing more, building the listing text.
-#include <exception>
 #include <optional>
 #include <string>
 
@@ -45,18 +44,12 @@ RegistryStatus valueText(KeyHandle key, const std::string& name, uint32_t type, 
 
 void Regedit::ListSubKeys(KeyHandle rootKey, Text keyPath, Text delimiter, Text& list,
                           RegistryStatus& status) {
-  status = statusNothingOpened;
-  KeyHandle key = 0;
-  try {
-    if (rootKey == 0) return failureExit(key);
-    status = RegistryService::RegOpenKeyExA(rootKey, toNarrow(keyPath).c_str(), 0,
-                                            key_access::EnumerateSubKeys, &key);
-    if (status != 0) return failureExit(key);
-
+  withOpenKey(rootKey, keyPath, key_access::EnumerateSubKeys, status, [&](KeyHandle key) {
+    // Any enumeration failure, 259 after the last subkey included, ends the
+    // listing quietly.
     for (uint32_t index = 0;; ++index) {
       std::string buffer(nameBufferSize, ' ');
-      status = RegistryService::RegEnumKeyA(key, index, buffer.data(), nameBufferSize);
-      if (status != 0) break;
+      if (RegistryService::RegEnumKeyA(key, index, buffer.data(), nameBufferSize) != 0) break;
       // The buffer holds the name, its NUL, then the untouched spaces.
       Text name = trimmed(fromNarrow(buffer), u" ");
       if (!name.empty()) name.pop_back();
@@ -66,33 +59,26 @@ void Regedit::ListSubKeys(KeyHandle rootKey, Text keyPath, Text delimiter, Text&
     if (!list.empty() && equalsIgnoringCase(std::u16string_view(list).substr(list.size() - 1), delimiter)) {
       list.pop_back();
     }
-    normalExit(key, status);
-  } catch (const std::exception&) {
-    failureExit(key);
-  }
+    return RegistryStatus{0};
+  });
 }
 
 void Regedit::ListValues(KeyHandle rootKey, Text keyPath, Text& list, RegistryStatus& status) {
-  status = statusNothingOpened;
-  KeyHandle key = 0;
-  try {
-    if (rootKey == 0) return failureExit(key);
-    status = RegistryService::RegOpenKeyExA(rootKey, toNarrow(keyPath).c_str(), 0,
-                                            key_access::QueryValue, &key);
-    if (status != 0) return failureExit(key);
-
+  withOpenKey(rootKey, keyPath, key_access::QueryValue, status, [&](KeyHandle key) {
+    // As for subkeys, a failing enumeration ends the listing quietly; a
+    // failing query of a listed value ends it with the query's status.
     for (uint32_t index = 0;; ++index) {
       std::string nameBuffer(nameBufferSize, ' ');
       uint32_t nameLength = nameBufferSize;
       uint32_t dataSize = nameBufferSize;
       uint32_t type = 0;
-      status = RegistryService::RegEnumValueA(key, index, nameBuffer.data(), &nameLength, nullptr,
-                                              &type, nullptr, &dataSize);
-      if (status != 0) break;
+      if (RegistryService::RegEnumValueA(key, index, nameBuffer.data(), &nameLength, nullptr,
+                                         &type, nullptr, &dataSize) != 0) {
+        break;
+      }
       const std::string name = nameBuffer.substr(0, nameLength);
       std::optional<Text> text;
-      status = valueText(key, name, type, dataSize, text);
-      if (status != 0) return failureExit(key);
+      if (const RegistryStatus queried = valueText(key, name, type, dataSize, text)) return queried;
       if (text) {
         list += fromNarrow(name);
         list += u'=';
@@ -101,10 +87,8 @@ void Regedit::ListValues(KeyHandle rootKey, Text keyPath, Text& list, RegistrySt
       }
     }
     if (!list.empty() && list.back() == u'\0') list.pop_back();
-    normalExit(key, status);
-  } catch (const std::exception&) {
-    failureExit(key);
-  }
+    return RegistryStatus{0};
+  });
 }
 
 }  // namespace zarn

@@ -4,7 +4,6 @@
 // that multi-byte characters are stored and read back whole. Booleans are two
 // bytes, numbers four; a read accepts any stored value that fits the form's
 // buffer, whatever its type code.
-#include <exception>
 #include <optional>
 #include <string>
 
@@ -84,80 +83,60 @@ std::optional<StoredData> dataToStore(RegistryForm form, const Variant& value) {
 
 void Regedit::QueryTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, Text typeLetter,
                               Variant defaultValue, Variant& result, RegistryStatus& status) {
-  status = statusNothingOpened;
-  KeyHandle key = 0;
-  try {
-    result = defaultValue;
-    if (rootKey == 0) return failureExit(key);
-    status = RegistryService::RegOpenKeyExA(rootKey, toNarrow(keyPath).c_str(), 0,
-                                            key_access::QueryValue, &key);
-    if (status != 0) return failureExit(key);
-
+  // The caller receives the default unless a read completes.
+  result = std::move(defaultValue);
+  withOpenKey(rootKey, keyPath, key_access::QueryValue, status, [&](KeyHandle key) {
     const std::string name = toNarrow(valueName);
+    RegistryStatus queried = 0;
     switch (registryFormForLetter(typeLetter)) {
       case RegistryForm::Text: {
         Text text;
-        status = queryText(key, name, text);
-        if (status != 0) return failureExit(key);
-        result = Variant::text(std::move(text));
+        queried = queryText(key, name, text);
+        if (queried == 0) result = Variant::text(std::move(text));
         break;
       }
       case RegistryForm::Boolean: {
         int16_t flag = 0;
-        status = queryFixed(key, name, value_type::Binary, flag);
-        if (status != 0) return failureExit(key);
-        result = Variant::booleanBits(flag);
+        queried = queryFixed(key, name, value_type::Binary, flag);
+        if (queried == 0) result = Variant::booleanBits(flag);
         break;
       }
       case RegistryForm::Number: {
         int32_t number = 0;
-        status = queryFixed(key, name, value_type::Number, number);
-        if (status != 0) return failureExit(key);
-        result = Variant::long32(number);
+        queried = queryFixed(key, name, value_type::Number, number);
+        if (queried == 0) result = Variant::long32(number);
         break;
       }
       case RegistryForm::None:
         break;
     }
-    normalExit(key, status);
-  } catch (const std::exception&) {
-    failureExit(key);
-  }
+    return queried;
+  });
 }
 
 void Regedit::StoreTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, Text typeLetter,
                               Variant value, RegistryStatus& status) {
-  status = statusNothingOpened;
-  KeyHandle key = 0;
-  try {
-    if (rootKey == 0) return failureExit(key);
+  std::optional<StoredData> data;
+  const auto convertThenCreate = [&](KeyHandle& key) -> RegistryStatus {
     // Convert before touching the registry, so that a rejected value leaves
     // no trace and is reported as a failure.
-    std::optional<StoredData> data;
     try {
       data = dataToStore(registryFormForLetter(typeLetter), value);
     } catch (const AutomationError&) {
-      status = statusRejectedValue;
-      return failureExit(key);
+      return statusRejectedValue;
     }
-
     const SecurityAttributes security;
     uint32_t disposition = 0;
-    status = RegistryService::RegCreateKeyExA(rootKey, toNarrow(keyPath).c_str(), 0, "", 0,
-                                              key_access::SetValue | key_access::CreateSubKey,
-                                              &security, &key, &disposition);
-    if (status != 0) return failureExit(key);
-
-    if (data) {
-      status = RegistryService::RegSetValueExA(key, toNarrow(valueName).c_str(), 0, data->type,
-                                               reinterpret_cast<const uint8_t*>(data->bytes.data()),
-                                               data->size);
-      if (status != 0) return failureExit(key);
-    }
-    normalExit(key, status);
-  } catch (const std::exception&) {
-    failureExit(key);
-  }
+    return RegistryService::RegCreateKeyExA(rootKey, toNarrow(keyPath).c_str(), 0, "", 0,
+                                            key_access::SetValue | key_access::CreateSubKey,
+                                            &security, &key, &disposition);
+  };
+  withKey(rootKey, status, convertThenCreate, [&](KeyHandle key) -> RegistryStatus {
+    if (!data) return 0;
+    return RegistryService::RegSetValueExA(key, toNarrow(valueName).c_str(), 0, data->type,
+                                           reinterpret_cast<const uint8_t*>(data->bytes.data()),
+                                           data->size);
+  });
 }
 
 }  // namespace zarn
