@@ -5,10 +5,10 @@
 #include <limits>
 #include <string>
 
-#include "ini/ini_entry_rules.h"
 #include "automation/automation_error.h"
 #include "platform/conversions.h"
 #include "platform/narrow_text.h"
+#include "platform/profile_entry_rules.h"
 #include "platform/profile_service.h"
 
 namespace zarn {
@@ -71,7 +71,7 @@ CallStatus IniEdit::WriteValue(Text sFile, Text sSection, Text sName, Variant vV
   result = automationFalse;
   try {
     const Text value = toText(vValue);
-    if (!isWritableEntry(sSection, sName, value)) return {};
+    if (!isStorableEntry(sSection, sName, value)) return {};
     const auto written = ProfileService::WritePrivateProfileStringA(
         toNarrow(sSection).c_str(), toNarrow(sName).c_str(), toNarrow(value).c_str(),
         toNarrow(sFile).c_str());

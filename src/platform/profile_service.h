@@ -59,10 +59,9 @@ class ProfileService {
   // (both succeed when there is nothing to delete). Returns true when the
   // file holds the new state, false when nothing was written because:
   //   - the folder is missing, or the file or folder may not be written;
-  //   - (native) section or file is null or empty; key is empty, contains
-  //     '=' or starts with ';' or '['; section contains ']'; any of the three
-  //     contains a line break (CR or LF). Windows does not refuse these, so
-  //     callers check them first.
+  //   - (native) section or file is null or empty, or section, key or value
+  //     breaks a rule of profile_entry_rules.h. Windows does not refuse
+  //     these, so callers check them first.
   static bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                          const char* file);
 

@@ -12,6 +12,8 @@
 #include "platform/native/ini/ini_file_io.h"
 #include "platform/native/ini/ini_value.h"
 #include "platform/native/ini/profile_buffer.h"
+#include "platform/narrow_text.h"
+#include "platform/profile_entry_rules.h"
 
 namespace zarn {
 namespace {
@@ -25,21 +27,6 @@ std::optional<std::string_view> entryValue(const IniDocument& document, const ch
   const IniLine* entry = found == nullptr ? nullptr : document.findEntry(*found, key);
   if (entry == nullptr) return std::nullopt;
   return unquotedValue(document.value(*entry));
-}
-
-bool hasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
-
-// Names and values that would change the file's structure are refused, so
-// that no write can add, split or hide a line.
-bool isWritableSection(std::string_view section) {
-  return !trimBlanks(section).empty() && !hasLineBreak(section) &&
-         section.find(']') == section.npos;
-}
-
-bool isWritableKey(std::string_view key) {
-  const std::string_view name = trimBlanks(key);
-  return !name.empty() && !hasLineBreak(key) && key.find('=') == key.npos && name.front() != ';' &&
-         name.front() != '[';
 }
 
 }  // namespace
@@ -80,12 +67,12 @@ uint32_t ProfileService::GetPrivateProfileIntA(const char* section, const char* 
 bool ProfileService::WritePrivateProfileStringA(const char* section, const char* key,
                                                 const char* value, const char* file) {
   if (section == nullptr || file == nullptr || *file == '\0') return false;
-  if (!isWritableSection(section)) return false;
-  if (key != nullptr && !isWritableKey(key)) return false;
-  if (value != nullptr && hasLineBreak(value)) return false;
-  const std::string_view sectionName = trimBlanks(section);
-  const std::string_view keyName = key == nullptr ? "" : trimBlanks(key);
   try {
+    if (!isStorableSection(fromNarrow(section))) return false;
+    if (key != nullptr && !isStorableKey(fromNarrow(key))) return false;
+    if (value != nullptr && !isStorableValue(fromNarrow(value))) return false;
+    const std::string_view sectionName = trimBlanks(section);
+    const std::string_view keyName = key == nullptr ? "" : trimBlanks(key);
     return replaceIniFile(file, [&](std::string bytes) -> std::optional<std::string> {
       const IniDocument document(decodeIniBytes(std::move(bytes)));
       std::string text = key == nullptr     ? withoutSection(document, sectionName)
