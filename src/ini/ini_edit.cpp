@@ -6,6 +6,7 @@
 #include <string>
 
 #include "automation/automation_error.h"
+#include "automation/type_letter.h"
 #include "platform/conversions.h"
 #include "platform/narrow_text.h"
 #include "platform/profile_entry_rules.h"
@@ -13,6 +14,11 @@
 
 namespace zarn {
 namespace {
+
+// IniEdit's type letters: "S" text, "N" integer.
+enum class IniForm { Text, Integer, None };
+
+constexpr TypeLetter<IniForm> iniLetters[] = {{u"S", IniForm::Text}, {u"N", IniForm::Integer}};
 
 constexpr uint32_t readBufferSize = 255;
 constexpr int32_t sectionNamesBufferSize = 30;
@@ -42,8 +48,8 @@ CallStatus IniEdit::ReadValue(Text sFile, Text sSection, Text sName, Text sType,
                               Variant& result) {
   result = Variant();
   try {
-    const Text letter = upperCase(sType);
-    if (equalsIgnoringCase(letter, u"S")) {
+    const IniForm form = formForTypeLetter(sType, iniLetters, IniForm::None);
+    if (form == IniForm::Text) {
       std::string buffer(readBufferSize, ' ');
       const std::string defaultText = toNarrow(toText(vDefault));
       const auto count = ProfileService::GetPrivateProfileStringA(
@@ -51,7 +57,7 @@ CallStatus IniEdit::ReadValue(Text sFile, Text sSection, Text sName, Text sType,
           readBufferSize, toNarrow(sFile).c_str());
       buffer.resize(count);
       result = Variant::text(fromNarrow(withoutIncompleteCharacter(buffer)));
-    } else if (equalsIgnoringCase(letter, u"N")) {
+    } else if (form == IniForm::Integer) {
       const int32_t defaultNumber = isNumeric(vDefault) ? toLong(vDefault) : 0;
       const auto number = ProfileService::GetPrivateProfileIntA(
           toNarrow(sSection).c_str(), toNarrow(sName).c_str(), defaultNumber,

@@ -1,13 +1,13 @@
 #include "registry/type_letter.h"
 
+#include "automation/type_letter.h"
+
 namespace zarn {
 
 RegistryForm registryFormForLetter(const Text& letter) {
-  const Text upper = upperCase(letter);
-  if (equalsIgnoringCase(upper, u"S")) return RegistryForm::Text;
-  if (equalsIgnoringCase(upper, u"B")) return RegistryForm::Boolean;
-  if (equalsIgnoringCase(upper, u"D")) return RegistryForm::Number;
-  return RegistryForm::None;
+  static constexpr TypeLetter<RegistryForm> letters[] = {
+      {u"S", RegistryForm::Text}, {u"B", RegistryForm::Boolean}, {u"D", RegistryForm::Number}};
+  return formForTypeLetter(letter, letters, RegistryForm::None);
 }
 
 }  // namespace zarn

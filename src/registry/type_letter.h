@@ -1,5 +1,5 @@
-// Type letters choose a stored form. The letter is upper-cased and compared as
-// a whole, untrimmed: "s" selects text, "Str", "" and " S" select nothing.
+// The registry's type letters: "S" text, "B" boolean, "D" 32-bit number,
+// matched as automation/type_letter.h says.
 #pragma once
 
 #include "automation/text.h"
