@@ -1,6 +1,6 @@
 #include "component/com/class_factory.h"
 
-#include "component/com/module_state.h"
+#include "component/com/dll_module.h"
 
 namespace zarn::com {
 

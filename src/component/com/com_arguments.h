@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "automation/call_status.h"
-#include "component/com/com_text.h"
 #include "platform/win32/automation_variant.h"
 #include "automation/text.h"
 #include "automation/variant.h"

@@ -1,7 +1,7 @@
 // Which class methods fill each interface's vtable, in interface order.
 #pragma once
 
-#include "component/com/automation_object.h"
+#include "component/com/com_object.h"
 #include "ini/ini_edit.h"
 #include "registry/regedit.h"
 

@@ -6,9 +6,8 @@
 #include <tuple>
 
 #include "component/com/class_interfaces.h"
-#include "component/com/com_guid.h"
-#include "component/com/com_text.h"
-#include "component/com/module_state.h"
+#include "component/com/dll_module.h"
+#include "component/com/platform_forms.h"
 
 namespace zarn::com {
 namespace {

@@ -3,17 +3,30 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <string>
 
-#include "component/com/class_interfaces.h"
-#include "component/com/com_text.h"
-#include "component/com/interface_id_list.h"
-#include "component/com/type_library_builder.h"
 #include "automation/text.h"
+#include "component/com/class_interfaces.h"
+#include "component/com/platform_forms.h"
+#include "component/com/type_library_builder.h"
 
 namespace {
+
+// The content of a class's "_IID_<CLASS>" resource: a 32-bit byte count,
+// then the 16-byte identifiers of the interfaces the class answers to.
+std::string interfaceIdList(const zarn::com::ComClass& comClass) {
+  const uint32_t byteCount = static_cast<uint32_t>(comClass.answeredInterfaceIds.size() * sizeof(GUID));
+  std::string list(sizeof byteCount, '\0');
+  std::memcpy(list.data(), &byteCount, sizeof byteCount);
+  for (const zarn::identity::Guid* id : comClass.answeredInterfaceIds) {
+    const GUID guid = zarn::com::toGuid(*id);
+    list.append(reinterpret_cast<const char*>(&guid), sizeof guid);
+  }
+  return list;
+}
 
 std::wstring widePath(const std::string& path) {
   const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
@@ -41,7 +54,7 @@ int main(int argc, char** argv) {
     zarn::com::writeTypeLibrary(widePath(folder + libraryName + ".tlb"));
     for (const zarn::com::ComClass* comClass : zarn::com::comClasses()) {
       writeFile(folder + zarn::textToUtf8(comClass->description.className) + ".iids",
-                zarn::com::interfaceIdList(*comClass));
+                interfaceIdList(*comClass));
     }
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "%s\n", failure.what());

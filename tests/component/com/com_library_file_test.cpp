@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "component/com/com_guid.h"
+#include "component/com/platform_forms.h"
 #include "component/com/com_test_dll.h"
 #include "component/dispatch_description.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "component/com/class_interfaces.h"
-#include "component/com/com_guid.h"
+#include "component/com/platform_forms.h"
 #include "component/com/com_test_dll.h"
 
 namespace zarn {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "com/member_caller.h"
-#include "component/com/com_text.h"
+#include "component/com/platform_forms.h"
 #include "platform/win32/automation_variant.h"
 #include "automation/automation_error.h"
 

@@ -1,6 +1,6 @@
 #include "com/member_caller.h"
 
-#include "component/com/com_guid.h"
+#include "component/com/platform_forms.h"
 
 namespace zarn::cli {
 namespace {

@@ -1,10 +1,11 @@
-#include "component/com/type_info_cache.h"
+// The parts of ComObject that do not depend on its class: its type
+// information and its failure reports.
+#include "component/com/com_object.h"
+
+#include <wrl/client.h>
 
 #include <map>
 #include <mutex>
-
-#include "component/com/com_guid.h"
-#include "component/com/module_state.h"
 
 namespace zarn::com {
 namespace {
@@ -43,6 +44,20 @@ HRESULT interfaceTypeInfo(const InterfaceDescription& description, InterfaceType
   const HRESULT status = load(description, info);
   if (SUCCEEDED(status)) loaded->emplace(&description, info);
   return status;
+}
+
+HRESULT reportFailure(const ComClass& comClass, int32_t errorNumber) {
+  Microsoft::WRL::ComPtr<ICreateErrorInfo> creator;
+  if (SUCCEEDED(CreateErrorInfo(&creator))) {
+    std::wstring source = wide(comClass.description.progId);
+    std::wstring description = wide(errorDescription(errorNumber));
+    creator->SetGUID(toGuid(comClass.description.interfaceId));
+    creator->SetSource(source.data());
+    creator->SetDescription(description.data());
+    Microsoft::WRL::ComPtr<IErrorInfo> errorInfo;
+    if (SUCCEEDED(creator.As(&errorInfo))) SetErrorInfo(0, errorInfo.Get());
+  }
+  return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, errorNumber & 0xFFFF);
 }
 
 }  // namespace zarn::com

@@ -1,10 +1,14 @@
-#include "component/com/com_guid.h"
+#include "component/com/platform_forms.h"
 
 #include <objbase.h>
 
 #include <algorithm>
 
 namespace zarn::com {
+
+std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+std::wstring wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 GUID toGuid(const identity::Guid& id) {
   GUID guid{id.data1, id.data2, id.data3, {}};

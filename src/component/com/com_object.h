@@ -1,4 +1,4 @@
-// A COM object around one Regedit or IniEdit: a dual interface whose vtable
+// The COM object template: an object around one Regedit or IniEdit: a dual interface whose vtable
 // is IUnknown, IDispatch and then one entry per class method in interface
 // order, plus ISupportErrorInfo.
 //
@@ -17,15 +17,29 @@
 #include <new>
 #include <tuple>
 
+#include "automation/automation_error.h"
 #include "component/com/class_interfaces.h"
 #include "component/com/com_arguments.h"
-#include "component/com/com_guid.h"
-#include "component/com/error_report.h"
-#include "component/com/module_state.h"
-#include "component/com/type_info_cache.h"
-#include "automation/automation_error.h"
+#include "component/com/dll_module.h"
+#include "component/com/platform_forms.h"
 
 namespace zarn::com {
+
+// What every object needs of the DLL's own type library: the interface's
+// type information, loaded from the DLL's resources on first use and kept
+// for the life of the process, since late binding needs it on every call.
+struct InterfaceTypeInfo {
+  ITypeInfo* dispatchSide = nullptr;  // what GetTypeInfo hands out
+  ITypeInfo* vtableSide = nullptr;    // what drives name lookup and Invoke
+};
+
+// Borrowed pointers, valid until the process ends.
+HRESULT interfaceTypeInfo(const InterfaceDescription& description, InterfaceTypeInfo& info);
+
+// A failed method as its caller sees it: the status 0x800A0000 + error
+// number and an error object with the standard description, the class's
+// ProgID as source and its interface as the error's interface.
+HRESULT reportFailure(const ComClass& comClass, int32_t errorNumber);
 
 // The class methods in interface order.
 template <auto... Methods>
@@ -35,10 +49,10 @@ template <class Object>
 struct ComBinding;  // provides comClass() and Methods (a MethodList)
 
 template <class Object>
-class AutomationObject {
+class ComObject {
  public:
   static HRESULT create(REFIID interfaceId, void** result) {
-    auto* object = new (std::nothrow) AutomationObject;
+    auto* object = new (std::nothrow) ComObject;
     if (object == nullptr) return E_OUTOFMEMORY;
     const HRESULT status = object->queryInterface(interfaceId, result);
     object->release();
@@ -51,7 +65,7 @@ class AutomationObject {
 
   template <auto Method, class... Parameters>
   struct VtableMethod<Method, CallStatus (Object::*)(Parameters...)> {
-    static HRESULT __stdcall call(AutomationObject* self,
+    static HRESULT __stdcall call(ComObject* self,
                                   typename ComArgument<Parameters>::Type... arguments) {
       if (!(ComArgument<Parameters>::prepare(arguments) && ...)) return E_POINTER;
       self->addReference();
@@ -60,7 +74,7 @@ class AutomationObject {
       return status;
     }
 
-    static HRESULT run(AutomationObject& self, typename ComArgument<Parameters>::Type... arguments) {
+    static HRESULT run(ComObject& self, typename ComArgument<Parameters>::Type... arguments) {
       try {
         std::tuple<ComArgument<Parameters>...> converted{ComArgument<Parameters>(arguments)...};
         const CallStatus status = std::apply(
@@ -79,7 +93,7 @@ class AutomationObject {
   // The error-info interface lives beside the dual one and shares its count.
   class ErrorInfoSupport : public ISupportErrorInfo {
    public:
-    explicit ErrorInfoSupport(AutomationObject& owner) : owner_(owner) {}
+    explicit ErrorInfoSupport(ComObject& owner) : owner_(owner) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** result) override {
       return owner_.queryInterface(id, result);
     }
@@ -90,13 +104,13 @@ class AutomationObject {
     }
 
    private:
-    AutomationObject& owner_;
+    ComObject& owner_;
   };
 
-  AutomationObject() : vtable_(vtable(typename ComBinding<Object>::Methods{})), errorInfo_(*this) {
+  ComObject() : vtable_(vtable(typename ComBinding<Object>::Methods{})), errorInfo_(*this) {
     objectCreated();
   }
-  ~AutomationObject() { objectDestroyed(); }
+  ~ComObject() { objectDestroyed(); }
 
   static const ComClass& comClass() { return ComBinding<Object>::comClass(); }
 
@@ -149,19 +163,19 @@ class AutomationObject {
     return interfaceTypeInfo(comClass().description, info);
   }
 
-  static HRESULT __stdcall QueryInterface(AutomationObject* self, REFIID id, void** result) {
+  static HRESULT __stdcall QueryInterface(ComObject* self, REFIID id, void** result) {
     return self->queryInterface(id, result);
   }
-  static ULONG __stdcall AddRef(AutomationObject* self) { return self->addReference(); }
-  static ULONG __stdcall Release(AutomationObject* self) { return self->release(); }
+  static ULONG __stdcall AddRef(ComObject* self) { return self->addReference(); }
+  static ULONG __stdcall Release(ComObject* self) { return self->release(); }
 
-  static HRESULT __stdcall GetTypeInfoCount(AutomationObject*, UINT* count) {
+  static HRESULT __stdcall GetTypeInfoCount(ComObject*, UINT* count) {
     if (count == nullptr) return E_POINTER;
     *count = 1;
     return S_OK;
   }
 
-  static HRESULT __stdcall GetTypeInfo(AutomationObject*, UINT index, LCID, ITypeInfo** result) {
+  static HRESULT __stdcall GetTypeInfo(ComObject*, UINT index, LCID, ITypeInfo** result) {
     if (result == nullptr) return E_POINTER;
     *result = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
@@ -173,7 +187,7 @@ class AutomationObject {
     return S_OK;
   }
 
-  static HRESULT __stdcall GetIDsOfNames(AutomationObject*, REFIID scope, LPOLESTR* names,
+  static HRESULT __stdcall GetIDsOfNames(ComObject*, REFIID scope, LPOLESTR* names,
                                          UINT count, LCID, DISPID* ids) {
     if (!IsEqualIID(scope, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     InterfaceTypeInfo info;
@@ -182,7 +196,7 @@ class AutomationObject {
     return DispGetIDsOfNames(info.vtableSide, names, count, ids);
   }
 
-  static HRESULT __stdcall Invoke(AutomationObject* self, DISPID id, REFIID scope, LCID,
+  static HRESULT __stdcall Invoke(ComObject* self, DISPID id, REFIID scope, LCID,
                                   WORD flags, DISPPARAMS* parameters, VARIANT* result,
                                   EXCEPINFO* exception, UINT* argumentError) {
     if (!IsEqualIID(scope, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;

@@ -1,14 +1,18 @@
-// The library's identifiers in the platform's GUID form, and as the braced
-// text that registry entries use.
+// Our texts and identifiers in the forms the platform's functions take:
+// wide strings, GUID structures, and the braced GUID text of registry entries.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "component/library_identity.h"
 
 namespace zarn::com {
+
+std::wstring wide(std::u16string_view text);
+std::wstring wide(std::string_view ascii);
 
 GUID toGuid(const identity::Guid& id);
 

@@ -1,5 +1,6 @@
-// What the DLL as a whole keeps: its module handle, and the count of live
-// objects and server locks that decides whether it may be unloaded.
+// The DLL as a module: besides its five entry points (dll_module.cpp), what
+// it keeps as a whole: its module handle, and the count of live objects and
+// server locks that decides whether it may be unloaded.
 #pragma once
 
 #include <windows.h>
@@ -8,13 +9,11 @@
 
 namespace zarn::com {
 
-void setModuleHandle(HMODULE module);
 // The DLL's own full path, for registration and for loading its type library.
 std::wstring modulePath();
 
 void objectCreated();
 void objectDestroyed();
 void lockServer(bool lock);
-bool moduleInUse();
 
 }  // namespace zarn::com

@@ -1,0 +1,75 @@
+// The DLL's entry points, and the module state that only they and the
+// objects' lifetimes touch.
+#include "component/com/dll_module.h"
+
+#include <array>
+#include <atomic>
+
+#include "component/com/class_factory.h"
+#include "component/com/com_bindings.h"
+#include "component/com/registration.h"
+
+namespace zarn::com {
+namespace {
+
+HMODULE ownModule = nullptr;
+std::atomic<long> liveObjects{0};
+std::atomic<long> serverLocks{0};
+
+ClassFactory regeditFactory(regeditClass(), &ComObject<Regedit>::create);
+ClassFactory iniEditFactory(iniEditClass(), &ComObject<IniEdit>::create);
+const std::array<ClassFactory*, 2> factories{&regeditFactory, &iniEditFactory};
+
+}  // namespace
+
+std::wstring modulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(ownModule, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+void objectCreated() { ++liveObjects; }
+void objectDestroyed() { --liveObjects; }
+void lockServer(bool lock) { lock ? ++serverLocks : --serverLocks; }
+
+}  // namespace zarn::com
+
+using zarn::com::ClassFactory;
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    zarn::com::ownModule = module;
+    DisableThreadLibraryCalls(module);
+  }
+  return TRUE;
+}
+
+HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, void** result) {
+  if (result == nullptr) return E_POINTER;
+  *result = nullptr;
+  for (ClassFactory* factory : zarn::com::factories) {
+    if (IsEqualCLSID(classId, zarn::com::toGuid(factory->comClass().description.classId))) {
+      return factory->QueryInterface(interfaceId, result);
+    }
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HRESULT WINAPI DllCanUnloadNow() {
+  return zarn::com::liveObjects > 0 || zarn::com::serverLocks > 0 ? S_FALSE : S_OK;
+}
+
+HRESULT WINAPI DllRegisterServer() { return zarn::com::registerServer(); }
+
+HRESULT WINAPI DllUnregisterServer() { return zarn::com::unregisterServer(); }
+
+}  // extern "C"
