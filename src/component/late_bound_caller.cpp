@@ -1,7 +1,8 @@
 #include "component/late_bound_caller.h"
 
-#include "component/class_methods.h"
 #include "automation/automation_error.h"
+#include "component/described_classes.h"
+#include "component/method_tables.h"
 #include "platform/conversions.h"
 
 namespace zarn {
@@ -18,6 +19,15 @@ class TargetOf : public LateBoundObject::Target {
   Object object_;
 };
 
+template <class... Objects>
+std::shared_ptr<LateBoundObject::Target> targetFor(const ClassDescription& description,
+                                                   ClassList<Objects...>) {
+  std::shared_ptr<LateBoundObject::Target> target;
+  ((&description == &descriptionOf<Objects>() && (target = std::make_shared<TargetOf<Objects>>())) ||
+   ...);
+  return target;
+}
+
 Variant convertArgument(const ParameterDescription& parameter, const Variant& argument) {
   if (parameter.kind == ParameterKind::Variant || argument.kind() == VariantKind::String) {
     return argument;
@@ -28,12 +38,9 @@ Variant convertArgument(const ParameterDescription& parameter, const Variant& ar
 }  // namespace
 
 std::optional<LateBoundObject> LateBoundObject::create(std::u16string_view className) {
-  const InterfaceDescription* description = findClass(className);
+  const ClassDescription* description = findClass(className);
   if (description == nullptr) return std::nullopt;
-  if (description == &regeditInterface()) {
-    return LateBoundObject(*description, std::make_shared<TargetOf<Regedit>>());
-  }
-  return LateBoundObject(*description, std::make_shared<TargetOf<IniEdit>>());
+  return LateBoundObject(*description, targetFor(*description, DescribedClasses{}));
 }
 
 std::optional<int32_t> LateBoundObject::dispatchIdOfName(std::u16string_view name) const {

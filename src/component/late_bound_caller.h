@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "automation/call_status.h"
-#include "component/dispatch_description.h"
 #include "automation/variant.h"
+#include "component/class_description.h"
 
 namespace zarn {
 
@@ -29,7 +29,7 @@ class LateBoundObject {
   // ("Regedit", "ZarnUtils.IniEdit"), case-insensitively; nullopt if none.
   static std::optional<LateBoundObject> create(std::u16string_view className);
 
-  const InterfaceDescription& description() const { return *description_; }
+  const ClassDescription& description() const { return *description_; }
 
   std::optional<int32_t> dispatchIdOfName(std::u16string_view name) const;
 
@@ -42,10 +42,10 @@ class LateBoundObject {
   };
 
  private:
-  LateBoundObject(const InterfaceDescription& description, std::shared_ptr<Target> target)
+  LateBoundObject(const ClassDescription& description, std::shared_ptr<Target> target)
       : description_(&description), target_(std::move(target)) {}
 
-  const InterfaceDescription* description_;
+  const ClassDescription* description_;
   std::shared_ptr<Target> target_;
 };
 

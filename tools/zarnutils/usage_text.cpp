@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "component/dispatch_description.h"
+#include "component/class_description.h"
 #include "automation/text.h"
 
 namespace zarn::cli {
@@ -99,7 +99,7 @@ std::string methodLine(std::u16string_view className, const MethodDescription& m
 
 std::string usageText() {
   std::string text = introduction;
-  for (const InterfaceDescription* description : {&regeditInterface(), &iniEditInterface()}) {
+  for (const ClassDescription* description : describedClasses()) {
     for (const MethodDescription& method : description->methods) {
       text += methodLine(description->className, method);
     }

@@ -10,7 +10,7 @@
 namespace zarn::com {
 namespace {
 
-HRESULT load(const InterfaceDescription& description, InterfaceTypeInfo& info) {
+HRESULT load(const ClassDescription& description, InterfaceTypeInfo& info) {
   ITypeLib* library = nullptr;
   HRESULT status = LoadTypeLibEx(modulePath().c_str(), REGKIND_NONE, &library);
   if (FAILED(status)) return status;
@@ -30,11 +30,11 @@ HRESULT load(const InterfaceDescription& description, InterfaceTypeInfo& info) {
 
 }  // namespace
 
-HRESULT interfaceTypeInfo(const InterfaceDescription& description, InterfaceTypeInfo& info) {
+HRESULT interfaceTypeInfo(const ClassDescription& description, InterfaceTypeInfo& info) {
   // Never freed: releasing type information while the process detaches the
   // DLL is not safe, and the process ends right after.
   static std::mutex* const guard = new std::mutex;
-  static auto* const loaded = new std::map<const InterfaceDescription*, InterfaceTypeInfo>;
+  static auto* const loaded = new std::map<const ClassDescription*, InterfaceTypeInfo>;
   const std::lock_guard<std::mutex> lock(*guard);
   const auto found = loaded->find(&description);
   if (found != loaded->end()) {
@@ -46,12 +46,12 @@ HRESULT interfaceTypeInfo(const InterfaceDescription& description, InterfaceType
   return status;
 }
 
-HRESULT reportFailure(const ComClass& comClass, int32_t errorNumber) {
+HRESULT reportFailure(const ClassDescription& failing, int32_t errorNumber) {
   Microsoft::WRL::ComPtr<ICreateErrorInfo> creator;
   if (SUCCEEDED(CreateErrorInfo(&creator))) {
-    std::wstring source = wide(comClass.description.progId);
+    std::wstring source = wide(failing.progId);
     std::wstring description = wide(errorDescription(errorNumber));
-    creator->SetGUID(toGuid(comClass.description.interfaceId));
+    creator->SetGUID(toGuid(failing.interfaceId));
     creator->SetSource(source.data());
     creator->SetDescription(description.data());
     Microsoft::WRL::ComPtr<IErrorInfo> errorInfo;

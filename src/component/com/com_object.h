@@ -1,6 +1,6 @@
-// The COM object template: an object around one Regedit or IniEdit: a dual interface whose vtable
-// is IUnknown, IDispatch and then one entry per class method in interface
-// order, plus ISupportErrorInfo.
+// The COM object template: an object around one Regedit or IniEdit, with a
+// dual interface whose vtable is IUnknown, IDispatch and then one entry per
+// described method in interface order, plus ISupportErrorInfo.
 //
 // Each method entry converts the caller's BSTRs and VARIANTs to the class's
 // own types, holds a reference on the object for the call, and turns a
@@ -16,12 +16,14 @@
 #include <atomic>
 #include <new>
 #include <tuple>
+#include <type_traits>
+#include <utility>
 
 #include "automation/automation_error.h"
-#include "component/com/class_interfaces.h"
 #include "component/com/com_arguments.h"
 #include "component/com/dll_module.h"
 #include "component/com/platform_forms.h"
+#include "component/description_builder.h"
 
 namespace zarn::com {
 
@@ -34,19 +36,12 @@ struct InterfaceTypeInfo {
 };
 
 // Borrowed pointers, valid until the process ends.
-HRESULT interfaceTypeInfo(const InterfaceDescription& description, InterfaceTypeInfo& info);
+HRESULT interfaceTypeInfo(const ClassDescription& description, InterfaceTypeInfo& info);
 
 // A failed method as its caller sees it: the status 0x800A0000 + error
 // number and an error object with the standard description, the class's
 // ProgID as source and its interface as the error's interface.
-HRESULT reportFailure(const ComClass& comClass, int32_t errorNumber);
-
-// The class methods in interface order.
-template <auto... Methods>
-struct MethodList {};
-
-template <class Object>
-struct ComBinding;  // provides comClass() and Methods (a MethodList)
+HRESULT reportFailure(const ClassDescription& description, int32_t errorNumber);
 
 template <class Object>
 class ComObject {
@@ -60,7 +55,7 @@ class ComObject {
   }
 
  private:
-  template <auto Method, class Signature = decltype(Method)>
+  template <auto Method, class Signature = std::remove_cv_t<decltype(Method)>>
   struct VtableMethod;
 
   template <auto Method, class... Parameters>
@@ -81,11 +76,11 @@ class ComObject {
             [&self](auto&... argument) { return (self.object_.*Method)(argument.take()...); },
             converted);
         std::get<sizeof...(Parameters) - 1>(converted).deliver();
-        return status.succeeded() ? S_OK : reportFailure(comClass(), status.error);
+        return status.succeeded() ? S_OK : reportFailure(description(), status.error);
       } catch (const AutomationError& failure) {
-        return reportFailure(comClass(), failure.number());
+        return reportFailure(description(), failure.number());
       } catch (const std::bad_alloc&) {
-        return reportFailure(comClass(), error::OutOfMemory);
+        return reportFailure(description(), error::OutOfMemory);
       }
     }
   };
@@ -107,31 +102,32 @@ class ComObject {
     ComObject& owner_;
   };
 
-  ComObject() : vtable_(vtable(typename ComBinding<Object>::Methods{})), errorInfo_(*this) {
+  ComObject() : vtable_(vtable(std::make_index_sequence<Derived<Object>::count>{})), errorInfo_(*this) {
     objectCreated();
   }
   ~ComObject() { objectDestroyed(); }
 
-  static const ComClass& comClass() { return ComBinding<Object>::comClass(); }
+  static const ClassDescription& description() { return descriptionOf<Object>(); }
 
   template <class Function>
   static const void* entry(Function function) {
     return reinterpret_cast<const void*>(function);
   }
 
-  template <auto... Methods>
-  static const void* const* vtable(MethodList<Methods...>) {
-    static const std::array<const void*, 7 + sizeof...(Methods)> table{
-        entry(&QueryInterface),   entry(&AddRef),        entry(&Release),
-        entry(&GetTypeInfoCount), entry(&GetTypeInfo),   entry(&GetIDsOfNames),
-        entry(&Invoke),           entry(&VtableMethod<Methods>::call)...};
+  // IDispatch's seven operations, then the described methods in interface order.
+  template <size_t... Place>
+  static const void* const* vtable(std::index_sequence<Place...>) {
+    static const std::array<const void*, 7 + sizeof...(Place)> table{
+        entry(&QueryInterface),   entry(&AddRef),      entry(&Release),
+        entry(&GetTypeInfoCount), entry(&GetTypeInfo), entry(&GetIDsOfNames),
+        entry(&Invoke),           entry(&VtableMethod<Derived<Object>::template member<Place>>::call)...};
     return table.data();
   }
 
   IDispatch* asDispatch() { return reinterpret_cast<IDispatch*>(this); }
 
   bool isOwnInterface(REFIID id) const {
-    for (const identity::Guid* own : comClass().answeredInterfaceIds) {
+    for (const identity::Guid* own : description().answeredInterfaceIds) {
       if (IsEqualIID(id, toGuid(*own))) return true;
     }
     return false;
@@ -160,7 +156,7 @@ class ComObject {
   }
 
   static HRESULT typeInfo(InterfaceTypeInfo& info) {
-    return interfaceTypeInfo(comClass().description, info);
+    return interfaceTypeInfo(description(), info);
   }
 
   static HRESULT __stdcall QueryInterface(ComObject* self, REFIID id, void** result) {

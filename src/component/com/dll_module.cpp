@@ -2,11 +2,9 @@
 // objects' lifetimes touch.
 #include "component/com/dll_module.h"
 
-#include <array>
 #include <atomic>
 
-#include "component/com/class_factory.h"
-#include "component/com/com_bindings.h"
+#include "component/com/com_classes.h"
 #include "component/com/registration.h"
 
 namespace zarn::com {
@@ -15,10 +13,6 @@ namespace {
 HMODULE ownModule = nullptr;
 std::atomic<long> liveObjects{0};
 std::atomic<long> serverLocks{0};
-
-ClassFactory regeditFactory(regeditClass(), &ComObject<Regedit>::create);
-ClassFactory iniEditFactory(iniEditClass(), &ComObject<IniEdit>::create);
-const std::array<ClassFactory*, 2> factories{&regeditFactory, &iniEditFactory};
 
 }  // namespace
 
@@ -41,8 +35,6 @@ void lockServer(bool lock) { lock ? ++serverLocks : --serverLocks; }
 
 }  // namespace zarn::com
 
-using zarn::com::ClassFactory;
-
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
@@ -54,14 +46,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
 }
 
 HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, void** result) {
-  if (result == nullptr) return E_POINTER;
-  *result = nullptr;
-  for (ClassFactory* factory : zarn::com::factories) {
-    if (IsEqualCLSID(classId, zarn::com::toGuid(factory->comClass().description.classId))) {
-      return factory->QueryInterface(interfaceId, result);
-    }
-  }
-  return CLASS_E_CLASSNOTAVAILABLE;
+  return zarn::com::getClassObject(classId, interfaceId, result);
 }
 
 HRESULT WINAPI DllCanUnloadNow() {

@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "component/com/class_interfaces.h"
+#include "component/class_description.h"
 #include "component/com/dll_module.h"
 #include "component/com/platform_forms.h"
 
@@ -34,10 +34,10 @@ std::wstring interfaceKey(const identity::Guid& id) { return L"Interface\\" + gu
 
 // An interface identifier the type library does not register gets a copy of
 // the entry that registering the type library wrote for the class's interface.
-HRESULT registerFurtherInterface(const ComClass& comClass, const identity::Guid& id) {
+HRESULT registerFurtherInterface(const ClassDescription& description, const identity::Guid& id) {
   HKEY source = nullptr;
   LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT,
-                                 interfaceKey(comClass.description.interfaceId).c_str(), 0,
+                                 interfaceKey(description.interfaceId).c_str(), 0,
                                  KEY_READ, &source);
   if (status != ERROR_SUCCESS) return fromRegistry(status);
   HKEY target = nullptr;
@@ -51,8 +51,7 @@ HRESULT registerFurtherInterface(const ComClass& comClass, const identity::Guid&
   return fromRegistry(status);
 }
 
-HRESULT registerClass(const ComClass& comClass, const std::wstring& serverPath) {
-  const InterfaceDescription& description = comClass.description;
+HRESULT registerClass(const ClassDescription& description, const std::wstring& serverPath) {
   const std::wstring classKey = L"CLSID\\" + guidText(description.classId);
   const std::wstring progId = wide(description.progId);
   const std::wstring classIdText = guidText(description.classId);
@@ -68,9 +67,9 @@ HRESULT registerClass(const ComClass& comClass, const std::wstring& serverPath) 
        }) {
     if (FAILED(status = setText(key, name, value))) return status;
   }
-  for (const identity::Guid* id : comClass.answeredInterfaceIds) {
+  for (const identity::Guid* id : description.answeredInterfaceIds) {
     if (id == &description.interfaceId) continue;
-    if (FAILED(status = registerFurtherInterface(comClass, *id))) return status;
+    if (FAILED(status = registerFurtherInterface(description, *id))) return status;
   }
   return S_OK;
 }
@@ -85,8 +84,8 @@ HRESULT registerServer() {
   status = RegisterTypeLib(library, const_cast<wchar_t*>(serverPath.c_str()), nullptr);
   library->Release();
   if (FAILED(status)) return status;
-  for (const ComClass* comClass : comClasses()) {
-    if (FAILED(status = registerClass(*comClass, serverPath))) return status;
+  for (const ClassDescription* description : describedClasses()) {
+    if (FAILED(status = registerClass(*description, serverPath))) return status;
   }
   return S_OK;
 }
@@ -96,12 +95,11 @@ HRESULT unregisterServer() {
   const auto note = [&overall](HRESULT status) {
     if (FAILED(status) && SUCCEEDED(overall)) overall = status;
   };
-  for (const ComClass* comClass : comClasses()) {
-    const InterfaceDescription& description = comClass->description;
-    note(removeTree(L"CLSID\\" + guidText(description.classId)));
-    note(removeTree(wide(description.progId)));
-    for (const identity::Guid* id : comClass->answeredInterfaceIds) {
-      if (id != &description.interfaceId) note(removeTree(interfaceKey(*id)));
+  for (const ClassDescription* description : describedClasses()) {
+    note(removeTree(L"CLSID\\" + guidText(description->classId)));
+    note(removeTree(wide(description->progId)));
+    for (const identity::Guid* id : description->answeredInterfaceIds) {
+      if (id != &description->interfaceId) note(removeTree(interfaceKey(*id)));
     }
   }
   const HRESULT status = UnRegisterTypeLib(toGuid(identity::libraryId), identity::versionMajor,

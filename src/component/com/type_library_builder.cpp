@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "component/com/class_interfaces.h"
+#include "component/class_description.h"
 #include "component/com/platform_forms.h"
 #include "platform/win32/automation_variant.h"
 
@@ -141,7 +141,7 @@ ComPtr<ITypeInfo> dispatchTypeInfo() {
   return dispatch;
 }
 
-ComPtr<ITypeInfo> addInterface(ICreateTypeLib2* library, const InterfaceDescription& description,
+ComPtr<ITypeInfo> addInterface(ICreateTypeLib2* library, const ClassDescription& description,
                                ITypeInfo* dispatch) {
   ComPtr<ICreateTypeInfo> info =
       createTypeInfo(library, wide(description.interfaceName), TKIND_INTERFACE,
@@ -161,7 +161,7 @@ ComPtr<ITypeInfo> addInterface(ICreateTypeLib2* library, const InterfaceDescript
   return typeInfoOf(info.Get());
 }
 
-void addClass(ICreateTypeLib2* library, const InterfaceDescription& description,
+void addClass(ICreateTypeLib2* library, const ClassDescription& description,
               ITypeInfo* interfaceInfo) {
   ComPtr<ICreateTypeInfo> info =
       createTypeInfo(library, wide(description.className), TKIND_COCLASS, description.classId,
@@ -299,12 +299,11 @@ void writeTypeLibrary(const std::wstring& path) {
   check(library->SetLibFlags(0), "SetLibFlags");
 
   const ComPtr<ITypeInfo> dispatch = dispatchTypeInfo();
-  for (const ComClass* comClass : comClasses()) {
-    const ComPtr<ITypeInfo> interfaceInfo =
-        addInterface(library.Get(), comClass->description, dispatch.Get());
-    addClass(library.Get(), comClass->description, interfaceInfo.Get());
-    if (comClass->earlierInterface != nullptr) {
-      addAlias(library.Get(), *comClass->earlierInterface, interfaceInfo.Get());
+  for (const ClassDescription* description : describedClasses()) {
+    const ComPtr<ITypeInfo> interfaceInfo = addInterface(library.Get(), *description, dispatch.Get());
+    addClass(library.Get(), *description, interfaceInfo.Get());
+    if (description->earlierInterface != nullptr) {
+      addAlias(library.Get(), *description->earlierInterface, interfaceInfo.Get());
     }
   }
   const UINT recordIndex = addSecurityAttributesRecord(library.Get());

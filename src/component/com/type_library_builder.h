@@ -1,5 +1,5 @@
-// Writes the library's type library from its identity and dispatch
-// description through the platform's type library creation interfaces.
+// Writes the library's type library from its identity and the class
+// descriptions through the platform's type library creation interfaces.
 //
 // The platform's creation interfaces keep the two orders of an interface
 // apart: each method is added at its place in the declaration order while

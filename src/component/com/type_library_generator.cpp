@@ -9,7 +9,7 @@
 #include <string>
 
 #include "automation/text.h"
-#include "component/com/class_interfaces.h"
+#include "component/class_description.h"
 #include "component/com/platform_forms.h"
 #include "component/com/type_library_builder.h"
 
@@ -17,11 +17,12 @@ namespace {
 
 // The content of a class's "_IID_<CLASS>" resource: a 32-bit byte count,
 // then the 16-byte identifiers of the interfaces the class answers to.
-std::string interfaceIdList(const zarn::com::ComClass& comClass) {
-  const uint32_t byteCount = static_cast<uint32_t>(comClass.answeredInterfaceIds.size() * sizeof(GUID));
+std::string interfaceIdList(const zarn::ClassDescription& description) {
+  const uint32_t byteCount =
+      static_cast<uint32_t>(description.answeredInterfaceIds.size() * sizeof(GUID));
   std::string list(sizeof byteCount, '\0');
   std::memcpy(list.data(), &byteCount, sizeof byteCount);
-  for (const zarn::identity::Guid* id : comClass.answeredInterfaceIds) {
+  for (const zarn::identity::Guid* id : description.answeredInterfaceIds) {
     const GUID guid = zarn::com::toGuid(*id);
     list.append(reinterpret_cast<const char*>(&guid), sizeof guid);
   }
@@ -52,9 +53,9 @@ int main(int argc, char** argv) {
   try {
     const std::string libraryName = zarn::textToUtf8(zarn::identity::libraryName);
     zarn::com::writeTypeLibrary(widePath(folder + libraryName + ".tlb"));
-    for (const zarn::com::ComClass* comClass : zarn::com::comClasses()) {
-      writeFile(folder + zarn::textToUtf8(comClass->description.className) + ".iids",
-                interfaceIdList(*comClass));
+    for (const zarn::ClassDescription* description : zarn::describedClasses()) {
+      writeFile(folder + zarn::textToUtf8(description->className) + ".iids",
+                interfaceIdList(*description));
     }
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "%s\n", failure.what());

@@ -10,9 +10,10 @@
 
 #include <string>
 
-#include "component/com/platform_forms.h"
 #include "component/com/com_test_dll.h"
-#include "component/dispatch_description.h"
+#include "component/com/platform_forms.h"
+#include "component/library_identity.h"
+#include "support/expected_surface.h"
 
 namespace zarn {
 namespace {
@@ -51,11 +52,17 @@ ComPtr<IDispatch> create(const identity::Guid& classId) {
   return object;
 }
 
-// The function at a method's place in the interface (after IDispatch's seven).
+using test_support::expectedDispatchId;
+using test_support::expectedIniEditMethods;
+using test_support::expectedRegeditMethods;
+
+// The function at a Regedit method's expected place in the interface (after
+// IDispatch's seven).
 template <class Function>
-Function slot(IDispatch* object, int place) {
+Function slot(IDispatch* object, std::u16string_view method) {
   void** vtable = *reinterpret_cast<void***>(object);
-  return reinterpret_cast<Function>(vtable[7 + place]);
+  return reinterpret_cast<Function>(
+      vtable[7 + test_support::expectedPlace(expectedRegeditMethods, method)]);
 }
 
 using KeyAndDelimiter = HRESULT(__stdcall*)(IDispatch*, BSTR, BSTR, BSTR*);
@@ -127,20 +134,21 @@ TEST(ComEarlyBinding, RegeditMethodsSitAtTheirInterfacePlaces) {
   const Bstr dword(L"D");
   VARIANT_BOOL done = VARIANT_FALSE;
 
-  ASSERT_EQ(slot<ValueWrite>(earlier.Get(), 7)(earlier.Get(), key.get(), dword.get(),
-                                                 longVariant(80), &done), S_OK);
+  ASSERT_EQ(slot<ValueWrite>(earlier.Get(), u"WriteValue")(earlier.Get(), key.get(), dword.get(),
+                                                           longVariant(80), &done), S_OK);
   EXPECT_EQ(done, VARIANT_TRUE);
   VARIANT read;
-  ASSERT_EQ(slot<ValueRead>(object.Get(), 6)(object.Get(), key.get(), dword.get(), longVariant(1),
-                                             &read), S_OK);
+  ASSERT_EQ(slot<ValueRead>(object.Get(), u"ReadValue")(object.Get(), key.get(), dword.get(),
+                                                        longVariant(1), &read), S_OK);
   EXPECT_EQ(V_VT(&read), VT_I4);
   EXPECT_EQ(V_I4(&read), 80);
   Bstr values;
-  ASSERT_EQ(slot<KeyToText>(object.Get(), 1)(object.Get(), parent.get(), values.out()), S_OK);
+  ASSERT_EQ(slot<KeyToText>(object.Get(), u"EnumValues")(object.Get(), parent.get(), values.out()),
+            S_OK);
   EXPECT_EQ(values.text(), L"Port=80");
-  ASSERT_EQ(slot<KeyToBoolean>(object.Get(), 5)(object.Get(), key.get(), &done), S_OK);
+  ASSERT_EQ(slot<KeyToBoolean>(object.Get(), u"DeleteValue")(object.Get(), key.get(), &done), S_OK);
   EXPECT_EQ(done, VARIANT_TRUE);
-  ASSERT_EQ(slot<KeyToBoolean>(object.Get(), 2)(object.Get(), parent.get(), &done), S_OK);
+  ASSERT_EQ(slot<KeyToBoolean>(object.Get(), u"DeleteKey")(object.Get(), parent.get(), &done), S_OK);
   EXPECT_EQ(done, VARIANT_TRUE);
 
   const Bstr file(scratchIni().c_str()), section(L"Main"), item(L"Name"), value(L"zarn");
@@ -148,12 +156,13 @@ TEST(ComEarlyBinding, RegeditMethodsSitAtTheirInterfacePlaces) {
   VariantInit(&text);
   V_VT(&text) = VT_BSTR;
   V_BSTR(&text) = value.get();
-  ASSERT_EQ(slot<IniWrite>(object.Get(), 4)(object.Get(), file.get(), section.get(), item.get(),
-                                            text, &done), S_OK);
+  ASSERT_EQ(slot<IniWrite>(object.Get(), u"WriteIni")(object.Get(), file.get(), section.get(),
+                                                      item.get(), text, &done), S_OK);
   EXPECT_EQ(done, VARIANT_TRUE);
   Bstr readBack;
-  ASSERT_EQ(slot<IniRead>(object.Get(), 3)(object.Get(), file.get(), section.get(), item.get(),
-                                           longVariant(0), readBack.out()), S_OK);
+  ASSERT_EQ(slot<IniRead>(object.Get(), u"ReadIni")(object.Get(), file.get(), section.get(),
+                                                    item.get(), longVariant(0), readBack.out()),
+            S_OK);
   EXPECT_EQ(readBack.text(), L"zarn");
   EXPECT_EQ(std::wstring(V_BSTR(&text)), L"zarn");
   DeleteFileW(scratchIni().c_str());
@@ -163,7 +172,8 @@ TEST(ComEarlyBinding, AnEmptyPathFailsWithErrorNineAndAnErrorObject) {
   ComPtr<IDispatch> object = create(identity::regeditClassId);
   const Bstr comma(L",");
   Bstr list;
-  EXPECT_EQ(slot<KeyAndDelimiter>(object.Get(), 0)(object.Get(), nullptr, comma.get(), list.out()),
+  EXPECT_EQ(slot<KeyAndDelimiter>(object.Get(), u"EnumKeys")(object.Get(), nullptr, comma.get(),
+                                                              list.out()),
             static_cast<HRESULT>(0x800A0009));
   EXPECT_EQ(list.text(), L"");
   ComPtr<IErrorInfo> errorInfo;
@@ -175,7 +185,7 @@ TEST(ComEarlyBinding, AnEmptyPathFailsWithErrorNineAndAnErrorObject) {
   EXPECT_EQ(source.text(), L"ZarnUtils.Regedit");
 
   VARIANT_BOOL done = VARIANT_TRUE;
-  EXPECT_EQ(slot<KeyToBoolean>(object.Get(), 2)(object.Get(), nullptr, &done),
+  EXPECT_EQ(slot<KeyToBoolean>(object.Get(), u"DeleteKey")(object.Get(), nullptr, &done),
             static_cast<HRESULT>(0x800A0009));
   EXPECT_EQ(done, VARIANT_FALSE);
 }
@@ -206,18 +216,20 @@ TEST(ComLateBinding, FindsOnlyTheListedNamesAndIdentifiers) {
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     DISPID id = 0;
     ASSERT_EQ(regedit->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-    EXPECT_EQ(id, 0x60030000);
+    EXPECT_EQ(id, expectedDispatchId(expectedRegeditMethods, u"EnumKeys"));
   }
   LPOLESTR privateName[] = {const_cast<LPOLESTR>(L"ResolveRootKey")};
   DISPID id = 0;
   EXPECT_EQ(regedit->GetIDsOfNames(IID_NULL, privateName, 1, 0, &id), DISP_E_UNKNOWNNAME);
 
+  // IniEdit's EnumValues has an identifier that no method of Regedit has.
+  const DISPID enumValues = expectedDispatchId(expectedIniEditMethods, u"EnumValues");
   VARIANT result;
   EXCEPINFO exception;
-  EXPECT_EQ(invoke(regedit.Get(), 0x60030003, {L"a", L"b"}, result, exception),
+  EXPECT_EQ(invoke(regedit.Get(), enumValues, {L"a", L"b"}, result, exception),
             DISP_E_MEMBERNOTFOUND);
   ComPtr<IDispatch> iniEdit = create(identity::iniEditClassId);
-  ASSERT_EQ(invoke(iniEdit.Get(), 0x60030003, {L"Z:\\no\\such.ini", L"Main"}, result, exception),
+  ASSERT_EQ(invoke(iniEdit.Get(), enumValues, {L"Z:\\no\\such.ini", L"Main"}, result, exception),
             S_OK);
   EXPECT_EQ(V_VT(&result), VT_BSTR);
   VariantClear(&result);
@@ -225,16 +237,17 @@ TEST(ComLateBinding, FindsOnlyTheListedNamesAndIdentifiers) {
 
 TEST(ComLateBinding, SuppliesTheDelimiterAndReportsFailures) {
   ComPtr<IDispatch> regedit = create(identity::regeditClassId);
+  const DISPID enumKeys = expectedDispatchId(expectedRegeditMethods, u"EnumKeys");
   VARIANT omitted, passed;
   EXCEPINFO exception;
-  ASSERT_EQ(invoke(regedit.Get(), 0x60030000, {L"HKCU\\Software"}, omitted, exception), S_OK);
-  ASSERT_EQ(invoke(regedit.Get(), 0x60030000, {L"HKCU\\Software", L","}, passed, exception), S_OK);
+  ASSERT_EQ(invoke(regedit.Get(), enumKeys, {L"HKCU\\Software"}, omitted, exception), S_OK);
+  ASSERT_EQ(invoke(regedit.Get(), enumKeys, {L"HKCU\\Software", L","}, passed, exception), S_OK);
   EXPECT_EQ(VarBstrCmp(V_BSTR(&omitted), V_BSTR(&passed), 0, 0), VARCMP_EQ);
   VariantClear(&omitted);
   VariantClear(&passed);
 
   VARIANT failed;
-  ASSERT_EQ(invoke(regedit.Get(), 0x60030000, {L""}, failed, exception), DISP_E_EXCEPTION);
+  ASSERT_EQ(invoke(regedit.Get(), enumKeys, {L""}, failed, exception), DISP_E_EXCEPTION);
   EXPECT_EQ(exception.scode, static_cast<SCODE>(0x800A0009));
   EXPECT_EQ(std::wstring(exception.bstrDescription), L"Subscript out of range");
   EXPECT_EQ(std::wstring(exception.bstrSource), L"ZarnUtils.Regedit");

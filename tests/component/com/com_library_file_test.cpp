@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "component/com/platform_forms.h"
+#include "component/class_description.h"
 #include "component/com/com_test_dll.h"
-#include "component/dispatch_description.h"
+#include "component/com/platform_forms.h"
 
 namespace zarn {
 namespace {
@@ -53,7 +53,7 @@ class TypeLibrary : public ::testing::Test {
     return result;
   }
 
-  ComPtr<ITypeInfo> vtableSide(const InterfaceDescription& description) {
+  ComPtr<ITypeInfo> vtableSide(const ClassDescription& description) {
     ComPtr<ITypeInfo> dispatch, vtable;
     EXPECT_EQ(library_->GetTypeInfoOfGuid(toGuid(description.interfaceId), &dispatch), S_OK);
     HREFTYPE reference = 0;
@@ -113,7 +113,7 @@ TEST_F(TypeLibrary, ListsItsSixTypesInOrder) {
     EXPECT_TRUE(IsEqualGUID(actual.id, toGuid(expected[i].id)));
   }
   // Automation compatibility is a flag of the vtable side of a dual interface.
-  ComPtr<ITypeInfo> vtable = vtableSide(regeditInterface());
+  ComPtr<ITypeInfo> vtable = vtableSide(regeditClass());
   TYPEATTR* attributes = nullptr;
   ASSERT_EQ(vtable->GetTypeAttr(&attributes), S_OK);
   const WORD vtableFlags = attributes->wTypeFlags;
@@ -122,7 +122,7 @@ TEST_F(TypeLibrary, ListsItsSixTypesInOrder) {
 }
 
 TEST_F(TypeLibrary, DescribesMethodsInDeclarationOrderWithTheirInterfacePlaces) {
-  for (const InterfaceDescription* description : {&regeditInterface(), &iniEditInterface()}) {
+  for (const ClassDescription* description : {&regeditClass(), &iniEditClass()}) {
     ComPtr<ITypeInfo> info = vtableSide(*description);
     for (size_t index = 0; index < description->declarationOrder.size(); ++index) {
       const int place = description->declarationOrder[index];
@@ -147,7 +147,8 @@ TEST_F(TypeLibrary, DescribesMethodsInDeclarationOrderWithTheirInterfacePlaces) 
                                                                                        : VT_VARIANT);
         if (method.parameters[p].optional) {
           ASSERT_TRUE(parameter.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT);
-          EXPECT_EQ(std::wstring(V_BSTR(&parameter.paramdesc.pparamdescex->varDefaultValue)), L",");
+          EXPECT_EQ(std::wstring(V_BSTR(&parameter.paramdesc.pparamdescex->varDefaultValue)),
+                    wide(method.parameters[p].defaultText));
         } else {
           EXPECT_EQ(parameter.paramdesc.wParamFlags, PARAMFLAG_FIN);
         }
@@ -164,7 +165,7 @@ TEST_F(TypeLibrary, DescribesMethodsInDeclarationOrderWithTheirInterfacePlaces) 
 TEST_F(TypeLibrary, RefersToStdoleForIDispatchAndLaysOutTheRecord) {
   ComPtr<ITypeInfo> base;
   HREFTYPE reference = 0;
-  ComPtr<ITypeInfo> vtable = vtableSide(iniEditInterface());
+  ComPtr<ITypeInfo> vtable = vtableSide(iniEditClass());
   ASSERT_EQ(vtable->GetRefTypeOfImplType(0, &reference), S_OK);
   ASSERT_EQ(vtable->GetRefTypeInfo(reference, &base), S_OK);
   ComPtr<ITypeLib> containing;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "component/com/class_interfaces.h"
-#include "component/com/platform_forms.h"
+#include "component/class_description.h"
 #include "component/com/com_test_dll.h"
+#include "component/com/platform_forms.h"
 
 namespace zarn {
 namespace {
@@ -53,11 +53,11 @@ std::wstring text(const std::wstring& path, const wchar_t* name = nullptr) {
 
 std::vector<std::wstring> writtenKeys() {
   std::vector<std::wstring> keys{L"TypeLib\\" + guidText(identity::libraryId)};
-  for (const com::ComClass* comClass : com::comClasses()) {
-    const InterfaceDescription& description = comClass->description;
+  for (const ClassDescription* described : describedClasses()) {
+    const ClassDescription& description = *described;
     keys.push_back(L"CLSID\\" + guidText(description.classId));
     keys.push_back(std::wstring(description.progId.begin(), description.progId.end()));
-    for (const identity::Guid* id : comClass->answeredInterfaceIds) {
+    for (const identity::Guid* id : description.answeredInterfaceIds) {
       keys.push_back(L"Interface\\" + guidText(*id));
     }
   }
@@ -68,8 +68,8 @@ TEST(ComRegistration, Regsvr32WritesAndRemovesEveryEntry) {
   ASSERT_EQ(runRegsvr32(L"/s"), 0u);
   for (const std::wstring& key : writtenKeys()) EXPECT_TRUE(keyExists(key)) << std::string(key.begin(), key.end());
   const std::wstring library = guidText(identity::libraryId);
-  for (const com::ComClass* comClass : com::comClasses()) {
-    const InterfaceDescription& description = comClass->description;
+  for (const ClassDescription* described : describedClasses()) {
+    const ClassDescription& description = *described;
     const std::wstring progId(description.progId.begin(), description.progId.end());
     const std::wstring classKey = L"CLSID\\" + guidText(description.classId);
     EXPECT_EQ(text(progId + L"\\CLSID"), guidText(description.classId));
@@ -78,7 +78,7 @@ TEST(ComRegistration, Regsvr32WritesAndRemovesEveryEntry) {
     EXPECT_EQ(CompareStringOrdinal(text(classKey + L"\\InprocServer32").c_str(), -1,
                                    test::comDllPath().c_str(), -1, TRUE), CSTR_EQUAL);
     EXPECT_EQ(text(classKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-    for (const identity::Guid* id : comClass->answeredInterfaceIds) {
+    for (const identity::Guid* id : description.answeredInterfaceIds) {
       EXPECT_EQ(text(L"Interface\\" + guidText(*id) + L"\\TypeLib"), library);
     }
   }

@@ -101,7 +101,7 @@ CallOutcome failed(int32_t error) { return {{error}, Variant()}; }
 // The platform's dispatch answers too few arguments as it answers too many,
 // with DISP_E_BADPARAMCOUNT; for this caller a missing trailing argument is
 // an omitted one, and an omitted required argument is 449.
-bool lacksRequiredArgument(const InterfaceDescription& description, DISPID id,
+bool lacksRequiredArgument(const ClassDescription& description, DISPID id,
                            size_t argumentCount) {
   const int slot = findMethodByDispatchId(description, id);
   if (slot < 0) return false;
@@ -133,7 +133,7 @@ class ComCallTarget : public CallTarget {
  private:
   CallOutcome callOnce(const CallRequest& request) {
     // Only the two classes of ZarnUtils.dll are created, by their ProgIDs.
-    const InterfaceDescription* description = findClass(request.className);
+    const ClassDescription* description = findClass(request.className);
     if (description == nullptr) return failed(error::ObjectDoesntSupport);
     CLSID classId{};
     ComPtr<IDispatch> object;

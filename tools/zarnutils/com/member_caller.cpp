@@ -66,7 +66,7 @@ HRESULT vtableSide(IDispatch& object, ComPtr<ITypeInfo>& slots) {
 
 }  // namespace
 
-HRESULT bindMembers(const ComPtr<IDispatch>& object, const InterfaceDescription& description,
+HRESULT bindMembers(const ComPtr<IDispatch>& object, const ClassDescription& description,
                     Binding binding, std::unique_ptr<MemberCaller>& caller) {
   if (binding == Binding::Late) {
     caller = std::make_unique<DispatchCaller>(object);

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "command_line.h"
-#include "component/dispatch_description.h"
+#include "component/class_description.h"
 
 namespace zarn::cli {
 
@@ -33,7 +33,7 @@ class MemberCaller {
 // Fails with the platform's status when the object lacks that interface or
 // its type information.
 HRESULT bindMembers(const Microsoft::WRL::ComPtr<IDispatch>& object,
-                    const InterfaceDescription& description, Binding binding,
+                    const ClassDescription& description, Binding binding,
                     std::unique_ptr<MemberCaller>& caller);
 
 }  // namespace zarn::cli

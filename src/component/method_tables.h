@@ -1,9 +1,10 @@
-// A class's method table: one invoker per public method, in interface order,
-// each calling the method with arguments already converted to the declared
-// kinds (text parameters as text variants) and wrapping its result in a
-// variant.
+// A class's method table, derived from its description: one invoker per
+// public method, in interface order, each calling the member function with
+// arguments already converted to the declared kinds (text parameters as text
+// variants) and wrapping its result in a variant.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <tuple>
@@ -12,6 +13,7 @@
 
 #include "automation/call_status.h"
 #include "automation/variant.h"
+#include "component/description_builder.h"
 
 namespace zarn {
 
@@ -60,6 +62,15 @@ CallStatus invokeMethod(Object& object, std::span<const Variant> arguments, Vari
   constexpr size_t inputs = method_table_detail::inputCount(Method);
   return method_table_detail::call(Method, object, arguments, result,
                                    std::make_index_sequence<inputs>{});
+}
+
+template <class Object>
+std::span<const MethodInvoker<Object>> methodTable() {
+  static constexpr auto table = []<size_t... Place>(std::index_sequence<Place...>) {
+    return std::array<MethodInvoker<Object>, sizeof...(Place)>{
+        invokeMethod<Derived<Object>::template member<Place>, Object>...};
+  }(std::make_index_sequence<Derived<Object>::count>{});
+  return table;
 }
 
 }  // namespace zarn

@@ -1,0 +1,76 @@
+// What callers can know about the two classes, as every consumer reads it:
+// each class's names, identifiers and interface, and its methods with their
+// dispatch identifiers, parameters and result kinds, in interface order.
+// The type library, registration, the COM objects' answers, the native
+// late-bound caller and the command-line caller's help all read this view;
+// it is derived from the one description of each class
+// (regedit_description.h, ini_edit_description.h).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "component/library_identity.h"
+
+namespace zarn {
+
+enum class ParameterKind { Text, Variant };
+enum class ResultKind { Text, Boolean, Variant };
+
+struct ParameterDescription {
+  std::u16string_view name;
+  ParameterKind kind;
+  bool optional = false;
+  std::u16string_view defaultText = {};
+};
+
+struct MethodDescription {
+  std::u16string_view name;
+  int32_t dispatchId;
+  std::span<const ParameterDescription> parameters;
+  ResultKind result;
+};
+
+// A hidden type library alias that carries an earlier identifier of a
+// class's interface; the class answers to that identifier too.
+struct InterfaceAlias {
+  std::u16string_view name;
+  const identity::Guid& id;
+  uint16_t versionMajor;
+  uint16_t versionMinor;
+};
+
+struct ClassDescription {
+  std::u16string_view className;
+  std::u16string_view progId;
+  std::u16string_view interfaceName;
+  uint16_t versionMajor;
+  uint16_t versionMinor;
+  const identity::Guid& classId;
+  const identity::Guid& interfaceId;
+  const InterfaceAlias* earlierInterface;  // null when the class has none
+  std::span<const MethodDescription> methods;  // interface order
+  // Interface places (indexes into methods) in the order the type library
+  // declares the methods, which may differ from interface order.
+  std::span<const int> declarationOrder;
+  // What the object answers to, in the order of the class's "_IID_<CLASS>"
+  // resource: the earlier identifier first, if any.
+  std::span<const identity::Guid* const> answeredInterfaceIds;
+};
+
+// Both classes, in the order the type library lists them.
+std::span<const ClassDescription* const> describedClasses();
+const ClassDescription& regeditClass();
+const ClassDescription& iniEditClass();
+
+// The class named by its class name or ProgID ("Regedit",
+// "ZarnUtils.IniEdit"), case-insensitively; null if none.
+const ClassDescription* findClass(std::u16string_view classNameOrProgId);
+
+// Interface place, or -1. Names match case-insensitively; only the public
+// methods are found.
+int findMethodByName(const ClassDescription& description, std::u16string_view name);
+int findMethodByDispatchId(const ClassDescription& description, int32_t dispatchId);
+
+}  // namespace zarn

@@ -1,0 +1,277 @@
+// How a class's one description is written, what the compiler checks in it,
+// and how the view of class_description.h is derived from it.
+//
+// A class is described by specialising Described<Class> (next to nothing
+// but the class's own header) with its face (names, identifiers, version)
+// and one row per public method, in interface order: a row's position is
+// the method's place in the vtable. Each row names the member function that
+// implements the method, so the method table, the COM vtable, the type
+// library, registration and late binding cannot drift apart. The compiler
+// rejects a row whose parameters or result differ from its member function's
+// in number or kind, and a description whose declaration places are not a
+// permutation, whose dispatch identifiers or names repeat, or whose optional
+// parameters are followed by required ones.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "automation/call_status.h"
+#include "automation/text.h"
+#include "automation/variant.h"
+#include "component/class_description.h"
+#include "component/library_identity.h"
+
+namespace zarn {
+
+template <class Object>
+struct Described;
+
+namespace description_detail {
+
+// The kind of a described parameter is its type, so that the compiler can
+// hold it against the member function's parameter.
+struct TextParameter {
+  using Type = Text;
+  std::u16string_view name;
+  bool optional = false;
+  std::u16string_view defaultText = {};
+};
+
+struct VariantParameter {
+  using Type = Variant;
+  std::u16string_view name;
+};
+
+template <class Out, ResultKind Kind>
+struct Returns {
+  using Type = Out;
+  static constexpr ResultKind kind = Kind;
+};
+
+struct Declared {
+  int place;
+};
+
+template <class Member>
+struct Signature;
+
+// Every public method returns its status and writes its result into its
+// last parameter.
+template <class Object, class... Parameters>
+struct Signature<CallStatus (Object::*)(Parameters...)> {
+  static_assert(sizeof...(Parameters) > 0, "a method's last parameter is its result");
+  static constexpr size_t inputCount = sizeof...(Parameters) - 1;
+  using Out = std::tuple_element_t<inputCount, std::tuple<Parameters...>>;
+  template <size_t Index>
+  using Input = std::tuple_element_t<Index, std::tuple<Parameters...>>;
+};
+
+template <class Member, class... DescribedInputs, size_t... Index>
+constexpr bool inputsAre(std::index_sequence<Index...>) {
+  return (std::is_same_v<typename Signature<Member>::template Input<Index>, DescribedInputs> && ...);
+}
+
+constexpr ParameterDescription viewOf(const TextParameter& parameter) {
+  return {parameter.name, ParameterKind::Text, parameter.optional, parameter.defaultText};
+}
+constexpr ParameterDescription viewOf(const VariantParameter& parameter) {
+  return {parameter.name, ParameterKind::Variant};
+}
+
+template <auto Member, size_t ParameterCount>
+struct MethodRow {
+  static constexpr auto member = Member;
+  std::u16string_view name;
+  int32_t dispatchId;
+  int declarationPlace;
+  ResultKind result;
+  std::array<ParameterDescription, ParameterCount> parameters;
+};
+
+constexpr char16_t folded(char16_t c) { return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c; }
+
+constexpr bool sameName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (folded(a[i]) != folded(b[i])) return false;
+  }
+  return true;
+}
+
+template <size_t Count>
+constexpr bool isPermutation(const std::array<int, Count>& places) {
+  std::array<bool, Count> seen{};
+  for (const int place : places) {
+    if (place < 0 || static_cast<size_t>(place) >= Count || seen[place]) return false;
+    seen[place] = true;
+  }
+  return true;
+}
+
+template <size_t Count>
+constexpr bool allDistinct(const std::array<MethodDescription, Count>& methods) {
+  for (size_t i = 0; i < Count; ++i) {
+    for (size_t j = i + 1; j < Count; ++j) {
+      if (methods[i].dispatchId == methods[j].dispatchId) return false;
+      if (sameName(methods[i].name, methods[j].name)) return false;
+    }
+  }
+  return true;
+}
+
+template <size_t Count>
+constexpr bool optionalParametersLast(const std::array<MethodDescription, Count>& methods) {
+  for (const MethodDescription& method : methods) {
+    bool optionalSeen = false;
+    for (const ParameterDescription& parameter : method.parameters) {
+      if (optionalSeen && !parameter.optional) return false;
+      optionalSeen = parameter.optional;
+    }
+  }
+  return true;
+}
+
+template <size_t Length>
+struct FixedText {
+  std::array<char16_t, Length> characters{};
+  constexpr std::u16string_view view() const { return {characters.data(), Length}; }
+};
+
+// "ZarnUtils" and "Regedit" give "ZarnUtils.Regedit".
+template <size_t Length>
+constexpr FixedText<Length> progIdOf(std::u16string_view library, std::u16string_view className) {
+  FixedText<Length> text;
+  size_t at = 0;
+  for (const char16_t c : library) text.characters[at++] = c;
+  text.characters[at++] = u'.';
+  for (const char16_t c : className) text.characters[at++] = c;
+  return text;
+}
+
+}  // namespace description_detail
+
+// The terms a description is written in; Described<Class> derives from it
+// so that its rows read as a table.
+struct DescriptionTerms {
+  using Declared = description_detail::Declared;
+
+  static constexpr description_detail::TextParameter text(std::u16string_view name) {
+    return {name};
+  }
+  static constexpr description_detail::TextParameter optionalText(std::u16string_view name,
+                                                                  std::u16string_view defaultText) {
+    return {name, true, defaultText};
+  }
+  static constexpr description_detail::VariantParameter variant(std::u16string_view name) {
+    return {name};
+  }
+
+  static constexpr description_detail::Returns<Text, ResultKind::Text> returnsText{};
+  static constexpr description_detail::Returns<AutomationBoolean, ResultKind::Boolean>
+      returnsBoolean{};
+  static constexpr description_detail::Returns<Variant, ResultKind::Variant> returnsVariant{};
+
+  // What a class is to its callers, apart from its methods.
+  struct Face {
+    std::u16string_view className;
+    std::u16string_view interfaceName;
+    uint16_t versionMajor;
+    uint16_t versionMinor;
+    const identity::Guid& classId;
+    const identity::Guid& interfaceId;
+    const InterfaceAlias* earlierInterface = nullptr;
+  };
+
+  // One public method: the member function that implements it, its name,
+  // dispatch identifier, place in the type library's declaration order,
+  // result kind and parameters.
+  template <auto Member, class Result, class... Parameters>
+  static constexpr description_detail::MethodRow<Member, sizeof...(Parameters)> method(
+      std::u16string_view name, int32_t dispatchId, Declared declared, Result,
+      Parameters... parameters) {
+    using Signature = description_detail::Signature<decltype(Member)>;
+    static_assert(sizeof...(Parameters) == Signature::inputCount,
+                  "the described parameters differ in number from the member function's inputs");
+    if constexpr (sizeof...(Parameters) == Signature::inputCount) {
+      static_assert(description_detail::inputsAre<decltype(Member), typename Parameters::Type...>(
+                        std::make_index_sequence<sizeof...(Parameters)>{}),
+                    "a described parameter's kind differs from the member function's parameter");
+    }
+    static_assert(std::is_same_v<typename Signature::Out, typename Result::Type&>,
+                  "the described result kind differs from the member function's result parameter");
+    return {name, dispatchId, declared.place, Result::kind,
+            {description_detail::viewOf(parameters)...}};
+  }
+};
+
+// Everything derived from Described<Object>, checked once.
+template <class Object>
+struct Derived {
+  using Source = Described<Object>;
+  using Rows = std::remove_cvref_t<decltype(Source::methods)>;
+  static constexpr size_t count = std::tuple_size_v<Rows>;
+
+  template <size_t Place>
+  static constexpr auto member = std::tuple_element_t<Place, Rows>::member;
+
+  static constexpr std::array<MethodDescription, count> methods =
+      []<size_t... Place>(std::index_sequence<Place...>) {
+        return std::array<MethodDescription, count>{
+            {{std::get<Place>(Source::methods).name, std::get<Place>(Source::methods).dispatchId,
+              std::get<Place>(Source::methods).parameters,
+              std::get<Place>(Source::methods).result}...}};
+      }(std::make_index_sequence<count>{});
+
+  static constexpr std::array<int, count> declarationPlaces =
+      []<size_t... Place>(std::index_sequence<Place...>) {
+        return std::array<int, count>{std::get<Place>(Source::methods).declarationPlace...};
+      }(std::make_index_sequence<count>{});
+
+  static_assert(description_detail::isPermutation(declarationPlaces),
+                "the declaration places are not a permutation of the interface places");
+  static_assert(description_detail::allDistinct(methods),
+                "two methods share a dispatch identifier or a name");
+  static_assert(description_detail::optionalParametersLast(methods),
+                "a required parameter follows an optional one");
+
+  static constexpr std::array<int, count> declarationOrder = [] {
+    std::array<int, count> order{};
+    for (size_t place = 0; place < count; ++place) {
+      order[static_cast<size_t>(declarationPlaces[place])] = static_cast<int>(place);
+    }
+    return order;
+  }();
+
+  static constexpr size_t answeredCount = Source::face.earlierInterface != nullptr ? 2 : 1;
+  static constexpr std::array<const identity::Guid*, answeredCount> answeredInterfaceIds = [] {
+    if constexpr (answeredCount == 2) {
+      return std::array<const identity::Guid*, 2>{&Source::face.earlierInterface->id,
+                                                  &Source::face.interfaceId};
+    } else {
+      return std::array<const identity::Guid*, 1>{&Source::face.interfaceId};
+    }
+  }();
+
+  static constexpr auto progId =
+      description_detail::progIdOf<identity::libraryName.size() + 1 + Source::face.className.size()>(
+          identity::libraryName, Source::face.className);
+
+  static constexpr ClassDescription view{
+      Source::face.className,   progId.view(),           Source::face.interfaceName,
+      Source::face.versionMajor, Source::face.versionMinor, Source::face.classId,
+      Source::face.interfaceId, Source::face.earlierInterface, methods,
+      declarationOrder,         answeredInterfaceIds};
+};
+
+template <class Object>
+constexpr const ClassDescription& descriptionOf() {
+  return Derived<Object>::view;
+}
+
+}  // namespace zarn

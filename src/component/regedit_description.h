@@ -1,0 +1,51 @@
+// Regedit as its callers see it, described once: the method table, the COM
+// vtable, the type library, registration and late binding all derive from
+// this (description_builder.h says how, and what the compiler checks).
+#pragma once
+
+#include <tuple>
+
+#include "component/description_builder.h"
+#include "registry/regedit.h"
+
+namespace zarn {
+
+template <>
+struct Described<Regedit> : DescriptionTerms {
+  static constexpr InterfaceAlias earlierInterface{u"Regedit___v0",
+                                                   identity::regeditEarlierInterfaceId, 1, 0};
+
+  static constexpr Face face{.className = u"Regedit",
+                             .interfaceName = u"_Regedit",
+                             .versionMajor = 1,
+                             .versionMinor = 1,
+                             .classId = identity::regeditClassId,
+                             .interfaceId = identity::regeditInterfaceId,
+                             .earlierInterface = &earlierInterface};
+
+  // In interface order. The type library declares the registry methods
+  // first and the INI shortcuts last; 0x60030003 to 0x60030005 belong to no
+  // method.
+  static constexpr std::tuple methods{
+      method<&Regedit::EnumKeys>(u"EnumKeys", 0x60030000, Declared{0}, returnsText,
+                                 text(u"sKey"), optionalText(u"sDelim", u",")),
+      method<&Regedit::EnumValues>(u"EnumValues", 0x60030001, Declared{1}, returnsText,
+                                   text(u"sKey")),
+      method<&Regedit::DeleteKey>(u"DeleteKey", 0x60030002, Declared{2}, returnsBoolean,
+                                  text(u"sKey")),
+      method<&Regedit::ReadIni>(u"ReadIni", 0x60030006, Declared{6}, returnsText,
+                                text(u"sFile"), text(u"sSection"), text(u"sItem"),
+                                variant(u"vDefValue")),
+      method<&Regedit::WriteIni>(u"WriteIni", 0x60030007, Declared{7}, returnsBoolean,
+                                 text(u"sFile"), text(u"sSection"), text(u"sItem"),
+                                 variant(u"vValue")),
+      method<&Regedit::DeleteValue>(u"DeleteValue", 0x60030008, Declared{3}, returnsBoolean,
+                                    text(u"sKey")),
+      method<&Regedit::ReadValue>(u"ReadValue", 0x60030009, Declared{4}, returnsVariant,
+                                  text(u"sKey"), text(u"sType"), variant(u"vDefault")),
+      method<&Regedit::WriteValue>(u"WriteValue", 0x6003000A, Declared{5}, returnsBoolean,
+                                   text(u"sKey"), text(u"sType"), variant(u"vValue")),
+  };
+};
+
+}  // namespace zarn
