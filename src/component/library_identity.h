@@ -1,10 +1,13 @@
-// Who the library is: the one place that names it, versions it and fixes its
-// identifiers. The type library, the version block, registration and the
-// class descriptions all read from here.
+// Who the library is: the one place in C++ that names it, versions it and
+// fixes its identifiers. The type library, registration and the class
+// descriptions read from here; the names and versions come from the
+// generated library_version.h, which the version block reads too.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
+
+#include "component/library_version.h"
 
 namespace zarn::identity {
 
@@ -15,10 +18,10 @@ struct Guid {
   uint8_t data4[8];
 };
 
-constexpr std::u16string_view libraryName = u"ZarnUtils";
-constexpr std::u16string_view helpString = u"ZARN Registry and INI Editing Utilities";
-constexpr uint16_t versionMajor = 34;
-constexpr uint16_t versionMinor = 1;
+constexpr std::u16string_view libraryName = u"" ZARN_LIBRARY_NAME;
+constexpr std::u16string_view helpString = u"" ZARN_TYPE_LIBRARY_TITLE;
+constexpr uint16_t versionMajor = ZARN_TYPE_LIBRARY_VERSION_MAJOR;
+constexpr uint16_t versionMinor = ZARN_TYPE_LIBRARY_VERSION_MINOR;
 constexpr uint32_t localeNeutral = 0;
 
 // Fixed forever: clients and registrations refer to them. Inline, so that
