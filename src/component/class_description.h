@@ -41,15 +41,20 @@ struct InterfaceAlias {
   uint16_t versionMinor;
 };
 
-struct ClassDescription {
+// What a class is to its callers apart from its methods, as its
+// description states it.
+struct ClassFace {
   std::u16string_view className;
-  std::u16string_view progId;
   std::u16string_view interfaceName;
   uint16_t versionMajor;
   uint16_t versionMinor;
   const identity::Guid& classId;
   const identity::Guid& interfaceId;
-  const InterfaceAlias* earlierInterface;  // null when the class has none
+  const InterfaceAlias* earlierInterface = nullptr;  // null when the class has none
+};
+
+struct ClassDescription : ClassFace {
+  std::u16string_view progId;  // "ZarnUtils.Regedit": library name, a point, class name
   std::span<const MethodDescription> methods;  // interface order
   // Interface places (indexes into methods) in the order the type library
   // declares the methods, which may differ from interface order.

@@ -177,16 +177,7 @@ struct DescriptionTerms {
       returnsBoolean{};
   static constexpr description_detail::Returns<Variant, ResultKind::Variant> returnsVariant{};
 
-  // What a class is to its callers, apart from its methods.
-  struct Face {
-    std::u16string_view className;
-    std::u16string_view interfaceName;
-    uint16_t versionMajor;
-    uint16_t versionMinor;
-    const identity::Guid& classId;
-    const identity::Guid& interfaceId;
-    const InterfaceAlias* earlierInterface = nullptr;
-  };
+  using Face = ClassFace;
 
   // One public method: the member function that implements it, its name,
   // dispatch identifier, place in the type library's declaration order,
@@ -263,10 +254,7 @@ struct Derived {
           identity::libraryName, Source::face.className);
 
   static constexpr ClassDescription view{
-      Source::face.className,   progId.view(),           Source::face.interfaceName,
-      Source::face.versionMajor, Source::face.versionMinor, Source::face.classId,
-      Source::face.interfaceId, Source::face.earlierInterface, methods,
-      declarationOrder,         answeredInterfaceIds};
+      Source::face, progId.view(), methods, declarationOrder, answeredInterfaceIds};
 };
 
 template <class Object>

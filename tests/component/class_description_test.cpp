@@ -46,14 +46,17 @@ void expectSurface(const ClassDescription& description, std::span<const Expected
   ASSERT_EQ(description.methods.size(), expected.size());
   for (size_t place = 0; place < expected.size(); ++place) {
     const MethodDescription& method = description.methods[place];
-    SCOPED_TRACE(textToUtf8(expected[place].name));
-    EXPECT_EQ(method.name, expected[place].name);
+    SCOPED_TRACE("interface place " + std::to_string(place));
+    EXPECT_EQ(textToUtf8(method.name), textToUtf8(expected[place].name));
     EXPECT_EQ(method.dispatchId, expected[place].dispatchId);
     EXPECT_EQ(textToUtf8(signatureOf(method)), textToUtf8(expected[place].signature));
   }
-  std::vector<std::u16string_view> declared;
-  for (const int place : description.declarationOrder) declared.push_back(description.methods[place].name);
-  EXPECT_EQ(declared, std::vector<std::u16string_view>(declarationOrder.begin(), declarationOrder.end()));
+  std::vector<std::string> declared, expectedDeclared;
+  for (const int place : description.declarationOrder) {
+    declared.push_back(textToUtf8(description.methods[place].name));
+  }
+  for (const std::u16string_view name : declarationOrder) expectedDeclared.push_back(textToUtf8(name));
+  EXPECT_EQ(declared, expectedDeclared);
 }
 
 TEST(ClassDescription, RegeditHasTheExpectedSurface) {
