@@ -15,8 +15,8 @@
 
 namespace zarn {
 
-enum class ParameterKind { Text, Variant };
-enum class ResultKind { Text, Boolean, Variant };
+enum class ParameterKind { String, Variant };
+enum class ResultKind { String, Boolean, Variant };
 
 struct ParameterDescription {
   std::u16string_view name;

@@ -78,7 +78,7 @@ constexpr bool inputsAre(std::index_sequence<Index...>) {
 }
 
 constexpr ParameterDescription viewOf(const TextParameter& parameter) {
-  return {parameter.name, ParameterKind::Text, parameter.optional, parameter.defaultText};
+  return {parameter.name, ParameterKind::String, parameter.optional, parameter.defaultText};
 }
 constexpr ParameterDescription viewOf(const VariantParameter& parameter) {
   return {parameter.name, ParameterKind::Variant};
@@ -108,8 +108,10 @@ template <size_t Count>
 constexpr bool isPermutation(const std::array<int, Count>& places) {
   std::array<bool, Count> seen{};
   for (const int place : places) {
-    if (place < 0 || static_cast<size_t>(place) >= Count || seen[place]) return false;
-    seen[place] = true;
+    if (place < 0) return false;
+    const auto index = static_cast<size_t>(place);
+    if (index >= Count || seen[index]) return false;
+    seen[index] = true;
   }
   return true;
 }
@@ -172,7 +174,7 @@ struct DescriptionTerms {
     return {name};
   }
 
-  static constexpr description_detail::Returns<Text, ResultKind::Text> returnsText{};
+  static constexpr description_detail::Returns<Text, ResultKind::String> returnsText{};
   static constexpr description_detail::Returns<AutomationBoolean, ResultKind::Boolean>
       returnsBoolean{};
   static constexpr description_detail::Returns<Variant, ResultKind::Variant> returnsVariant{};

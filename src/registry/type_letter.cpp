@@ -6,7 +6,7 @@ namespace zarn {
 
 RegistryForm registryFormForLetter(const Text& letter) {
   static constexpr TypeLetter<RegistryForm> letters[] = {
-      {u"S", RegistryForm::Text}, {u"B", RegistryForm::Boolean}, {u"D", RegistryForm::Number}};
+      {u"S", RegistryForm::String}, {u"B", RegistryForm::Boolean}, {u"D", RegistryForm::Number}};
   return formForTypeLetter(letter, letters, RegistryForm::None);
 }
 

@@ -6,7 +6,7 @@
 
 namespace zarn {
 
-enum class RegistryForm { Text, Boolean, Number, None };
+enum class RegistryForm { String, Boolean, Number, None };
 
 RegistryForm registryFormForLetter(const Text& letter);
 

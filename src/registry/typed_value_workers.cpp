@@ -63,7 +63,7 @@ StoredData fixedData(uint32_t type, Number number) {
 // AutomationError when the value's conversion for the letter fails.
 std::optional<StoredData> dataToStore(RegistryForm form, const Variant& value) {
   switch (form) {
-    case RegistryForm::Text: {
+    case RegistryForm::String: {
       const Text text = toText(value);
       std::string narrow = toNarrow(text);
       const auto size = static_cast<uint32_t>(text.empty() ? 0 : narrow.size() + 1);
@@ -89,7 +89,7 @@ void Regedit::QueryTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, T
     const std::string name = toNarrow(valueName);
     RegistryStatus queried = 0;
     switch (registryFormForLetter(typeLetter)) {
-      case RegistryForm::Text: {
+      case RegistryForm::String: {
         Text text;
         queried = queryText(key, name, text);
         if (queried == 0) result = Variant::text(std::move(text));

@@ -18,12 +18,12 @@ namespace {
 using test_support::ExpectedMethod;
 
 std::u16string kindName(ParameterKind kind) {
-  return kind == ParameterKind::Text ? u"text" : u"variant";
+  return kind == ParameterKind::String ? u"text" : u"variant";
 }
 
 std::u16string kindName(ResultKind kind) {
   switch (kind) {
-    case ResultKind::Text: return u"text";
+    case ResultKind::String: return u"text";
     case ResultKind::Boolean: return u"boolean";
     case ResultKind::Variant: return u"variant";
   }
@@ -53,7 +53,7 @@ void expectSurface(const ClassDescription& description, std::span<const Expected
   }
   std::vector<std::string> declared, expectedDeclared;
   for (const int place : description.declarationOrder) {
-    declared.push_back(textToUtf8(description.methods[place].name));
+    declared.push_back(textToUtf8(description.methods[static_cast<size_t>(place)].name));
   }
   for (const std::u16string_view name : declarationOrder) expectedDeclared.push_back(textToUtf8(name));
   EXPECT_EQ(declared, expectedDeclared);

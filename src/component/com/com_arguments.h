@@ -48,11 +48,11 @@ struct ComArgument<Text&> {
     *target = nullptr;
     return true;
   }
-  explicit ComArgument(BSTR* target) : target(target) {}
+  explicit ComArgument(BSTR* target) : resultSlot(target) {}
   Text& take() { return value; }
-  void deliver() { *target = allocateText(value); }
+  void deliver() { *resultSlot = allocateText(value); }
   Text value;
-  BSTR* target;
+  BSTR* resultSlot;
 };
 
 template <>
@@ -63,11 +63,11 @@ struct ComArgument<AutomationBoolean&> {
     *target = VARIANT_FALSE;
     return true;
   }
-  explicit ComArgument(VARIANT_BOOL* target) : target(target) {}
+  explicit ComArgument(VARIANT_BOOL* target) : resultSlot(target) {}
   AutomationBoolean& take() { return value; }
-  void deliver() { *target = value; }
+  void deliver() { *resultSlot = value; }
   AutomationBoolean value = automationFalse;
-  VARIANT_BOOL* target;
+  VARIANT_BOOL* resultSlot;
 };
 
 template <>
@@ -78,11 +78,11 @@ struct ComArgument<Variant&> {
     VariantInit(target);
     return true;
   }
-  explicit ComArgument(VARIANT* target) : target(target) {}
+  explicit ComArgument(VARIANT* target) : resultSlot(target) {}
   Variant& take() { return value; }
-  void deliver() { fillVariant(*target, value); }
+  void deliver() { fillVariant(*resultSlot, value); }
   Variant value;
-  VARIANT* target;
+  VARIANT* resultSlot;
 };
 
 }  // namespace zarn::com

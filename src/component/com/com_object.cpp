@@ -19,7 +19,7 @@ HRESULT load(const ClassDescription& description, InterfaceTypeInfo& info) {
   if (FAILED(status)) return status;
   // A dual interface's dispatch description refers to its vtable description.
   HREFTYPE vtableReference = 0;
-  status = info.dispatchSide->GetRefTypeOfImplType(-1, &vtableReference);
+  status = info.dispatchSide->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableReference);
   if (SUCCEEDED(status)) status = info.dispatchSide->GetRefTypeInfo(vtableReference, &info.vtableSide);
   if (FAILED(status)) {
     info.dispatchSide->Release();

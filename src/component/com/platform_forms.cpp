@@ -20,7 +20,7 @@ std::wstring guidText(const identity::Guid& id) {
   const GUID guid = toGuid(id);
   wchar_t text[40];
   const int length = StringFromGUID2(guid, text, 40);
-  return std::wstring(text, length > 0 ? length - 1 : 0);
+  return std::wstring(text, length > 0 ? static_cast<size_t>(length - 1) : 0);
 }
 
 }  // namespace zarn::com

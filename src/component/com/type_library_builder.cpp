@@ -49,7 +49,7 @@ class MethodDescriptionData {
     for (size_t i = 0; i < count; ++i) {
       const ParameterDescription& parameter = method.parameters[i];
       ELEMDESC& element = parameters_[i];
-      element.tdesc.vt = parameter.kind == ParameterKind::Text ? VT_BSTR : VT_VARIANT;
+      element.tdesc.vt = parameter.kind == ParameterKind::String ? VT_BSTR : VT_VARIANT;
       element.paramdesc.wParamFlags = PARAMFLAG_FIN;
       if (parameter.optional) addDefault(element, parameter.defaultText);
       names_.push_back(wide(parameter.name));
@@ -65,7 +65,7 @@ class MethodDescriptionData {
     description_.invkind = INVOKE_FUNC;
     description_.callconv = CC_STDCALL;
     description_.cParams = static_cast<SHORT>(parameters_.size());
-    description_.oVft = static_cast<SHORT>((inheritedOperations + slot) * sizeof(void*));
+    description_.oVft = static_cast<SHORT>((inheritedOperations + static_cast<size_t>(slot)) * sizeof(void*));
     description_.elemdescFunc.tdesc.vt = VT_HRESULT;
     description_.lprgelemdescParam = parameters_.data();
   }
@@ -88,7 +88,7 @@ class MethodDescriptionData {
  private:
   static VARTYPE resultType(ResultKind kind) {
     switch (kind) {
-      case ResultKind::Text: return VT_BSTR;
+      case ResultKind::String: return VT_BSTR;
       case ResultKind::Boolean: return VT_BOOL;
       case ResultKind::Variant: return VT_VARIANT;
     }
@@ -150,7 +150,7 @@ ComPtr<ITypeInfo> addInterface(ICreateTypeLib2* library, const ClassDescription&
   check(info->SetTypeFlags(dualInterfaceFlags), "SetTypeFlags(interface)");
   UINT index = 0;
   for (const int slot : description.declarationOrder) {
-    MethodDescriptionData method(description.methods[slot], slot);
+    MethodDescriptionData method(description.methods[static_cast<size_t>(slot)], slot);
     check(info->AddFuncDesc(index, method.description()), "AddFuncDesc");
     std::vector<LPOLESTR> names = method.names();
     check(info->SetFuncAndParamNames(index, names.data(), static_cast<UINT>(names.size())),

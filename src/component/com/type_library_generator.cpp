@@ -31,7 +31,7 @@ std::string interfaceIdList(const zarn::ClassDescription& description) {
 
 std::wstring widePath(const std::string& path) {
   const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  std::wstring result(length > 0 ? length - 1 : 0, L'\0');
+  std::wstring result(length > 0 ? static_cast<size_t>(length - 1) : 0, L'\0');
   MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, result.data(), length);
   return result;
 }

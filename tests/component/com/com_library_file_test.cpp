@@ -57,7 +57,7 @@ class TypeLibrary : public ::testing::Test {
     ComPtr<ITypeInfo> dispatch, vtable;
     EXPECT_EQ(library_->GetTypeInfoOfGuid(toGuid(description.interfaceId), &dispatch), S_OK);
     HREFTYPE reference = 0;
-    EXPECT_EQ(dispatch->GetRefTypeOfImplType(-1, &reference), S_OK);
+    EXPECT_EQ(dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &reference), S_OK);
     EXPECT_EQ(dispatch->GetRefTypeInfo(reference, &vtable), S_OK);
     return vtable;
   }
@@ -125,7 +125,7 @@ TEST_F(TypeLibrary, DescribesMethodsInDeclarationOrderWithTheirInterfacePlaces) 
   for (const ClassDescription* description : {&regeditClass(), &iniEditClass()}) {
     ComPtr<ITypeInfo> info = vtableSide(*description);
     for (size_t index = 0; index < description->declarationOrder.size(); ++index) {
-      const int place = description->declarationOrder[index];
+      const auto place = static_cast<size_t>(description->declarationOrder[index]);
       const MethodDescription& method = description->methods[place];
       SCOPED_TRACE(std::string(method.name.begin(), method.name.end()));
       FUNCDESC* function = nullptr;
@@ -143,7 +143,7 @@ TEST_F(TypeLibrary, DescribesMethodsInDeclarationOrderWithTheirInterfacePlaces) 
       for (size_t p = 0; p < method.parameters.size(); ++p) {
         const ELEMDESC& parameter = function->lprgelemdescParam[p];
         EXPECT_EQ(std::wstring(names[p + 1]), wide(method.parameters[p].name));
-        EXPECT_EQ(parameter.tdesc.vt, method.parameters[p].kind == ParameterKind::Text ? VT_BSTR
+        EXPECT_EQ(parameter.tdesc.vt, method.parameters[p].kind == ParameterKind::String ? VT_BSTR
                                                                                        : VT_VARIANT);
         if (method.parameters[p].optional) {
           ASSERT_TRUE(parameter.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT);
