@@ -12,6 +12,9 @@ namespace zarn {
 // survives.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
+// Whether standard input is a terminal that someone can answer a question on.
+bool standardInputIsTerminal();
+
 // Makes standard input and output binary: no line end is translated on the
 // way in or out.
 void useBinaryStandardStreams();

@@ -31,6 +31,12 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
   return arguments;
 }
 
+// A console handle answers GetConsoleMode; a pipe, a file or NUL does not.
+bool standardInputIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
 void useBinaryStandardStreams() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
