@@ -19,6 +19,10 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
       invocation.mode = Mode::Help;
       return invocation;
     }
+    if (option == "--version") {
+      invocation.mode = Mode::Version;
+      return invocation;
+    }
     if (option == "--json") {
       chooseForm(OutputForm::Json);
     } else if (option == "--raw") {

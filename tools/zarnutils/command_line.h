@@ -8,7 +8,7 @@
 
 namespace zarn::cli {
 
-enum class Mode { Help, Call, Batch };
+enum class Mode { Help, Version, Call, Batch };
 enum class OutputForm { Text, Raw, Json };
 // How a COM call finds its method: by name through IDispatch, or through the
 // class's interface.

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 
+#include "admin_verbs.h"
 #include "batch_mode.h"
 #include "call_request.h"
 #include "command_line.h"
@@ -43,9 +45,14 @@ int runCall(CallTarget& target, const Invocation& invocation) {
 
 int run(const std::vector<std::string>& arguments) {
   try {
+    if (const std::optional<int> exitCode = runAdminVerb(arguments)) return *exitCode;
     const Invocation invocation = parseCommandLine(arguments);
     if (invocation.mode == Mode::Help) {
       std::cout << usageText();
+      return 0;
+    }
+    if (invocation.mode == Mode::Version) {
+      std::cout << versionText();
       return 0;
     }
     const std::unique_ptr<CallTarget> target = callTarget(invocation);

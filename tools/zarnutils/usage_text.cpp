@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "component/class_description.h"
+#include "component/library_identity.h"
 #include "automation/text.h"
 
 namespace zarn::cli {
@@ -105,6 +106,11 @@ std::string usageText() {
     }
   }
   return text + details;
+}
+
+std::string versionText() {
+  return "zarnutils " + std::to_string(identity::versionMajor) + "." +
+         std::to_string(identity::versionMinor) + "\n";
 }
 
 std::string usageHint() {

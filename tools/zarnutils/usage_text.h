@@ -8,6 +8,9 @@ namespace zarn::cli {
 
 std::string usageText();
 
+// "zarnutils 34.1": what --version prints.
+std::string versionText();
+
 // The short reminder printed with a usage error.
 std::string usageHint();
 

@@ -1,0 +1,66 @@
+// reg copy: the values of one key into another, created when missing; with
+// /s the subkeys too. The source is read whole before anything is written,
+// so a destination inside the source does not copy itself again.
+#include "narrow_utf8.h"
+#include "reg/reg_key_name.h"
+#include "reg/reg_messages.h"
+#include "reg/reg_prompt.h"
+#include "reg/reg_tree.h"
+#include "reg/reg_verbs.h"
+
+namespace zarn::cli {
+namespace {
+
+class TreeCopy {
+ public:
+  TreeCopy(ConsoleStreams& console, bool force) : console_(console), replaceAll_(force) {}
+
+  RegistryStatus write(KeyHandle root, const std::string& path, const KeyTree& tree) {
+    OpenedKey key;
+    if (const RegistryStatus status = key.create(root, path)) return status;
+    for (const StoredValue& value : tree.values) {
+      if (!mayWrite(key.handle(), value.name)) continue;
+      if (const RegistryStatus status = writeValue(key.handle(), value)) return status;
+    }
+    for (const auto& [name, subTree] : tree.subKeys) {
+      if (const RegistryStatus status = write(root, childPath(path, name), subTree)) return status;
+    }
+    return registry_status::Success;
+  }
+
+ private:
+  bool mayWrite(KeyHandle key, const std::string& name) {
+    StoredValue existing;
+    if (replaceAll_ || readValue(key, name, existing) != registry_status::Success) return true;
+    const std::string shown = name.empty() ? "(Default)" : utf8FromNarrow(name);
+    const Answer answer = ask(console_, "Value " + shown + " exists, overwrite", true);
+    if (answer == Answer::All) replaceAll_ = true;
+    return answer != Answer::No;
+  }
+
+  ConsoleStreams& console_;
+  bool replaceAll_;
+};
+
+}  // namespace
+
+int regCopy(const RegArguments& arguments, ConsoleStreams& console) {
+  const std::optional<KeyName> source = parseKeyName(arguments.fixed[0]);
+  const std::optional<KeyName> target = parseKeyName(arguments.fixed[1]);
+  if (!source || !target) return reportInvalidKeyName(console, "copy");
+  if (sameKey(*source, *target)) {
+    return reportError(console, "The source and destination keys cannot be the same.");
+  }
+  KeyTree tree;
+  if (const RegistryStatus status =
+          readTree(source->root, narrowFromUtf8(source->path), arguments.has("s"), tree)) {
+    return reportStatus(console, status);
+  }
+  TreeCopy copy(console, arguments.has("f"));
+  if (const RegistryStatus status = copy.write(target->root, narrowFromUtf8(target->path), tree)) {
+    return reportStatus(console, status);
+  }
+  return reportSuccess(console);
+}
+
+}  // namespace zarn::cli

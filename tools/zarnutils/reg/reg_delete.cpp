@@ -1,0 +1,76 @@
+// reg delete: a key with all its subkeys, one value (/v, /ve) or every value
+// of the key (/va), each after a question that /f skips.
+#include "narrow_utf8.h"
+#include "reg/reg_key_name.h"
+#include "reg/reg_messages.h"
+#include "reg/reg_prompt.h"
+#include "reg/reg_tree.h"
+#include "reg/reg_verbs.h"
+
+namespace zarn::cli {
+namespace {
+
+bool confirmed(const RegArguments& arguments, ConsoleStreams& console, const std::string& question) {
+  return arguments.has("f") || ask(console, question) == Answer::Yes;
+}
+
+int deleteKey(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name) {
+  const std::string path = narrowFromUtf8(name.path);
+  {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, path)) return reportStatus(console, status);
+  }
+  if (!confirmed(arguments, console, "Permanently delete the registry key " + name.fullName())) {
+    return reportCanceled(console);
+  }
+  const RegistryStatus status = deleteTree(name.root, path);
+  return status == registry_status::Success ? reportSuccess(console) : reportStatus(console, status);
+}
+
+int deleteOneValue(const RegArguments& arguments, ConsoleStreams& console, KeyHandle key,
+                   const std::string& valueName) {
+  StoredValue value;
+  if (const RegistryStatus status = readValue(key, valueName, value)) {
+    return reportStatus(console, status);
+  }
+  const std::string shown = valueName.empty() ? "(Default)" : utf8FromNarrow(valueName);
+  if (!confirmed(arguments, console, "Delete the registry value " + shown)) {
+    return reportCanceled(console);
+  }
+  const RegistryStatus status = RegistryService::RegDeleteValueA(key, valueName.c_str());
+  return status == registry_status::Success ? reportSuccess(console) : reportStatus(console, status);
+}
+
+int deleteAllValues(const RegArguments& arguments, ConsoleStreams& console, KeyHandle key,
+                    const KeyName& name) {
+  if (!confirmed(arguments, console, "Delete all values under the registry key " + name.fullName())) {
+    return reportCanceled(console);
+  }
+  std::vector<StoredValue> values;
+  if (const RegistryStatus status = listValues(key, values)) return reportStatus(console, status);
+  for (const StoredValue& value : values) {
+    if (const RegistryStatus status = RegistryService::RegDeleteValueA(key, value.name.c_str())) {
+      return reportStatus(console, status);
+    }
+  }
+  return reportSuccess(console);
+}
+
+}  // namespace
+
+int regDelete(const RegArguments& arguments, ConsoleStreams& console) {
+  const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
+  if (!name || name->isRoot()) return reportInvalidKeyName(console, "delete");
+  const int valueSwitches = arguments.has("v") + arguments.has("ve") + arguments.has("va");
+  if (valueSwitches > 1) return reportInvalidSyntax(console, "delete");
+  if (valueSwitches == 0) return deleteKey(arguments, console, *name);
+  OpenedKey key;
+  if (const RegistryStatus status = key.open(name->root, narrowFromUtf8(name->path), true)) {
+    return reportStatus(console, status);
+  }
+  if (arguments.has("va")) return deleteAllValues(arguments, console, key.handle(), *name);
+  const std::string valueName = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
+  return deleteOneValue(arguments, console, key.handle(), valueName);
+}
+
+}  // namespace zarn::cli

@@ -1,0 +1,32 @@
+// reg export: the key and everything below it as a .reg file, version 5.00
+// or, with --regedit4, REGEDIT4; an existing file is replaced after a
+// question that /y skips.
+#include "file_bytes.h"
+#include "narrow_utf8.h"
+#include "reg/reg_file_writer.h"
+#include "reg/reg_messages.h"
+#include "reg/reg_prompt.h"
+#include "reg/reg_verbs.h"
+
+namespace zarn::cli {
+
+int regExport(const RegArguments& arguments, ConsoleStreams& console) {
+  const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
+  if (!name) return reportInvalidKeyName(console, "export");
+  const std::string& fileName = arguments.fixed[1];
+  KeyTree tree;
+  if (const RegistryStatus status = readTree(name->root, narrowFromUtf8(name->path), true, tree)) {
+    return reportStatus(console, status);
+  }
+  if (!arguments.has("y") && fileExists(fileName) &&
+      ask(console, "File " + fileName + " already exists. Overwrite") != Answer::Yes) {
+    return reportCanceled(console);
+  }
+  const RegFileForm form = arguments.has("-regedit4") ? RegFileForm::Regedit4 : RegFileForm::Version5;
+  if (!writeFileBytes(fileName, regFileBytes(*name, tree, form))) {
+    return reportError(console, "Unable to write the file " + fileName + ".");
+  }
+  return reportSuccess(console);
+}
+
+}  // namespace zarn::cli

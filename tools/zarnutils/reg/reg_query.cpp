@@ -1,0 +1,129 @@
+// reg query: a key's values and subkeys, the whole tree with /s, or one
+// value with /v (searched for through the tree with /s).
+#include "narrow_utf8.h"
+#include "reg/reg_key_name.h"
+#include "reg/reg_messages.h"
+#include "reg/reg_tree.h"
+#include "reg/reg_types.h"
+#include "reg/reg_value_data.h"
+#include "reg/reg_verbs.h"
+
+namespace zarn::cli {
+namespace {
+
+struct QueryForm {
+  bool recursive = false;
+  std::string separator = "\\0";
+};
+
+void printValue(ConsoleStreams& console, const StoredValue& value, const QueryForm& form) {
+  const std::string name = value.name.empty() ? "(Default)" : utf8FromNarrow(value.name);
+  console.out << "    " << name << "    " << typeNameOfCode(value.type) << "    "
+              << dataAsText(value.type, value.data, form.separator) << '\n';
+}
+
+// The key's name and values; without /s a blank line when there were
+// values, then the subkeys' names; with /s always a blank line, then each
+// subkey the same way.
+RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const QueryForm& form) {
+  std::vector<StoredValue> values;
+  std::vector<std::string> subKeys;
+  {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
+    if (const RegistryStatus status = listValues(key.handle(), values)) return status;
+    if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
+  }
+  console.out << name.fullName() << '\n';
+  for (const StoredValue& value : values) printValue(console, value, form);
+  if (!values.empty() || form.recursive) console.out << '\n';
+  for (const std::string& subKey : subKeys) {
+    const KeyName below = name.child(utf8FromNarrow(subKey));
+    if (!form.recursive) {
+      console.out << below.fullName() << '\n';
+    } else if (const RegistryStatus status = listKey(console, below, form)) {
+      return status;
+    }
+  }
+  return registry_status::Success;
+}
+
+// Prints the value wherever it is in the tree below name; counts the finds.
+RegistryStatus searchValue(ConsoleStreams& console, const KeyName& name, const std::string& valueName,
+                           const QueryForm& form, int& found) {
+  std::vector<std::string> subKeys;
+  {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
+    StoredValue value;
+    if (readValue(key.handle(), valueName, value) == registry_status::Success) {
+      console.out << '\n' << name.fullName() << '\n';
+      printValue(console, value, form);
+      ++found;
+    }
+    if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
+  }
+  for (const std::string& subKey : subKeys) {
+    const KeyName below = name.child(utf8FromNarrow(subKey));
+    if (const RegistryStatus status = searchValue(console, below, valueName, form, found)) {
+      return status;
+    }
+  }
+  return registry_status::Success;
+}
+
+int queryOneValue(ConsoleStreams& console, const KeyName& name, const std::string& valueName,
+                  const QueryForm& form) {
+  OpenedKey key;
+  if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
+    return reportStatus(console, status);
+  }
+  StoredValue value;
+  const RegistryStatus status = readValue(key.handle(), valueName, value);
+  console.out << '\n';
+  if (status == registry_status::NotFound && valueName.empty()) {
+    console.out << name.fullName() << "\n    (Default)    REG_SZ    (value not set)\n";
+    return regSucceeded;
+  }
+  if (status != registry_status::Success) return reportStatus(console, status);
+  console.out << name.fullName() << '\n';
+  printValue(console, value, form);
+  console.out << '\n';
+  return regSucceeded;
+}
+
+}  // namespace
+
+int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
+  const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
+  if (!name) return reportInvalidKeyName(console, "query");
+  const bool oneValue = arguments.has("v") || arguments.has("ve");
+  if (arguments.has("v") && arguments.has("ve")) return reportInvalidSyntax(console, "query");
+  QueryForm form;
+  form.recursive = arguments.has("s");
+  if (arguments.has("se")) {
+    if (arguments.value("se").size() != 1) return reportInvalidSyntax(console, "query");
+    form.separator = arguments.value("se");
+  }
+  if (!oneValue) {
+    {
+      OpenedKey key;
+      if (const RegistryStatus status = key.open(name->root, narrowFromUtf8(name->path))) {
+        return reportStatus(console, status);
+      }
+    }
+    console.out << '\n';
+    const RegistryStatus status = listKey(console, *name, form);
+    return status == registry_status::Success ? regSucceeded : reportStatus(console, status);
+  }
+  const std::string valueName = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
+  if (!form.recursive) return queryOneValue(console, *name, valueName, form);
+  int found = 0;
+  if (const RegistryStatus status = searchValue(console, *name, valueName, form, found)) {
+    return reportStatus(console, status);
+  }
+  console.out << "\nEnd of search: " << found << " match(es) found.\n";
+  return found > 0 ? regSucceeded : regFailed;
+}
+
+}  // namespace zarn::cli

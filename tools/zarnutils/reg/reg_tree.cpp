@@ -1,0 +1,130 @@
+#include "reg/reg_tree.h"
+
+namespace zarn::cli {
+namespace {
+
+using namespace registry_status;
+
+constexpr uint32_t readAccess = key_access::QueryValue | key_access::EnumerateSubKeys;
+constexpr uint32_t fullAccess = readAccess | key_access::SetValue | key_access::CreateSubKey;
+// Key names have at most 255 characters, value names 16,383; a narrow
+// character takes up to four bytes.
+constexpr uint32_t keyNameRoom = 4 * 255 + 1;
+constexpr uint32_t valueNameRoom = 4 * 16383 + 1;
+
+// The data of value number index, whose name is known: asked for until the
+// buffer is large enough, as another writer may grow it meanwhile.
+RegistryStatus readData(KeyHandle key, const std::string& name, StoredValue& value) {
+  uint32_t size = 0;
+  RegistryStatus status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr,
+                                                            &value.type, nullptr, &size);
+  while (status == Success) {
+    value.data.assign(size, '\0');
+    uint32_t room = size;
+    status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                                               reinterpret_cast<uint8_t*>(value.data.data()), &room);
+    if (status == MoreData) {
+      size = room;
+      status = Success;
+      continue;
+    }
+    if (status == Success) value.data.resize(room);
+    break;
+  }
+  value.name = name;
+  return status;
+}
+
+}  // namespace
+
+std::string childPath(const std::string& path, const std::string& name) {
+  return path.empty() ? name : path + "\\" + name;
+}
+
+OpenedKey::~OpenedKey() { close(); }
+
+void OpenedKey::close() {
+  if (handle_ != 0) RegistryService::RegCloseKey(handle_);
+  handle_ = 0;
+}
+
+RegistryStatus OpenedKey::open(KeyHandle root, const std::string& path, bool writable) {
+  close();
+  return RegistryService::RegOpenKeyExA(root, path.c_str(), 0, writable ? fullAccess : readAccess,
+                                        &handle_);
+}
+
+RegistryStatus OpenedKey::create(KeyHandle root, const std::string& path) {
+  close();
+  const SecurityAttributes security;
+  uint32_t disposition = 0;
+  return RegistryService::RegCreateKeyExA(root, path.c_str(), 0, "", 0, fullAccess, &security,
+                                          &handle_, &disposition);
+}
+
+RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names) {
+  std::string name(keyNameRoom, '\0');
+  for (uint32_t index = 0;; ++index) {
+    const RegistryStatus status = RegistryService::RegEnumKeyA(key, index, name.data(), keyNameRoom);
+    if (status == NoMoreItems) return Success;
+    if (status != Success) return status;
+    names.emplace_back(name.c_str());
+  }
+}
+
+RegistryStatus listValues(KeyHandle key, std::vector<StoredValue>& values) {
+  std::string name(valueNameRoom, '\0');
+  for (uint32_t index = 0;; ++index) {
+    uint32_t length = valueNameRoom;
+    RegistryStatus status = RegistryService::RegEnumValueA(key, index, name.data(), &length,
+                                                           nullptr, nullptr, nullptr, nullptr);
+    if (status == NoMoreItems) return Success;
+    if (status != Success) return status;
+    StoredValue value;
+    status = readData(key, std::string(name.data(), length), value);
+    if (status != Success) return status;
+    values.push_back(std::move(value));
+  }
+}
+
+RegistryStatus readValue(KeyHandle key, const std::string& name, StoredValue& value) {
+  return readData(key, name, value);
+}
+
+RegistryStatus writeValue(KeyHandle key, const StoredValue& value) {
+  return RegistryService::RegSetValueExA(key, value.name.c_str(), 0, value.type,
+                                         reinterpret_cast<const uint8_t*>(value.data.data()),
+                                         static_cast<uint32_t>(value.data.size()));
+}
+
+RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive, KeyTree& tree) {
+  OpenedKey key;
+  if (const RegistryStatus status = key.open(root, path)) return status;
+  if (const RegistryStatus status = listValues(key.handle(), tree.values)) return status;
+  if (!recursive) return Success;
+  std::vector<std::string> names;
+  if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
+  for (const std::string& name : names) {
+    KeyTree subTree;
+    if (const RegistryStatus status = readTree(root, childPath(path, name), true, subTree)) {
+      return status;
+    }
+    tree.subKeys.emplace_back(name, std::move(subTree));
+  }
+  return Success;
+}
+
+RegistryStatus deleteTree(KeyHandle root, const std::string& path) {
+  std::vector<std::string> names;
+  {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(root, path)) return status;
+    if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
+  }
+  for (const std::string& name : names) {
+    if (const RegistryStatus status = deleteTree(root, childPath(path, name))) return status;
+  }
+  return RegistryService::RegDeleteKeyA(root, path.c_str());
+}
+
+}  // namespace zarn::cli

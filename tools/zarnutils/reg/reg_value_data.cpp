@@ -1,0 +1,149 @@
+#include "reg/reg_value_data.h"
+
+#include <cstdio>
+
+#include "narrow_utf8.h"
+#include "reg/reg_types.h"
+
+namespace zarn::cli {
+namespace {
+
+std::optional<uint64_t> parseNumber(std::string_view text, uint64_t maximum) {
+  unsigned base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return std::nullopt;
+  uint64_t number = 0;
+  for (const char c : text) {
+    unsigned digit;
+    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
+    else if (base == 16 && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
+    else if (base == 16 && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+    else return std::nullopt;
+    if (number > (maximum - digit) / base) return std::nullopt;
+    number = number * base + digit;
+  }
+  return number;
+}
+
+std::string numberBytes(uint64_t number, size_t size, bool bigEndian) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) {
+    bytes[bigEndian ? size - 1 - i : i] = static_cast<char>((number >> (8 * i)) & 0xFF);
+  }
+  return bytes;
+}
+
+uint64_t numberOfBytes(std::string_view bytes, bool bigEndian) {
+  uint64_t number = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<uint8_t>(bytes[bigEndian ? i : bytes.size() - 1 - i]);
+    number = (number << 8) | byte;
+  }
+  return number;
+}
+
+std::optional<std::string> hexBytes(std::string_view text) {
+  std::string digits(text.size() % 2 ? "0" : "");
+  digits += text;
+  std::string bytes;
+  for (size_t i = 0; i < digits.size(); i += 2) {
+    const std::optional<uint64_t> byte = parseNumber("0x" + digits.substr(i, 2), 0xFF);
+    if (!byte) return std::nullopt;
+    bytes += static_cast<char>(*byte);
+  }
+  return bytes;
+}
+
+std::optional<std::string> multiTextBytes(std::string_view text, std::string_view separator) {
+  std::string bytes;
+  while (!text.empty()) {
+    const size_t end = text.find(separator);
+    const std::string_view piece = text.substr(0, end);
+    if (piece.empty()) return std::nullopt;
+    bytes += narrowFromUtf8(piece) + '\0';
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + separator.size());
+    if (text.empty()) return std::nullopt;
+  }
+  return bytes + '\0';
+}
+
+std::string upperHex(std::string_view bytes) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : bytes) {
+    text += digits[static_cast<uint8_t>(c) >> 4];
+    text += digits[static_cast<uint8_t>(c) & 0xF];
+  }
+  return text;
+}
+
+std::string lowerHexNumber(uint64_t number) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(number));
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
+                                        std::string_view separator) {
+  switch (type) {
+    case reg_type::MultiText: return multiTextBytes(text, separator);
+    case reg_type::Binary: return hexBytes(text);
+    case reg_type::Number:
+    case reg_type::NumberBigEndian: {
+      const std::optional<uint64_t> number = parseNumber(text.empty() ? "0" : text, 0xFFFFFFFFu);
+      if (!number) return std::nullopt;
+      return numberBytes(*number, 4, type == reg_type::NumberBigEndian);
+    }
+    case reg_type::Number64: {
+      const std::optional<uint64_t> number = parseNumber(text.empty() ? "0" : text, UINT64_MAX);
+      if (!number) return std::nullopt;
+      return numberBytes(*number, 8, false);
+    }
+    default: return narrowFromUtf8(text) + '\0';
+  }
+}
+
+std::vector<std::string> multiTextStrings(std::string_view bytes) {
+  std::vector<std::string> strings;
+  while (!bytes.empty()) {
+    const size_t end = bytes.find('\0');
+    if (end == 0) break;
+    strings.emplace_back(bytes.substr(0, end));
+    if (end == std::string_view::npos) break;
+    bytes.remove_prefix(end + 1);
+  }
+  return strings;
+}
+
+std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view separator) {
+  switch (type) {
+    case reg_type::Text:
+    case reg_type::ExpandText: return utf8FromNarrow(bytes.substr(0, bytes.find('\0')));
+    case reg_type::MultiText: {
+      const std::vector<std::string> pieces = multiTextStrings(bytes);
+      std::string text;
+      for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) text += separator;
+        text += utf8FromNarrow(pieces[i]);
+      }
+      return text;
+    }
+    case reg_type::Number:
+    case reg_type::NumberBigEndian:
+      if (bytes.size() != 4) break;
+      return lowerHexNumber(numberOfBytes(bytes, type == reg_type::NumberBigEndian));
+    case reg_type::Number64:
+      if (bytes.size() != 8) break;
+      return lowerHexNumber(numberOfBytes(bytes, false));
+    default: break;
+  }
+  return upperHex(bytes);
+}
+
+}  // namespace zarn::cli
