@@ -1,0 +1,89 @@
+// The words of a reg command: switches, key names, type names, and the data
+// forms of /d and of a query's output.
+#include <gtest/gtest.h>
+
+#include "reg/reg_key_name.h"
+#include "reg/reg_switches.h"
+#include "reg/reg_types.h"
+#include "reg/reg_value_data.h"
+
+namespace zarn::cli {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr SwitchSpec specs[] = {{"v", true}, {"ve", false}, {"f", false}, {"-regedit4", false}};
+
+TEST(RegSwitches, FixedWordsFirstThenSwitchesInAnyCaseAndForm) {
+  const auto parsed = parseRegArguments({"HKCU\\X", "/tmp/out.reg", "-V", "Name", "/F", "--regedit4"}, 2, specs);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->fixed[1], "/tmp/out.reg");
+  EXPECT_EQ(parsed->value("v"), "Name");
+  EXPECT_TRUE(parsed->has("f"));
+  EXPECT_TRUE(parsed->has("-regedit4"));
+  EXPECT_FALSE(parsed->has("ve"));
+}
+
+TEST(RegSwitches, RefusesWhatBreaksTheForm) {
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{}, {"K", "/v"}, {"K", "/x"}, {"K", "/f", "/F"}, {"K", "stray"}}) {
+    EXPECT_FALSE(parseRegArguments(words, 1, specs)) << words.size();
+  }
+  EXPECT_TRUE(asksForUsage({"K", "/?"}));
+  EXPECT_TRUE(asksForUsage({"-?"}));
+}
+
+TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
+  const auto longName = parseKeyName("hkey_local_machine\\Software\\Vendor\\");
+  ASSERT_TRUE(longName);
+  EXPECT_EQ(longName->root, root_key::LocalMachine);
+  EXPECT_EQ(longName->fullName(), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
+  const auto root = parseKeyName("HKCU");
+  ASSERT_TRUE(root);
+  EXPECT_TRUE(root->isRoot());
+  EXPECT_EQ(root->child("Sub").fullName(), "HKEY_CURRENT_USER\\Sub");
+  for (const char* bad : {"HKXX\\A", "\\\\machine\\HKLM\\A", "HKCU\\\\A", "HKDD", ""}) {
+    EXPECT_FALSE(parseKeyName(bad)) << bad;
+  }
+  EXPECT_TRUE(sameKey(*parseKeyName("HKCU\\Software\\A"), *parseKeyName("hkey_current_user\\SOFTWARE\\a")));
+}
+
+TEST(RegTypes, NamesBothWays) {
+  EXPECT_EQ(typeCodeOfName("reg_multi_sz"), reg_type::MultiText);
+  EXPECT_EQ(typeCodeOfName("REG_QWORD"), reg_type::Number64);
+  EXPECT_FALSE(typeCodeOfName("REG_LINK"));
+  EXPECT_EQ(typeNameOfCode(reg_type::NumberBigEndian), "REG_DWORD_BIG_ENDIAN");
+  EXPECT_EQ(typeNameOfCode(0x1234), "0x1234");
+}
+
+TEST(RegValueData, DataFromTextPerType) {
+  EXPECT_EQ(dataFromText(reg_type::Text, "hi", "\\0"), "hi\0"s);
+  EXPECT_EQ(dataFromText(reg_type::None, "", "\\0"), "\0"s);
+  EXPECT_EQ(dataFromText(reg_type::MultiText, "a\\0bc", "\\0"), "a\0bc\0\0"s);
+  EXPECT_EQ(dataFromText(reg_type::MultiText, "a,b", ","), "a\0b\0\0"s);
+  EXPECT_EQ(dataFromText(reg_type::MultiText, "", "\\0"), "\0"s);
+  EXPECT_FALSE(dataFromText(reg_type::MultiText, "a\\0\\0b", "\\0"));
+  EXPECT_EQ(dataFromText(reg_type::Number, "0x1F", "\\0"), "\x1F\0\0\0"s);
+  EXPECT_EQ(dataFromText(reg_type::Number, "4294967295", "\\0"), "\xFF\xFF\xFF\xFF"s);
+  EXPECT_EQ(dataFromText(reg_type::NumberBigEndian, "1", "\\0"), "\0\0\0\1"s);
+  EXPECT_EQ(dataFromText(reg_type::Number64, "0x100000000", "\\0"), "\0\0\0\0\1\0\0\0"s);
+  EXPECT_EQ(dataFromText(reg_type::Binary, "abc", "\\0"), "\x0a\xbc"s);
+  for (const char* bad : {"4294967296", "-1", "12abc", "0x"}) {
+    EXPECT_FALSE(dataFromText(reg_type::Number, bad, "\\0")) << bad;
+  }
+  EXPECT_FALSE(dataFromText(reg_type::Binary, "0g", "\\0"));
+}
+
+TEST(RegValueData, QueryShowsDataAsRegExeDoes) {
+  EXPECT_EQ(dataAsText(reg_type::Text, "hello\0junk"s, "\\0"), "hello");
+  EXPECT_EQ(dataAsText(reg_type::MultiText, "a\0b\0\0"s, "\\0"), "a\\0b");
+  EXPECT_EQ(dataAsText(reg_type::MultiText, "a\0b\0\0"s, ","), "a,b");
+  EXPECT_EQ(dataAsText(reg_type::Number, "\x2a\0\0\0"s, "\\0"), "0x2a");
+  EXPECT_EQ(dataAsText(reg_type::NumberBigEndian, "\0\0\1\0"s, "\\0"), "0x100");
+  EXPECT_EQ(dataAsText(reg_type::Number64, "\x10\0\0\0\0\0\0\0"s, "\\0"), "0x10");
+  EXPECT_EQ(dataAsText(reg_type::Number, "\1\2"s, "\\0"), "0102");
+  EXPECT_EQ(dataAsText(reg_type::Binary, "\x0a\xff"s, "\\0"), "0AFF");
+}
+
+}  // namespace
+}  // namespace zarn::cli
