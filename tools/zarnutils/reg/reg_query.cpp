@@ -22,9 +22,9 @@ void printValue(ConsoleStreams& console, const StoredValue& value, const QueryFo
               << dataAsText(value.type, value.data, form.separator) << '\n';
 }
 
-// The key's name and values; without /s a blank line when there were
-// values, then the subkeys' names; with /s always a blank line, then each
-// subkey the same way.
+// A key with values: its name, its values and a blank line (reg.exe names
+// a key only above its values). Then its subkeys: by name, or with /s each
+// the same way.
 RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const QueryForm& form) {
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
@@ -34,9 +34,11 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
     if (const RegistryStatus status = listValues(key.handle(), values)) return status;
     if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
   }
-  console.out << name.fullName() << '\n';
-  for (const StoredValue& value : values) printValue(console, value, form);
-  if (!values.empty() || form.recursive) console.out << '\n';
+  if (!values.empty()) {
+    console.out << name.fullName() << '\n';
+    for (const StoredValue& value : values) printValue(console, value, form);
+    console.out << '\n';
+  }
   for (const std::string& subKey : subKeys) {
     const KeyName below = name.child(utf8FromNarrow(subKey));
     if (!form.recursive) {

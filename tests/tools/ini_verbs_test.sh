@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# zarnutils ini from the outside: what get, set, del and list print, what
+# they leave in the file, and their exit codes (0 success, 1 failure,
+# 2 usage), through the native INI engine or the platform's profile
+# functions.
+#
+#   ini_verbs_test.sh TARGET ZARNUTILS_COMMAND...
+set -uo pipefail
+target=$1
+shift
+zarn=("$@")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+if [ "$target" = win32 ]; then file="Z:${scratch//\//\\}\\app.ini"; else file=$scratch/app.ini; fi
+failures=0 checks=0
+
+# expect CODE STDOUT ARGS...
+expect() {
+  local want_code=$1 want_out
+  want_out=$(printf '%s' "$2")
+  shift 2
+  checks=$((checks + 1))
+  local out code
+  out=$("${zarn[@]}" ini "$@" </dev/null 2>"$scratch/err" | tr -d '\r'; exit "${PIPESTATUS[0]}")
+  code=$?
+  [ "$code" = "$want_code" ] || { echo "FAIL: ini $* exited $code, not $want_code ($(cat "$scratch/err"))"; failures=$((failures + 1)); }
+  [ "$out" = "$want_out" ] || { echo "FAIL: ini $* printed '$out', not '$want_out'"; failures=$((failures + 1)); }
+}
+
+expect_said() {
+  checks=$((checks + 1))
+  grep -q "$1" "$scratch/err" || { echo "FAIL: the last command did not say '$1'"; failures=$((failures + 1)); }
+}
+
+long=$(printf 'x%.0s' $(seq 1 600))
+expect 1 "" get "$file" Main Port
+expect_said 'no such file'
+expect 0 "" set "$file" Main Port 8080
+expect 0 "" set "$file" Main Name 'a = b'
+expect 0 "" set "$file" Main Long "$long"
+expect 0 "" set "$file" Other Key value
+expect 0 "8080" get "$file" main PORT
+expect 0 "a = b" get "$file" Main Name
+# The whole value, not the methods' 254 characters.
+expect 0 "$long" get "$file" Main Long
+expect 1 "" get "$file" Main Missing
+expect_said 'no entry Missing in \[Main\]'
+expect 1 "" get "$file" Nowhere Port
+expect_said 'no section \[Nowhere\]'
+expect 0 "Main
+Other" list "$file"
+expect 0 "Port=8080
+Name=a = b
+Long=$long" list "$file" Main
+expect 0 "" del "$file" Main Name
+expect 1 "" get "$file" Main Name
+expect 0 "8080" get "$file" Main Port
+expect 0 "" del "$file" Other
+expect 0 "Main" list "$file"
+expect 1 "" list "$file" Other
+expect 0 "" del "$file" Other Gone
+expect 1 "" del "$scratch/none.ini" Main
+expect 1 "" set "$file" Main 'Bad
+Key' v
+expect 2 "" get "$file" Main
+expect 2 "" frob "$file"
+expect 2 ""
+
+echo "ini verbs ($target): $checks checks, $failures failed"
+[ "$failures" = 0 ]

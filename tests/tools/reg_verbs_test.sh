@@ -1,0 +1,215 @@
+#!/usr/bin/env bash
+# The reg verbs from the outside: standard output and exit code of each
+# command through zarnutils reg (over the native store, or zarnutils.exe
+# over Wine's registry) and, on win32, through Wine's own reg.exe and
+# regedit, checked against the same expectations. Wine's reg.exe words its
+# messages differently from Windows' (which the verbs follow), so for
+# commands that only report success or failure just the exit codes are
+# compared with it; it is never run without /f, as its prompts do not stop
+# at the end of input.
+#
+#   reg_verbs_test.sh TARGET FILES_DIR ZARNUTILS_COMMAND...
+set -uo pipefail
+target=$1 files=$2
+shift 2
+zarn=("$@")
+if [ "$target" = win32 ]; then
+  wine_run=("${zarn[@]:0:${#zarn[@]}-1}")
+  scratch_path() { echo "Z:${1//\//\\}"; }
+else
+  scratch_path() { echo "$1"; }
+fi
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export ZARNUTILS_REGISTRY_DIR=$scratch/registry
+failures=0 checks=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# run WHO ARGS...: sets out (CRs removed), err and code.
+run() {
+  local who=$1
+  shift
+  local command
+  case $who in
+    zarn) command=("${zarn[@]}" reg "$@") ;;
+    wine) command=("${wine_run[@]}" reg "$@") ;;
+  esac
+  out=$("${command[@]}" </dev/null 2>"$scratch/err" | tr -d '\r'; exit "${PIPESTATUS[0]}")
+  code=$?
+  err=$(tr -d '\r' <"$scratch/err")
+}
+
+# expect COMPARE CODE STDOUT ARGS...: COMPARE is "out" (Wine's reg.exe must
+# print the same), "code" (the same exit code) or "-" (zarnutils only).
+expect() {
+  local compare=$1 want_code=$2 want_out
+  # Compared as the shell captures output: without trailing line ends.
+  want_out=$(printf '%s' "$3")
+  shift 3
+  checks=$((checks + 1))
+  run zarn "$@"
+  [ "$code" = "$want_code" ] || fail "reg $* exited $code, not $want_code ($err)"
+  [ "$out" = "$want_out" ] || fail "reg $* printed"$'\n'"$out"$'\n'"instead of"$'\n'"$want_out"
+  if [ "$target" = win32 ] && [ "$compare" != - ]; then
+    run wine "$@"
+    [ "$code" = "$want_code" ] || fail "Wine's reg $* exited $code, not $want_code"
+    if [ "$compare" = out ] && [ "$out" != "$want_out" ]; then
+      fail "Wine's reg $* printed"$'\n'"$out"$'\n'"instead of"$'\n'"$want_out"
+    fi
+  fi
+}
+
+# expect_error CODE MESSAGE ARGS...: zarnutils says MESSAGE on standard error.
+expect_error() {
+  local want_code=$1 message=$2
+  shift 2
+  checks=$((checks + 1))
+  run zarn "$@"
+  [ "$code" = "$want_code" ] || fail "reg $* exited $code, not $want_code"
+  [[ "$err" == *"$message"* ]] || fail "reg $* said '$err', not '$message'"
+}
+
+done_ok='The operation completed successfully.'
+K='HKCU\Software\ZarnVerbsTest'
+L='HKEY_CURRENT_USER\Software\ZarnVerbsTest'
+run zarn delete "$K" /f
+run zarn delete "$K.copy" /f
+
+# Values are added in name order: Wine lists them sorted, Windows and the
+# native store in creation order.
+expect code 0 "$done_ok" add "$K" /v A_text /d 'one two' /f
+expect code 0 "$done_ok" add "$K" /v B_number /t reg_dword /d 42 /f
+expect code 0 "$done_ok" add "$K" /v C_multi /t REG_MULTI_SZ /d 'a\0b' /f
+expect code 0 "$done_ok" add "$K" /v D_binary /t REG_BINARY /d 0aff -f
+expect code 0 "$done_ok" add "$K" /v E_expand /t REG_EXPAND_SZ /d '%TEMP%\x' /f
+expect code 0 "$done_ok" add "$K" /v F_big /t REG_DWORD_BIG_ENDIAN /d 0x102 /f
+expect code 0 "$done_ok" add "$K\Sub" /ve /d 'sub default' /f
+values="    A_text    REG_SZ    one two
+    B_number    REG_DWORD    0x2a
+    C_multi    REG_MULTI_SZ    a\0b
+    D_binary    REG_BINARY    0AFF
+    E_expand    REG_EXPAND_SZ    %TEMP%\x
+    F_big    REG_DWORD_BIG_ENDIAN    0x102"
+tree="
+$L
+$values
+
+$L\Sub
+    (Default)    REG_SZ    sub default
+"
+
+# query
+expect out 0 "
+$L
+$values
+
+$L\Sub" query "$K"
+expect out 0 "$tree" query "$K" /s
+expect out 0 "
+$L
+    B_number    REG_DWORD    0x2a
+" query "$K" /V B_number
+expect out 0 "
+$L
+    (Default)    REG_SZ    (value not set)" query "$K" /ve
+expect - 0 "
+$L
+    C_multi    REG_MULTI_SZ    a,b
+" query "$K" /v C_multi /se ,
+expect - 0 "
+$L\Sub
+    (Default)    REG_SZ    sub default
+
+End of search: 1 match(es) found." query "$K" /ve /s
+expect code 1 "" query "$K\Missing"
+expect_error 1 'unable to find the specified registry key or value' query "$K\Missing"
+expect out 1 "" query "$K" /v Missing
+expect_error 1 'Invalid key name.' query 'HKXX\Software'
+expect code 1 "" query "$K" /bogus
+expect_error 1 'Type "REG QUERY /?" for usage.' query "$K" /bogus
+
+# add: a question that standard input cannot answer is answered no.
+expect - 1 "Value A_text exists, overwrite (Yes/No)? No (standard input is not a terminal; /f or /y answers yes)" \
+  add "$K" /v A_text /d replaced
+expect code 1 "" add "$K" /v Bad /t REG_DWORD /d 12abc /f
+expect code 1 "" add "$K" /v Bad /t REG_WRONG /d 1 /f
+# Wine's reg.exe shows every REG_QWORD as (null); Windows and the verbs show the number.
+expect - 0 "$done_ok" add "$K\Quad" /v Q /t REG_QWORD /d 0x1122334455667788 /f
+expect - 0 "
+$L\Quad
+    Q    REG_QWORD    0x1122334455667788
+" query "$K\Quad" /v Q
+expect - 0 "$done_ok" delete "$K\Quad" /f
+expect out 0 "$tree" query "$K" /s
+
+# copy and delete
+expect code 0 "$done_ok" copy "$K" "$K.copy" /s /f
+expect out 0 "${tree//ZarnVerbsTest/ZarnVerbsTest.copy}" query "$K.copy" /s
+expect_error 1 'cannot be the same' copy "$K" 'hkey_current_user\software\zarnverbstest'
+expect code 0 "$done_ok" delete "$K.copy" /v A_text /f
+expect code 1 "" delete "$K.copy" /v A_text /f
+expect code 0 "$done_ok" delete "$K.copy" /va /f
+expect out 0 "
+$L.copy\Sub" query "$K.copy"
+expect - 1 "Permanently delete the registry key $L.copy (Yes/No)? No (standard input is not a terminal; /f or /y answers yes)" \
+  delete "$K.copy"
+expect code 0 "$done_ok" delete "$K.copy" /f
+expect code 1 "" query "$K.copy"
+# Wine's reg.exe empties a whole root here; reg.exe on Windows refuses.
+expect_error 1 'Invalid key name.' delete HKCU /f
+
+# export, then import into an emptied key, in both forms
+file5=$(scratch_path "$scratch/v5.reg")
+file4=$(scratch_path "$scratch/v4.reg")
+expect - 0 "$done_ok" export "$K" "$file5"
+expect - 1 "File $file5 already exists. Overwrite (Yes/No)? No (standard input is not a terminal; /f or /y answers yes)" \
+  export "$K" "$file5"
+expect - 0 "$done_ok" export "$K" "$file4" /y --regedit4
+head -c 2 "$scratch/v5.reg" | od -An -tx1 | grep -q 'ff fe' || fail "the 5.00 export has no UTF-16LE byte order mark"
+head -c 10 "$scratch/v4.reg" | grep -q '^REGEDIT4' || fail "the REGEDIT4 export does not start REGEDIT4"
+for file in "$file5" "$file4"; do
+  expect code 0 "$done_ok" delete "$K" /f
+  expect - 0 "$done_ok" import "$file"
+  expect out 0 "$tree" query "$K" /s
+done
+if [ "$target" = win32 ]; then
+  # What the verbs export, Wine's regedit and reg.exe import the same way.
+  for file in "$file5" "$file4"; do
+    run zarn delete "$K" /f
+    "${wine_run[@]}" regedit /s "$file" || fail "Wine's regedit did not import $file"
+    expect out 0 "$tree" query "$K" /s
+    run zarn delete "$K" /f
+    expect code 0 "$done_ok" import "$file"
+    expect out 0 "$tree" query "$K" /s
+  done
+fi
+
+# A file that Wine's regedit exported: imported, exported again and imported
+# again, it lists the same keys, values, types and bytes.
+W='HKCU\Software\ZarnWineExport'
+run zarn delete "$W" /f
+expect - 0 "$done_ok" import "$(scratch_path "$files/wine_export.reg")"
+run zarn query "$W" /s
+wine_tree=$out
+[[ "$wine_tree" == *"Qw    REG_QWORD    0x1122334455667788"* ]] || fail "the Wine export lost its REG_QWORD"
+expect - 0 "$done_ok" export "$W" "$(scratch_path "$scratch/again.reg")" /y
+run zarn delete "$W" /f
+expect - 0 "$done_ok" import "$(scratch_path "$scratch/again.reg")"
+expect - 0 "$wine_tree" query "$W" /s
+run zarn delete "$W" /f
+
+# A malformed file is refused with its line and nothing of it is applied.
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\ZarnVerbsTest\\New]\r\n"ok"="1"\r\n"bad"=dword:xyz\r\n' >"$scratch/bad.reg"
+expect_error 1 'line 5: dword: needs 1 to 8 hex digits; nothing was imported.' import "$(scratch_path "$scratch/bad.reg")"
+expect code 1 "" query "$K\New"
+
+# Usage, and the failures of the command line itself.
+expect_error 1 'Invalid syntax.' 
+expect_error 1 "Invalid argument/option - 'frob'." frob
+run zarn query /?
+[[ "$out" == "REG QUERY KeyName"* && $code = 0 ]] || fail "reg query /? printed '$out'"
+
+run zarn delete "$K" /f
+echo "reg verbs ($target): $checks checks, $failures failed"
+[ "$failures" = 0 ]
