@@ -16,7 +16,9 @@ Usage:
   zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...]
   zarnutils [--com [--early]] [--json | --raw] CLASS.#ID [ARG...]
   zarnutils [--com [--early]] --batch
-  zarnutils --help
+  zarnutils reg query|add|delete|copy|export|import ARG...
+  zarnutils ini get|set|del|list FILE ARG...
+  zarnutils --help | --version
 
 CLASS is Regedit or IniEdit (or the ProgID ZarnUtils.Regedit,
 ZarnUtils.IniEdit) and METHOD a method name, both case-insensitive. #ID calls
@@ -64,6 +66,19 @@ Batch:
   a line that does not say what to call answers {"usage":"..."}. Lines may
   end in LF or CRLF; empty lines are skipped.
 
+Administrative verbs (exit codes: 0 success, 1 failure; ini: 2 usage):
+  reg       reg.exe's verbs with its switches (/v /ve /va /s /t /d /se /f /y,
+            written / or -, any case), output and messages; "zarnutils reg
+            VERB /?" shows one. export writes a .reg file (5.00, UTF-16LE;
+            --regedit4 for the 8-bit form); import reads either and applies
+            nothing of a malformed file. Questions are answered no when
+            standard input is not a terminal; /f or /y skips them.
+  ini       get FILE SECTION KEY (the whole value; a missing file, section or
+            entry fails), set FILE SECTION KEY VALUE, del FILE SECTION [KEY]
+            (an entry or the whole section), list FILE [SECTION].
+  On Windows both go through the narrow (ANSI) registry and profile
+  functions: text outside the system's code page does not survive there.
+
 Where the registry is:
   Windows: the system registry.
   Linux:   SQLite files user.sqlite3 (HKEY_CURRENT_USER) and machine.sqlite3
@@ -81,6 +96,9 @@ Examples:
   zarnutils IniEdit.ReadValue /tmp/demo.ini Main Size N i:0
   zarnutils Regedit.#0x60030009 'HKCU\Software\Demo\Port' D empty
   printf 'Regedit.DeleteValue\tHKCU\\Software\\Demo\\Port\n' | zarnutils --batch
+  zarnutils reg query 'HKCU\Software\Demo' /s
+  zarnutils reg export 'HKCU\Software\Demo' demo.reg /y
+  zarnutils ini get /tmp/demo.ini Main Size
 )";
 
 std::string methodLine(std::u16string_view className, const MethodDescription& method) {
@@ -115,7 +133,7 @@ std::string versionText() {
 
 std::string usageHint() {
   return "usage: zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...] | --batch |"
-         " --help\n";
+         " reg VERB ... | ini VERB ... | --help | --version\n";
 }
 
 }  // namespace zarn::cli
