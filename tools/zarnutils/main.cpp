@@ -7,6 +7,7 @@
 
 #include "admin_verbs.h"
 #include "batch_mode.h"
+#include "call_hints.h"
 #include "call_request.h"
 #include "command_line.h"
 #include "com_call_target.h"
@@ -28,7 +29,8 @@ std::unique_ptr<CallTarget> callTarget(const Invocation& invocation) {
 }
 
 int runCall(CallTarget& target, const Invocation& invocation) {
-  const CallOutcome outcome = target.call(parseCallRequest(invocation.callWords));
+  const CallRequest request = parseCallRequest(invocation.callWords);
+  const CallOutcome outcome = target.call(request);
   if (invocation.form == OutputForm::Json) {
     std::cout << (outcome.status.succeeded() ? jsonResult(outcome.result)
                                              : jsonError(outcome.status.error))
@@ -40,7 +42,11 @@ int runCall(CallTarget& target, const Invocation& invocation) {
   } else {
     std::cout << displayText(outcome.result) << '\n';
   }
-  return outcome.status.succeeded() ? 0 : callFailed;
+  if (outcome.status.succeeded()) return 0;
+  if (const std::optional<std::string> hint = callHint(request, outcome.status.error)) {
+    std::cerr << *hint;
+  }
+  return callFailed;
 }
 
 int run(const std::vector<std::string>& arguments) {

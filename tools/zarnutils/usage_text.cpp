@@ -5,6 +5,7 @@
 #include "component/class_description.h"
 #include "component/library_identity.h"
 #include "automation/text.h"
+#include "method_signature.h"
 
 namespace zarn::cli {
 namespace {
@@ -107,10 +108,8 @@ std::string methodLine(std::u16string_view className, const MethodDescription& m
   std::snprintf(id, sizeof id, "  #0x%08X ", static_cast<unsigned>(method.dispatchId));
   line.resize(std::max<size_t>(line.size(), 28), ' ');
   line += id;
-  for (const ParameterDescription& parameter : method.parameters) {
-    const std::string name = textToUtf8(parameter.name);
-    line += parameter.optional ? " [" + name + "]" : " " + name;
-  }
+  const std::string parameters = parameterList(method);
+  if (!parameters.empty()) line += " " + parameters;
   return line + "\n";
 }
 
@@ -127,8 +126,9 @@ std::string usageText() {
 }
 
 std::string versionText() {
-  return "zarnutils " + std::to_string(identity::versionMajor) + "." +
-         std::to_string(identity::versionMinor) + "\n";
+  return "zarnutils " ZARN_FILE_VERSION_TEXT " (type library " +
+         std::to_string(identity::versionMajor) + "." + std::to_string(identity::versionMinor) +
+         ")\n";
 }
 
 std::string usageHint() {
