@@ -154,6 +154,68 @@ TEST(RegistryStoreSharing, ConcurrentWritersLoseNothing) {
   store.closeKey(key);
 }
 
+// Starts count children that wait for each other and then run work(index)
+// together; returns how many did not exit with 0.
+int failuresOfSimultaneousChildren(int count, const std::function<int(int)>& work) {
+  int start[2];
+  if (pipe(start) != 0) return count;
+  std::vector<pid_t> children;
+  for (int index = 0; index < count; ++index) {
+    const pid_t child = fork();
+    if (child == 0) {
+      close(start[1]);
+      char go = 0;
+      // Every child blocks here until the parent closes the pipe.
+      const bool released = read(start[0], &go, 1) == 0;
+      _exit(released ? work(index) : 100);
+    }
+    children.push_back(child);
+  }
+  close(start[0]);
+  close(start[1]);
+  int failures = 0;
+  for (const pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failures;
+  }
+  return failures;
+}
+
+TEST(RegistryStoreSharing, ProcessesOpeningANewStoreAtOnceAllSucceed) {
+  // Half of them make their first write, half read; whichever comes first
+  // makes the store, and no one sees it half-made.
+  constexpr int tries = 30;
+  constexpr int processes = 6;
+  int failedTries = 0;
+  for (int attempt = 0; attempt < tries; ++attempt) {
+    TemporaryDirectory directory;
+    const int failures = failuresOfSimultaneousChildren(processes, [&](int index) {
+      RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+      KeyHandle key = 0;
+      if (index % 2 == 1) {
+        const RegistryStatus opened =
+            store.openKey(root_key::CurrentUser, "Software\First", key_access::QueryValue, &key);
+        if (opened == NotFound) return 0;
+        if (opened != Success) return 1;
+        // The key may be there before its first value.
+        uint32_t size = 0;
+        const RegistryStatus queried = store.queryValue(key, "v0", nullptr, nullptr, &size);
+        return queried == Success || queried == NotFound ? 0 : 1;
+      }
+      if (createKey(store, root_key::CurrentUser, "Software\First", &key) != Success) return 2;
+      return setText(store, key, "v" + std::to_string(index), "x") == Success ? 0 : 3;
+    });
+    if (failures != 0) ++failedTries;
+    for (int index = 0; index < processes; index += 2) {
+      EXPECT_EQ(readBack(directory.path(), root_key::CurrentUser, "Software\First",
+                         "v" + std::to_string(index)),
+                "x");
+    }
+  }
+  EXPECT_EQ(failedTries, 0) << "tries in which a process failed, of " << tries;
+}
+
 TEST(RegistryStoreSharing, AKeyDeletedByAnotherProcessAnswersKeyDeleted) {
   TemporaryDirectory directory;
   RegistryStore store(RegistryLocation::inDirectory(directory.path()));
@@ -378,6 +440,56 @@ TEST(RegistryStoreFiles, TheFolderIsCreatedWhenMissing) {
     store.closeKey(key);
   }
   EXPECT_TRUE(fs::is_directory(nested));
+}
+
+TEST(RegistryStoreFiles, AReadOfAMissingStoreCreatesNothing) {
+  TemporaryDirectory directory;
+  const fs::path missing = directory.path() / "not yet";
+  RegistryStore store(RegistryLocation::inDirectory(missing));
+  KeyHandle key = 0;
+  EXPECT_EQ(store.openKey(root_key::CurrentUser, "Software", key_access::QueryValue, &key),
+            NotFound);
+  EXPECT_EQ(store.openKey(root_key::LocalMachine, "Software", key_access::QueryValue, &key),
+            NotFound);
+  char name[64];
+  EXPECT_EQ(store.enumKey(root_key::Users, 0, name, sizeof name), NoMoreItems);
+  EXPECT_EQ(queryText(store, root_key::CurrentUser, "v"), std::nullopt);
+  uint32_t length = sizeof name;
+  EXPECT_EQ(store.enumValue(root_key::ClassesRoot, 0, name, &length, nullptr, nullptr, nullptr),
+            NoMoreItems);
+  // A failed change creates nothing either.
+  EXPECT_EQ(store.createKey(root_key::CurrentUser, "\\Bad", AllRights, &key, nullptr),
+            BadPathName);
+  EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST(RegistryStoreFiles, AStoreMadeMeanwhileIsSeenThroughHandlesOpenedBefore) {
+  TemporaryDirectory directory;
+  RegistryStore reader(RegistryLocation::inDirectory(directory.path()));
+  KeyHandle root = 0;
+  ASSERT_EQ(reader.openKey(root_key::CurrentUser, "", key_access::QueryValue, &root), Success);
+  EXPECT_EQ(queryText(reader, root, "v"), std::nullopt);
+  {
+    RegistryStore writer(RegistryLocation::inDirectory(directory.path()));
+    ASSERT_EQ(setText(writer, root_key::CurrentUser, "v", "made elsewhere"), Success);
+  }
+  EXPECT_EQ(queryText(reader, root, "v"), "made elsewhere");
+  EXPECT_EQ(queryText(reader, root_key::CurrentUser, "v"), "made elsewhere");
+  reader.closeKey(root);
+}
+
+TEST(RegistryStoreFiles, TheFirstChangeMakesTheStoreForHandlesOpenedBefore) {
+  TemporaryDirectory directory;
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  KeyHandle root = 0;
+  ASSERT_EQ(store.openKey(root_key::CurrentUser, "", key_access::QueryValue | key_access::SetValue,
+                          &root),
+            Success);
+  EXPECT_EQ(store.deleteValue(root, "v"), NotFound);
+  EXPECT_EQ(setText(store, root, "v", "first"), Success);
+  EXPECT_EQ(queryText(store, root, "v"), "first");
+  EXPECT_EQ(readBack(directory.path(), root_key::CurrentUser, "", "v"), "first");
+  store.closeKey(root);
 }
 
 // Sets an environment variable for one scope, restoring the old value.

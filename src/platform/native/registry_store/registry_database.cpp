@@ -4,9 +4,38 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <random>
+#include <thread>
+
 #include "platform/narrow_text.h"
+#include "platform/native/registry_store/folder_lock.h"
 
 namespace zarn {
+namespace {
+
+constexpr int busyTimeout = 30000;  // milliseconds
+
+// Switching a new file to the write-ahead log needs the file to itself for a
+// moment, and SQLite fails that at once instead of calling the busy handler;
+// so processes opening a new store together wait here as the busy timeout
+// would make them wait anywhere else.
+void useWriteAheadLog(sqlite3* connection) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(busyTimeout);
+  std::minstd_rand jitter(static_cast<unsigned>(::getpid()));
+  for (;;) {
+    const int result =
+        sqlite3_exec(connection, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+    const bool busy = (result & 0xFF) == SQLITE_BUSY || (result & 0xFF) == SQLITE_LOCKED;
+    if (!busy || std::chrono::steady_clock::now() > deadline) {
+      checkSqlite(connection, result);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1 + jitter() % 8));
+  }
+}
+
+}  // namespace
 
 std::string foldName(std::string_view narrowName) {
   const Text folded = upperCase(fromNarrow(narrowName));
@@ -55,65 +84,96 @@ struct RegistryDatabase::Statements {
   CachedStatement deleteValue;
 };
 
-RegistryDatabase::RegistryDatabase(const std::filesystem::path& file, mode_t createMode,
-                                   const std::vector<std::string>& rootNames) {
-  if (!openFile(file, createMode)) {
-    openEmpty(rootNames);
-    return;
-  }
-  if (writable_) {
-    createSchema(rootNames);
-    prepare(rootNames);
-    return;
-  }
-  try {
-    prepare(rootNames);
-  } catch (const SqliteError&) {
-    // A read-only file without our schema holds nothing we could read.
-    close();
-    openEmpty(rootNames);
-  }
+RegistryDatabase::RegistryDatabase(std::filesystem::path file, mode_t createMode,
+                                   std::vector<std::string> rootNames)
+    : file_(std::move(file)), createMode_(createMode), rootNames_(std::move(rootNames)) {
+  if (!openStore(false)) openAbsent();
 }
 
 RegistryDatabase::~RegistryDatabase() { close(); }
 
-bool RegistryDatabase::openFile(const std::filesystem::path& file, mode_t createMode) {
+bool RegistryDatabase::openIfMade() { return !present_ && openStore(false); }
+
+bool RegistryDatabase::make() {
+  if (present_) return false;
+  const std::filesystem::path folder = file_.parent_path();
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  const FolderLock turn(folder, std::chrono::milliseconds(busyTimeout));
   // SQLite would create the file with its own default mode less the umask;
   // the store decides who may read it. Its -wal and -shm files copy the mode.
-  const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+  // No connection of this process has the file open (it did not exist), so
+  // closing this descriptor drops none of SQLite's locks.
+  const int descriptor = ::open(file_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, createMode_);
   if (descriptor >= 0) {
-    fchmod(descriptor, createMode);
+    ::fchmod(descriptor, createMode_);
     ::close(descriptor);
   }
-  // SQLite falls back to read-only by itself when the file may not be written.
-  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-  if (sqlite3_open_v2(file.c_str(), &connection_, flags, nullptr) != SQLITE_OK) {
-    close();
-    return false;
-  }
-  writable_ = sqlite3_db_readonly(connection_, "main") == 0;
-  sqlite3_busy_timeout(connection_, 30000);
-  if (writable_) {
-    // Keeping the -wal and -shm files after the last writer closes lets
-    // readers that may not create files in the folder open the store.
-    int persist = 1;
-    sqlite3_file_control(connection_, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
-    executeSql(connection_, "PRAGMA journal_mode = WAL");
-  }
-  // Every commit reaches the disk before the operation that made it returns.
-  executeSql(connection_, "PRAGMA synchronous = FULL");
-  return true;
+  return openStore(true);
 }
 
-void RegistryDatabase::openEmpty(const std::vector<std::string>& rootNames) {
+bool RegistryDatabase::openStore(bool setUp) {
+  // A file that is missing, or still empty because another process is only
+  // now making it, holds no store yet; not opening it keeps a read from
+  // creating anything and from getting in the way of the one setting it up.
+  struct stat status {};
+  if (!setUp && (::stat(file_.c_str(), &status) != 0 || status.st_size == 0)) return false;
+  close();
+  try {
+    // Without SQLITE_OPEN_CREATE: only make() creates the file, with its mode.
+    // SQLite falls back to read-only by itself when the file may not be written.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(file_.c_str(), &connection_, flags, nullptr) == SQLITE_OK) {
+      writable_ = sqlite3_db_readonly(connection_, "main") == 0;
+      sqlite3_busy_timeout(connection_, busyTimeout);
+      // Every commit reaches the disk before the operation that made it returns.
+      executeSql(connection_, "PRAGMA synchronous = FULL");
+      if (setUp && writable_) setUpStore();
+      if (hasSchema()) {
+        prepare();
+        present_ = true;
+        return true;
+      }
+    }
+  } catch (const SqliteError& error) {
+    // A file this process may not even read is one it cannot use: empty.
+    if ((error.code() & 0xFF) != SQLITE_CANTOPEN) {
+      openAbsent();
+      throw;
+    }
+  }
+  openAbsent();
+  return false;
+}
+
+void RegistryDatabase::setUpStore() {
+  // Keeping the -wal and -shm files after the last writer closes lets
+  // readers that may not create files in the folder open the store.
+  int persist = 1;
+  sqlite3_file_control(connection_, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+  useWriteAheadLog(connection_);
+  if (!hasSchema()) createSchema();
+}
+
+void RegistryDatabase::openAbsent() {
+  close();
   checkSqlite(connection_, sqlite3_open_v2(":memory:", &connection_,
                                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr));
-  createSchema(rootNames);
-  prepare(rootNames);
-  writable_ = false;
+  createSchema();
+  prepare();
 }
 
-void RegistryDatabase::createSchema(const std::vector<std::string>& rootNames) {
+// Both tables and the roots are made in one transaction, so a file that has
+// the tables has everything.
+bool RegistryDatabase::hasSchema() {
+  CachedStatement tables(connection_,
+                         "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                         "AND name IN ('keys', 'key_values')");
+  Query query(tables);
+  return query.step() && query.integer(0) == 2;
+}
+
+void RegistryDatabase::createSchema() {
   Transaction transaction(connection_);
   executeSql(connection_,
              "CREATE TABLE IF NOT EXISTS keys("
@@ -134,15 +194,15 @@ void RegistryDatabase::createSchema(const std::vector<std::string>& rootNames) {
   CachedStatement insertRoot(connection_,
                              "INSERT OR IGNORE INTO keys(parent, name, folded_name) "
                              "VALUES(0, ?1, ?2)");
-  for (const std::string& root : rootNames) {
+  for (const std::string& root : rootNames_) {
     Query(insertRoot).bindText(root).bindBlob(foldName(root)).step();
   }
   transaction.commit();
 }
 
-void RegistryDatabase::prepare(const std::vector<std::string>& rootNames) {
+void RegistryDatabase::prepare() {
   statements_ = std::make_unique<Statements>(connection_);
-  for (const std::string& root : rootNames) {
+  for (const std::string& root : rootNames_) {
     const std::optional<KeyId> key = findSubKey(0, root);
     if (!key) throw SqliteError(SQLITE_CORRUPT, "registry root missing: " + root);
     roots_[root] = *key;
@@ -154,6 +214,8 @@ void RegistryDatabase::close() {
   roots_.clear();
   sqlite3_close(connection_);
   connection_ = nullptr;
+  present_ = false;
+  writable_ = false;
 }
 
 bool RegistryDatabase::isRoot(KeyId key) const {

@@ -40,18 +40,34 @@ struct ValueRow {
 
 class RegistryDatabase {
  public:
-  // Opens file read-write, creating it with createMode and the given roots.
-  // A file this process may not write is opened read-only; one that cannot
-  // be opened at all becomes an empty store with just the roots, read-only.
-  RegistryDatabase(const std::filesystem::path& file, mode_t createMode,
-                   const std::vector<std::string>& rootNames);
+  // Opens file when it holds a store: read-write, or read-only when this
+  // process may not write it. Otherwise the database is absent: it reads as
+  // an empty store with just the roots, may not be written, and nothing is
+  // created on disk until make() is called.
+  RegistryDatabase(std::filesystem::path file, mode_t createMode,
+                   std::vector<std::string> rootNames);
   ~RegistryDatabase();
   RegistryDatabase(const RegistryDatabase&) = delete;
   RegistryDatabase& operator=(const RegistryDatabase&) = delete;
 
+  bool present() const { return present_; }
   bool writable() const { return writable_; }
   sqlite3* connection() const { return connection_; }
 
+  // An absent database opens its file if another process has made it since.
+  // True when the database came onto the disk.
+  bool openIfMade();
+
+  // An absent database makes its folder and file (mode createMode), sets up
+  // the journal, schema and roots, and opens it. Any number of processes may
+  // do this at once: they take turns under a lock on the folder, and each
+  // step is done only if no one has done it, so all of them find the same
+  // store. A file that cannot be made or opened leaves the database absent.
+  // True when the database came onto the disk.
+  bool make();
+
+  // The roots' key ids change when the database comes onto the disk.
+  const std::map<std::string, KeyId>& roots() const { return roots_; }
   KeyId rootKey(const std::string& rootName) const { return roots_.at(rootName); }
   bool isRoot(KeyId key) const;
 
@@ -80,14 +96,22 @@ class RegistryDatabase {
  private:
   struct Statements;
 
-  // False when the file cannot be opened at all.
-  bool openFile(const std::filesystem::path& file, mode_t createMode);
-  void openEmpty(const std::vector<std::string>& rootNames);
-  void createSchema(const std::vector<std::string>& rootNames);
-  void prepare(const std::vector<std::string>& rootNames);
+  // Opens the file when it holds a complete store; false (and the database
+  // unchanged) when it does not hold one yet. Throws for a file that is no
+  // SQLite database.
+  bool openStore(bool setUp);
+  void openAbsent();
+  void setUpStore();
+  void createSchema();
+  bool hasSchema();
+  void prepare();
   void close();
 
+  std::filesystem::path file_;
+  mode_t createMode_;
+  std::vector<std::string> rootNames_;
   sqlite3* connection_ = nullptr;
+  bool present_ = false;
   bool writable_ = false;
   std::unique_ptr<Statements> statements_;
   std::map<std::string, KeyId> roots_;

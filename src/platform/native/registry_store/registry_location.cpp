@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
 namespace zarn {
 namespace {
@@ -24,8 +25,13 @@ std::filesystem::path homeDirectory() {
 }  // namespace
 
 RegistryLocation RegistryLocation::fromEnvironment() {
-  if (auto directory = environmentPath("ZARNUTILS_REGISTRY_DIR"); !directory.empty()) {
-    return inDirectory(directory);
+  if (const char* chosen = std::getenv("ZARNUTILS_REGISTRY_DIR")) {
+    if (*chosen == '\0') {
+      throw std::invalid_argument(
+          "ZARNUTILS_REGISTRY_DIR is set but empty: name a folder, or unset it for the default "
+          "stores");
+    }
+    return inDirectory(chosen);
   }
   std::filesystem::path data = environmentPath("XDG_DATA_HOME");
   if (data.empty()) data = homeDirectory() / ".local" / "share";

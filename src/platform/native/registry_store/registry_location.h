@@ -11,7 +11,10 @@ struct RegistryLocation {
 
   // ZARNUTILS_REGISTRY_DIR, when set, holds both files. Otherwise the user
   // store lives in $XDG_DATA_HOME/zarnutils (else ~/.local/share/zarnutils)
-  // and the machine store in /var/lib/zarnutils.
+  // and the machine store in /var/lib/zarnutils. ZARNUTILS_REGISTRY_DIR set
+  // to the empty text is most likely a mistake (a variable expanded from
+  // nothing), and using the real stores instead could destroy them: it
+  // throws std::invalid_argument naming the variable.
   static RegistryLocation fromEnvironment();
 
   // Both stores in one folder.

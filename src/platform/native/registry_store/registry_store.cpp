@@ -1,6 +1,5 @@
 #include "platform/native/registry_store/registry_store.h"
 
-
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -103,11 +102,6 @@ RegistryStatus statusOf(const SqliteError& error) {
              : RegistryIoFailed;
 }
 
-void createDirectory(const std::filesystem::path& directory) {
-  std::error_code ignored;
-  std::filesystem::create_directories(directory, ignored);
-}
-
 }  // namespace
 
 RegistryStore::RegistryStore(RegistryLocation location) : location_(std::move(location)) {}
@@ -135,6 +129,7 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
     if (argumentStatus) return argumentStatus;
     if ((open->access & requiredAccess) != requiredAccess) return AccessDenied;
     RegistryDatabase& database = *open->database;
+    bringOntoDisk(database, &RegistryDatabase::make);
     if (!database.writable()) return AccessDenied;
     Transaction transaction(database.connection());
     // Checked inside the transaction, so that no other process can delete
@@ -148,16 +143,33 @@ RegistryDatabase& RegistryStore::database(bool user) {
   std::unique_ptr<RegistryDatabase>& database = user ? user_ : machine_;
   if (!database) {
     const auto& directory = user ? location_.userDirectory : location_.machineDirectory;
-    createDirectory(directory);
     const auto file = directory / (user ? "user.sqlite3" : "machine.sqlite3");
     database = std::make_unique<RegistryDatabase>(file, user ? 0600 : 0644, rootNames(user));
   }
   return *database;
 }
 
+void RegistryStore::bringOntoDisk(RegistryDatabase& database, bool (RegistryDatabase::*step)()) {
+  if (database.present()) return;
+  const std::map<std::string, KeyId> absentRoots = database.roots();
+  if (!(database.*step)()) return;
+  // Only roots exist in an absent store, so every handle into it names one.
+  for (auto* handles : {&handles_, &roots_}) {
+    for (auto& [handle, open] : *handles) {
+      if (open.database != &database) continue;
+      for (const auto& [name, id] : absentRoots) {
+        if (open.key != id) continue;
+        open = OpenKey{&database, database.rootKey(name), open.access, {}, {}};
+        break;
+      }
+    }
+  }
+}
+
 RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
   if (const auto found = handles_.find(handle); found != handles_.end()) {
     openKey = &found->second;
+    bringOntoDisk(*openKey->database, &RegistryDatabase::openIfMade);
     return Success;
   }
   const RootKey* root = findRoot(handle);
@@ -169,6 +181,7 @@ RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
     found = roots_.emplace(handle, rootKey).first;
   }
   openKey = &found->second;
+  bringOntoDisk(*openKey->database, &RegistryDatabase::openIfMade);
   return Success;
 }
 

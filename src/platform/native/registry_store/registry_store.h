@@ -4,9 +4,13 @@
 // "machine.sqlite3" holds HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT, HKEY_USERS
 // and HKEY_CURRENT_CONFIG as four independent trees (no merged or linked
 // views). RegistryLocation says which folders: ZARNUTILS_REGISTRY_DIR for
-// both, else the user's data folder and /var/lib/zarnutils. Folders are
-// created when missing; the user file is created with mode 0600, the machine
-// file with 0644. Each file is opened on first use of one of its roots.
+// both, else the user's data folder and /var/lib/zarnutils. Each file is
+// opened on first use of one of its roots. A store whose file does not exist
+// reads as empty (just the roots), and reading it creates nothing; the first
+// change creates the folder and the file, the user file with mode 0600, the
+// machine file with 0644. Any number of processes may open a store, new or
+// existing, at once: those that set up a new file take turns, and none of
+// them fails or sees a half-made store.
 //
 // What a write survives. Every operation that changes the store is one
 // transaction, committed with a full sync before the operation returns: once
@@ -89,6 +93,11 @@ class RegistryStore {
   // The key a handle names: 6 for an unknown handle.
   RegistryStatus lookUp(KeyHandle handle, OpenKey*& openKey);
   RegistryDatabase& database(bool user);
+  // An absent database is looked for on disk again at every use (openIfMade)
+  // and made by the first change (make), so that a read creates nothing and
+  // a store made meanwhile by another process is seen. When step brings it
+  // onto the disk, the handles into it follow its roots to their new ids.
+  void bringOntoDisk(RegistryDatabase& database, bool (RegistryDatabase::*step)());
   KeyHandle addHandle(RegistryDatabase& database, KeyId key, uint32_t access);
   template <typename Operation>
   RegistryStatus guarded(Operation operation);
