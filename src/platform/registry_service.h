@@ -12,6 +12,8 @@
 //   2    key or value not found
 //   5    access denied: the handle lacks the right, the store may not be
 //        written, or RegDeleteKeyA on a key that still has subkeys
+//   10   native only: the environment names no place for the store (an
+//        empty ZARNUTILS_REGISTRY_DIR)
 //   6    invalid handle: 0, unknown, already closed, or a root that does not
 //        exist (HKEY_DYN_DATA)
 //   87   invalid parameter: a key name over 255 characters, a value name over
@@ -62,6 +64,7 @@ constexpr RegistryStatus Success = 0;
 constexpr RegistryStatus NotFound = 2;
 constexpr RegistryStatus AccessDenied = 5;
 constexpr RegistryStatus InvalidHandle = 6;
+constexpr RegistryStatus BadEnvironment = 10;
 constexpr RegistryStatus InvalidParameter = 87;
 constexpr RegistryStatus BadPathName = 161;
 constexpr RegistryStatus MoreData = 234;

@@ -1,64 +1,99 @@
 // RegistryService on the native target: every operation goes to one
-// process-wide store, placed by the environment when it is first used.
+// process-wide store, placed by the environment when it is first used. When
+// the environment places it nowhere, every operation answers 10 (the
+// platform's "the environment is incorrect") and the reason is written once
+// to standard error, as the only place a caller of these status-only
+// operations can learn it.
 #include "platform/registry_service.h"
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
 
 #include "platform/native/registry_store/registry_store.h"
 
 namespace zarn {
 namespace {
 
-RegistryStore& store() {
-  static RegistryStore processStore(RegistryLocation::fromEnvironment());
-  return processStore;
+std::unique_ptr<RegistryStore> openProcessStore() {
+  try {
+    return std::make_unique<RegistryStore>(RegistryLocation::fromEnvironment());
+  } catch (const std::invalid_argument& problem) {
+    std::fprintf(stderr, "zarnutils: %s\n", problem.what());
+    return nullptr;
+  }
+}
+
+RegistryStore* processStore() {
+  static const std::unique_ptr<RegistryStore> store = openProcessStore();
+  return store.get();
+}
+
+template <typename Operation>
+RegistryStatus withStore(Operation operation) {
+  RegistryStore* store = processStore();
+  return store ? operation(*store) : registry_status::BadEnvironment;
 }
 
 }  // namespace
 
 RegistryStatus RegistryService::RegOpenKeyExA(KeyHandle root, const char* subKey, uint32_t,
                                               uint32_t access, KeyHandle* key) {
-  return store().openKey(root, subKey, access, key);
+  return withStore([&](RegistryStore& store) { return store.openKey(root, subKey, access, key); });
 }
 
 RegistryStatus RegistryService::RegCreateKeyExA(KeyHandle root, const char* subKey, uint32_t,
                                                 const char*, uint32_t, uint32_t access,
                                                 const SecurityAttributes*, KeyHandle* key,
                                                 uint32_t* disposition) {
-  return store().createKey(root, subKey, access, key, disposition);
+  return withStore([&](RegistryStore& store) {
+    return store.createKey(root, subKey, access, key, disposition);
+  });
 }
 
-RegistryStatus RegistryService::RegCloseKey(KeyHandle key) { return store().closeKey(key); }
+RegistryStatus RegistryService::RegCloseKey(KeyHandle key) {
+  return withStore([&](RegistryStore& store) { return store.closeKey(key); });
+}
 
 RegistryStatus RegistryService::RegEnumKeyA(KeyHandle key, uint32_t index, char* name,
                                             uint32_t nameSize) {
-  return store().enumKey(key, index, name, nameSize);
+  return withStore([&](RegistryStore& store) { return store.enumKey(key, index, name, nameSize); });
 }
 
 RegistryStatus RegistryService::RegEnumValueA(KeyHandle key, uint32_t index, char* name,
                                               uint32_t* nameLength, uint32_t*, uint32_t* type,
                                               uint8_t* data, uint32_t* dataSize) {
-  return store().enumValue(key, index, name, nameLength, type, data, dataSize);
+  return withStore([&](RegistryStore& store) {
+    return store.enumValue(key, index, name, nameLength, type, data, dataSize);
+  });
 }
 
 RegistryStatus RegistryService::RegQueryValueExA(KeyHandle key, const char* valueName, uint32_t*,
                                                  uint32_t* type, uint8_t* data,
                                                  uint32_t* dataSize) {
-  return store().queryValue(key, valueName, type, data, dataSize);
+  return withStore(
+      [&](RegistryStore& store) { return store.queryValue(key, valueName, type, data, dataSize); });
 }
 
 RegistryStatus RegistryService::RegSetValueExA(KeyHandle key, const char* valueName, uint32_t,
                                                uint32_t type, const uint8_t* data,
                                                uint32_t dataSize) {
-  return store().setValue(key, valueName, type, data, dataSize);
+  return withStore(
+      [&](RegistryStore& store) { return store.setValue(key, valueName, type, data, dataSize); });
 }
 
 RegistryStatus RegistryService::RegDeleteKeyA(KeyHandle key, const char* subKey) {
-  return store().deleteKey(key, subKey);
+  return withStore([&](RegistryStore& store) { return store.deleteKey(key, subKey); });
 }
 
 RegistryStatus RegistryService::RegDeleteValueA(KeyHandle key, const char* valueName) {
-  return store().deleteValue(key, valueName);
+  return withStore([&](RegistryStore& store) { return store.deleteValue(key, valueName); });
 }
 
-int RegistryService::openHandleCount() { return store().openHandleCount(); }
+int RegistryService::openHandleCount() {
+  int count = 0;
+  withStore([&](RegistryStore& store) { return count = store.openHandleCount(); });
+  return count;
+}
 
 }  // namespace zarn

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -514,6 +515,17 @@ TEST(RegistryStoreFiles, TheEnvironmentChoosesTheFolders) {
     const RegistryLocation location = RegistryLocation::fromEnvironment();
     EXPECT_EQ(location.userDirectory, "/tmp/chosen");
     EXPECT_EQ(location.machineDirectory, "/tmp/chosen");
+  }
+  {
+    // Most likely a variable expanded from nothing: using the real stores
+    // instead could destroy them.
+    ScopedEnvironment blank("ZARNUTILS_REGISTRY_DIR", "");
+    try {
+      RegistryLocation::fromEnvironment();
+      ADD_FAILURE() << "an empty ZARNUTILS_REGISTRY_DIR was taken";
+    } catch (const std::invalid_argument& problem) {
+      EXPECT_NE(std::string(problem.what()).find("ZARNUTILS_REGISTRY_DIR"), std::string::npos);
+    }
   }
   ScopedEnvironment unset("ZARNUTILS_REGISTRY_DIR", nullptr);
   EXPECT_EQ(RegistryLocation::fromEnvironment().userDirectory,
