@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <ostream>
 
 #include "automation/automation_error.h"
@@ -149,6 +151,40 @@ const Case cases[] = {
     words(real(99999999999999.99), "100000000000000"),
     words(real(9.9999999999999991e-05), "0.0001"),
     words(real(5e-324), "4.94065645841247E-324"),
+
+    // Non-finite numbers, spelt as the platform spells them; NaN made by an
+    // invalid operation has its sign bit set.
+    words(real(HUGE_VAL), "INF"),
+    words(real(-HUGE_VAL), "-INF"),
+    words(real(std::numeric_limits<double>::quiet_NaN()), "NAN"),
+    words(real(-std::numeric_limits<double>::quiet_NaN()), "-NAN(IND)"),
+    numbers(real(HUGE_VAL), "INF"),
+    words(single(HUGE_VALF), "INF"),
+    words(single(-HUGE_VALF), "-INF"),
+    words(single(std::numeric_limits<float>::quiet_NaN()), "NAN"),
+    words(single(-std::numeric_limits<float>::quiet_NaN()), "-NAN(IND)"),
+    fails(Target::Long, real(HUGE_VAL), overflow),
+    fails(Target::Long, real(-HUGE_VAL), overflow),
+    fails(Target::Long, single(HUGE_VALF), overflow),
+    asLong(real(std::numeric_limits<double>::quiet_NaN()), 2147483647),
+    asLong(real(-std::numeric_limits<double>::quiet_NaN()), 2147483647),
+    asLong(single(std::numeric_limits<float>::quiet_NaN()), 2147483647),
+    asBoolean(real(HUGE_VAL), yes),
+    asBoolean(real(-HUGE_VAL), yes),
+    asBoolean(real(std::numeric_limits<double>::quiet_NaN()), yes),
+    asBoolean(single(-std::numeric_limits<float>::quiet_NaN()), yes),
+    numeric(real(HUGE_VAL), true),
+    numeric(real(std::numeric_limits<double>::quiet_NaN()), true),
+    numeric(single(-HUGE_VALF), true),
+    // Their spellings are no numeric text.
+    numeric(text("INF"), false),
+    numeric(text("-INF"), false),
+    numeric(text("NAN"), false),
+    numeric(text("-NAN(IND)"), false),
+    numeric(text("1.#INF"), false),
+    numeric(text("Infinity"), false),
+    fails(Target::Long, text("INF"), mismatch),
+    fails(Target::Boolean, text("NAN"), mismatch),
 
     // Single to text: 7 significant digits.
     words(single(1.1f), "1.1"),

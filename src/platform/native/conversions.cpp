@@ -14,8 +14,11 @@ namespace {
 
 [[noreturn]] void mismatch() { throw AutomationError(error::TypeMismatch); }
 
-// Half to even; the range ends at the halves that would round past it.
+// Half to even; the range ends at the halves that would round past it, so
+// infinities overflow. NaN passes the platform's range check and comes out
+// of its rounding as the largest Long.
 int32_t roundToLong(double value) {
+  if (std::isnan(value)) return INT32_MAX;
   if (!(value >= -2147483648.5 && value < 2147483647.5)) throw AutomationError(error::Overflow);
   return int32_t(std::nearbyint(value));
 }

@@ -63,6 +63,10 @@ std::string plainForm(const Decimal& decimal) {
 }  // namespace
 
 Text realToText(double value, int significantDigits) {
+  // The platform's own spellings; a NaN with its sign bit set, as the
+  // processor makes one from an invalid operation, is the "indefinite" one.
+  if (std::isnan(value)) return std::signbit(value) ? u"-NAN(IND)" : u"NAN";
+  if (std::isinf(value)) return value < 0 ? u"-INF" : u"INF";
   if (value == 0) return u"0";
   const Decimal decimal = rounded(exactDecimal(std::fabs(value)), significantDigits);
   const bool exponent = decimal.exponent < -4 || decimal.exponent >= significantDigits;

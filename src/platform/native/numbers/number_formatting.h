@@ -1,6 +1,8 @@
 // Floating-point numbers as the platform's automation conversions write
 // them: the shortest form of the value rounded to a number of significant
-// digits, in exponent form ("1E+15", "1E-05") beyond the plain range.
+// digits, in exponent form ("1E+15", "1E-05") beyond the plain range;
+// infinities as "INF" and "-INF", NaN as "NAN", or "-NAN(IND)" when its sign
+// bit is set.
 #pragma once
 
 #include "automation/text.h"
