@@ -196,7 +196,7 @@ TEST(RegistryStoreSharing, ProcessesOpeningANewStoreAtOnceAllSucceed) {
       KeyHandle key = 0;
       if (index % 2 == 1) {
         const RegistryStatus opened =
-            store.openKey(root_key::CurrentUser, "Software\First", key_access::QueryValue, &key);
+            store.openKey(root_key::CurrentUser, "Software\\First", key_access::QueryValue, &key);
         if (opened == NotFound) return 0;
         if (opened != Success) return 1;
         // The key may be there before its first value.
@@ -204,12 +204,12 @@ TEST(RegistryStoreSharing, ProcessesOpeningANewStoreAtOnceAllSucceed) {
         const RegistryStatus queried = store.queryValue(key, "v0", nullptr, nullptr, &size);
         return queried == Success || queried == NotFound ? 0 : 1;
       }
-      if (createKey(store, root_key::CurrentUser, "Software\First", &key) != Success) return 2;
+      if (createKey(store, root_key::CurrentUser, "Software\\First", &key) != Success) return 2;
       return setText(store, key, "v" + std::to_string(index), "x") == Success ? 0 : 3;
     });
     if (failures != 0) ++failedTries;
     for (int index = 0; index < processes; index += 2) {
-      EXPECT_EQ(readBack(directory.path(), root_key::CurrentUser, "Software\First",
+      EXPECT_EQ(readBack(directory.path(), root_key::CurrentUser, "Software\\First",
                          "v" + std::to_string(index)),
                 "x");
     }
