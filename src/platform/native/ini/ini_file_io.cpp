@@ -1,35 +1,27 @@
 #include "platform/native/ini/ini_file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
+#include <string_view>
 #include <utility>
+
+#include "platform/native/ini/ini_write_place.h"
+#include "platform/native/ini/unique_fd.h"
 
 namespace zarn {
 namespace {
 
-constexpr int maxLinkHops = 40;
 constexpr int maxLockAttempts = 1000;
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  // Closes now, reporting whether the close succeeded.
-  bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
-
- private:
-  int fd_;
-};
+constexpr int maxNameAttempts = 100;
+// Temporary files are ".NAME.zarn-XXXXXX" beside the file they replace.
+constexpr std::string_view temporaryMark = ".zarn-";
+constexpr size_t temporaryTagLength = 6;
 
 FileStamp stampOf(const struct stat& status) {
   constexpr int64_t billion = 1'000'000'000;
@@ -57,7 +49,8 @@ std::optional<std::string> readAll(int fd, size_t expectedSize) {
 bool writeAll(int fd, const std::string& bytes) {
   size_t written = 0;
   while (written < bytes.size()) {
-    const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
+    const ssize_t count =
+        ::pwrite(fd, bytes.data() + written, bytes.size() - written, static_cast<off_t>(written));
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) return false;
     written += static_cast<size_t>(count);
@@ -65,36 +58,139 @@ bool writeAll(int fd, const std::string& bytes) {
   return true;
 }
 
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+std::string temporaryPrefix(const std::string& name) {
+  return "." + name + std::string(temporaryMark);
 }
 
-// The file a path finally names, following symbolic links; the path itself
-// when it names no link (or nothing yet). nullopt for a loop of links.
-std::optional<std::string> linkTarget(std::string path) {
-  for (int hop = 0; hop < maxLinkHops; ++hop) {
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-    std::string target(static_cast<size_t>(status.st_size) + 1, '\0');
-    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-    if (length < 0 || static_cast<size_t>(length) >= target.size()) return std::nullopt;
-    target.resize(static_cast<size_t>(length));
-    path = target.starts_with('/') ? target : folderOf(path) + "/" + target;
+bool isTemporaryOf(std::string_view entry, const std::string& prefix) {
+  return entry.size() == prefix.size() + temporaryTagLength && entry.starts_with(prefix);
+}
+
+// Only the writer that holds the lock on the file that is currently in place
+// makes temporary files for it, so the ones it finds are those of writers
+// that were killed before they renamed theirs.
+void removeLeftovers(int folder, const std::string& name) {
+  const int listed = ::dup(folder);
+  DIR* entries = listed < 0 ? nullptr : ::fdopendir(listed);
+  if (entries == nullptr) {
+    if (listed >= 0) ::close(listed);
+    return;
   }
-  return std::nullopt;
+  const std::string prefix = temporaryPrefix(name);
+  while (const dirent* entry = ::readdir(entries)) {
+    if (isTemporaryOf(entry->d_name, prefix)) ::unlinkat(folder, entry->d_name, 0);
+  }
+  ::closedir(entries);
 }
 
-// Opens target for locking, creating it when it is missing; created tells
-// whether this call made it.
-int openForLock(const std::string& target, bool& created) {
-  const int flags = O_RDWR | O_CLOEXEC | O_NONBLOCK;
-  int fd = ::open(target.c_str(), flags);
+// A new name for a temporary file; the file's creation with O_EXCL decides
+// whether it is free.
+std::string temporaryName(const std::string& name) {
+  static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::minstd_rand random(std::random_device{}());
+  std::string tag(temporaryTagLength, 'a');
+  for (char& letter : tag) letter = letters[random() % (sizeof letters - 1)];
+  return temporaryPrefix(name) + tag;
+}
+
+// A file for the new content: unnamed where the file system allows, so that
+// a writer killed while writing it leaves nothing behind; otherwise under a
+// temporary name (named is then set).
+UniqueFd newContentFile(int folder, const std::string& name, std::string& named) {
+  UniqueFd file(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (file || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return file;
+  for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
+    named = temporaryName(name);
+    file = UniqueFd(
+        ::openat(folder, named.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (file || errno != EEXIST) return file;
+  }
+  return file;
+}
+
+// Gives the new file the owner and group of the one it replaces; false when
+// this process may not.
+bool takeOverOwner(int file, const struct stat& original) {
+  struct stat made {};
+  if (::fstat(file, &made) != 0) return false;
+  if (made.st_uid == original.st_uid && made.st_gid == original.st_gid) return true;
+  return ::fchown(file, original.st_uid, original.st_gid) == 0;
+}
+
+// Names the complete file in the folder, where the rename can take it.
+bool linkIntoFolder(int file, int folder, const std::string& name, std::string& named) {
+  const std::string self = "/proc/self/fd/" + std::to_string(file);
+  for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
+    named = temporaryName(name);
+    if (::linkat(AT_FDCWD, self.c_str(), folder, named.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  named.clear();
+  return false;
+}
+
+enum class Outcome { Written, Unchanged, Failed, NotReplaceable };
+
+// Puts bytes in place of name in folder by a new file renamed over it, which
+// takes over the permission bits, owner and group of `original`.
+// NotReplaceable when the new file could not get the same owner and group.
+Outcome replaceWith(int folder, const std::string& name, const struct stat& original,
+                    const std::string& bytes) {
+  std::string named;
+  UniqueFd file = newContentFile(folder, name, named);
+  if (!file) return Outcome::Failed;
+  const auto discard = [&](Outcome outcome) {
+    if (!named.empty()) ::unlinkat(folder, named.c_str(), 0);
+    return outcome;
+  };
+  if (!takeOverOwner(file.get(), original)) return discard(Outcome::NotReplaceable);
+  // After the owner, whose change clears the set-id bits.
+  const bool complete = ::fchmod(file.get(), original.st_mode & 07777) == 0 &&
+                        writeAll(file.get(), bytes) && ::fsync(file.get()) == 0 &&
+                        (!named.empty() || linkIntoFolder(file.get(), folder, name, named)) &&
+                        file.close() &&
+                        ::renameat(folder, named.c_str(), folder, name.c_str()) == 0;
+  if (!complete) return discard(Outcome::Failed);
+  // Makes the rename itself durable; the new content is already on disk.
+  ::fsync(folder);
+  return Outcome::Written;
+}
+
+// The platform's own way: the same file rewritten, flushed before the call
+// returns. Not atomic: a writer killed during it leaves the file torn.
+Outcome rewriteInPlace(int lockedFd, const std::string& bytes) {
+  const bool complete = writeAll(lockedFd, bytes) &&
+                        ::ftruncate(lockedFd, static_cast<off_t>(bytes.size())) == 0 &&
+                        ::fsync(lockedFd) == 0;
+  return complete ? Outcome::Written : Outcome::Failed;
+}
+
+Outcome editLocked(const WritePlace& place, int lockedFd, const struct stat& locked,
+                   const std::function<std::optional<std::string>(std::string)>& edit) {
+  const bool writable = (locked.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+  if (!S_ISREG(locked.st_mode) || !writable) return Outcome::Failed;
+  if (static_cast<uint64_t>(locked.st_size) > maxIniFileSize) return Outcome::Failed;
+  std::optional<std::string> current = readAll(lockedFd, static_cast<size_t>(locked.st_size));
+  if (!current) return Outcome::Failed;
+  const std::optional<std::string> next = edit(std::move(*current));
+  if (!next) return Outcome::Unchanged;
+  removeLeftovers(place.folder.get(), place.name);
+  const Outcome replaced = replaceWith(place.folder.get(), place.name, locked, *next);
+  return replaced == Outcome::NotReplaceable ? rewriteInPlace(lockedFd, *next) : replaced;
+}
+
+// Opens the file for locking, creating it when it is missing; created tells
+// whether this call made it. Never follows a link: one that appeared since
+// the place was found fails with ELOOP (or EEXIST when creating).
+UniqueFd openForLock(const WritePlace& place, bool& created) {
+  const int flags = O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+  UniqueFd fd(::openat(place.folder.get(), place.name.c_str(), flags));
   created = false;
-  if (fd < 0 && errno == ENOENT) {
-    fd = ::open(target.c_str(), flags | O_CREAT | O_EXCL, 0666);
-    created = fd >= 0;
+  if (!fd && errno == ENOENT) {
+    fd = UniqueFd(::openat(place.folder.get(), place.name.c_str(), flags | O_CREAT | O_EXCL, 0666));
+    created = bool(fd);
   }
   return fd;
 }
@@ -104,43 +200,6 @@ bool lockExclusive(int fd) {
     if (errno != EINTR) return false;
   }
   return true;
-}
-
-// Puts bytes in place of target, whose state `original` the new file takes
-// over (permissions, owner where allowed).
-bool replaceWith(const std::string& target, const struct stat& original, const std::string& bytes) {
-  const std::string folder = folderOf(target);
-  std::string temporary = folder + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX";
-  UniqueFd file(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (!file) return false;
-  const bool ownerKept = (original.st_uid == ::geteuid() && original.st_gid == ::getegid()) ||
-                         ::fchown(file.get(), original.st_uid, original.st_gid) == 0 ||
-                         errno == EPERM;
-  const bool complete = ownerKept && ::fchmod(file.get(), original.st_mode & 07777) == 0 &&
-                        writeAll(file.get(), bytes) && ::fsync(file.get()) == 0 && file.close() &&
-                        ::rename(temporary.c_str(), target.c_str()) == 0;
-  if (!complete) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  // Makes the rename itself durable; the new content is already on disk.
-  UniqueFd directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory) ::fsync(directory.get());
-  return true;
-}
-
-enum class Outcome { Written, Unchanged, Failed };
-
-Outcome editLocked(const std::string& target, int lockedFd, const struct stat& locked,
-                   const std::function<std::optional<std::string>(std::string)>& edit) {
-  const bool writable = (locked.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-  if (!S_ISREG(locked.st_mode) || !writable) return Outcome::Failed;
-  if (static_cast<uint64_t>(locked.st_size) > maxIniFileSize) return Outcome::Failed;
-  std::optional<std::string> current = readAll(lockedFd, static_cast<size_t>(locked.st_size));
-  if (!current) return Outcome::Failed;
-  const std::optional<std::string> next = edit(std::move(*current));
-  if (!next) return Outcome::Unchanged;
-  return replaceWith(target, locked, *next) ? Outcome::Written : Outcome::Failed;
 }
 
 }  // namespace
@@ -164,23 +223,26 @@ std::optional<FileContent> readIniFile(const std::string& path) {
 
 bool replaceIniFile(const std::string& path,
                     const std::function<std::optional<std::string>(std::string bytes)>& edit) {
-  const std::optional<std::string> target = linkTarget(path);
-  if (!target) return false;
   for (int attempt = 0; attempt < maxLockAttempts; ++attempt) {
+    const std::optional<WritePlace> place = findWritePlace(path);
+    if (!place) return false;
     bool created = false;
-    UniqueFd locked(openForLock(*target, created));
-    if (!locked && errno == EEXIST) continue;
+    UniqueFd locked = openForLock(*place, created);
+    // Something appeared or was swapped at the name meanwhile: look again.
+    if (!locked && (errno == EEXIST || errno == ELOOP)) continue;
     if (!locked || !lockExclusive(locked.get())) return false;
     struct stat lockedStatus {};
     struct stat currentStatus {};
     if (::fstat(locked.get(), &lockedStatus) != 0) return false;
-    const bool stillThere = ::stat(target->c_str(), &currentStatus) == 0 &&
+    const bool stillThere = ::fstatat(place->folder.get(), place->name.c_str(), &currentStatus,
+                                      AT_SYMLINK_NOFOLLOW) == 0 &&
                             currentStatus.st_dev == lockedStatus.st_dev &&
                             currentStatus.st_ino == lockedStatus.st_ino;
     if (!stillThere) continue;
-    const Outcome outcome = editLocked(*target, locked.get(), lockedStatus, edit);
+    const Outcome outcome = editLocked(*place, locked.get(), lockedStatus, edit);
     // A file made only to be locked goes again unless the edit wrote it.
-    if (created && outcome != Outcome::Written) ::unlink(target->c_str());
+    if (created && outcome != Outcome::Written)
+      ::unlinkat(place->folder.get(), place->name.c_str(), 0);
     return outcome != Outcome::Failed;
   }
   return false;

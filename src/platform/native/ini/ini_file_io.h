@@ -1,20 +1,31 @@
 // Reading an INI file whole, and replacing it safely.
 //
-// What a replace promises:
-// - It is never torn: the new content goes to a temporary file in the same
-//   folder, is flushed to disk and then renamed over the old file, so a
-//   reader sees the old file or the new one, never a mixture.
+// What a write promises:
+// - It is never torn: the new content goes to a new file in the same folder
+//   (unnamed until it is complete, where the file system allows), is flushed
+//   to disk and then renamed over the old file, so a reader sees the old
+//   file or the new one, never a mixture. The one exception is below.
 // - Writers never lose each other's changes: each holds an exclusive lock on
 //   the file for its whole read-modify-replace cycle and edits what it reads
 //   under that lock. The rename puts a new file in place of the locked one,
-//   so after locking the writer checks that the path still names the file it
+//   so after locking the writer checks that the name still holds the file it
 //   locked and starts again if not.
-// - The file keeps its permission bits and, where allowed, its owner. A path
-//   that is a symbolic link (or a chain of them) is written through to its
-//   target; the link stays.
+// - Nothing is left behind: a writer killed before its rename leaves at most
+//   a temporary ".NAME.zarn-XXXXXX" beside the file, and the next write
+//   removes those.
+// - The file keeps its permission bits, owner and group, so no write changes
+//   who may read it. When the writer may not give a new file the old one's
+//   owner and group (a member of the file's group writing a team file), the
+//   file is rewritten in place under the lock and flushed before the write
+//   returns, as the platform edits INI files; that write alone is not
+//   atomic.
+// - A path that is a symbolic link (or a chain of them) is written through
+//   to its target and the link stays, except that a link in a sticky,
+//   world-writable folder is followed only when it belongs to the writer or
+//   to the folder's owner (ini_write_place.h); otherwise the write fails.
 // - A missing file is created; a missing folder, a file or folder that may
 //   not be written, and a file without any write permission bit (the
-//   platform's read-only files) make the replace fail and leave everything
+//   platform's read-only files) make the write fail and leave everything
 //   as it was.
 // Files larger than maxIniFileSize are not read (a read sees no file) and
 // not replaced.
