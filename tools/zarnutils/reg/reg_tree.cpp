@@ -109,7 +109,7 @@ RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive,
     if (const RegistryStatus status = readTree(root, childPath(path, name), true, subTree)) {
       return status;
     }
-    tree.subKeys.emplace_back(name, std::move(subTree));
+    tree.subKeys.push_back({name, std::move(subTree)});
   }
   return Success;
 }

@@ -19,8 +19,16 @@ struct StoredValue {
 };
 
 struct KeyTree {
+  // A named struct rather than a std::pair, which may not hold the still
+  // incomplete KeyTree (clang refuses it).
+  struct SubKey;
   std::vector<StoredValue> values;
-  std::vector<std::pair<std::string, KeyTree>> subKeys;  // in enumeration order
+  std::vector<SubKey> subKeys;  // in enumeration order
+};
+
+struct KeyTree::SubKey {
+  std::string name;
+  KeyTree tree;
 };
 
 // A key handle that is closed when it goes away.
