@@ -1,6 +1,6 @@
 // Numeric text and numbers through the automation conversions: no input may
 // crash or reach undefined behaviour, and a finite number's text form must
-// read back as numeric text.
+// read back as numeric text unless it rounds out of range.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -51,7 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       convertEveryWay(number);
       const Text text = toText(number);
       const double value = number.kind() == VariantKind::Double ? real : single;
-      if (std::isfinite(value) && !isNumeric(Variant::text(text))) std::abort();
+      // Beyond this the 15-digit text rounds past the largest double and
+      // reads back as an overflow, on the platform as here.
+      constexpr double largestReadBack = 1.79769313486231e308;
+      if (std::fabs(value) <= largestReadBack && !isNumeric(Variant::text(text))) std::abort();
     }
   }
   return 0;
