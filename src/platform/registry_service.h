@@ -27,20 +27,40 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 namespace zarn {
 
+// A predefined root as the component holds, compares and passes it: its
+// 32-bit value, 0 for none.
+using RootKeyValue = uint32_t;
+
+// A key handle as the platform hands it out: an HKEY, as wide as a pointer,
+// on Windows; the store's 32-bit handle natively.
+#ifdef _WIN32
+using KeyHandle = uintptr_t;
+#else
 using KeyHandle = uint32_t;
+#endif
+
 using RegistryStatus = int32_t;
 
 namespace root_key {
-constexpr KeyHandle ClassesRoot = 0x80000000;
-constexpr KeyHandle CurrentUser = 0x80000001;
-constexpr KeyHandle LocalMachine = 0x80000002;
-constexpr KeyHandle Users = 0x80000003;
-constexpr KeyHandle CurrentConfig = 0x80000005;
-constexpr KeyHandle DynData = 0x80000006;
+constexpr RootKeyValue ClassesRoot = 0x80000000;
+constexpr RootKeyValue CurrentUser = 0x80000001;
+constexpr RootKeyValue LocalMachine = 0x80000002;
+constexpr RootKeyValue Users = 0x80000003;
+constexpr RootKeyValue CurrentConfig = 0x80000005;
+constexpr RootKeyValue DynData = 0x80000006;
 }  // namespace root_key
+
+// The handle the platform knows a root by: its 32-bit value sign-extended to
+// the handle's width, as the platform defines its predefined keys (on 64-bit
+// Windows HKEY_LOCAL_MACHINE is 0xFFFFFFFF80000002). 0 stays 0.
+constexpr KeyHandle rootKeyHandle(RootKeyValue root) {
+  using SignedHandle = std::make_signed_t<KeyHandle>;
+  return static_cast<KeyHandle>(static_cast<SignedHandle>(static_cast<int32_t>(root)));
+}
 
 namespace key_access {
 constexpr uint32_t QueryValue = 1;

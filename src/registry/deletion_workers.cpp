@@ -7,14 +7,14 @@
 
 namespace zarn {
 
-void Regedit::DeleteSubKey(KeyHandle rootKey, Text keyPath, Text subKeyName,
+void Regedit::DeleteSubKey(RootKeyValue rootKey, Text keyPath, Text subKeyName,
                            RegistryStatus& status) {
   withOpenKey(rootKey, keyPath, key_access::CreateSubKey, status, [&](KeyHandle key) {
     return RegistryService::RegDeleteKeyA(key, toNarrow(subKeyName).c_str());
   });
 }
 
-void Regedit::DeleteNamedValue(KeyHandle rootKey, Text keyPath, Text valueName,
+void Regedit::DeleteNamedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
                                RegistryStatus& status) {
   const bool exited = withOpenKey(rootKey, keyPath, key_access::SetValue, status, [&](KeyHandle key) {
     return RegistryService::RegDeleteValueA(key, toNarrow(valueName).c_str());

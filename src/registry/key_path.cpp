@@ -9,7 +9,7 @@ namespace {
 
 struct RootName {
   std::u16string_view name;
-  KeyHandle handle;
+  RootKeyValue handle;
 };
 
 // Compared in this order; HKEY_PERFORMANCE_DATA deliberately has no name.
@@ -61,7 +61,7 @@ std::vector<Text> nonEmptySplit(const Text& path) {
 
 }  // namespace
 
-KeyHandle rootKeyForName(std::u16string_view segment) {
+RootKeyValue rootKeyForName(std::u16string_view segment) {
   for (const auto& root : rootNames) {
     if (equalsIgnoringCase(segment, root.name)) return root.handle;
   }

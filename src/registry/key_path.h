@@ -18,7 +18,7 @@
 namespace zarn {
 
 struct KeyPath {
-  KeyHandle rootKey = 0;  // 0: the root segment names no root
+  RootKeyValue rootKey = 0;  // 0: the root segment names no root
   Text keyPath;
   Text lastSegment;  // item form only
 
@@ -27,9 +27,9 @@ struct KeyPath {
 
 // The root key handle for a root segment, by whole-text case-insensitive
 // comparison with the twelve accepted names; 0 for anything else.
-KeyHandle rootKeyForName(std::u16string_view segment);
+RootKeyValue rootKeyForName(std::u16string_view segment);
 
-using RootResolver = std::function<KeyHandle(const Text& rootSegment)>;
+using RootResolver = std::function<RootKeyValue(const Text& rootSegment)>;
 
 enum class EmptySegments { Keep, Skip };
 

@@ -42,7 +42,7 @@ RegistryStatus valueText(KeyHandle key, const std::string& name, uint32_t type, 
 
 }  // namespace
 
-void Regedit::ListSubKeys(KeyHandle rootKey, Text keyPath, Text delimiter, Text& list,
+void Regedit::ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter, Text& list,
                           RegistryStatus& status) {
   withOpenKey(rootKey, keyPath, key_access::EnumerateSubKeys, status, [&](KeyHandle key) {
     // Any enumeration failure, 259 after the last subkey included, ends the
@@ -63,7 +63,7 @@ void Regedit::ListSubKeys(KeyHandle rootKey, Text keyPath, Text delimiter, Text&
   });
 }
 
-void Regedit::ListValues(KeyHandle rootKey, Text keyPath, Text& list, RegistryStatus& status) {
+void Regedit::ListValues(RootKeyValue rootKey, Text keyPath, Text& list, RegistryStatus& status) {
   withOpenKey(rootKey, keyPath, key_access::QueryValue, status, [&](KeyHandle key) {
     // As for subkeys, a failing enumeration ends the listing quietly; a
     // failing query of a listed value ends it with the query's status.

@@ -6,7 +6,9 @@
 
 namespace zarn {
 
-KeyHandle Regedit::ResolveRootKey(const Text& rootSegment) { return rootKeyForName(rootSegment); }
+RootKeyValue Regedit::ResolveRootKey(const Text& rootSegment) {
+  return rootKeyForName(rootSegment);
+}
 
 KeyPath Regedit::resolveItem(const Text& sKey) {
   return resolveItemForm(sKey, [this](const Text& root) { return ResolveRootKey(root); });

@@ -35,15 +35,17 @@ class Regedit {
  private:
   // Private procedures, in the order of the class's method table. Workers
   // report only through their out parameters and never throw.
-  KeyHandle ResolveRootKey(const Text& rootSegment);
-  void DeleteSubKey(KeyHandle rootKey, Text keyPath, Text subKeyName, RegistryStatus& status);
-  void DeleteNamedValue(KeyHandle rootKey, Text keyPath, Text valueName, RegistryStatus& status);
-  void ListSubKeys(KeyHandle rootKey, Text keyPath, Text delimiter, Text& list,
+  RootKeyValue ResolveRootKey(const Text& rootSegment);
+  void DeleteSubKey(RootKeyValue rootKey, Text keyPath, Text subKeyName,
+                    RegistryStatus& status);
+  void DeleteNamedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
+                        RegistryStatus& status);
+  void ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter, Text& list,
                    RegistryStatus& status);
-  void ListValues(KeyHandle rootKey, Text keyPath, Text& list, RegistryStatus& status);
-  void QueryTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, Text typeLetter,
+  void ListValues(RootKeyValue rootKey, Text keyPath, Text& list, RegistryStatus& status);
+  void QueryTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName, Text typeLetter,
                        Variant defaultValue, Variant& result, RegistryStatus& status);
-  void StoreTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, Text typeLetter,
+  void StoreTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName, Text typeLetter,
                        Variant value, RegistryStatus& status);
 
   // Path resolution with ResolveRootKey for the root segment.

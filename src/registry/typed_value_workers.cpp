@@ -81,7 +81,7 @@ std::optional<StoredData> dataToStore(RegistryForm form, const Variant& value) {
 
 }  // namespace
 
-void Regedit::QueryTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, Text typeLetter,
+void Regedit::QueryTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName, Text typeLetter,
                               Variant defaultValue, Variant& result, RegistryStatus& status) {
   // The caller receives the default unless a read completes.
   result = std::move(defaultValue);
@@ -114,7 +114,7 @@ void Regedit::QueryTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, T
   });
 }
 
-void Regedit::StoreTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, Text typeLetter,
+void Regedit::StoreTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName, Text typeLetter,
                               Variant value, RegistryStatus& status) {
   std::optional<StoredData> data;
   const auto convertThenCreate = [&](KeyHandle& key) -> RegistryStatus {
@@ -127,8 +127,8 @@ void Regedit::StoreTypedValue(KeyHandle rootKey, Text keyPath, Text valueName, T
     }
     const SecurityAttributes security;
     uint32_t disposition = 0;
-    return RegistryService::RegCreateKeyExA(rootKey, toNarrow(keyPath).c_str(), 0, "", 0,
-                                            key_access::SetValue | key_access::CreateSubKey,
+    return RegistryService::RegCreateKeyExA(rootKeyHandle(rootKey), toNarrow(keyPath).c_str(), 0,
+                                            "", 0, key_access::SetValue | key_access::CreateSubKey,
                                             &security, &key, &disposition);
   };
   withKey(rootKey, status, convertThenCreate, [&](KeyHandle key) -> RegistryStatus {

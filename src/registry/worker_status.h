@@ -38,7 +38,7 @@ inline void closeIgnoringOutcome(KeyHandle key) noexcept {
 // a status, inside the frame. Returns false when a raised error ended the
 // worker, true on either exit otherwise.
 template <class OpenStep, class Work>
-bool withKey(KeyHandle rootKey, RegistryStatus& status, OpenStep openStep, Work work) {
+bool withKey(RootKeyValue rootKey, RegistryStatus& status, OpenStep openStep, Work work) {
   status = statusNothingOpened;
   KeyHandle key = 0;
   try {
@@ -58,12 +58,13 @@ bool withKey(KeyHandle rootKey, RegistryStatus& status, OpenStep openStep, Work 
   }
 }
 
-// The frame around RegOpenKeyExA(rootKey, keyPath, 0, access).
+// The frame around RegOpenKeyExA(rootKeyHandle(rootKey), keyPath, 0, access).
 template <class Work>
-bool withOpenKey(KeyHandle rootKey, const Text& keyPath, uint32_t access, RegistryStatus& status,
-                 Work work) {
+bool withOpenKey(RootKeyValue rootKey, const Text& keyPath, uint32_t access,
+                 RegistryStatus& status, Work work) {
   return withKey(rootKey, status, [&](KeyHandle& key) {
-    return RegistryService::RegOpenKeyExA(rootKey, toNarrow(keyPath).c_str(), 0, access, &key);
+    return RegistryService::RegOpenKeyExA(rootKeyHandle(rootKey), toNarrow(keyPath).c_str(), 0,
+                                          access, &key);
   }, work);
 }
 

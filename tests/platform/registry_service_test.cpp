@@ -97,15 +97,16 @@ class RegistryServiceTest : public ::testing::Test {
     handlesAtStart_ = Service::openHandleCount();
     path_ = std::string("Software\\ZarnUtilsTests\\") +
             ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    deleteTree(root_key::CurrentUser, path_);
-    ASSERT_EQ(createKey(root_key::CurrentUser, path_, &key_), Success);
+    deleteTree(rootKeyHandle(root_key::CurrentUser), path_);
+    ASSERT_EQ(createKey(rootKeyHandle(root_key::CurrentUser), path_, &key_), Success);
   }
 
   void TearDown() override {
     EXPECT_EQ(Service::RegCloseKey(key_), Success);
-    deleteTree(root_key::CurrentUser, path_);
+    deleteTree(rootKeyHandle(root_key::CurrentUser), path_);
     KeyHandle gone = 0;
-    EXPECT_EQ(openKey(root_key::CurrentUser, path_, key_access::QueryValue, &gone), NotFound);
+    EXPECT_EQ(openKey(rootKeyHandle(root_key::CurrentUser), path_, key_access::QueryValue, &gone),
+              NotFound);
     EXPECT_EQ(Service::openHandleCount(), handlesAtStart_);
   }
 

@@ -7,11 +7,11 @@
 namespace zarn {
 namespace {
 
-KeyHandle byTable(const Text& segment) { return rootKeyForName(segment); }
+RootKeyValue byTable(const Text& segment) { return rootKeyForName(segment); }
 
 struct WorkedExample {
   Text path;
-  KeyHandle root;
+  RootKeyValue root;
   Text enumKeysPath;
   Text enumValuesPath;
   Text itemPath;
@@ -49,7 +49,7 @@ TEST(KeyPath, EmptyPathFailsWithSubscriptOutOfRange) {
   bool resolverCalled = false;
   const RootResolver spy = [&](const Text&) {
     resolverCalled = true;
-    return KeyHandle{0};
+    return RootKeyValue{0};
   };
   for (auto form : {0, 1, 2}) {
     try {

@@ -18,8 +18,8 @@ class WorkerFrameTest : public RegistryTest {
   // An open step that really opens the test key, so that a key the frame
   // failed to close would show in the handle count.
   RegistryStatus createTestKey(KeyHandle& key) {
-    return RegistryService::RegCreateKeyExA(root_key::CurrentUser, keyPath_.c_str(), 0, "", 0,
-                                            key_access::SetValue, nullptr, &key, nullptr);
+    return RegistryService::RegCreateKeyExA(rootKeyHandle(root_key::CurrentUser), keyPath_.c_str(),
+                                            0, "", 0, key_access::SetValue, nullptr, &key, nullptr);
   }
   auto createStep() {
     return [this](KeyHandle& key) { return createTestKey(key); };

@@ -1,6 +1,8 @@
 // Pass-through to advapi32's narrow registry functions. Handles are HKEYs,
-// which are 32 bits wide on this target; the service only keeps track of the
-// ones it handed out so that tests can see every caller close what it opened.
+// as wide as a pointer (32 or 64 bits); the roots arrive sign-extended, as
+// the platform defines its predefined keys. The service only keeps track of
+// the ones it handed out so that tests can see every caller close what it
+// opened.
 #include "platform/registry_service.h"
 
 #include <windows.h>
@@ -11,13 +13,11 @@
 namespace zarn {
 namespace {
 
-static_assert(sizeof(HKEY) == sizeof(KeyHandle), "registry handles must be 32 bits wide");
+static_assert(sizeof(HKEY) == sizeof(KeyHandle), "a key handle must hold an HKEY");
 
-HKEY toHkey(KeyHandle key) { return reinterpret_cast<HKEY>(static_cast<uintptr_t>(key)); }
+HKEY toHkey(KeyHandle key) { return reinterpret_cast<HKEY>(key); }
 
-KeyHandle toKeyHandle(HKEY key) {
-  return static_cast<KeyHandle>(reinterpret_cast<uintptr_t>(key));
-}
+KeyHandle toKeyHandle(HKEY key) { return reinterpret_cast<KeyHandle>(key); }
 
 // DWORD is unsigned long here, uint32_t unsigned int: in/out sizes travel
 // through a DWORD copy rather than a pointer cast.
@@ -80,6 +80,8 @@ RegistryStatus RegistryService::RegCreateKeyExA(KeyHandle root, const char* subK
                                                 uint32_t options, uint32_t access,
                                                 const SecurityAttributes* security, KeyHandle* key,
                                                 uint32_t* disposition) {
+  // The platform's own record, whose pointer field is 64 bits wide on Win64,
+  // filled from ours field by field.
   SECURITY_ATTRIBUTES attributes{};
   if (security) {
     attributes.nLength = static_cast<DWORD>(security->nLength);
