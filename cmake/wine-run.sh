@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in a private prefix, creating the prefix
 # on first use: ZARNUTILS_WINEPREFIX (set by the build for its test programs),
-# else build/win32/wineprefix.
+# else build/win32/wineprefix. ZARNUTILS_WINEARCH picks the prefix's kind:
+# win32 (the default) or win64, whose 64-bit loader also starts 32-bit
+# programs, as Windows on Windows does.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export WINEPREFIX="${ZARNUTILS_WINEPREFIX:-$here/../build/win32/wineprefix}"
-export WINEARCH=win32
+export WINEARCH="${ZARNUTILS_WINEARCH:-win32}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+case "$WINEARCH" in
+  win32) loader=wine ;;
+  win64) loader=/usr/lib/wine/wine64 ;;
+  *) echo "wine-run.sh: unknown ZARNUTILS_WINEARCH $WINEARCH" >&2; exit 2 ;;
+esac
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
@@ -16,10 +23,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   exec 9>"$WINEPREFIX.lock"
   flock 9
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
+    "$loader" wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
   flock -u 9
 fi
 
-exec wine "$@"
+exec "$loader" "$@"

@@ -9,6 +9,7 @@ packages=(
   cmake g++ make googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

@@ -6,8 +6,9 @@
 #   run-cases.sh [--com DLL [--early]] TARGET CASES COMMAND...
 #
 # CASES is a folder, whose *.txt files run in name order, or one such file.
-# TARGET is native or win32: it selects the marked cases that count and how
-# a file's registry is made clean. COMMAND runs zarnutils; its last word is
+# TARGET is native, win32 or win64: it selects the marked cases that count
+# and how a file's registry is made clean; win64 is a Windows build like
+# win32, whose marks it shares. COMMAND runs zarnutils; its last word is
 # the program, the words before it launch it (on win32: the Wine wrapper).
 # Every file starts from nothing of its own:
 #   native  a fresh ZARNUTILS_REGISTRY_DIR for each file, all removed after;
@@ -26,7 +27,7 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: run-cases.sh [--com DLL [--early]] native|win32 CASES COMMAND..." >&2
+  echo "usage: run-cases.sh [--com DLL [--early]] native|win32|win64 CASES COMMAND..." >&2
   exit 2
 }
 options=()
@@ -43,10 +44,13 @@ if [ "${1:-}" = --com ]; then
     shift
   fi
 fi
-if [ $# -lt 3 ] || { [ "$1" != native ] && [ "$1" != win32 ]; }; then
+if [ $# -lt 3 ] || { [ "$1" != native ] && [ "$1" != win32 ] && [ "$1" != win64 ]; }; then
   usage
 fi
-target=$1
+build=$1
+# The platform whose marks apply.
+target=$build
+[ "$build" = win64 ] && target=win32
 cases=$2
 shift 2
 command=("$@")
@@ -226,5 +230,5 @@ done
 
 skips=""
 [ "$skipped" -eq 0 ] || skips=", $skipped skipped"
-printf 'case table (%s%s): %d passed, %d failed%s\n' "$target" "$column" "$passed" "$failed" "$skips"
+printf 'case table (%s%s): %d passed, %d failed%s\n' "$build" "$column" "$passed" "$failed" "$skips"
 [ "$failed" -eq 0 ]

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oaidl.h>
 
 #include <string>
 #include <string_view>
@@ -18,5 +20,12 @@ GUID toGuid(const identity::Guid& id);
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
 std::wstring guidText(const identity::Guid& id);
+
+// This build's own kind of Windows, as its type library records it and as
+// the type library's registration key names it. Both bitnesses of the DLL
+// share every identifier; only this differs between their type libraries.
+constexpr bool isWin64 = sizeof(void*) == 8;
+constexpr SYSKIND ownSystemKind = isWin64 ? SYS_WIN64 : SYS_WIN32;
+constexpr std::string_view ownSystemKindName = isWin64 ? "win64" : "win32";
 
 }  // namespace zarn::com

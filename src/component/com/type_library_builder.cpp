@@ -290,7 +290,7 @@ uint32_t writtenInstanceSize(const std::wstring& path, UINT index) {
 
 void writeTypeLibrary(const std::wstring& path) {
   ComPtr<ICreateTypeLib2> library;
-  check(CreateTypeLib2(SYS_WIN32, path.c_str(), &library), "CreateTypeLib2");
+  check(CreateTypeLib2(ownSystemKind, path.c_str(), &library), "CreateTypeLib2");
   check(library->SetGuid(toGuid(identity::libraryId)), "SetGuid(library)");
   check(library->SetName(wide(identity::libraryName).data()), "SetName");
   check(library->SetVersion(identity::versionMajor, identity::versionMinor), "SetVersion(library)");

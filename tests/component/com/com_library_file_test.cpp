@@ -72,7 +72,7 @@ TEST_F(TypeLibrary, CarriesTheLibraryIdentity) {
   EXPECT_EQ(attributes->wMajorVerNum, 34);
   EXPECT_EQ(attributes->wMinorVerNum, 1);
   EXPECT_EQ(attributes->lcid, 0u);
-  EXPECT_EQ(attributes->syskind, SYS_WIN32);
+  EXPECT_EQ(attributes->syskind, com::ownSystemKind);
   // The platform marks every library it loads from a file as having a disk image.
   EXPECT_EQ(attributes->wLibFlags & ~LIBFLAG_FHASDISKIMAGE, 0);
   library_->ReleaseTLibAttr(attributes);
