@@ -53,8 +53,17 @@ HRESULT WINAPI DllCanUnloadNow() {
   return zarn::com::liveObjects > 0 || zarn::com::serverLocks > 0 ? S_FALSE : S_OK;
 }
 
-HRESULT WINAPI DllRegisterServer() { return zarn::com::registerServer(); }
+HRESULT WINAPI DllRegisterServer() {
+  return zarn::com::registerServer(zarn::com::RegistrationScope::Machine);
+}
 
-HRESULT WINAPI DllUnregisterServer() { return zarn::com::unregisterServer(); }
+HRESULT WINAPI DllUnregisterServer() {
+  return zarn::com::unregisterServer(zarn::com::RegistrationScope::Machine);
+}
+
+// regsvr32 /n /i:user (with /u: removal) registers for the current user.
+HRESULT WINAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+  return zarn::com::install(install != FALSE, commandLine);
+}
 
 }  // extern "C"

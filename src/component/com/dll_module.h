@@ -1,4 +1,4 @@
-// The DLL as a module: besides its five entry points (dll_module.cpp), what
+// The DLL as a module: besides its six entry points (dll_module.cpp), what
 // it keeps as a whole: its module handle, and the count of live objects and
 // server locks that decides whether it may be unloaded.
 #pragma once

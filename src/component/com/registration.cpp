@@ -1,112 +1,128 @@
 #include "component/com/registration.h"
 
-#include <oleauto.h>
-
 #include <string>
-#include <tuple>
 
-#include "component/class_description.h"
 #include "component/com/dll_module.h"
 #include "component/com/platform_forms.h"
+#include "component/com/registration_entries.h"
 
 namespace zarn::com {
 namespace {
 
 HRESULT fromRegistry(LSTATUS status) { return HRESULT_FROM_WIN32(status); }
 
-HRESULT setText(const std::wstring& keyPath, const wchar_t* name, const std::wstring& value) {
+HKEY hiveOf(RegistrationScope scope) {
+  return scope == RegistrationScope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+constexpr const wchar_t* classesKey = L"Software\\Classes";
+
+// The scope's classes root, open for the whole registration. A 32-bit DLL
+// on 64-bit Windows writes through it into the 32-bit view, as the platform
+// redirects class and interface keys below it.
+class ClassesRoot {
+ public:
+  explicit ClassesRoot(RegistrationScope scope)
+      : status_(RegCreateKeyExW(hiveOf(scope), classesKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &key_, nullptr)) {}
+  ~ClassesRoot() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  ClassesRoot(const ClassesRoot&) = delete;
+  ClassesRoot& operator=(const ClassesRoot&) = delete;
+
+  HRESULT status() const { return fromRegistry(status_); }
+  HKEY key() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+  LSTATUS status_;
+};
+
+HRESULT write(HKEY root, const RegistryEntry& entry) {
   HKEY key = nullptr;
-  LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE,
-                                   nullptr, &key, nullptr);
+  LSTATUS status =
+      RegCreateKeyExW(root, entry.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
   if (status != ERROR_SUCCESS) return fromRegistry(status);
-  status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  status = RegSetValueExW(key, entry.name.empty() ? nullptr : entry.name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(entry.value.c_str()),
+                          static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
   return fromRegistry(status);
 }
 
-HRESULT removeTree(const std::wstring& keyPath) {
-  const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, keyPath.c_str());
+HRESULT removeTree(HKEY root, const std::wstring& keyPath) {
+  const LSTATUS status = RegDeleteTreeW(root, keyPath.c_str());
   return status == ERROR_FILE_NOT_FOUND ? S_OK : fromRegistry(status);
 }
 
-std::wstring interfaceKey(const identity::Guid& id) { return L"Interface\\" + guidText(id); }
-
-// An interface identifier the type library does not register gets a copy of
-// the entry that registering the type library wrote for the class's interface.
-HRESULT registerFurtherInterface(const ClassDescription& description, const identity::Guid& id) {
-  HKEY source = nullptr;
-  LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT,
-                                 interfaceKey(description.interfaceId).c_str(), 0,
-                                 KEY_READ, &source);
-  if (status != ERROR_SUCCESS) return fromRegistry(status);
-  HKEY target = nullptr;
-  status = RegCreateKeyExW(HKEY_CLASSES_ROOT, interfaceKey(id).c_str(), 0, nullptr, 0,
-                           KEY_ALL_ACCESS, nullptr, &target, nullptr);
-  if (status == ERROR_SUCCESS) {
-    status = RegCopyTreeW(source, nullptr, target);
-    RegCloseKey(target);
-  }
-  RegCloseKey(source);
-  return fromRegistry(status);
+bool hasSubKeys(HKEY root, const std::wstring& keyPath) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD subKeys = 0;
+  const LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr,
+                                          nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS && subKeys > 0;
 }
 
-HRESULT registerClass(const ClassDescription& description, const std::wstring& serverPath) {
-  const std::wstring classKey = L"CLSID\\" + guidText(description.classId);
-  const std::wstring progId = wide(description.progId);
-  const std::wstring classIdText = guidText(description.classId);
-  HRESULT status = S_OK;
-  for (const auto& [key, name, value] : {
-           std::tuple<std::wstring, const wchar_t*, std::wstring>{classKey, nullptr, progId},
-           {classKey + L"\\InprocServer32", nullptr, serverPath},
-           {classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-           {classKey + L"\\ProgID", nullptr, progId},
-           {classKey + L"\\TypeLib", nullptr, guidText(identity::libraryId)},
-           {progId, nullptr, progId},
-           {progId + L"\\CLSID", nullptr, classIdText},
-       }) {
-    if (FAILED(status = setText(key, name, value))) return status;
+// As the platform's UnRegisterTypeLib does: this system kind's entry goes,
+// and the version's key with it once no other system kind is registered.
+HRESULT removeTypeLibrary(HKEY root) {
+  HRESULT status = removeTree(root, typeLibrarySystemKey());
+  if (FAILED(status)) return status;
+  if (!hasSubKeys(root, typeLibraryVersionKey() + L"\\0")) {
+    status = removeTree(root, typeLibraryVersionKey());
+    if (FAILED(status)) return status;
   }
-  for (const identity::Guid* id : description.answeredInterfaceIds) {
-    if (id == &description.interfaceId) continue;
-    if (FAILED(status = registerFurtherInterface(description, *id))) return status;
-  }
-  return S_OK;
+  if (!hasSubKeys(root, typeLibraryKey())) status = removeTree(root, typeLibraryKey());
+  return status;
+}
+
+std::wstring folderOf(const std::wstring& path) {
+  const size_t lastBackslash = path.find_last_of(L'\\');
+  return lastBackslash == std::wstring::npos ? std::wstring() : path.substr(0, lastBackslash);
 }
 
 }  // namespace
 
-HRESULT registerServer() {
+HRESULT registerServer(RegistrationScope scope) {
+  const ClassesRoot root(scope);
+  if (FAILED(root.status())) return root.status();
   const std::wstring serverPath = modulePath();
-  ITypeLib* library = nullptr;
-  HRESULT status = LoadTypeLibEx(serverPath.c_str(), REGKIND_NONE, &library);
-  if (FAILED(status)) return status;
-  status = RegisterTypeLib(library, const_cast<wchar_t*>(serverPath.c_str()), nullptr);
-  library->Release();
-  if (FAILED(status)) return status;
-  for (const ClassDescription* description : describedClasses()) {
-    if (FAILED(status = registerClass(*description, serverPath))) return status;
+  for (const RegistryEntry& entry : registrationEntries(serverPath, folderOf(serverPath))) {
+    const HRESULT status = write(root.key(), entry);
+    if (FAILED(status)) {
+      unregisterServer(scope);
+      return status;
+    }
   }
   return S_OK;
 }
 
-HRESULT unregisterServer() {
+HRESULT unregisterServer(RegistrationScope scope) {
+  const ClassesRoot root(scope);
+  if (FAILED(root.status())) return root.status();
   HRESULT overall = S_OK;
   const auto note = [&overall](HRESULT status) {
     if (FAILED(status) && SUCCEEDED(overall)) overall = status;
   };
-  for (const ClassDescription* description : describedClasses()) {
-    note(removeTree(L"CLSID\\" + guidText(description->classId)));
-    note(removeTree(wide(description->progId)));
-    for (const identity::Guid* id : description->answeredInterfaceIds) {
-      if (id != &description->interfaceId) note(removeTree(interfaceKey(*id)));
-    }
-  }
-  const HRESULT status = UnRegisterTypeLib(toGuid(identity::libraryId), identity::versionMajor,
-                                           identity::versionMinor, identity::localeNeutral,
-                                           SYS_WIN32);
-  if (status != TYPE_E_REGISTRYACCESS && status != TYPE_E_LIBNOTREGISTERED) note(status);
+  for (const std::wstring& key : classKeys()) note(removeTree(root.key(), key));
+  for (const std::wstring& key : interfaceKeys()) note(removeTree(root.key(), key));
+  for (const std::wstring& key : progIdKeys()) note(removeTree(root.key(), key));
+  note(removeTypeLibrary(root.key()));
   return overall;
+}
+
+HRESULT install(bool install, const wchar_t* commandLine) {
+  RegistrationScope scope = RegistrationScope::Machine;
+  if (commandLine != nullptr &&
+      CompareStringOrdinal(commandLine, -1, L"user", -1, TRUE) == CSTR_EQUAL) {
+    scope = RegistrationScope::User;
+  } else if (commandLine != nullptr && *commandLine != L'\0') {
+    return E_INVALIDARG;
+  }
+  return install ? registerServer(scope) : unregisterServer(scope);
 }
 
 }  // namespace zarn::com

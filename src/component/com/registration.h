@@ -1,14 +1,22 @@
-// What DllRegisterServer writes and DllUnregisterServer removes: the type
-// library (with the interfaces it describes), and for each class its class
-// identifier key (in-process server, apartment threading, ProgID, type
-// library), its ProgID key and any further interface identifier it answers to.
+// What DllRegisterServer and DllInstall write and DllUnregisterServer and
+// DllInstall remove: the entries of registration_entries.h, below the
+// machine's classes (HKLM\Software\Classes) or the current user's
+// (HKCU\Software\Classes, where the platform's per-user registration keeps
+// classes, interfaces and type libraries).
 #pragma once
 
 #include <windows.h>
 
 namespace zarn::com {
 
-HRESULT registerServer();
-HRESULT unregisterServer();
+enum class RegistrationScope { Machine, User };
+
+// A failed registration takes back what it wrote.
+HRESULT registerServer(RegistrationScope scope);
+HRESULT unregisterServer(RegistrationScope scope);
+
+// DllInstall's command line: "user" (in any case) registers for the current
+// user, an empty or missing one per machine; anything else is E_INVALIDARG.
+HRESULT install(bool install, const wchar_t* commandLine);
 
 }  // namespace zarn::com

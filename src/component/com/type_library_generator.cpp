@@ -1,5 +1,6 @@
 // Build step: writes the type library and each class's interface identifier
-// list into the folder named by its one argument, for the resource compiler.
+// list into the folder named by its one argument, for the resource compiler,
+// and the registration entries, for the MSI package.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "automation/text.h"
 #include "component/class_description.h"
 #include "component/com/platform_forms.h"
+#include "component/com/registration_entries.h"
 #include "component/com/type_library_builder.h"
 
 namespace {
@@ -36,6 +38,22 @@ std::wstring widePath(const std::string& path) {
   return result;
 }
 
+std::string utf8(const std::wstring& text) {
+  return zarn::textToUtf8(std::u16string(text.begin(), text.end()));
+}
+
+// One line per entry: key, value name (empty for the default value) and
+// value, separated by tabs, below the classes root. The server's path and
+// folder stand as @SERVER_PATH@ and @SERVER_FOLDER@, for the package to
+// fill in with its own.
+std::string registrationEntryLines() {
+  std::string lines;
+  for (const auto& entry : zarn::com::registrationEntries(L"@SERVER_PATH@", L"@SERVER_FOLDER@")) {
+    lines += utf8(entry.key) + '\t' + utf8(entry.name) + '\t' + utf8(entry.value) + '\n';
+  }
+  return lines;
+}
+
 void writeFile(const std::string& path, const std::string& content) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(content.data(), static_cast<std::streamsize>(content.size()));
@@ -57,6 +75,7 @@ int main(int argc, char** argv) {
       writeFile(folder + zarn::textToUtf8(description->className) + ".iids",
                 interfaceIdList(*description));
     }
+    writeFile(folder + "registration-entries.txt", registrationEntryLines());
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "%s\n", failure.what());
     return 1;

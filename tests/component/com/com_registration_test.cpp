@@ -1,7 +1,10 @@
 // regsvr32 registers and unregisters ZarnUtils.dll in the test prefix's
-// registry: every entry that registration writes is there afterwards, and
-// gone after unregistration.
+// registry: every entry that registration writes is there afterwards, the
+// platform finds the type library through it, and all is gone after
+// unregistration.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleauto.h>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +86,20 @@ TEST(ComRegistration, Regsvr32WritesAndRemovesEveryEntry) {
     }
   }
 
+  // The platform's own type library lookup finds this DLL, for this system kind.
+  BSTR path = nullptr;
+  EXPECT_EQ(QueryPathOfRegTypeLib(com::toGuid(identity::libraryId), identity::versionMajor,
+                                  identity::versionMinor, identity::localeNeutral, &path),
+            S_OK);
+  EXPECT_EQ(CompareStringOrdinal(path ? path : L"", -1, test::comDllPath().c_str(), -1, TRUE),
+            CSTR_EQUAL);
+  SysFreeString(path);
+  ITypeLib* registered = nullptr;
+  EXPECT_EQ(LoadRegTypeLib(com::toGuid(identity::libraryId), identity::versionMajor,
+                           identity::versionMinor, identity::localeNeutral, &registered),
+            S_OK);
+  if (registered) registered->Release();
+
   ASSERT_EQ(runRegsvr32(L"/s /u"), 0u);
   for (const std::wstring& key : writtenKeys()) EXPECT_FALSE(keyExists(key)) << std::string(key.begin(), key.end());
   EXPECT_TRUE(keyExists(L"CLSID"));
@@ -90,6 +107,16 @@ TEST(ComRegistration, Regsvr32WritesAndRemovesEveryEntry) {
 
   // The script tests share this prefix and expect the DLL registered.
   EXPECT_EQ(runRegsvr32(L"/s"), 0u);
+}
+
+// DllInstall knows "user" (in any case) and the empty command line; it
+// refuses anything else before touching the registry.
+TEST(ComRegistration, DllInstallRefusesAnUnknownCommandLine) {
+  using Install = HRESULT(WINAPI*)(BOOL, LPCWSTR);
+  const auto install = test::comEntryPoint<Install>("DllInstall");
+  ASSERT_NE(install, nullptr);
+  EXPECT_EQ(install(TRUE, L"machine"), E_INVALIDARG);
+  EXPECT_EQ(install(FALSE, L"users"), E_INVALIDARG);
 }
 
 }  // namespace
