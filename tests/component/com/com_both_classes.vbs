@@ -7,7 +7,7 @@ Set shell = CreateObject("WScript.Shell")
 WScript.Echo "host " & shell.Environment("Process")("PROCESSOR_ARCHITECTURE")
 
 Set reg = CreateObject("ZarnUtils.Regedit")
-key = "HKCU\Software\ZarnUtilsTests\BothClasses"
+key = "HKCU\Software\ZarnUtilsBothClasses"
 WScript.Echo "WriteValue " & reg.WriteValue(key & "\App\Port", "D", 8080)
 WScript.Echo "ReadValue " & reg.ReadValue(key & "\App\Port", "D", 80)
 WScript.Echo "EnumKeys " & reg.EnumKeys(key)
