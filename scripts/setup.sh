@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every build and test dependency from Debian's packages.
+# Installs every build and test dependency from Debian's packages, and the
+# further packages named as arguments (scripts/package.sh names its own).
 # Idempotent: a machine that already has everything returns at once.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386
   g++-mingw-w64-x86-64-posix wine64
+  "$@"
 )
 
 missing=()

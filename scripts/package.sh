@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Builds both Windows presets and writes the Windows release into dist/:
+#   ZarnUtils-VERSION.msi          one per-machine package with both DLLs
+#   ZarnUtils-VERSION-windows.zip  x86\ and x64\ ZarnUtils.dll and
+#                                  zarnutils.exe (stripped), the MSI,
+#                                  README-Windows.txt and SHA256SUMS
+#   debug/x86/, debug/x64/         the binaries' debug information
+#                                  (NAME.debug, linked from the stripped files)
+# VERSION is the DLL's file version. Installs what it needs first.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+bash scripts/setup.sh wixl zip unzip
+for preset in win32 win64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)" --target ZarnUtils zarnutils
+done
+
+# shellcheck source=/dev/null
+source build/win64/release-identity.sh
+dist=dist
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+rm -rf "$dist/debug" "$dist/ZarnUtils-$version.msi" "$dist/ZarnUtils-$version-windows.zip"
+mkdir -p "$dist"
+
+# Copies BINARY stripped into the staging folder ARCH, its debug information
+# into dist/debug/ARCH/NAME.debug, which the stripped file names.
+release_binary() {
+  local arch=$1 tools=$2 binary=$3
+  local name
+  name=$(basename "$binary")
+  mkdir -p "$stage/$arch" "$dist/debug/$arch"
+  "$tools-objcopy" --only-keep-debug "$binary" "$dist/debug/$arch/$name.debug"
+  "$tools-strip" --strip-all -o "$stage/$arch/$name" "$binary"
+  (cd "$dist/debug/$arch" && "$tools-objcopy" --add-gnu-debuglink="$name.debug" "$stage/$arch/$name")
+}
+for binary in ZarnUtils.dll zarnutils.exe; do
+  release_binary x86 i686-w64-mingw32 "build/win32/$binary"
+  release_binary x64 x86_64-w64-mingw32 "build/win64/$binary"
+done
+
+entries=src/component/com/resources/registration-entries.txt
+bash packaging/windows/make-msi.sh build/win64/release-identity.sh "$version" \
+  "$stage/ZarnUtils-$version.msi" "$stage/x86/ZarnUtils.dll" "build/win32/$entries" \
+  "$stage/x64/ZarnUtils.dll" "build/win64/$entries"
+sed -e "s|@VERSION@|$version|g" packaging/windows/README-Windows.txt | sed 's/$/\r/' \
+  >"$stage/README-Windows.txt"
+(cd "$stage" && sha256sum "ZarnUtils-$version.msi" README-Windows.txt x86/* x64/* >SHA256SUMS)
+(cd "$stage" && zip -q -X "ZarnUtils-$version-windows.zip" \
+  "ZarnUtils-$version.msi" README-Windows.txt SHA256SUMS x86/* x64/*)
+cp "$stage/ZarnUtils-$version.msi" "$stage/ZarnUtils-$version-windows.zip" "$dist/"
+
+echo "package: $dist/ZarnUtils-$version.msi, $dist/ZarnUtils-$version-windows.zip, $dist/debug/"
+(cd "$stage" && wc -c -- x86/* x64/* "ZarnUtils-$version.msi" "ZarnUtils-$version-windows.zip" |
+  sed '$d' | awk '{ printf "  %-28s %9d bytes\n", $2, $1 }')
