@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both targets and runs every test:
-# the native suites, the native suites again under AddressSanitizer and
+# Installs what is missing, builds every target and runs every test: the
+# native suites, the native suites again under AddressSanitizer and
 # UndefinedBehaviorSanitizer with a short run of every fuzzer (the sanitize
-# preset), then the win32 suites under Wine in the build tree's private
-# prefix, whose wineserver is stopped at the end.
+# preset), then the win32 and win64 suites under Wine in each build tree's
+# private prefix (win64 after win32, whose DLL it registers beside its own),
+# then the Windows release: scripts/package.sh, the release's contents and
+# the MSI under Wine in a fresh prefix. Every wineserver started is stopped
+# at the end.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -11,13 +14,15 @@ bash scripts/setup.sh
 jobs="$(nproc)"
 
 stop_wine() {
-  local prefix="$PWD/build/win32/wineprefix"
-  [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  local prefix
+  for prefix in build/win32/wineprefix build/win64/wineprefix build/package/wineprefix; do
+    [ -d "$prefix" ] && WINEPREFIX="$PWD/$prefix" wineserver -k 2>/dev/null || true
+  done
 }
 trap stop_wine EXIT
 
 status=0
-for target in native sanitize win32; do
+for target in native sanitize win32 win64; do
   echo "== $target: build"
   cmake --preset "$target" >/dev/null
   cmake --build --preset "$target" -j "$jobs"
@@ -30,4 +35,23 @@ for target in native sanitize win32; do
        /stat::number_of_executed_units/ { print "fuzz " name ": " $2 " executions" }' \
     "build/$target/Testing/Temporary/LastTest.log"
 done
+
+echo "== windows release"
+bash scripts/package.sh
+# shellcheck source=/dev/null
+source build/win64/release-identity.sh
+bash tests/packaging/release_test.sh dist "$version" || status=1
+# A later version of the same binaries, for the upgrade.
+IFS=. read -r major minor build revision <<<"$version"
+later="$major.$minor.$((build + 1)).$revision"
+release=build/package/release
+rm -rf "$release" && mkdir -p "$release"
+unzip -q "dist/ZarnUtils-$version-windows.zip" -d "$release"
+entries=src/component/com/resources/registration-entries.txt
+bash packaging/windows/make-msi.sh build/win64/release-identity.sh "$later" \
+  "build/package/ZarnUtils-$later.msi" "$release/x86/ZarnUtils.dll" "build/win32/$entries" \
+  "$release/x64/ZarnUtils.dll" "build/win64/$entries"
+bash tests/packaging/msi_test.sh "$PWD/cmake/wine-run.sh" "$PWD/build/package/wineprefix" \
+  "$PWD/dist/ZarnUtils-$version.msi" "$PWD/build/package/ZarnUtils-$later.msi" \
+  "$PWD/tests/component/com/com_both_classes.vbs" || status=1
 exit "$status"
