@@ -48,13 +48,23 @@ std::string_view changedPart(std::string_view before, std::string_view after,
   return after.substr(start, after.size() - start - end);
 }
 
+// A new section's header holds its name without the blanks around it, as
+// the platform writes it.
+std::string_view withoutBlanks(std::string_view name) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!name.empty() && blank(name.front())) name.remove_prefix(1);
+  while (!name.empty() && blank(name.back())) name.remove_suffix(1);
+  return name;
+}
+
 // Only what a write adds: line ends around a header for the section and the
 // entry, or the value alone; the common start and end taken off above may
 // have cut into either end of it.
 bool onlyWrittenText(std::string_view added, const std::string& section) {
   std::string rest(added);
   std::erase_if(rest, [](char c) { return c == '\r' || c == '\n'; });
-  return ("[" + section + "]FuzzEntry=fuzz value").find(rest) != std::string::npos;
+  const std::string header = "[" + std::string(withoutBlanks(section)) + "]";
+  return (header + "FuzzEntry=fuzz value").find(rest) != std::string::npos;
 }
 
 }  // namespace
