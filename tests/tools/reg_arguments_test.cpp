@@ -49,40 +49,40 @@ TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
 }
 
 TEST(RegTypes, NamesBothWays) {
-  EXPECT_EQ(typeCodeOfName("reg_multi_sz"), reg_type::MultiText);
-  EXPECT_EQ(typeCodeOfName("REG_QWORD"), reg_type::Number64);
+  EXPECT_EQ(typeCodeOfName("reg_multi_sz"), value_type::MultiText);
+  EXPECT_EQ(typeCodeOfName("REG_QWORD"), value_type::Number64);
   EXPECT_FALSE(typeCodeOfName("REG_LINK"));
-  EXPECT_EQ(typeNameOfCode(reg_type::NumberBigEndian), "REG_DWORD_BIG_ENDIAN");
+  EXPECT_EQ(typeNameOfCode(value_type::NumberBigEndian), "REG_DWORD_BIG_ENDIAN");
   EXPECT_EQ(typeNameOfCode(0x1234), "0x1234");
 }
 
 TEST(RegValueData, DataFromTextPerType) {
-  EXPECT_EQ(dataFromText(reg_type::Text, "hi", "\\0"), "hi\0"s);
-  EXPECT_EQ(dataFromText(reg_type::None, "", "\\0"), "\0"s);
-  EXPECT_EQ(dataFromText(reg_type::MultiText, "a\\0bc", "\\0"), "a\0bc\0\0"s);
-  EXPECT_EQ(dataFromText(reg_type::MultiText, "a,b", ","), "a\0b\0\0"s);
-  EXPECT_EQ(dataFromText(reg_type::MultiText, "", "\\0"), "\0"s);
-  EXPECT_FALSE(dataFromText(reg_type::MultiText, "a\\0\\0b", "\\0"));
-  EXPECT_EQ(dataFromText(reg_type::Number, "0x1F", "\\0"), "\x1F\0\0\0"s);
-  EXPECT_EQ(dataFromText(reg_type::Number, "4294967295", "\\0"), "\xFF\xFF\xFF\xFF"s);
-  EXPECT_EQ(dataFromText(reg_type::NumberBigEndian, "1", "\\0"), "\0\0\0\1"s);
-  EXPECT_EQ(dataFromText(reg_type::Number64, "0x100000000", "\\0"), "\0\0\0\0\1\0\0\0"s);
-  EXPECT_EQ(dataFromText(reg_type::Binary, "abc", "\\0"), "\x0a\xbc"s);
+  EXPECT_EQ(dataFromText(value_type::Text, "hi", "\\0"), "hi\0"s);
+  EXPECT_EQ(dataFromText(value_type::None, "", "\\0"), "\0"s);
+  EXPECT_EQ(dataFromText(value_type::MultiText, "a\\0bc", "\\0"), "a\0bc\0\0"s);
+  EXPECT_EQ(dataFromText(value_type::MultiText, "a,b", ","), "a\0b\0\0"s);
+  EXPECT_EQ(dataFromText(value_type::MultiText, "", "\\0"), "\0"s);
+  EXPECT_FALSE(dataFromText(value_type::MultiText, "a\\0\\0b", "\\0"));
+  EXPECT_EQ(dataFromText(value_type::Number, "0x1F", "\\0"), "\x1F\0\0\0"s);
+  EXPECT_EQ(dataFromText(value_type::Number, "4294967295", "\\0"), "\xFF\xFF\xFF\xFF"s);
+  EXPECT_EQ(dataFromText(value_type::NumberBigEndian, "1", "\\0"), "\0\0\0\1"s);
+  EXPECT_EQ(dataFromText(value_type::Number64, "0x100000000", "\\0"), "\0\0\0\0\1\0\0\0"s);
+  EXPECT_EQ(dataFromText(value_type::Binary, "abc", "\\0"), "\x0a\xbc"s);
   for (const char* bad : {"4294967296", "-1", "12abc", "0x"}) {
-    EXPECT_FALSE(dataFromText(reg_type::Number, bad, "\\0")) << bad;
+    EXPECT_FALSE(dataFromText(value_type::Number, bad, "\\0")) << bad;
   }
-  EXPECT_FALSE(dataFromText(reg_type::Binary, "0g", "\\0"));
+  EXPECT_FALSE(dataFromText(value_type::Binary, "0g", "\\0"));
 }
 
 TEST(RegValueData, QueryShowsDataAsRegExeDoes) {
-  EXPECT_EQ(dataAsText(reg_type::Text, "hello\0junk"s, "\\0"), "hello");
-  EXPECT_EQ(dataAsText(reg_type::MultiText, "a\0b\0\0"s, "\\0"), "a\\0b");
-  EXPECT_EQ(dataAsText(reg_type::MultiText, "a\0b\0\0"s, ","), "a,b");
-  EXPECT_EQ(dataAsText(reg_type::Number, "\x2a\0\0\0"s, "\\0"), "0x2a");
-  EXPECT_EQ(dataAsText(reg_type::NumberBigEndian, "\0\0\1\0"s, "\\0"), "0x100");
-  EXPECT_EQ(dataAsText(reg_type::Number64, "\x10\0\0\0\0\0\0\0"s, "\\0"), "0x10");
-  EXPECT_EQ(dataAsText(reg_type::Number, "\1\2"s, "\\0"), "0102");
-  EXPECT_EQ(dataAsText(reg_type::Binary, "\x0a\xff"s, "\\0"), "0AFF");
+  EXPECT_EQ(dataAsText(value_type::Text, "hello\0junk"s, "\\0"), "hello");
+  EXPECT_EQ(dataAsText(value_type::MultiText, "a\0b\0\0"s, "\\0"), "a\\0b");
+  EXPECT_EQ(dataAsText(value_type::MultiText, "a\0b\0\0"s, ","), "a,b");
+  EXPECT_EQ(dataAsText(value_type::Number, "\x2a\0\0\0"s, "\\0"), "0x2a");
+  EXPECT_EQ(dataAsText(value_type::NumberBigEndian, "\0\0\1\0"s, "\\0"), "0x100");
+  EXPECT_EQ(dataAsText(value_type::Number64, "\x10\0\0\0\0\0\0\0"s, "\\0"), "0x10");
+  EXPECT_EQ(dataAsText(value_type::Number, "\1\2"s, "\\0"), "0102");
+  EXPECT_EQ(dataAsText(value_type::Binary, "\x0a\xff"s, "\\0"), "0AFF");
 }
 
 }  // namespace

@@ -35,22 +35,22 @@ std::string utf16File(const std::u16string& text) { return "\xFF\xFE" + utf16leB
 
 KeyTree sampleTree() {
   KeyTree tree;
-  tree.values = {{"", reg_type::Text, "default\0"s},
-                 {"Quote \"and\" back\\slash", reg_type::Text, "C:\\Temp\\\"x\"\0"s},
-                 {"Number", reg_type::Number, "\x2a\0\0\x80"s},
-                 {"Binary", reg_type::Binary, std::string(100, '\xAB')},
-                 {"Empty binary", reg_type::Binary, ""},
-                 {"Expand", reg_type::ExpandText, "%TEMP%\\x\0"s},
-                 {"Multi", reg_type::MultiText, "one\0two\0\0"s},
-                 {"Quad", reg_type::Number64, "\1\2\3\4\5\6\7\x08"s},
-                 {"Big", reg_type::NumberBigEndian, "\0\0\0\1"s},
-                 {"None", reg_type::None, "\x01\x02"s},
-                 {"Unterminated text", reg_type::Text, "abc"},
-                 {"Text with a break", reg_type::Text, "a\r\nb\0"s},
-                 {"Odd-sized number", reg_type::Number, "\1\2"s},
+  tree.values = {{"", value_type::Text, "default\0"s},
+                 {"Quote \"and\" back\\slash", value_type::Text, "C:\\Temp\\\"x\"\0"s},
+                 {"Number", value_type::Number, "\x2a\0\0\x80"s},
+                 {"Binary", value_type::Binary, std::string(100, '\xAB')},
+                 {"Empty binary", value_type::Binary, ""},
+                 {"Expand", value_type::ExpandText, "%TEMP%\\x\0"s},
+                 {"Multi", value_type::MultiText, "one\0two\0\0"s},
+                 {"Quad", value_type::Number64, "\1\2\3\4\5\6\7\x08"s},
+                 {"Big", value_type::NumberBigEndian, "\0\0\0\1"s},
+                 {"None", value_type::None, "\x01\x02"s},
+                 {"Unterminated text", value_type::Text, "abc"},
+                 {"Text with a break", value_type::Text, "a\r\nb\0"s},
+                 {"Odd-sized number", value_type::Number, "\1\2"s},
                  {"Type 0x1234", 0x1234, "\xFF"s}};
   KeyTree sub;
-  sub.values = {{"Inner", reg_type::Text, "x\0"s}};
+  sub.values = {{"Inner", value_type::Text, "x\0"s}};
   tree.subKeys = {{"Sub", sub}, {"Empty", {}}};
   return tree;
 }
@@ -94,10 +94,10 @@ TEST(RegFileRoundTrip, Regedit4KeepsEveryTypeAndByte) {
 
 TEST(RegFileWriter, WritesRegeditsLayout) {
   KeyTree tree;
-  tree.values = {{"", reg_type::Text, "d\0"s},
-                 {"N", reg_type::Number, "\x2a\0\0\0"s},
-                 {"E", reg_type::ExpandText, "%A%\0"s},
-                 {"B", reg_type::Binary, std::string(30, '\x01')}};
+  tree.values = {{"", value_type::Text, "d\0"s},
+                 {"N", value_type::Number, "\x2a\0\0\0"s},
+                 {"E", value_type::ExpandText, "%A%\0"s},
+                 {"B", value_type::Binary, std::string(30, '\x01')}};
   const std::string text = regFileBytes(sampleKey, tree, RegFileForm::Regedit4);
   EXPECT_EQ(text,
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zv]\r\n@=\"d\"\r\n\"N\"=dword:0000002a\r\n"
@@ -111,7 +111,7 @@ TEST(RegFileWriter, WritesRegeditsLayout) {
 
 TEST(RegFileWriter, Version5TextDataIsUtf16) {
   KeyTree tree;
-  tree.values = {{"E", reg_type::ExpandText, "%A%\0"s}};
+  tree.values = {{"E", value_type::ExpandText, "%A%\0"s}};
   const std::string bytes = regFileBytes(sampleKey, tree, RegFileForm::Version5);
   FileEncoding encoding;
   const Text text = decodeFileText(bytes, encoding);

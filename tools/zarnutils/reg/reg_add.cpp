@@ -21,9 +21,9 @@ int regAdd(const RegArguments& arguments, ConsoleStreams& console) {
   if (setsValue) {
     value.name = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
     const std::optional<uint32_t> type =
-        arguments.has("t") ? typeCodeOfName(arguments.value("t")) : reg_type::Text;
+        arguments.has("t") ? typeCodeOfName(arguments.value("t")) : value_type::Text;
     const std::string separator = arguments.has("s") ? arguments.value("s") : "\\0";
-    if (!type || (arguments.has("s") && (separator.size() != 1 || *type != reg_type::MultiText))) {
+    if (!type || (arguments.has("s") && (separator.size() != 1 || *type != value_type::MultiText))) {
       return reportInvalidSyntax(console, "add");
     }
     const std::optional<std::string> data =

@@ -110,17 +110,17 @@ class Reader {
       value.remove = true;
     } else if (data.starts_with(u'"')) {
       data.remove_prefix(1);
-      value.type = reg_type::Text;
+      value.type = value_type::Text;
       value.data = toNarrow(readQuoted(data)) + '\0';
       if (!trimLeft(data).empty()) throw Malformed{"text after the closing quote"};
     } else if (startsWithWord(data, u"dword:")) {
-      value.type = reg_type::Number;
+      value.type = value_type::Number;
       const std::string digits = textToUtf8(data.substr(6));
       const std::optional<uint64_t> number = hexNumber(digits, 8);
       if (!number) throw Malformed{"dword: needs 1 to 8 hex digits"};
       for (int shift = 0; shift < 32; shift += 8) value.data += static_cast<char>(*number >> shift);
     } else if (startsWithWord(data, u"hex:")) {
-      value.type = reg_type::Binary;
+      value.type = value_type::Binary;
       value.data = readHexBytes(data.substr(4));
     } else if (startsWithWord(data, u"hex(")) {
       const size_t close = data.find(u"):");

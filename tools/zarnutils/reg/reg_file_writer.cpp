@@ -46,10 +46,10 @@ class FileText {
  private:
   void writeValue(const StoredValue& value) {
     const Text name = value.name.empty() ? Text(u"@") : quoted(fromNarrow(value.name));
-    if (value.type == reg_type::Text && fitsQuotedText(value.data)) {
+    if (value.type == value_type::Text && fitsQuotedText(value.data)) {
       const std::string_view data(value.data.data(), value.data.size() - 1);
       text_ += name + u"=" + quoted(fromNarrow(data)) + lineEnd;
-    } else if (value.type == reg_type::Number && value.data.size() == 4) {
+    } else if (value.type == value_type::Number && value.data.size() == 4) {
       char digits[16];
       std::snprintf(digits, sizeof digits, "%02x%02x%02x%02x", byte(value.data, 3),
                     byte(value.data, 2), byte(value.data, 1), byte(value.data, 0));
@@ -61,7 +61,7 @@ class FileText {
 
   void writeHex(const Text& name, const StoredValue& value) {
     char type[16] = "hex:";
-    if (value.type != reg_type::Binary) {
+    if (value.type != value_type::Binary) {
       std::snprintf(type, sizeof type, "hex(%x):", static_cast<unsigned>(value.type));
     }
     Text line = name + u"=" + utf8ToText(type);

@@ -14,18 +14,18 @@ struct TypeName {
 };
 
 constexpr TypeName typeNames[] = {
-    {reg_type::None, "REG_NONE", true},
-    {reg_type::Text, "REG_SZ", true},
-    {reg_type::ExpandText, "REG_EXPAND_SZ", true},
-    {reg_type::Binary, "REG_BINARY", true},
-    {reg_type::Number, "REG_DWORD", true},
-    {reg_type::NumberBigEndian, "REG_DWORD_BIG_ENDIAN", true},
+    {value_type::None, "REG_NONE", true},
+    {value_type::Text, "REG_SZ", true},
+    {value_type::ExpandText, "REG_EXPAND_SZ", true},
+    {value_type::Binary, "REG_BINARY", true},
+    {value_type::Number, "REG_DWORD", true},
+    {value_type::NumberBigEndian, "REG_DWORD_BIG_ENDIAN", true},
     {6, "REG_LINK", false},
-    {reg_type::MultiText, "REG_MULTI_SZ", true},
+    {value_type::MultiText, "REG_MULTI_SZ", true},
     {8, "REG_RESOURCE_LIST", false},
     {9, "REG_FULL_RESOURCE_DESCRIPTOR", false},
     {10, "REG_RESOURCE_REQUIREMENTS_LIST", false},
-    {reg_type::Number64, "REG_QWORD", true},
+    {value_type::Number64, "REG_QWORD", true},
 };
 
 }  // namespace
@@ -47,7 +47,7 @@ std::string typeNameOfCode(uint32_t code) {
 }
 
 bool isTextType(uint32_t code) {
-  return code == reg_type::Text || code == reg_type::ExpandText || code == reg_type::MultiText;
+  return code == value_type::Text || code == value_type::ExpandText || code == value_type::MultiText;
 }
 
 }  // namespace zarn::cli

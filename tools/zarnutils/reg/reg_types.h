@@ -6,18 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace zarn::cli {
+#include "platform/registry_service.h"
 
-namespace reg_type {
-constexpr uint32_t None = 0;
-constexpr uint32_t Text = 1;
-constexpr uint32_t ExpandText = 2;
-constexpr uint32_t Binary = 3;
-constexpr uint32_t Number = 4;
-constexpr uint32_t NumberBigEndian = 5;
-constexpr uint32_t MultiText = 7;
-constexpr uint32_t Number64 = 11;
-}  // namespace reg_type
+namespace zarn::cli {
 
 // The code of a name that /t accepts (REG_SZ ...), in any letter case.
 std::optional<uint32_t> typeCodeOfName(std::string_view name);

@@ -92,15 +92,15 @@ std::string lowerHexNumber(uint64_t number) {
 std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
                                         std::string_view separator) {
   switch (type) {
-    case reg_type::MultiText: return multiTextBytes(text, separator);
-    case reg_type::Binary: return hexBytes(text);
-    case reg_type::Number:
-    case reg_type::NumberBigEndian: {
+    case value_type::MultiText: return multiTextBytes(text, separator);
+    case value_type::Binary: return hexBytes(text);
+    case value_type::Number:
+    case value_type::NumberBigEndian: {
       const std::optional<uint64_t> number = parseNumber(text.empty() ? "0" : text, 0xFFFFFFFFu);
       if (!number) return std::nullopt;
-      return numberBytes(*number, 4, type == reg_type::NumberBigEndian);
+      return numberBytes(*number, 4, type == value_type::NumberBigEndian);
     }
-    case reg_type::Number64: {
+    case value_type::Number64: {
       const std::optional<uint64_t> number = parseNumber(text.empty() ? "0" : text, UINT64_MAX);
       if (!number) return std::nullopt;
       return numberBytes(*number, 8, false);
@@ -123,9 +123,9 @@ std::vector<std::string> multiTextStrings(std::string_view bytes) {
 
 std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view separator) {
   switch (type) {
-    case reg_type::Text:
-    case reg_type::ExpandText: return utf8FromNarrow(bytes.substr(0, bytes.find('\0')));
-    case reg_type::MultiText: {
+    case value_type::Text:
+    case value_type::ExpandText: return utf8FromNarrow(bytes.substr(0, bytes.find('\0')));
+    case value_type::MultiText: {
       const std::vector<std::string> pieces = multiTextStrings(bytes);
       std::string text;
       for (size_t i = 0; i < pieces.size(); ++i) {
@@ -134,11 +134,11 @@ std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view s
       }
       return text;
     }
-    case reg_type::Number:
-    case reg_type::NumberBigEndian:
+    case value_type::Number:
+    case value_type::NumberBigEndian:
       if (bytes.size() != 4) break;
-      return lowerHexNumber(numberOfBytes(bytes, type == reg_type::NumberBigEndian));
-    case reg_type::Number64:
+      return lowerHexNumber(numberOfBytes(bytes, type == value_type::NumberBigEndian));
+    case value_type::Number64:
       if (bytes.size() != 8) break;
       return lowerHexNumber(numberOfBytes(bytes, false));
     default: break;
