@@ -155,4 +155,24 @@ class RegistryService {
   static int openHandleCount();
 };
 
+// Makes the changes done through RegistryService while it lives one unit:
+// committed together by commit(), abandoned when it goes away uncommitted.
+// Natively they are one transaction per store file: a group that changes
+// keys of both the user and the machine store commits each file atomically,
+// one after the other. On Windows the registry functions have no
+// transactions, so a group is a pass-through: every change applies at once,
+// commit() answers 0 and abandoning undoes nothing. Groups do not nest.
+class RegistryChangeGroup {
+ public:
+  RegistryChangeGroup();
+  ~RegistryChangeGroup();
+  RegistryChangeGroup(const RegistryChangeGroup&) = delete;
+  RegistryChangeGroup& operator=(const RegistryChangeGroup&) = delete;
+
+  RegistryStatus commit();
+
+ private:
+  bool open_ = true;
+};
+
 }  // namespace zarn

@@ -231,6 +231,26 @@ printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\ZarnVerbsTest\\New]\r\n"ok
 expect_error 1 'line 5: dword: needs 1 to 8 hex digits; nothing was imported.' import "$(scratch_path "$scratch/bad.reg")"
 expect code 1 "" query "$K\New"
 
+# Natively an import or a recursive delete is one transaction: a change the
+# store refuses only when applying it (a key name over 255 characters, a
+# deletion a trigger planted in the store refuses) leaves nothing applied.
+# Windows applies each change at once, so this holds only for the store.
+if [ "$target" != win32 ]; then
+  long_name=$(printf 'k%.0s' {1..300})
+  printf 'REGEDIT4\r\n\r\n[%s\\First]\r\n"ok"="1"\r\n\r\n[%s\\%s]\r\n' \
+    "$L" "$L" "$long_name" >"$scratch/long.reg"
+  expect - 1 "" import "$scratch/long.reg"
+  expect - 1 "" query "$K\First"
+  expect - 0 "$done_ok" add "$K\Half\Deep" /f
+  store=$ZARNUTILS_REGISTRY_DIR/user.sqlite3
+  sqlite3 "$store" "CREATE TRIGGER refuse BEFORE DELETE ON keys WHEN old.name = 'Half'
+    BEGIN SELECT RAISE(ABORT, 'refused'); END;" || fail "could not plant a trigger in $store"
+  expect - 1 "" delete "$K\Half" /f
+  expect - 0 "" query "$K\Half\Deep"
+  sqlite3 "$store" "DROP TRIGGER refuse"
+  expect - 0 "$done_ok" delete "$K\Half" /f
+fi
+
 # Usage, and the failures of the command line itself.
 expect_error 1 'Invalid syntax.' 
 expect_error 1 "Invalid argument/option - 'frob'." frob

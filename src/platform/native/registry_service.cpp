@@ -96,4 +96,17 @@ int RegistryService::openHandleCount() {
   return count;
 }
 
+RegistryChangeGroup::RegistryChangeGroup() {
+  if (RegistryStore* store = processStore()) store->beginChangeGroup();
+}
+
+RegistryChangeGroup::~RegistryChangeGroup() {
+  if (RegistryStore* store = processStore(); store && open_) store->endChangeGroup(false);
+}
+
+RegistryStatus RegistryChangeGroup::commit() {
+  open_ = false;
+  return withStore([](RegistryStore& store) { return store.endChangeGroup(true); });
+}
+
 }  // namespace zarn

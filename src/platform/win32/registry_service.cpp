@@ -149,4 +149,15 @@ RegistryStatus RegistryService::RegDeleteValueA(KeyHandle key, const char* value
 
 int RegistryService::openHandleCount() { return openHandles().count(); }
 
+// The registry functions apply each change at once; a group only marks
+// where the caller's unit of work begins and ends.
+RegistryChangeGroup::RegistryChangeGroup() = default;
+
+RegistryChangeGroup::~RegistryChangeGroup() = default;
+
+RegistryStatus RegistryChangeGroup::commit() {
+  open_ = false;
+  return registry_status::Success;
+}
+
 }  // namespace zarn

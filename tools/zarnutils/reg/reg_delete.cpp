@@ -23,7 +23,10 @@ int deleteKey(const RegArguments& arguments, ConsoleStreams& console, const KeyN
   if (!confirmed(arguments, console, "Permanently delete the registry key " + name.fullName())) {
     return reportCanceled(console);
   }
-  const RegistryStatus status = deleteTree(name.root, path);
+  // All or nothing: a tree the store fails to delete halfway stays whole.
+  RegistryChangeGroup group;
+  RegistryStatus status = deleteTree(name.root, path);
+  if (status == registry_status::Success) status = group.commit();
   return status == registry_status::Success ? reportSuccess(console) : reportStatus(console, status);
 }
 

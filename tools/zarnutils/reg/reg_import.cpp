@@ -1,5 +1,7 @@
 // reg import: applies a .reg file. The file is read whole first: a malformed
-// one is refused with its line number before anything is changed.
+// one is refused with its line number before anything is changed, and its
+// changes are applied as one group, so that a change the store refuses
+// halfway leaves none of them applied where the store can undo them.
 #include <variant>
 
 #include "file_bytes.h"
@@ -49,9 +51,11 @@ int regImport(const RegArguments& arguments, ConsoleStreams& console) {
     return reportError(console, fileName + ", line " + std::to_string(problem->line) + ": " +
                                     problem->message + "; nothing was imported.");
   }
+  RegistryChangeGroup group;
   for (const RegFileKey& change : std::get<RegFile>(read).keys) {
     if (const RegistryStatus status = applyKey(change)) return reportStatus(console, status);
   }
+  if (const RegistryStatus status = group.commit()) return reportStatus(console, status);
   return reportSuccess(console);
 }
 

@@ -131,12 +131,46 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
     RegistryDatabase& database = *open->database;
     bringOntoDisk(database, &RegistryDatabase::make);
     if (!database.writable()) return AccessDenied;
-    Transaction transaction(database.connection());
+    if (const RegistryStatus status = joinGroup(database)) return status;
+    Transaction transaction(database.connection(), grouping_);
     // Checked inside the transaction, so that no other process can delete
     // the key between the check and the change.
     if (!database.keyExists(open->key)) return KeyDeleted;
     return work(transaction, database, open->key);
   });
+}
+
+RegistryStatus RegistryStore::joinGroup(RegistryDatabase& database) {
+  if (!grouping_) return Success;
+  const auto joined = groupTransactions_.find(&database);
+  if (joined == groupTransactions_.end()) {
+    groupTransactions_.emplace(&database, std::make_unique<Transaction>(database.connection()));
+    return Success;
+  }
+  // SQLite rolls a whole transaction back on some failures (a full disk, an
+  // I/O error); changes after that must not be committed one by one.
+  return sqlite3_get_autocommit(database.connection()) ? RegistryIoFailed : Success;
+}
+
+void RegistryStore::beginChangeGroup() {
+  std::lock_guard lock(mutex_);
+  grouping_ = true;
+}
+
+RegistryStatus RegistryStore::endChangeGroup(bool commit) {
+  std::lock_guard lock(mutex_);
+  grouping_ = false;
+  const auto transactions = std::move(groupTransactions_);
+  groupTransactions_.clear();
+  if (!commit) return Success;
+  for (const auto& [database, transaction] : transactions) {
+    try {
+      transaction->commit();
+    } catch (const SqliteError& error) {
+      return statusOf(error);
+    }
+  }
+  return Success;
 }
 
 RegistryDatabase& RegistryStore::database(bool user) {

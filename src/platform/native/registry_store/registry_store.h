@@ -23,6 +23,15 @@
 // create, set and delete in it and still reads it; a file that cannot be
 // opened at all reads as empty. HKEY_DYN_DATA does not exist: 6.
 //
+// Change groups. Between beginChangeGroup and endChangeGroup every change is
+// made in one transaction per file, begun at the group's first change in
+// that file and committed (or rolled back) at its end, so a group that fails
+// or is abandoned leaves nothing of itself in the store. A group that
+// changes both files commits each of them atomically, one after the other:
+// when the second commit fails the first stands. While a group is open the
+// process holds the write lock of each file it changed; changes from other
+// threads of the process join the group. Groups do not nest.
+//
 // Handles. A handle is an opaque 32-bit value that names one key and carries
 // the access it was opened with; it stays valid until RegCloseKey, after
 // which the value is 6 like any unknown one. Root handles need no opening
@@ -72,6 +81,12 @@ class RegistryStore {
   RegistryStatus deleteValue(KeyHandle key, const char* valueName);
   int openHandleCount();
 
+  void beginChangeGroup();
+  // Commits (or, when commit is false, rolls back) what the group changed;
+  // the status of the first commit that failed, after which the remaining
+  // files are rolled back.
+  RegistryStatus endChangeGroup(bool commit);
+
  private:
   // Where the handle's previous enumeration stopped.
   struct SubKeyCursor {
@@ -99,6 +114,9 @@ class RegistryStore {
   // onto the disk, the handles into it follow its roots to their new ids.
   void bringOntoDisk(RegistryDatabase& database, bool (RegistryDatabase::*step)());
   KeyHandle addHandle(RegistryDatabase& database, KeyId key, uint32_t access);
+  // Inside a change group, begins the file's group transaction at its first
+  // change; the change itself is then a savepoint in it.
+  RegistryStatus joinGroup(RegistryDatabase& database);
   template <typename Operation>
   RegistryStatus guarded(Operation operation);
   // Every create, set and delete goes through here, which keeps the promises
@@ -119,6 +137,8 @@ class RegistryStore {
   std::map<KeyHandle, OpenKey> handles_;
   std::map<KeyHandle, OpenKey> roots_;
   KeyHandle lastHandle_ = 0;
+  bool grouping_ = false;
+  std::map<RegistryDatabase*, std::unique_ptr<Transaction>> groupTransactions_;
 };
 
 }  // namespace zarn

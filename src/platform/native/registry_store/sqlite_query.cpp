@@ -67,16 +67,18 @@ std::string Query::bytes(int column) const {
   return data ? std::string(data, static_cast<size_t>(size)) : std::string();
 }
 
-Transaction::Transaction(sqlite3* database) : database_(database) {
-  executeSql(database_, "BEGIN IMMEDIATE");
+Transaction::Transaction(sqlite3* database, bool nested) : database_(database), nested_(nested) {
+  executeSql(database_, nested_ ? "SAVEPOINT change" : "BEGIN IMMEDIATE");
 }
 
 Transaction::~Transaction() {
-  if (open_) sqlite3_exec(database_, "ROLLBACK", nullptr, nullptr, nullptr);
+  if (!open_) return;
+  const char* undo = nested_ ? "ROLLBACK TO change; RELEASE change" : "ROLLBACK";
+  sqlite3_exec(database_, undo, nullptr, nullptr, nullptr);
 }
 
 void Transaction::commit() {
-  executeSql(database_, "COMMIT");
+  executeSql(database_, nested_ ? "RELEASE change" : "COMMIT");
   open_ = false;
 }
 

@@ -66,9 +66,12 @@ class Query {
 
 // BEGIN IMMEDIATE, so that a writer waits for the write lock at the start
 // (under the busy timeout) instead of failing when it upgrades a read.
+// Nested in a transaction that is already open it is a savepoint instead:
+// commit hands its changes to the outer transaction, and without commit only
+// its own changes are undone.
 class Transaction {
  public:
-  explicit Transaction(sqlite3* database);
+  explicit Transaction(sqlite3* database, bool nested = false);
   ~Transaction();
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
@@ -77,6 +80,7 @@ class Transaction {
 
  private:
   sqlite3* database_;
+  bool nested_;
   bool open_ = true;
 };
 
