@@ -1,0 +1,36 @@
+// Where the native registry store keeps its files, and the environment
+// variables that choose the place. The store itself reads these; a program
+// using the library needs them to point its own runs at a private store.
+//
+// HKEY_CURRENT_USER lives in user.sqlite3 under $XDG_DATA_HOME/zarnutils
+// (~/.local/share/zarnutils when XDG_DATA_HOME is unset or empty). The other
+// roots (HKLM, HKCR, HKU, HKCC) live in machine.sqlite3 under
+// /var/lib/zarnutils. When ZARNUTILS_REGISTRY_DIR is set, both files live
+// there instead. Set but empty, it is an error: every registry call then
+// fails with status 10 ("the environment is incorrect"), so that a typo never
+// quietly sends a test to the real stores.
+//
+// Reading a store whose file does not exist creates nothing; the first write
+// creates the folder and the file (the user store with mode 0600, the
+// machine store with 0644).
+#pragma once
+
+#include <string_view>
+
+namespace zarn {
+
+// Holds both store files when set; set but empty fails every registry call.
+inline constexpr std::string_view registryDirVariable = "ZARNUTILS_REGISTRY_DIR";
+
+// The base folder of the user store, as the XDG base directory rules name it.
+inline constexpr std::string_view userDataHomeVariable = "XDG_DATA_HOME";
+
+// The folder below the user data home that holds the user store.
+inline constexpr std::string_view userStoreFolderName = "zarnutils";
+inline constexpr std::string_view userStoreFileName = "user.sqlite3";
+
+// The machine store: shared by every user, writable only by its owner.
+inline constexpr std::string_view machineStoreFolder = "/var/lib/zarnutils";
+inline constexpr std::string_view machineStoreFileName = "machine.sqlite3";
+
+}  // namespace zarn
