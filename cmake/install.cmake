@@ -61,3 +61,4 @@ install(FILES ${CMAKE_BINARY_DIR}/package/zarnutils.pc
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zarnutils)
+include(${PROJECT_SOURCE_DIR}/cmake/debian-package.cmake)
