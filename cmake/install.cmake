@@ -62,3 +62,6 @@ install(FILES ${CMAKE_BINARY_DIR}/package/zarnutils.pc
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zarnutils)
 include(${PROJECT_SOURCE_DIR}/cmake/debian-package.cmake)
+
+install(FILES ${PROJECT_SOURCE_DIR}/tools/completion/zarnutils.bash
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME zarnutils)

@@ -24,7 +24,8 @@ for file in bin/zarnutils lib/libzarnutils.a include/zarnutils/store_location.h 
             lib/cmake/ZarnUtils/ZarnUtilsConfig.cmake \
             lib/cmake/ZarnUtils/ZarnUtilsConfigVersion.cmake \
             lib/cmake/ZarnUtils/ZarnUtilsTargets.cmake lib/pkgconfig/zarnutils.pc \
-            share/doc/zarnutils/README.md share/doc/zarnutils/LICENSE; do
+            share/doc/zarnutils/README.md share/doc/zarnutils/LICENSE \
+            share/bash-completion/completions/zarnutils; do
   expect_file "$file"
 done
 # Public headers only: nothing of the implementation's include tree.
