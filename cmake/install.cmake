@@ -65,3 +65,14 @@ include(${PROJECT_SOURCE_DIR}/cmake/debian-package.cmake)
 
 install(FILES ${PROJECT_SOURCE_DIR}/tools/completion/zarnutils.bash
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME zarnutils)
+
+# The manual page is the program's --help laid out for man, made at build
+# time so that the two are always the same text.
+set(zarn_manual ${CMAKE_BINARY_DIR}/package/zarnutils.1)
+add_custom_command(OUTPUT ${zarn_manual}.gz
+  COMMAND bash ${PROJECT_SOURCE_DIR}/tools/manual/help-to-man.sh $<TARGET_FILE:zarnutils>
+          ${PROJECT_VERSION} > ${zarn_manual}
+  COMMAND gzip -9nf ${zarn_manual}
+  DEPENDS zarnutils ${PROJECT_SOURCE_DIR}/tools/manual/help-to-man.sh)
+add_custom_target(zarnutils_manual ALL DEPENDS ${zarn_manual}.gz)
+install(FILES ${zarn_manual}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -6,11 +6,12 @@ set -euo pipefail
 
 # clang and libclang-rt-14-dev (the sanitizer and libFuzzer runtimes) build
 # the sanitize preset and the fuzzers; pkg-config, dpkg-dev (dpkg-shlibdeps,
-# for the .deb's dependencies) and lintian serve the install and .deb tests.
+# for the .deb's dependencies), lintian and man-db serve the install and
+# .deb tests.
 packages=(
   cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
-  dpkg-dev lintian
+  dpkg-dev lintian man-db
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386
   g++-mingw-w64-x86-64-posix wine64
   "$@"

@@ -25,7 +25,7 @@ for file in bin/zarnutils lib/libzarnutils.a include/zarnutils/store_location.h 
             lib/cmake/ZarnUtils/ZarnUtilsConfigVersion.cmake \
             lib/cmake/ZarnUtils/ZarnUtilsTargets.cmake lib/pkgconfig/zarnutils.pc \
             share/doc/zarnutils/README.md share/doc/zarnutils/LICENSE \
-            share/bash-completion/completions/zarnutils; do
+            share/bash-completion/completions/zarnutils share/man/man1/zarnutils.1.gz; do
   expect_file "$file"
 done
 # Public headers only: nothing of the implementation's include tree.
@@ -50,4 +50,16 @@ answer=$("$work/pkg-consumer")
 [ "$answer" = "$expected" ] || { echo "pkg-config consumer printed: $answer"; exit 1; }
 
 "$prefix/bin/zarnutils" --version >/dev/null
+
+# The installed manual renders without warnings and has the sections a
+# reader looks for.
+manual=$prefix/share/man/man1/zarnutils.1.gz
+warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
+[ -z "$warnings" ] || { echo "man -l warns: $warnings"; exit 1; }
+page=$(MANWIDTH=80 man -l "$manual" 2>/dev/null)
+for wanted in SYNOPSIS DESCRIPTION BATCH 'ADMINISTRATIVE VERBS' EXAMPLES \
+              ZARNUTILS_REGISTRY_DIR XDG_DATA_HOME /var/lib/zarnutils 'exits with 1' \
+              'Regedit.ReadValue' 'reg query'; do
+  grep -qF -- "$wanted" <<<"$page" || { echo "manual lacks: $wanted"; exit 1; }
+done
 echo "install: find_package and pkg-config consumers build and run against $prefix"
