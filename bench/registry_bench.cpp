@@ -47,8 +47,8 @@ void populate(int64_t entries) {
   uint32_t size = 0;
   if (RegistryService::RegOpenKeyExA(root_key::CurrentUser, values.c_str(), 0,
                                      key_access::QueryValue, &key) == 0) {
-    const bool done = RegistryService::RegQueryValueExA(key, "~populated", nullptr, nullptr,
-                                                        nullptr, &size) == 0;
+    const bool done =
+        RegistryService::RegQueryValueExA(key, "~populated", nullptr, nullptr, nullptr, &size) == 0;
     RegistryService::RegCloseKey(key);
     if (done) return;
   }
@@ -78,8 +78,8 @@ Text componentPath(const std::string& path) {
 
 void BM_ReadValue(benchmark::State& state) {
   populate(state.range(0));
-  const Text path = componentPath(keyFor("Values", state.range(0)) + "\\v" +
-                                  std::to_string(state.range(0) / 2));
+  const Text path =
+      componentPath(keyFor("Values", state.range(0)) + "\\v" + std::to_string(state.range(0) / 2));
   Regedit regedit;
   for (auto _ : state) {
     Variant result;

@@ -15,7 +15,8 @@ std::string_view errorDescription(int32_t number) {
     case error::CantCreateObject: return "ActiveX component can't create object";
     case error::ObjectDoesntSupport: return "Object doesn't support this property or method";
     case error::ArgumentNotOptional: return "Argument not optional";
-    case error::WrongNumberOfArguments: return "Wrong number of arguments or invalid property assignment";
+    case error::WrongNumberOfArguments:
+      return "Wrong number of arguments or invalid property assignment";
   }
   return "Application-defined or object-defined error";
 }

@@ -6,8 +6,8 @@
 
 #include <new>
 
-#include "automation/call_status.h"
 #include "automation/automation_error.h"
+#include "automation/call_status.h"
 
 namespace zarn {
 

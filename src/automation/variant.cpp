@@ -5,18 +5,26 @@ namespace zarn {
 Variant Variant::null() { return Variant(NullValue{}); }
 Variant Variant::boolean(bool value) { return Variant(BooleanValue{int16_t(value ? -1 : 0)}); }
 Variant Variant::booleanBits(int16_t bits) { return Variant(BooleanValue{bits}); }
-Variant Variant::byte(uint8_t value) { return Variant(Storage(std::in_place_type<uint8_t>, value)); }
-Variant Variant::integer(int16_t value) { return Variant(Storage(std::in_place_type<int16_t>, value)); }
-Variant Variant::long32(int32_t value) { return Variant(Storage(std::in_place_type<int32_t>, value)); }
+Variant Variant::byte(uint8_t value) {
+  return Variant(Storage(std::in_place_type<uint8_t>, value));
+}
+Variant Variant::integer(int16_t value) {
+  return Variant(Storage(std::in_place_type<int16_t>, value));
+}
+Variant Variant::long32(int32_t value) {
+  return Variant(Storage(std::in_place_type<int32_t>, value));
+}
 Variant Variant::single(float value) { return Variant(Storage(std::in_place_type<float>, value)); }
 Variant Variant::real(double value) { return Variant(Storage(std::in_place_type<double>, value)); }
-Variant Variant::text(Text value) { return Variant(Storage(std::in_place_type<Text>, std::move(value))); }
+Variant Variant::text(Text value) {
+  return Variant(Storage(std::in_place_type<Text>, std::move(value)));
+}
 
 VariantKind Variant::kind() const {
   static constexpr VariantKind kinds[] = {
-      VariantKind::Empty,  VariantKind::Null, VariantKind::Boolean,
+      VariantKind::Empty,  VariantKind::Null,    VariantKind::Boolean,
       VariantKind::Byte,   VariantKind::Integer, VariantKind::Long,
-      VariantKind::Single, VariantKind::Double, VariantKind::String,
+      VariantKind::Single, VariantKind::Double,  VariantKind::String,
   };
   return kinds[storage_.index()];
 }

@@ -74,7 +74,8 @@ struct Signature<CallStatus (Object::*)(Parameters...)> {
 
 template <class Member, class... DescribedInputs, size_t... Index>
 constexpr bool inputsAre(std::index_sequence<Index...>) {
-  return (std::is_same_v<typename Signature<Member>::template Input<Index>, DescribedInputs> && ...);
+  return (std::is_same_v<typename Signature<Member>::template Input<Index>, DescribedInputs> &&
+          ...);
 }
 
 constexpr ParameterDescription viewOf(const TextParameter& parameter) {
@@ -198,7 +199,10 @@ struct DescriptionTerms {
     }
     static_assert(std::is_same_v<typename Signature::Out, typename Result::Type&>,
                   "the described result kind differs from the member function's result parameter");
-    return {name, dispatchId, declared.place, Result::kind,
+    return {name,
+            dispatchId,
+            declared.place,
+            Result::kind,
             {description_detail::viewOf(parameters)...}};
   }
 };
@@ -215,16 +219,18 @@ struct Derived {
 
   static constexpr std::array<MethodDescription, count> methods =
       []<size_t... Place>(std::index_sequence<Place...>) {
-        return std::array<MethodDescription, count>{
-            {{std::get<Place>(Source::methods).name, std::get<Place>(Source::methods).dispatchId,
-              std::get<Place>(Source::methods).parameters,
-              std::get<Place>(Source::methods).result}...}};
-      }(std::make_index_sequence<count>{});
+    return std::array<MethodDescription, count>{
+        {{std::get<Place>(Source::methods).name, std::get<Place>(Source::methods).dispatchId,
+          std::get<Place>(Source::methods).parameters,
+          std::get<Place>(Source::methods).result}...}};
+  }
+  (std::make_index_sequence<count>{});
 
   static constexpr std::array<int, count> declarationPlaces =
       []<size_t... Place>(std::index_sequence<Place...>) {
-        return std::array<int, count>{std::get<Place>(Source::methods).declarationPlace...};
-      }(std::make_index_sequence<count>{});
+    return std::array<int, count>{std::get<Place>(Source::methods).declarationPlace...};
+  }
+  (std::make_index_sequence<count>{});
 
   static_assert(description_detail::isPermutation(declarationPlaces),
                 "the declaration places are not a permutation of the interface places");
@@ -251,12 +257,12 @@ struct Derived {
     }
   }();
 
-  static constexpr auto progId =
-      description_detail::progIdOf<identity::libraryName.size() + 1 + Source::face.className.size()>(
-          identity::libraryName, Source::face.className);
+  static constexpr auto progId = description_detail::progIdOf<identity::libraryName.size() + 1 +
+                                                              Source::face.className.size()>(
+      identity::libraryName, Source::face.className);
 
-  static constexpr ClassDescription view{
-      Source::face, progId.view(), methods, declarationOrder, answeredInterfaceIds};
+  static constexpr ClassDescription view{Source::face, progId.view(), methods, declarationOrder,
+                                         answeredInterfaceIds};
 };
 
 template <class Object>

@@ -22,8 +22,8 @@ struct Described<IniEdit> : DescriptionTerms {
   // In interface order, which is also the type library's declaration order.
   static constexpr std::tuple methods{
       method<&IniEdit::ReadValue>(u"ReadValue", 0x60030000, Declared{0}, returnsVariant,
-                                  text(u"sFile"), text(u"sSection"), text(u"sName"),
-                                  text(u"sType"), variant(u"vDefault")),
+                                  text(u"sFile"), text(u"sSection"), text(u"sName"), text(u"sType"),
+                                  variant(u"vDefault")),
       method<&IniEdit::WriteValue>(u"WriteValue", 0x60030001, Declared{1}, returnsBoolean,
                                    text(u"sFile"), text(u"sSection"), text(u"sName"),
                                    variant(u"vValue")),

@@ -23,7 +23,8 @@ template <class... Objects>
 std::shared_ptr<LateBoundObject::Target> targetFor(const ClassDescription& description,
                                                    ClassList<Objects...>) {
   std::shared_ptr<LateBoundObject::Target> target;
-  ((&description == &descriptionOf<Objects>() && (target = std::make_shared<TargetOf<Objects>>())) ||
+  ((&description == &descriptionOf<Objects>() &&
+    (target = std::make_shared<TargetOf<Objects>>())) ||
    ...);
   return target;
 }

@@ -69,7 +69,8 @@ std::span<const MethodInvoker<Object>> methodTable() {
   static constexpr auto table = []<size_t... Place>(std::index_sequence<Place...>) {
     return std::array<MethodInvoker<Object>, sizeof...(Place)>{
         invokeMethod<Derived<Object>::template member<Place>, Object>...};
-  }(std::make_index_sequence<Derived<Object>::count>{});
+  }
+  (std::make_index_sequence<Derived<Object>::count>{});
   return table;
 }
 

@@ -27,15 +27,14 @@ struct Described<Regedit> : DescriptionTerms {
   // first and the INI shortcuts last; 0x60030003 to 0x60030005 belong to no
   // method.
   static constexpr std::tuple methods{
-      method<&Regedit::EnumKeys>(u"EnumKeys", 0x60030000, Declared{0}, returnsText,
-                                 text(u"sKey"), optionalText(u"sDelim", u",")),
+      method<&Regedit::EnumKeys>(u"EnumKeys", 0x60030000, Declared{0}, returnsText, text(u"sKey"),
+                                 optionalText(u"sDelim", u",")),
       method<&Regedit::EnumValues>(u"EnumValues", 0x60030001, Declared{1}, returnsText,
                                    text(u"sKey")),
       method<&Regedit::DeleteKey>(u"DeleteKey", 0x60030002, Declared{2}, returnsBoolean,
                                   text(u"sKey")),
-      method<&Regedit::ReadIni>(u"ReadIni", 0x60030006, Declared{6}, returnsText,
-                                text(u"sFile"), text(u"sSection"), text(u"sItem"),
-                                variant(u"vDefValue")),
+      method<&Regedit::ReadIni>(u"ReadIni", 0x60030006, Declared{6}, returnsText, text(u"sFile"),
+                                text(u"sSection"), text(u"sItem"), variant(u"vDefValue")),
       method<&Regedit::WriteIni>(u"WriteIni", 0x60030007, Declared{7}, returnsBoolean,
                                  text(u"sFile"), text(u"sSection"), text(u"sItem"),
                                  variant(u"vValue")),

@@ -59,9 +59,9 @@ CallStatus IniEdit::ReadValue(Text sFile, Text sSection, Text sName, Text sType,
       result = Variant::text(fromNarrow(withoutIncompleteCharacter(buffer)));
     } else if (form == IniForm::Integer) {
       const int32_t defaultNumber = isNumeric(vDefault) ? toLong(vDefault) : 0;
-      const auto number = ProfileService::GetPrivateProfileIntA(
-          toNarrow(sSection).c_str(), toNarrow(sName).c_str(), defaultNumber,
-          toNarrow(sFile).c_str());
+      const auto number =
+          ProfileService::GetPrivateProfileIntA(toNarrow(sSection).c_str(), toNarrow(sName).c_str(),
+                                                defaultNumber, toNarrow(sFile).c_str());
       result = Variant::long32(static_cast<int32_t>(number));
     } else {
       result = vDefault;
@@ -107,8 +107,8 @@ CallStatus IniEdit::EnumValues(Text sFile, Text sSection, Text& result) {
     const std::string file = toNarrow(sFile);
     const std::string section = toNarrow(sSection);
     result = readList(sectionLinesBufferSize, [&](char* buffer, uint32_t size) {
-      return int64_t{ProfileService::GetPrivateProfileSectionA(section.c_str(), buffer, size,
-                                                               file.c_str())};
+      return int64_t{
+          ProfileService::GetPrivateProfileSectionA(section.c_str(), buffer, size, file.c_str())};
     });
   } catch (const std::exception&) {
     result.clear();

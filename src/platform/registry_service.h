@@ -71,13 +71,13 @@ constexpr uint32_t EnumerateSubKeys = 8;
 
 namespace value_type {
 constexpr uint32_t None = 0;
-constexpr uint32_t Text = 1;         // REG_SZ
-constexpr uint32_t ExpandText = 2;   // REG_EXPAND_SZ
-constexpr uint32_t Binary = 3;       // REG_BINARY
-constexpr uint32_t Number = 4;       // REG_DWORD
+constexpr uint32_t Text = 1;             // REG_SZ
+constexpr uint32_t ExpandText = 2;       // REG_EXPAND_SZ
+constexpr uint32_t Binary = 3;           // REG_BINARY
+constexpr uint32_t Number = 4;           // REG_DWORD
 constexpr uint32_t NumberBigEndian = 5;  // REG_DWORD_BIG_ENDIAN
-constexpr uint32_t MultiText = 7;    // REG_MULTI_SZ
-constexpr uint32_t Number64 = 11;    // REG_QWORD
+constexpr uint32_t MultiText = 7;        // REG_MULTI_SZ
+constexpr uint32_t Number64 = 11;        // REG_QWORD
 }  // namespace value_type
 
 namespace registry_status {

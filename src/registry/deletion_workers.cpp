@@ -16,9 +16,10 @@ void Regedit::DeleteSubKey(RootKeyValue rootKey, Text keyPath, Text subKeyName,
 
 void Regedit::DeleteNamedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
                                RegistryStatus& status) {
-  const bool exited = withOpenKey(rootKey, keyPath, key_access::SetValue, status, [&](KeyHandle key) {
-    return RegistryService::RegDeleteValueA(key, toNarrow(valueName).c_str());
-  });
+  const bool exited =
+      withOpenKey(rootKey, keyPath, key_access::SetValue, status, [&](KeyHandle key) {
+        return RegistryService::RegDeleteValueA(key, toNarrow(valueName).c_str());
+      });
   // A value that is already gone, or whose key is, counts as deleted; not
   // when a raised error ended the worker.
   if (exited && status == registry_status::NotFound) status = 0;

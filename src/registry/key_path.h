@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/registry_service.h"
 #include "automation/text.h"
+#include "platform/registry_service.h"
 
 namespace zarn {
 

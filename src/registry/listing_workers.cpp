@@ -21,7 +21,8 @@ RegistryStatus valueText(KeyHandle key, const std::string& name, uint32_t type, 
     uint32_t queriedType = value_type::Text;
     const RegistryStatus status = RegistryService::RegQueryValueExA(
         key, name.c_str(), nullptr, &queriedType, reinterpret_cast<uint8_t*>(buffer.data()), &size);
-    if (status == 0) text = size > 0 ? fromNarrow(std::string_view(buffer).substr(0, size - 1)) : Text();
+    if (status == 0)
+      text = size > 0 ? fromNarrow(std::string_view(buffer).substr(0, size - 1)) : Text();
     return status;
   }
   const bool number = type == value_type::Number;
@@ -56,7 +57,8 @@ void Regedit::ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter, Te
       list += name;
       list += delimiter;
     }
-    if (!list.empty() && equalsIgnoringCase(std::u16string_view(list).substr(list.size() - 1), delimiter)) {
+    if (!list.empty() &&
+        equalsIgnoringCase(std::u16string_view(list).substr(list.size() - 1), delimiter)) {
       list.pop_back();
     }
     return RegistryStatus{0};
@@ -72,8 +74,8 @@ void Regedit::ListValues(RootKeyValue rootKey, Text keyPath, Text& list, Registr
       uint32_t nameLength = nameBufferSize;
       uint32_t dataSize = nameBufferSize;
       uint32_t type = 0;
-      if (RegistryService::RegEnumValueA(key, index, nameBuffer.data(), &nameLength, nullptr,
-                                         &type, nullptr, &dataSize) != 0) {
+      if (RegistryService::RegEnumValueA(key, index, nameBuffer.data(), &nameLength, nullptr, &type,
+                                         nullptr, &dataSize) != 0) {
         break;
       }
       const std::string name = nameBuffer.substr(0, nameLength);

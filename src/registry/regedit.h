@@ -12,9 +12,9 @@
 #pragma once
 
 #include "automation/call_status.h"
-#include "platform/registry_service.h"
 #include "automation/text.h"
 #include "automation/variant.h"
+#include "platform/registry_service.h"
 #include "registry/key_path.h"
 
 namespace zarn {
@@ -36,10 +36,8 @@ class Regedit {
   // Private procedures, in the order of the class's method table. Workers
   // report only through their out parameters and never throw.
   RootKeyValue ResolveRootKey(const Text& rootSegment);
-  void DeleteSubKey(RootKeyValue rootKey, Text keyPath, Text subKeyName,
-                    RegistryStatus& status);
-  void DeleteNamedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
-                        RegistryStatus& status);
+  void DeleteSubKey(RootKeyValue rootKey, Text keyPath, Text subKeyName, RegistryStatus& status);
+  void DeleteNamedValue(RootKeyValue rootKey, Text keyPath, Text valueName, RegistryStatus& status);
   void ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter, Text& list,
                    RegistryStatus& status);
   void ListValues(RootKeyValue rootKey, Text keyPath, Text& list, RegistryStatus& status);

@@ -22,8 +22,8 @@ RegistryStatus queryText(KeyHandle key, const std::string& name, Text& text) {
   uint32_t type = value_type::Text;
   uint32_t size = 0;
   uint8_t probe = 0;
-  RegistryStatus status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                                            &probe, &size);
+  RegistryStatus status =
+      RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type, &probe, &size);
   std::string buffer;
   if (status == registry_status::MoreData) {
     buffer.assign(size, ' ');
@@ -31,7 +31,8 @@ RegistryStatus queryText(KeyHandle key, const std::string& name, Text& text) {
     status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type,
                                                reinterpret_cast<uint8_t*>(buffer.data()), &size);
   }
-  if (status == 0) text = size > 0 ? fromNarrow(std::string_view(buffer).substr(0, size - 1)) : Text();
+  if (status == 0)
+    text = size > 0 ? fromNarrow(std::string_view(buffer).substr(0, size - 1)) : Text();
   return status;
 }
 
@@ -69,12 +70,9 @@ std::optional<StoredData> dataToStore(RegistryForm form, const Variant& value) {
       const auto size = static_cast<uint32_t>(text.empty() ? 0 : narrow.size() + 1);
       return StoredData{value_type::Text, narrow, size};
     }
-    case RegistryForm::Boolean:
-      return fixedData<int16_t>(value_type::Binary, toBoolean(value));
-    case RegistryForm::Number:
-      return fixedData<int32_t>(value_type::Number, toLong(value));
-    case RegistryForm::None:
-      break;
+    case RegistryForm::Boolean: return fixedData<int16_t>(value_type::Binary, toBoolean(value));
+    case RegistryForm::Number: return fixedData<int32_t>(value_type::Number, toLong(value));
+    case RegistryForm::None: break;
   }
   return std::nullopt;
 }
@@ -107,8 +105,7 @@ void Regedit::QueryTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName
         if (queried == 0) result = Variant::long32(number);
         break;
       }
-      case RegistryForm::None:
-        break;
+      case RegistryForm::None: break;
     }
     return queried;
   });

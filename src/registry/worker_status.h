@@ -60,12 +60,15 @@ bool withKey(RootKeyValue rootKey, RegistryStatus& status, OpenStep openStep, Wo
 
 // The frame around RegOpenKeyExA(rootKeyHandle(rootKey), keyPath, 0, access).
 template <class Work>
-bool withOpenKey(RootKeyValue rootKey, const Text& keyPath, uint32_t access,
-                 RegistryStatus& status, Work work) {
-  return withKey(rootKey, status, [&](KeyHandle& key) {
-    return RegistryService::RegOpenKeyExA(rootKeyHandle(rootKey), toNarrow(keyPath).c_str(), 0,
-                                          access, &key);
-  }, work);
+bool withOpenKey(RootKeyValue rootKey, const Text& keyPath, uint32_t access, RegistryStatus& status,
+                 Work work) {
+  return withKey(
+      rootKey, status,
+      [&](KeyHandle& key) {
+        return RegistryService::RegOpenKeyExA(rootKeyHandle(rootKey), toNarrow(keyPath).c_str(), 0,
+                                              access, &key);
+      },
+      work);
 }
 
 }  // namespace zarn

@@ -13,10 +13,12 @@ TEST(Utf8, RoundTripsEveryPlane) {
 }
 
 TEST(Utf8, ReplacesMalformedInput) {
-  EXPECT_EQ(utf8ToText("a\xFF" "b"), u"a\uFFFDb");
-  EXPECT_EQ(utf8ToText("\xC3"), u"\uFFFD");              // truncated sequence
-  EXPECT_EQ(utf8ToText("\xC0\xAF"), u"\uFFFD\uFFFD");    // overlong slash
-  EXPECT_EQ(utf8ToText("\xED\xA0\x80").size(), 3u);      // encoded surrogate
+  EXPECT_EQ(utf8ToText("a\xFF"
+                       "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(utf8ToText("\xC3"), u"\uFFFD");            // truncated sequence
+  EXPECT_EQ(utf8ToText("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong slash
+  EXPECT_EQ(utf8ToText("\xED\xA0\x80").size(), 3u);    // encoded surrogate
   EXPECT_EQ(textToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 

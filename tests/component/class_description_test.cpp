@@ -35,7 +35,8 @@ std::u16string signatureOf(const MethodDescription& method) {
   for (const ParameterDescription& parameter : method.parameters) {
     if (signature.size() > 1) signature += u", ";
     std::u16string text = std::u16string(parameter.name) + u" " + kindName(parameter.kind);
-    if (parameter.optional) text = u"[" + text + u" = \"" + std::u16string(parameter.defaultText) + u"\"]";
+    if (parameter.optional)
+      text = u"[" + text + u" = \"" + std::u16string(parameter.defaultText) + u"\"]";
     signature += text;
   }
   return signature + u") " + kindName(method.result);
@@ -55,7 +56,8 @@ void expectSurface(const ClassDescription& description, std::span<const Expected
   for (const int place : description.declarationOrder) {
     declared.push_back(textToUtf8(description.methods[static_cast<size_t>(place)].name));
   }
-  for (const std::u16string_view name : declarationOrder) expectedDeclared.push_back(textToUtf8(name));
+  for (const std::u16string_view name : declarationOrder)
+    expectedDeclared.push_back(textToUtf8(name));
   EXPECT_EQ(declared, expectedDeclared);
 }
 
@@ -102,7 +104,8 @@ TEST(ClassDescription, FindsClassesByNameOrProgIdInAnyCase) {
             test_support::expectedPlace(expectedRegeditMethods, u"ReadIni"));
   EXPECT_EQ(findMethodByName(regeditClass(), u"ResolveRootKey"), -1);
   // IniEdit's EnumValues has an identifier that no method of Regedit has.
-  const int32_t enumValues = test_support::expectedDispatchId(expectedIniEditMethods, u"EnumValues");
+  const int32_t enumValues =
+      test_support::expectedDispatchId(expectedIniEditMethods, u"EnumValues");
   EXPECT_EQ(findMethodByDispatchId(regeditClass(), enumValues), -1);
   EXPECT_EQ(findMethodByDispatchId(iniEditClass(), enumValues),
             test_support::expectedPlace(expectedIniEditMethods, u"EnumValues"));

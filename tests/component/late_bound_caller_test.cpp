@@ -47,7 +47,8 @@ TEST_F(LateBoundCallerTest, FindsPublicMethodsByNameInAnyCase) {
     for (char16_t& c : anyCase) c = c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c;
     EXPECT_EQ(regedit->dispatchIdOfName(anyCase), dispatchId) << textToUtf8(name);
   }
-  for (const auto* hidden : {u"ResolveRootKey", u"QueryTypedValue", u"ListSubKeys", u"EnumSections"}) {
+  for (const auto* hidden :
+       {u"ResolveRootKey", u"QueryTypedValue", u"ListSubKeys", u"EnumSections"}) {
     EXPECT_FALSE(regedit->dispatchIdOfName(hidden)) << textToUtf8(hidden);
   }
   EXPECT_FALSE(LateBoundObject::create(u"Registry"));
@@ -62,8 +63,9 @@ TEST_F(LateBoundCallerTest, DispatchIdentifiersBelongToTheirInterface) {
             CallStatus{error::ObjectDoesntSupport});
   EXPECT_EQ(result, Variant());
   auto iniEdit = LateBoundObject::create(u"IniEdit");
-  EXPECT_TRUE(iniEdit->invoke(enumValues, {Variant::text(u"no-such.ini"), Variant::text(u"s")}, result)
-                  .succeeded());
+  EXPECT_TRUE(
+      iniEdit->invoke(enumValues, {Variant::text(u"no-such.ini"), Variant::text(u"s")}, result)
+          .succeeded());
   EXPECT_EQ(result, Variant::text(u""));
 }
 

@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/ini_test_paths.h"
 #include "automation/automation_error.h"
-#include "support/platform_marks.h"
 #include "registry/regedit.h"
+#include "support/ini_test_paths.h"
+#include "support/platform_marks.h"
 
 namespace zarn {
 namespace {
@@ -96,7 +96,8 @@ TEST_F(IniEditTest, OtherLettersNeverTouchTheFile) {
   const Text absent = utf8ToText(joinPath(joinPath(folder_, "no-folder"), "x.ini"));
   for (const Text letter : {u"", u"X", u"Str", u" S"}) {
     Variant result;
-    ASSERT_TRUE(iniEdit.ReadValue(absent, u"a", u"b", letter, Variant::real(1.5), result).succeeded());
+    ASSERT_TRUE(
+        iniEdit.ReadValue(absent, u"a", u"b", letter, Variant::real(1.5), result).succeeded());
     EXPECT_EQ(result, Variant::real(1.5));
   }
   EXPECT_FALSE(std::filesystem::exists(unixPath(joinPath(folder_, "no-folder"))));
@@ -183,7 +184,8 @@ TEST_F(IniEditTest, ListingBuffersGrowUntilEverythingFits) {
 TEST_F(IniEditTest, ShortcutsForwardToAFreshIniEdit) {
   Regedit regedit;
   AutomationBoolean written = automationFalse;
-  ASSERT_TRUE(regedit.WriteIni(file(), u"Main", u"port", Variant::long32(8080), written).succeeded());
+  ASSERT_TRUE(
+      regedit.WriteIni(file(), u"Main", u"port", Variant::long32(8080), written).succeeded());
   EXPECT_EQ(written, automationTrue);
   Text text;
   ASSERT_TRUE(regedit.ReadIni(file(), u"Main", u"port", Variant(), text).succeeded());

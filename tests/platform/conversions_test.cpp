@@ -17,30 +17,17 @@ void PrintTo(const Variant& value, std::ostream* out) {
   *out << typeName(value.kind());
   switch (value.kind()) {
     case VariantKind::Empty:
-    case VariantKind::Null:
-      return;
-    case VariantKind::Boolean:
-      *out << '(' << value.booleanBits() << ')';
-      return;
-    case VariantKind::Byte:
-      *out << '(' << int(value.byteValue()) << ')';
-      return;
-    case VariantKind::Integer:
-      *out << '(' << value.integerValue() << ')';
-      return;
-    case VariantKind::Long:
-      *out << '(' << value.longValue() << ')';
-      return;
-    case VariantKind::Single:
-      *out << '(' << value.singleValue() << ')';
-      return;
+    case VariantKind::Null: return;
+    case VariantKind::Boolean: *out << '(' << value.booleanBits() << ')'; return;
+    case VariantKind::Byte: *out << '(' << int(value.byteValue()) << ')'; return;
+    case VariantKind::Integer: *out << '(' << value.integerValue() << ')'; return;
+    case VariantKind::Long: *out << '(' << value.longValue() << ')'; return;
+    case VariantKind::Single: *out << '(' << value.singleValue() << ')'; return;
     case VariantKind::Double:
       out->precision(17);
       *out << '(' << value.realValue() << ')';
       return;
-    case VariantKind::String:
-      *out << "(\"" << textToUtf8(value.textValue()) << "\")";
-      return;
+    case VariantKind::String: *out << "(\"" << textToUtf8(value.textValue()) << "\")"; return;
   }
 }
 
@@ -346,16 +333,11 @@ class Conversion : public ::testing::TestWithParam<Case> {};
 
 Variant convert(const Case& c) {
   switch (c.target) {
-    case Target::WordText:
-      return Variant::text(toText(c.input, BooleanText::Words));
-    case Target::NumberText:
-      return Variant::text(toText(c.input, BooleanText::Numbers));
-    case Target::Long:
-      return Variant::long32(toLong(c.input));
-    case Target::Boolean:
-      return Variant::booleanBits(toBoolean(c.input));
-    case Target::Numeric:
-      return Variant::boolean(isNumeric(c.input));
+    case Target::WordText: return Variant::text(toText(c.input, BooleanText::Words));
+    case Target::NumberText: return Variant::text(toText(c.input, BooleanText::Numbers));
+    case Target::Long: return Variant::long32(toLong(c.input));
+    case Target::Boolean: return Variant::booleanBits(toBoolean(c.input));
+    case Target::Numeric: return Variant::boolean(isNumeric(c.input));
   }
   return {};
 }

@@ -52,7 +52,8 @@ constexpr Entry entriesWithNul[] = {
 };
 
 TEST(ProfileEntryRules, RefusesWhatCouldNotBeReadBackAsWritten) {
-  for (const auto& table : {std::span<const Entry>(entries), std::span<const Entry>(entriesWithNul)}) {
+  for (const auto& table :
+       {std::span<const Entry>(entries), std::span<const Entry>(entriesWithNul)}) {
     for (const Entry& entry : table) {
       EXPECT_EQ(isStorableEntry(entry.section, entry.key, entry.value), entry.storable)
           << textToUtf8(entry.section) << " / " << textToUtf8(entry.key) << " / "

@@ -45,8 +45,7 @@ RegistryStatus setBytes(KeyHandle key, const char* name, uint32_t type, const st
 }
 
 // The value's bytes exactly as stored, or nothing when the query fails.
-std::optional<std::string> queryBytes(KeyHandle key, const char* name,
-                                      uint32_t* type = nullptr) {
+std::optional<std::string> queryBytes(KeyHandle key, const char* name, uint32_t* type = nullptr) {
   uint32_t size = 0;
   if (Service::RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != Success) return {};
   std::string bytes(size, '\0');
@@ -61,7 +60,8 @@ std::optional<std::string> queryBytes(KeyHandle key, const char* name,
 std::vector<std::string> subKeyNames(KeyHandle key) {
   std::vector<std::string> names;
   char name[2048];
-  for (uint32_t index = 0; Service::RegEnumKeyA(key, index, name, sizeof name) == Success; ++index) {
+  for (uint32_t index = 0; Service::RegEnumKeyA(key, index, name, sizeof name) == Success;
+       ++index) {
     names.emplace_back(name);
   }
   return names;
@@ -195,8 +195,7 @@ TEST_F(RegistryServiceTest, HandlesCarryTheAccessTheyWereOpenedWith) {
 
   const KeyHandle writer = open("", key_access::SetValue);
   uint32_t size = 0;
-  EXPECT_EQ(Service::RegQueryValueExA(writer, "v", nullptr, nullptr, nullptr, &size),
-            AccessDenied);
+  EXPECT_EQ(Service::RegQueryValueExA(writer, "v", nullptr, nullptr, nullptr, &size), AccessDenied);
   EXPECT_EQ(setBytes(writer, "v", value_type::Text, "y"), Success);
   closeOpened();
   EXPECT_EQ(queryBytes(key_, "v"), "y");

@@ -80,8 +80,8 @@ TEST(RootKeys, AcceptsTheTwelveNamesInAnyCase) {
 }
 
 TEST(RootKeys, RefusesEverythingElse) {
-  for (const Text name : {u"", u" HKLM", u"HKLM ", u"HKEY_PERFORMANCE_DATA", u"HKPD", u"HKLM2",
-                          u"HKEY_LOCAL"}) {
+  for (const Text name :
+       {u"", u" HKLM", u"HKLM ", u"HKEY_PERFORMANCE_DATA", u"HKPD", u"HKLM2", u"HKEY_LOCAL"}) {
     EXPECT_EQ(rootKeyForName(name), 0u) << textToUtf8(name);
   }
 }

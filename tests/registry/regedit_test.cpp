@@ -29,7 +29,8 @@ std::set<Text> entries(const Text& list) {
 
 class RegeditTest : public RegistryTest {
  protected:
-  Variant read(const Text& path, const Text& letter, const Variant& fallback = Variant::text(u"dflt")) {
+  Variant read(const Text& path, const Text& letter,
+               const Variant& fallback = Variant::text(u"dflt")) {
     Variant result;
     EXPECT_TRUE(regedit.ReadValue(path, letter, fallback, result).succeeded());
     return result;

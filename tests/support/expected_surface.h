@@ -30,8 +30,8 @@ inline constexpr std::array<ExpectedMethod, 8> expectedRegeditMethods{{
     {u"WriteValue", 0x6003000A, u"(sKey text, sType text, vValue variant) boolean"},
 }};
 inline constexpr std::array<std::u16string_view, 8> expectedRegeditDeclarationOrder{
-    u"EnumKeys", u"EnumValues", u"DeleteKey", u"DeleteValue",
-    u"ReadValue", u"WriteValue", u"ReadIni", u"WriteIni"};
+    u"EnumKeys",  u"EnumValues", u"DeleteKey", u"DeleteValue",
+    u"ReadValue", u"WriteValue", u"ReadIni",   u"WriteIni"};
 
 inline constexpr std::array<ExpectedMethod, 4> expectedIniEditMethods{{
     {u"ReadValue", 0x60030000,

@@ -15,7 +15,7 @@ constexpr bool runsOnWine = false;
 }  // namespace zarn::test_support
 
 // Skips the rest of a test under Wine, giving the reason.
-#define ZARN_NATIVE_ONLY(reason)                                     \
-  do {                                                               \
+#define ZARN_NATIVE_ONLY(reason)                                           \
+  do {                                                                     \
     if (::zarn::test_support::runsOnWine) GTEST_SKIP() << "Wine: " reason; \
   } while (0)

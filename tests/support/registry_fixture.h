@@ -7,19 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_service.h"
 #include "automation/text.h"
+#include "platform/registry_service.h"
 
 namespace zarn::test_support {
 
 inline void deleteTree(KeyHandle parent, const std::string& path) {
   KeyHandle key = 0;
-  if (RegistryService::RegOpenKeyExA(parent, path.c_str(), 0, key_access::EnumerateSubKeys, &key) != 0) {
+  if (RegistryService::RegOpenKeyExA(parent, path.c_str(), 0, key_access::EnumerateSubKeys, &key) !=
+      0) {
     return;
   }
   std::vector<std::string> children;
   char name[2048];
-  for (uint32_t index = 0; RegistryService::RegEnumKeyA(key, index, name, sizeof name) == 0; ++index) {
+  for (uint32_t index = 0; RegistryService::RegEnumKeyA(key, index, name, sizeof name) == 0;
+       ++index) {
     children.emplace_back(name);
   }
   RegistryService::RegCloseKey(key);
@@ -31,7 +33,8 @@ class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    keyPath_ = std::string("Software\\ZarnUtilsTests\\") + info->test_suite_name() + "_" + info->name();
+    keyPath_ =
+        std::string("Software\\ZarnUtilsTests\\") + info->test_suite_name() + "_" + info->name();
     deleteTree(root_key::CurrentUser, keyPath_);
     handlesAtStart_ = RegistryService::openHandleCount();
   }
@@ -52,13 +55,15 @@ class RegistryTest : public ::testing::Test {
     KeyHandle key = 0;
     const std::string full = subKey.empty() ? keyPath_ : keyPath_ + "\\" + subKey;
     ASSERT_EQ(RegistryService::RegCreateKeyExA(root_key::CurrentUser, full.c_str(), 0, "", 0,
-                                               key_access::SetValue, nullptr, &key, nullptr), 0);
+                                               key_access::SetValue, nullptr, &key, nullptr),
+              0);
     // The platform's narrow set stores one more byte when text is followed
     // by a NUL in memory; a non-NUL guard byte keeps the stored size exact.
     const std::string guarded = bytes + "X";
     ASSERT_EQ(RegistryService::RegSetValueExA(key, name.c_str(), 0, type,
                                               reinterpret_cast<const uint8_t*>(guarded.data()),
-                                              static_cast<uint32_t>(bytes.size())), 0);
+                                              static_cast<uint32_t>(bytes.size())),
+              0);
     RegistryService::RegCloseKey(key);
   }
 

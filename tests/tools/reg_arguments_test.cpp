@@ -15,7 +15,8 @@ using namespace std::string_literals;
 constexpr SwitchSpec specs[] = {{"v", true}, {"ve", false}, {"f", false}, {"-regedit4", false}};
 
 TEST(RegSwitches, FixedWordsFirstThenSwitchesInAnyCaseAndForm) {
-  const auto parsed = parseRegArguments({"HKCU\\X", "/tmp/out.reg", "-V", "Name", "/F", "--regedit4"}, 2, specs);
+  const auto parsed =
+      parseRegArguments({"HKCU\\X", "/tmp/out.reg", "-V", "Name", "/F", "--regedit4"}, 2, specs);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->fixed[1], "/tmp/out.reg");
   EXPECT_EQ(parsed->value("v"), "Name");
@@ -45,7 +46,8 @@ TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
   for (const char* bad : {"HKXX\\A", "\\\\machine\\HKLM\\A", "HKCU\\\\A", "HKDD", ""}) {
     EXPECT_FALSE(parseKeyName(bad)) << bad;
   }
-  EXPECT_TRUE(sameKey(*parseKeyName("HKCU\\Software\\A"), *parseKeyName("hkey_current_user\\SOFTWARE\\a")));
+  EXPECT_TRUE(
+      sameKey(*parseKeyName("HKCU\\Software\\A"), *parseKeyName("hkey_current_user\\SOFTWARE\\a")));
 }
 
 TEST(RegTypes, NamesBothWays) {

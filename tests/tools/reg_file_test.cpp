@@ -5,10 +5,10 @@
 
 #include <variant>
 
+#include "platform/narrow_text.h"
 #include "reg/reg_file_encoding.h"
 #include "reg/reg_file_reader.h"
 #include "reg/reg_file_writer.h"
-#include "platform/narrow_text.h"
 #include "reg/reg_types.h"
 
 namespace zarn::cli {
@@ -99,12 +99,14 @@ TEST(RegFileWriter, WritesRegeditsLayout) {
                  {"E", value_type::ExpandText, "%A%\0"s},
                  {"B", value_type::Binary, std::string(30, '\x01')}};
   const std::string text = regFileBytes(sampleKey, tree, RegFileForm::Regedit4);
-  EXPECT_EQ(text,
-            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zv]\r\n@=\"d\"\r\n\"N\"=dword:0000002a\r\n"
-            "\"E\"=hex(2):25,41,25,00\r\n"
-            "\"B\"=hex:01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,\\\r\n"
-            "  01,01,01,01,01,01,01\r\n\r\n");
-  for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+  EXPECT_EQ(
+      text,
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zv]\r\n@=\"d\"\r\n\"N\"=dword:0000002a\r\n"
+      "\"E\"=hex(2):25,41,25,00\r\n"
+      "\"B\"=hex:01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,\\\r\n"
+      "  01,01,01,01,01,01,01\r\n\r\n");
+  for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+       start = end + 2) {
     EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
   }
 }
@@ -121,7 +123,8 @@ TEST(RegFileWriter, Version5TextDataIsUtf16) {
 
 TEST(RegFileReader, ReadsDeletionsCommentsAndContinuations) {
   const RegFile file = readOk(utf16File(
-      u"\r\nWindows Registry Editor Version 5.00\r\n; a comment\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Old]\r\n"
+      u"\r\nWindows Registry Editor Version 5.00\r\n; a "
+      u"comment\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Old]\r\n"
       u"  [HKCU\\Software\\New]  \r\n\"Gone\"=-\r\n\"Bytes\" = hex:01,\\\r\n    02 , 03\r\n"
       u"\"Mixed\"=DWORD:FF\r\n@=\"x\"\r\n"));
   ASSERT_EQ(file.keys.size(), 2u);
@@ -139,7 +142,8 @@ TEST(RegFileReader, ReadsDeletionsCommentsAndContinuations) {
 }
 
 TEST(RegFileReader, EightBitTextIsUtf8WhenValidElseWindows1252) {
-  const RegFile utf8 = readOk("REGEDIT4\n[HKEY_CURRENT_USER\\Zv]\n\"caf\xC3\xA9\"=\"\xE2\x82\xAC\"\n");
+  const RegFile utf8 =
+      readOk("REGEDIT4\n[HKEY_CURRENT_USER\\Zv]\n\"caf\xC3\xA9\"=\"\xE2\x82\xAC\"\n");
   ASSERT_EQ(utf8.keys.size(), 1u);
   EXPECT_EQ(utf8.keys[0].values[0].name, toNarrow(u"caf\u00E9"));
   EXPECT_EQ(utf8.keys[0].values[0].data, toNarrow(u"\u20AC") + '\0');
@@ -175,10 +179,11 @@ TEST(RegFileReader, RefusesMalformedLinesWithTheirNumber) {
     EXPECT_EQ(problem.line, malformed.line) << malformed.body;
     EXPECT_FALSE(problem.message.empty());
   }
-  EXPECT_EQ(readError(utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\X]\r\n"
-                                u"\"v\"=hex(2):41\r\n"))
-                .line,
-            3);
+  EXPECT_EQ(
+      readError(utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\X]\r\n"
+                          u"\"v\"=hex(2):41\r\n"))
+          .line,
+      3);
 }
 
 }  // namespace

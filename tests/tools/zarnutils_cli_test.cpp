@@ -38,13 +38,14 @@ TEST(CallArguments, EverythingElseIsText) {
 }
 
 TEST(CallArguments, EscapedTextHoldsWhatAFieldCannot) {
-  EXPECT_EQ(parseArgument("x:a\\tb\\nc\\rd\\0e\\\\f"), Variant::text(u"a\tb\nc\rd"s + u'\0' + u"e\\f"));
+  EXPECT_EQ(parseArgument("x:a\\tb\\nc\\rd\\0e\\\\f"),
+            Variant::text(u"a\tb\nc\rd"s + u'\0' + u"e\\f"));
   EXPECT_EQ(parseArgument("x:\\u00e9\\u03A9"), Variant::text(u"\u00E9\u03A9"));
 }
 
 TEST(CallArguments, MalformedFormsAreUsageErrors) {
-  for (const char* written : {"i:", "i:1.5", "i:2147483648", "i:+1", "b:True", "b:1", "d:", "d:1e999",
-                              "d:inf", "d:nan", "d:1,5", "x:\\q", "x:\\u12", "x:ab\\"}) {
+  for (const char* written : {"i:", "i:1.5", "i:2147483648", "i:+1", "b:True", "b:1", "d:",
+                              "d:1e999", "d:inf", "d:nan", "d:1,5", "x:\\q", "x:\\u12", "x:ab\\"}) {
     EXPECT_THROW(parseArgument(written), UsageError) << written;
   }
 }
@@ -89,9 +90,13 @@ TEST(CommandLine, OptionsComeBeforeTheCall) {
 }
 
 TEST(CommandLine, MisuseIsAUsageError) {
-  for (const auto& words : std::vector<std::vector<std::string>>{
-           {}, {"--json"}, {"--json", "--raw", "A.B"}, {"--bogus", "A.B"}, {"--batch", "A.B"},
-           {"--raw", "--batch"}, {"--early", "A.B"}}) {
+  for (const auto& words : std::vector<std::vector<std::string>>{{},
+                                                                 {"--json"},
+                                                                 {"--json", "--raw", "A.B"},
+                                                                 {"--bogus", "A.B"},
+                                                                 {"--batch", "A.B"},
+                                                                 {"--raw", "--batch"},
+                                                                 {"--early", "A.B"}}) {
     EXPECT_THROW(parseCommandLine(words), UsageError);
   }
 }
@@ -117,7 +122,8 @@ TEST(ResultOutput, TextFormsForPeopleAndPrograms) {
   EXPECT_EQ(displayText(Variant::null()), "Null");
   EXPECT_EQ(displayText(Variant()), "");
   EXPECT_EQ(errorLine(9), "error 9: Subscript out of range");
-  EXPECT_EQ(jsonError(438), R"({"error":438,"message":"Object doesn't support this property or method"})");
+  EXPECT_EQ(jsonError(438),
+            R"({"error":438,"message":"Object doesn't support this property or method"})");
 }
 
 TEST(BatchMode, OneAnswerPerCallLineWhateverHappens) {

@@ -10,8 +10,8 @@
 #include <variant>
 #include <vector>
 
-#include "component/late_bound_caller.h"
 #include "automation/text.h"
+#include "component/late_bound_caller.h"
 
 namespace zarn::cli {
 

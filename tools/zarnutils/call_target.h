@@ -3,9 +3,9 @@
 // which one answers.
 #pragma once
 
-#include "call_request.h"
 #include "automation/call_status.h"
 #include "automation/variant.h"
+#include "call_request.h"
 
 namespace zarn::cli {
 

@@ -8,7 +8,8 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
   Invocation invocation;
   bool formGiven = false;
   auto chooseForm = [&](OutputForm form) {
-    if (formGiven && invocation.form != form) throw UsageError("--json and --raw exclude each other");
+    if (formGiven && invocation.form != form)
+      throw UsageError("--json and --raw exclude each other");
     invocation.form = form;
     formGiven = true;
   };
@@ -44,7 +45,8 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
                               arguments.end());
   if (invocation.mode == Mode::Batch) {
     if (invocation.form == OutputForm::Raw) throw UsageError("--batch writes JSON lines only");
-    if (!invocation.callWords.empty()) throw UsageError("--batch reads its calls from standard input");
+    if (!invocation.callWords.empty())
+      throw UsageError("--batch reads its calls from standard input");
   } else if (invocation.callWords.empty()) {
     throw UsageError("CLASS.METHOD expected");
   }

@@ -11,6 +11,8 @@
 namespace zarn::cli {
 
 inline std::string narrowFromUtf8(std::string_view utf8) { return toNarrow(utf8ToText(utf8)); }
-inline std::string utf8FromNarrow(std::string_view narrow) { return textToUtf8(fromNarrow(narrow)); }
+inline std::string utf8FromNarrow(std::string_view narrow) {
+  return textToUtf8(fromNarrow(narrow));
+}
 
 }  // namespace zarn::cli

@@ -2,15 +2,16 @@
 
 #include <cstdio>
 
+#include "automation/text.h"
 #include "component/class_description.h"
 #include "component/library_identity.h"
-#include "automation/text.h"
 #include "method_signature.h"
 
 namespace zarn::cli {
 namespace {
 
-constexpr const char* introduction = R"(Calls the methods of the ZarnUtils classes Regedit and IniEdit by late
+constexpr const char* introduction =
+    R"(Calls the methods of the ZarnUtils classes Regedit and IniEdit by late
 binding, as a script would, and prints their results.
 
 Usage:

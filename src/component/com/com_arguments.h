@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "automation/call_status.h"
-#include "platform/win32/automation_variant.h"
 #include "automation/text.h"
 #include "automation/variant.h"
+#include "platform/win32/automation_variant.h"
 
 namespace zarn::com {
 

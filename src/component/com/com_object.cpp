@@ -20,7 +20,8 @@ HRESULT load(const ClassDescription& description, InterfaceTypeInfo& info) {
   // A dual interface's dispatch description refers to its vtable description.
   HREFTYPE vtableReference = 0;
   status = info.dispatchSide->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableReference);
-  if (SUCCEEDED(status)) status = info.dispatchSide->GetRefTypeInfo(vtableReference, &info.vtableSide);
+  if (SUCCEEDED(status))
+    status = info.dispatchSide->GetRefTypeInfo(vtableReference, &info.vtableSide);
   if (FAILED(status)) {
     info.dispatchSide->Release();
     info = {};

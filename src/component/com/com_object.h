@@ -102,7 +102,8 @@ class ComObject {
     ComObject& owner_;
   };
 
-  ComObject() : vtable_(vtable(std::make_index_sequence<Derived<Object>::count>{})), errorInfo_(*this) {
+  ComObject()
+      : vtable_(vtable(std::make_index_sequence<Derived<Object>::count>{})), errorInfo_(*this) {
     objectCreated();
   }
   ~ComObject() { objectDestroyed(); }
@@ -118,9 +119,14 @@ class ComObject {
   template <size_t... Place>
   static const void* const* vtable(std::index_sequence<Place...>) {
     static const std::array<const void*, 7 + sizeof...(Place)> table{
-        entry(&QueryInterface),   entry(&AddRef),      entry(&Release),
-        entry(&GetTypeInfoCount), entry(&GetTypeInfo), entry(&GetIDsOfNames),
-        entry(&Invoke),           entry(&VtableMethod<Derived<Object>::template member<Place>>::call)...};
+        entry(&QueryInterface),
+        entry(&AddRef),
+        entry(&Release),
+        entry(&GetTypeInfoCount),
+        entry(&GetTypeInfo),
+        entry(&GetIDsOfNames),
+        entry(&Invoke),
+        entry(&VtableMethod<Derived<Object>::template member<Place>>::call)...};
     return table.data();
   }
 
@@ -183,8 +189,8 @@ class ComObject {
     return S_OK;
   }
 
-  static HRESULT __stdcall GetIDsOfNames(ComObject*, REFIID scope, LPOLESTR* names,
-                                         UINT count, LCID, DISPID* ids) {
+  static HRESULT __stdcall GetIDsOfNames(ComObject*, REFIID scope, LPOLESTR* names, UINT count,
+                                         LCID, DISPID* ids) {
     if (!IsEqualIID(scope, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     InterfaceTypeInfo info;
     const HRESULT status = typeInfo(info);
@@ -192,15 +198,15 @@ class ComObject {
     return DispGetIDsOfNames(info.vtableSide, names, count, ids);
   }
 
-  static HRESULT __stdcall Invoke(ComObject* self, DISPID id, REFIID scope, LCID,
-                                  WORD flags, DISPPARAMS* parameters, VARIANT* result,
-                                  EXCEPINFO* exception, UINT* argumentError) {
+  static HRESULT __stdcall Invoke(ComObject* self, DISPID id, REFIID scope, LCID, WORD flags,
+                                  DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
+                                  UINT* argumentError) {
     if (!IsEqualIID(scope, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     InterfaceTypeInfo info;
     const HRESULT status = typeInfo(info);
     if (FAILED(status)) return status;
-    return DispInvoke(self->asDispatch(), info.vtableSide, id, flags, parameters, result,
-                      exception, argumentError);
+    return DispInvoke(self->asDispatch(), info.vtableSide, id, flags, parameters, result, exception,
+                      argumentError);
   }
 
   // The dual interface's vtable pointer must come first.

@@ -23,8 +23,8 @@ constexpr const wchar_t* classesKey = L"Software\\Classes";
 class ClassesRoot {
  public:
   explicit ClassesRoot(RegistrationScope scope)
-      : status_(RegCreateKeyExW(hiveOf(scope), classesKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                nullptr, &key_, nullptr)) {}
+      : status_(RegCreateKeyExW(hiveOf(scope), classesKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &key_, nullptr)) {}
   ~ClassesRoot() {
     if (key_ != nullptr) RegCloseKey(key_);
   }
@@ -41,8 +41,8 @@ class ClassesRoot {
 
 HRESULT write(HKEY root, const RegistryEntry& entry) {
   HKEY key = nullptr;
-  LSTATUS status =
-      RegCreateKeyExW(root, entry.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+  LSTATUS status = RegCreateKeyExW(root, entry.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                   &key, nullptr);
   if (status != ERROR_SUCCESS) return fromRegistry(status);
   status = RegSetValueExW(key, entry.name.empty() ? nullptr : entry.name.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(entry.value.c_str()),

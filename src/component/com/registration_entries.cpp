@@ -43,25 +43,27 @@ std::vector<RegistryEntry> registrationEntries(const std::wstring& serverPath,
   for (const ClassDescription* description : describedClasses()) {
     const std::wstring classKey = L"CLSID\\" + guidText(description->classId);
     const std::wstring progId = wide(description->progId);
-    entries.insert(entries.end(), {
-        {classKey, L"", progId},
-        {classKey + L"\\InprocServer32", L"", serverPath},
-        {classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-        {classKey + L"\\ProgID", L"", progId},
-        {classKey + L"\\TypeLib", L"", library},
-        {progId, L"", progId},
-        {progId + L"\\CLSID", L"", guidText(description->classId)},
-    });
+    entries.insert(entries.end(),
+                   {
+                       {classKey, L"", progId},
+                       {classKey + L"\\InprocServer32", L"", serverPath},
+                       {classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+                       {classKey + L"\\ProgID", L"", progId},
+                       {classKey + L"\\TypeLib", L"", library},
+                       {progId, L"", progId},
+                       {progId + L"\\CLSID", L"", guidText(description->classId)},
+                   });
     // Every identifier the class answers to is registered as its interface.
     for (const identity::Guid* id : description->answeredInterfaceIds) {
       const std::wstring key = interfaceKey(*id);
-      entries.insert(entries.end(), {
-          {key, L"", wide(description->interfaceName)},
-          {key + L"\\ProxyStubClsid", L"", guidText(automationMarshaler)},
-          {key + L"\\ProxyStubClsid32", L"", guidText(automationMarshaler)},
-          {key + L"\\TypeLib", L"", library},
-          {key + L"\\TypeLib", L"Version", hexVersion()},
-      });
+      entries.insert(entries.end(),
+                     {
+                         {key, L"", wide(description->interfaceName)},
+                         {key + L"\\ProxyStubClsid", L"", guidText(automationMarshaler)},
+                         {key + L"\\ProxyStubClsid32", L"", guidText(automationMarshaler)},
+                         {key + L"\\TypeLib", L"", library},
+                         {key + L"\\TypeLib", L"Version", hexVersion()},
+                     });
     }
   }
   return entries;

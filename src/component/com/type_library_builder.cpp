@@ -65,7 +65,8 @@ class MethodDescriptionData {
     description_.invkind = INVOKE_FUNC;
     description_.callconv = CC_STDCALL;
     description_.cParams = static_cast<SHORT>(parameters_.size());
-    description_.oVft = static_cast<SHORT>((inheritedOperations + static_cast<size_t>(slot)) * sizeof(void*));
+    description_.oVft =
+        static_cast<SHORT>((inheritedOperations + static_cast<size_t>(slot)) * sizeof(void*));
     description_.elemdescFunc.tdesc.vt = VT_HRESULT;
     description_.lprgelemdescParam = parameters_.data();
   }
@@ -137,7 +138,8 @@ ComPtr<ITypeInfo> dispatchTypeInfo() {
   ComPtr<ITypeLib> standardLibrary;
   check(LoadTypeLib(L"stdole2.tlb", &standardLibrary), "LoadTypeLib(stdole2.tlb)");
   ComPtr<ITypeInfo> dispatch;
-  check(standardLibrary->GetTypeInfoOfGuid(IID_IDispatch, &dispatch), "GetTypeInfoOfGuid(IDispatch)");
+  check(standardLibrary->GetTypeInfoOfGuid(IID_IDispatch, &dispatch),
+        "GetTypeInfoOfGuid(IDispatch)");
   return dispatch;
 }
 
@@ -300,7 +302,8 @@ void writeTypeLibrary(const std::wstring& path) {
 
   const ComPtr<ITypeInfo> dispatch = dispatchTypeInfo();
   for (const ClassDescription* description : describedClasses()) {
-    const ComPtr<ITypeInfo> interfaceInfo = addInterface(library.Get(), *description, dispatch.Get());
+    const ComPtr<ITypeInfo> interfaceInfo =
+        addInterface(library.Get(), *description, dispatch.Get());
     addClass(library.Get(), *description, interfaceInfo.Get());
     if (description->earlierInterface != nullptr) {
       addAlias(library.Get(), *description->earlierInterface, interfaceInfo.Get());

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "automation/automation_error.h"
-#include "platform/native/numbers/number_parsing.h"
 #include "platform/native/numbers/number_formatting.h"
+#include "platform/native/numbers/number_parsing.h"
 
 namespace zarn {
 namespace {
@@ -29,49 +29,32 @@ double textToDouble(const Text& text) { return numericTextToDouble(parseNumericT
 
 Text toText(const Variant& value, BooleanText booleanText) {
   switch (value.kind()) {
-    case VariantKind::Empty:
-      return {};
-    case VariantKind::Null:
-      mismatch();
+    case VariantKind::Empty: return {};
+    case VariantKind::Null: mismatch();
     case VariantKind::Boolean:
       if (booleanText == BooleanText::Numbers) return decimalText(value.booleanBits());
       return value.booleanBits() != 0 ? u"True" : u"False";
-    case VariantKind::Byte:
-      return decimalText(value.byteValue());
-    case VariantKind::Integer:
-      return decimalText(value.integerValue());
-    case VariantKind::Long:
-      return decimalText(value.longValue());
-    case VariantKind::Single:
-      return realToText(value.singleValue(), singleDigits);
-    case VariantKind::Double:
-      return realToText(value.realValue(), doubleDigits);
-    case VariantKind::String:
-      return value.textValue();
+    case VariantKind::Byte: return decimalText(value.byteValue());
+    case VariantKind::Integer: return decimalText(value.integerValue());
+    case VariantKind::Long: return decimalText(value.longValue());
+    case VariantKind::Single: return realToText(value.singleValue(), singleDigits);
+    case VariantKind::Double: return realToText(value.realValue(), doubleDigits);
+    case VariantKind::String: return value.textValue();
   }
   mismatch();
 }
 
 int32_t toLong(const Variant& value) {
   switch (value.kind()) {
-    case VariantKind::Empty:
-      return 0;
-    case VariantKind::Null:
-      mismatch();
-    case VariantKind::Boolean:
-      return value.booleanBits();
-    case VariantKind::Byte:
-      return value.byteValue();
-    case VariantKind::Integer:
-      return value.integerValue();
-    case VariantKind::Long:
-      return value.longValue();
-    case VariantKind::Single:
-      return roundToLong(value.singleValue());
-    case VariantKind::Double:
-      return roundToLong(value.realValue());
-    case VariantKind::String:
-      return numericTextToLong(parseNumericText(value.textValue()));
+    case VariantKind::Empty: return 0;
+    case VariantKind::Null: mismatch();
+    case VariantKind::Boolean: return value.booleanBits();
+    case VariantKind::Byte: return value.byteValue();
+    case VariantKind::Integer: return value.integerValue();
+    case VariantKind::Long: return value.longValue();
+    case VariantKind::Single: return roundToLong(value.singleValue());
+    case VariantKind::Double: return roundToLong(value.realValue());
+    case VariantKind::String: return numericTextToLong(parseNumericText(value.textValue()));
   }
   mismatch();
 }
@@ -80,22 +63,14 @@ int16_t toBoolean(const Variant& value) {
   constexpr int16_t yes = -1;
   constexpr int16_t no = 0;
   switch (value.kind()) {
-    case VariantKind::Empty:
-      return no;
-    case VariantKind::Null:
-      mismatch();
-    case VariantKind::Boolean:
-      return value.booleanBits();
-    case VariantKind::Byte:
-      return value.byteValue() != 0 ? yes : no;
-    case VariantKind::Integer:
-      return value.integerValue() != 0 ? yes : no;
-    case VariantKind::Long:
-      return value.longValue() != 0 ? yes : no;
-    case VariantKind::Single:
-      return value.singleValue() != 0 ? yes : no;
-    case VariantKind::Double:
-      return value.realValue() != 0 ? yes : no;
+    case VariantKind::Empty: return no;
+    case VariantKind::Null: mismatch();
+    case VariantKind::Boolean: return value.booleanBits();
+    case VariantKind::Byte: return value.byteValue() != 0 ? yes : no;
+    case VariantKind::Integer: return value.integerValue() != 0 ? yes : no;
+    case VariantKind::Long: return value.longValue() != 0 ? yes : no;
+    case VariantKind::Single: return value.singleValue() != 0 ? yes : no;
+    case VariantKind::Double: return value.realValue() != 0 ? yes : no;
     case VariantKind::String: {
       const Text& text = value.textValue();
       if (equalsIgnoringCase(text, u"True") || text == u"#TRUE#") return yes;
@@ -108,8 +83,7 @@ int16_t toBoolean(const Variant& value) {
 
 bool isNumeric(const Variant& value) {
   switch (value.kind()) {
-    case VariantKind::Null:
-      return false;
+    case VariantKind::Null: return false;
     case VariantKind::String:
       try {
         textToDouble(value.textValue());
@@ -117,8 +91,7 @@ bool isNumeric(const Variant& value) {
       } catch (const AutomationError&) {
         return false;
       }
-    default:
-      return true;
+    default: return true;
   }
 }
 

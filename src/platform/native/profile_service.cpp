@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/narrow_text.h"
 #include "platform/native/ini/ini_cache.h"
 #include "platform/native/ini/ini_editor.h"
 #include "platform/native/ini/ini_file_io.h"
 #include "platform/native/ini/ini_value.h"
 #include "platform/native/ini/profile_buffer.h"
-#include "platform/narrow_text.h"
 #include "platform/profile_entry_rules.h"
 
 namespace zarn {

@@ -15,10 +15,8 @@ bool isOtherInteger(VARTYPE type) {
     case VT_I8:
     case VT_UI8:
     case VT_INT:
-    case VT_UINT:
-      return true;
-    default:
-      return false;
+    case VT_UINT: return true;
+    default: return false;
   }
 }
 
@@ -40,8 +38,8 @@ Variant fromPlainVariant(VARIANT& value) {
   if (isOtherInteger(V_VT(&value))) {
     status = VariantChangeTypeEx(&converted.get(), &value, englishUs, 0, VT_I4);
   }
-  if (FAILED(status) && (isOtherInteger(V_VT(&value)) || V_VT(&value) == VT_CY ||
-                         V_VT(&value) == VT_DECIMAL)) {
+  if (FAILED(status) &&
+      (isOtherInteger(V_VT(&value)) || V_VT(&value) == VT_CY || V_VT(&value) == VT_DECIMAL)) {
     status = VariantChangeTypeEx(&converted.get(), &value, englishUs, 0, VT_R8);
   }
   if (FAILED(status)) status = VariantChangeTypeEx(&converted.get(), &value, englishUs, 0, VT_BSTR);
@@ -74,12 +72,8 @@ Variant variantOf(const VARIANT& value) {
 
 void fillVariant(VARIANT& target, const Variant& value) {
   switch (value.kind()) {
-    case VariantKind::Empty:
-      V_VT(&target) = VT_EMPTY;
-      break;
-    case VariantKind::Null:
-      V_VT(&target) = VT_NULL;
-      break;
+    case VariantKind::Empty: V_VT(&target) = VT_EMPTY; break;
+    case VariantKind::Null: V_VT(&target) = VT_NULL; break;
     case VariantKind::Boolean:
       V_VT(&target) = VT_BOOL;
       V_BOOL(&target) = value.booleanBits();

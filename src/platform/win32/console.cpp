@@ -3,16 +3,18 @@
 // runtime's text mode would turn LF into CRLF and stop reading at Ctrl+Z.
 #include "platform/console.h"
 
+// windows.h first: shellapi.h relies on its types.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <string_view>
 
-#include "platform/narrow_text.h"
 #include "automation/text.h"
+#include "platform/narrow_text.h"
 
 namespace zarn {
 

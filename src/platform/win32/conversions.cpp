@@ -15,14 +15,10 @@ namespace {
 
 [[noreturn]] void throwFor(HRESULT result) {
   switch (result) {
-    case DISP_E_TYPEMISMATCH:
-      throw AutomationError(error::TypeMismatch);
-    case DISP_E_OVERFLOW:
-      throw AutomationError(error::Overflow);
-    case E_OUTOFMEMORY:
-      throw AutomationError(error::OutOfMemory);
-    default:
-      throw AutomationError(error::InvalidProcedureCall);
+    case DISP_E_TYPEMISMATCH: throw AutomationError(error::TypeMismatch);
+    case DISP_E_OVERFLOW: throw AutomationError(error::Overflow);
+    case E_OUTOFMEMORY: throw AutomationError(error::OutOfMemory);
+    default: throw AutomationError(error::InvalidProcedureCall);
   }
 }
 
@@ -61,14 +57,12 @@ int16_t toBoolean(const Variant& value) {
 
 bool isNumeric(const Variant& value) {
   switch (value.kind()) {
-    case VariantKind::Null:
-      return false;
+    case VariantKind::Null: return false;
     case VariantKind::String: {
       OwnedVariant result;
       return SUCCEEDED(change(value, VT_R8, 0, result));
     }
-    default:
-      return true;
+    default: return true;
   }
 }
 

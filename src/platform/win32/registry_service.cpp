@@ -91,9 +91,9 @@ RegistryStatus RegistryService::RegCreateKeyExA(KeyHandle root, const char* subK
   }
   HKEY created = nullptr;
   DwordArgument createdOrOpened(disposition);
-  const LONG status = ::RegCreateKeyExA(toHkey(root), subKey, reserved, const_cast<LPSTR>(keyClass),
-                                        options, access, security ? &attributes : nullptr,
-                                        &created, createdOrOpened.get());
+  const LONG status =
+      ::RegCreateKeyExA(toHkey(root), subKey, reserved, const_cast<LPSTR>(keyClass), options,
+                        access, security ? &attributes : nullptr, &created, createdOrOpened.get());
   if (status == ERROR_SUCCESS) {
     *key = toKeyHandle(created);
     openHandles().add(*key);
@@ -124,8 +124,8 @@ RegistryStatus RegistryService::RegEnumValueA(KeyHandle key, uint32_t index, cha
 }
 
 RegistryStatus RegistryService::RegQueryValueExA(KeyHandle key, const char* valueName,
-                                                 uint32_t* reserved, uint32_t* type,
-                                                 uint8_t* data, uint32_t* dataSize) {
+                                                 uint32_t* reserved, uint32_t* type, uint8_t* data,
+                                                 uint32_t* dataSize) {
   DwordArgument reservedArgument(reserved);
   DwordArgument valueType(type);
   DwordArgument size(dataSize);

@@ -18,8 +18,8 @@
 namespace zarn {
 namespace {
 
-using Microsoft::WRL::ComPtr;
 using com::toGuid;
+using Microsoft::WRL::ComPtr;
 
 using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 using CanUnloadNow = HRESULT(WINAPI*)();
@@ -135,11 +135,13 @@ TEST(ComEarlyBinding, RegeditMethodsSitAtTheirInterfacePlaces) {
   VARIANT_BOOL done = VARIANT_FALSE;
 
   ASSERT_EQ(slot<ValueWrite>(earlier.Get(), u"WriteValue")(earlier.Get(), key.get(), dword.get(),
-                                                           longVariant(80), &done), S_OK);
+                                                           longVariant(80), &done),
+            S_OK);
   EXPECT_EQ(done, VARIANT_TRUE);
   VARIANT read;
   ASSERT_EQ(slot<ValueRead>(object.Get(), u"ReadValue")(object.Get(), key.get(), dword.get(),
-                                                        longVariant(1), &read), S_OK);
+                                                        longVariant(1), &read),
+            S_OK);
   EXPECT_EQ(V_VT(&read), VT_I4);
   EXPECT_EQ(V_I4(&read), 80);
   Bstr values;
@@ -148,7 +150,8 @@ TEST(ComEarlyBinding, RegeditMethodsSitAtTheirInterfacePlaces) {
   EXPECT_EQ(values.text(), L"Port=80");
   ASSERT_EQ(slot<KeyToBoolean>(object.Get(), u"DeleteValue")(object.Get(), key.get(), &done), S_OK);
   EXPECT_EQ(done, VARIANT_TRUE);
-  ASSERT_EQ(slot<KeyToBoolean>(object.Get(), u"DeleteKey")(object.Get(), parent.get(), &done), S_OK);
+  ASSERT_EQ(slot<KeyToBoolean>(object.Get(), u"DeleteKey")(object.Get(), parent.get(), &done),
+            S_OK);
   EXPECT_EQ(done, VARIANT_TRUE);
 
   const Bstr file(scratchIni().c_str()), section(L"Main"), item(L"Name"), value(L"zarn");
@@ -157,7 +160,8 @@ TEST(ComEarlyBinding, RegeditMethodsSitAtTheirInterfacePlaces) {
   V_VT(&text) = VT_BSTR;
   V_BSTR(&text) = value.get();
   ASSERT_EQ(slot<IniWrite>(object.Get(), u"WriteIni")(object.Get(), file.get(), section.get(),
-                                                      item.get(), text, &done), S_OK);
+                                                      item.get(), text, &done),
+            S_OK);
   EXPECT_EQ(done, VARIANT_TRUE);
   Bstr readBack;
   ASSERT_EQ(slot<IniRead>(object.Get(), u"ReadIni")(object.Get(), file.get(), section.get(),
@@ -173,7 +177,7 @@ TEST(ComEarlyBinding, AnEmptyPathFailsWithErrorNineAndAnErrorObject) {
   const Bstr comma(L",");
   Bstr list;
   EXPECT_EQ(slot<KeyAndDelimiter>(object.Get(), u"EnumKeys")(object.Get(), nullptr, comma.get(),
-                                                              list.out()),
+                                                             list.out()),
             static_cast<HRESULT>(0x800A0009));
   EXPECT_EQ(list.text(), L"");
   ComPtr<IErrorInfo> errorInfo;

@@ -19,8 +19,8 @@
 namespace zarn {
 namespace {
 
-using Microsoft::WRL::ComPtr;
 using com::toGuid;
+using Microsoft::WRL::ComPtr;
 
 std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
@@ -46,8 +46,12 @@ class TypeLibrary : public ::testing::Test {
     info->GetTypeAttr(&attributes);
     BSTR name = nullptr;
     library_->GetDocumentation(static_cast<INT>(index), &name, nullptr, nullptr, nullptr);
-    Type result{name, attributes->typekind, attributes->wTypeFlags, attributes->wMajorVerNum,
-                attributes->wMinorVerNum, attributes->guid};
+    Type result{name,
+                attributes->typekind,
+                attributes->wTypeFlags,
+                attributes->wMajorVerNum,
+                attributes->wMinorVerNum,
+                attributes->guid};
     SysFreeString(name);
     info->ReleaseTypeAttr(attributes);
     return result;
@@ -86,8 +90,8 @@ TEST_F(TypeLibrary, CarriesTheLibraryIdentity) {
 
 TEST_F(TypeLibrary, ListsItsSixTypesInOrder) {
   ASSERT_EQ(library_->GetTypeInfoCount(), 6u);
-  const WORD hiddenDual = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE |
-                          TYPEFLAG_FDISPATCHABLE;
+  const WORD hiddenDual =
+      TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
   const struct {
     const wchar_t* name;
     TYPEKIND kind;
@@ -143,8 +147,8 @@ TEST_F(TypeLibrary, DescribesMethodsInDeclarationOrderWithTheirInterfacePlaces) 
       for (size_t p = 0; p < method.parameters.size(); ++p) {
         const ELEMDESC& parameter = function->lprgelemdescParam[p];
         EXPECT_EQ(std::wstring(names[p + 1]), wide(method.parameters[p].name));
-        EXPECT_EQ(parameter.tdesc.vt, method.parameters[p].kind == ParameterKind::String ? VT_BSTR
-                                                                                       : VT_VARIANT);
+        EXPECT_EQ(parameter.tdesc.vt,
+                  method.parameters[p].kind == ParameterKind::String ? VT_BSTR : VT_VARIANT);
         if (method.parameters[p].optional) {
           ASSERT_TRUE(parameter.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT);
           EXPECT_EQ(std::wstring(V_BSTR(&parameter.paramdesc.pparamdescex->varDefaultValue)),
@@ -179,14 +183,19 @@ TEST_F(TypeLibrary, RefersToStdoleForIDispatchAndLaysOutTheRecord) {
   containing->ReleaseTLibAttr(attributes);
 
   ComPtr<ITypeInfo> record;
-  ASSERT_EQ(library_->GetTypeInfoOfGuid(toGuid(identity::securityAttributesRecordId), &record), S_OK);
+  ASSERT_EQ(library_->GetTypeInfoOfGuid(toGuid(identity::securityAttributesRecordId), &record),
+            S_OK);
   TYPEATTR* layout = nullptr;
   record->GetTypeAttr(&layout);
   EXPECT_EQ(layout->cbSizeInstance, 12u);
   EXPECT_EQ(layout->cbAlignment, 4);
   ASSERT_EQ(layout->cVars, 3);
   record->ReleaseTypeAttr(layout);
-  const struct { const wchar_t* name; ULONG offset; VARTYPE type; } fields[] = {
+  const struct {
+    const wchar_t* name;
+    ULONG offset;
+    VARTYPE type;
+  } fields[] = {
       {L"nLength", 0, VT_I4}, {L"lpSecurityDescriptor", 4, VT_I4}, {L"bInheritHandle", 8, VT_BOOL}};
   for (UINT i = 0; i < 3; ++i) {
     VARDESC* variable = nullptr;
@@ -245,14 +254,17 @@ TEST(ComLibraryFile, CarriesTheVersionBlock) {
   ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
                              reinterpret_cast<void**>(&translation), &length));
   EXPECT_EQ(*translation, 0x04B00409u);
-  const struct { const wchar_t* name; const wchar_t* value; } strings[] = {
-      {L"FileVersion", L"1.00.0005"},   {L"ProductVersion", L"1.00.0005"},
-      {L"ProductName", L"ZARN Utils"},  {L"InternalName", L"ZarnUtils"},
-      {L"OriginalFilename", L"ZarnUtils.dll"}, {L"OLESelfRegister", L""}};
+  const struct {
+    const wchar_t* name;
+    const wchar_t* value;
+  } strings[] = {{L"FileVersion", L"1.00.0005"},          {L"ProductVersion", L"1.00.0005"},
+                 {L"ProductName", L"ZARN Utils"},         {L"InternalName", L"ZarnUtils"},
+                 {L"OriginalFilename", L"ZarnUtils.dll"}, {L"OLESelfRegister", L""}};
   for (const auto& [name, value] : strings) {
     wchar_t* text = nullptr;
     const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
-    ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
+    ASSERT_TRUE(
+        VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
         << std::string(query.begin(), query.end());
     EXPECT_EQ(std::wstring(text), value);
   }

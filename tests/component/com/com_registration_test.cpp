@@ -39,7 +39,8 @@ DWORD runRegsvr32(const std::wstring& options) {
 
 bool keyExists(const std::wstring& path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
 }
@@ -69,7 +70,8 @@ std::vector<std::wstring> writtenKeys() {
 
 TEST(ComRegistration, Regsvr32WritesAndRemovesEveryEntry) {
   ASSERT_EQ(runRegsvr32(L"/s"), 0u);
-  for (const std::wstring& key : writtenKeys()) EXPECT_TRUE(keyExists(key)) << std::string(key.begin(), key.end());
+  for (const std::wstring& key : writtenKeys())
+    EXPECT_TRUE(keyExists(key)) << std::string(key.begin(), key.end());
   const std::wstring library = guidText(identity::libraryId);
   for (const ClassDescription* described : describedClasses()) {
     const ClassDescription& description = *described;
@@ -79,7 +81,8 @@ TEST(ComRegistration, Regsvr32WritesAndRemovesEveryEntry) {
     EXPECT_EQ(text(classKey + L"\\ProgID"), progId);
     EXPECT_EQ(text(classKey + L"\\TypeLib"), library);
     EXPECT_EQ(CompareStringOrdinal(text(classKey + L"\\InprocServer32").c_str(), -1,
-                                   test::comDllPath().c_str(), -1, TRUE), CSTR_EQUAL);
+                                   test::comDllPath().c_str(), -1, TRUE),
+              CSTR_EQUAL);
     EXPECT_EQ(text(classKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
     for (const identity::Guid* id : description.answeredInterfaceIds) {
       EXPECT_EQ(text(L"Interface\\" + guidText(*id) + L"\\TypeLib"), library);
@@ -101,7 +104,8 @@ TEST(ComRegistration, Regsvr32WritesAndRemovesEveryEntry) {
   if (registered) registered->Release();
 
   ASSERT_EQ(runRegsvr32(L"/s /u"), 0u);
-  for (const std::wstring& key : writtenKeys()) EXPECT_FALSE(keyExists(key)) << std::string(key.begin(), key.end());
+  for (const std::wstring& key : writtenKeys())
+    EXPECT_FALSE(keyExists(key)) << std::string(key.begin(), key.end());
   EXPECT_TRUE(keyExists(L"CLSID"));
   EXPECT_TRUE(keyExists(L"Interface"));
 

@@ -4,6 +4,4 @@
 
 #include <iostream>
 
-int main() {
-  std::cout << zarn::registryDirVariable << ' ' << zarn::machineStoreFolder << '\n';
-}
+int main() { std::cout << zarn::registryDirVariable << ' ' << zarn::machineStoreFolder << '\n'; }

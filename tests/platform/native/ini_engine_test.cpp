@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "support/ini_test_paths.h"
 #include "platform/profile_service.h"
+#include "support/ini_test_paths.h"
 
 namespace zarn {
 namespace {

@@ -38,8 +38,8 @@ class RegistryChangeGroups : public ::testing::Test {
     sqlite3* database = nullptr;
     ASSERT_EQ(sqlite3_open((directory_ / file).c_str(), &database), SQLITE_OK);
     const std::string row = std::string(event) == "DELETE" ? "old" : "new";
-    const std::string sql = "CREATE TRIGGER refuse_" + name + " BEFORE " + event + " ON " +
-                            table + " WHEN " + row + ".name = '" + name +
+    const std::string sql = "CREATE TRIGGER refuse_" + name + " BEFORE " + event + " ON " + table +
+                            " WHEN " + row + ".name = '" + name +
                             "' BEGIN SELECT RAISE(ABORT, 'refused'); END;";
     EXPECT_EQ(sqlite3_exec(database, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(database);

@@ -51,8 +51,7 @@ RegistryStatus setText(RegistryStore& store, KeyHandle key, const std::string& n
                         static_cast<uint32_t>(text.size()));
 }
 
-std::optional<std::string> queryText(RegistryStore& store, KeyHandle key,
-                                     const std::string& name) {
+std::optional<std::string> queryText(RegistryStore& store, KeyHandle key, const std::string& name) {
   char buffer[256];
   uint32_t size = sizeof buffer;
   if (store.queryValue(key, name.c_str(), nullptr, reinterpret_cast<uint8_t*>(buffer), &size) !=
@@ -286,8 +285,8 @@ TEST(RegistryStoreAccess, AUserWhoMayNotWriteTheMachineStoreReadsIt) {
 TEST(RegistryStoreAccess, AMachineStoreThatCannotBeCreatedIsEmptyAndReadOnly) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to make a folder another user may not write";
   TemporaryDirectory directory;
-  fs::permissions(directory.path(), fs::perms::owner_all | fs::perms::others_read |
-                                        fs::perms::others_exec);
+  fs::permissions(directory.path(),
+                  fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
   const int failures = asNobody([&] {
     RegistryStore store(RegistryLocation::inDirectory(directory.path()));
     int result = 0;
@@ -324,14 +323,14 @@ const Change wellFormedChanges[] = {
     {"create", [](RegistryStore& store, KeyHandle key) { return createChild(store, key, "New"); }},
     {"set", [](RegistryStore& store, KeyHandle key) { return setText(store, key, "v", "new"); }},
     {"delete key", [](RegistryStore& store, KeyHandle key) { return store.deleteKey(key, "No"); }},
-    {"delete value", [](RegistryStore& store, KeyHandle key) { return store.deleteValue(key, "v"); }},
+    {"delete value",
+     [](RegistryStore& store, KeyHandle key) { return store.deleteValue(key, "v"); }},
 };
 
 const Change malformedChanges[] = {
     {"create", [](RegistryStore& store, KeyHandle key) { return createChild(store, key, "\\A"); }},
-    {"set", [](RegistryStore& store, KeyHandle key) {
-       return setText(store, key, std::string(16384, 'n'), "new");
-     }},
+    {"set", [](RegistryStore& store,
+               KeyHandle key) { return setText(store, key, std::string(16384, 'n'), "new"); }},
     {"delete key", [](RegistryStore& store, KeyHandle key) { return store.deleteKey(key, "\\A"); }},
 };
 
@@ -381,36 +380,51 @@ void expectStatuses(const Change (&changes)[count], const std::vector<Situation>
 
 TEST(RegistryStoreChanges, EveryChangeChecksHandleAccessStoreAndKeyInThatOrder) {
   constexpr uint32_t QueryOnly = key_access::QueryValue;
-  expectStatuses(
-      wellFormedChanges,
-      {
-          {"a handle with every right", Handle::Open, AllRights,
-           {Success, Success, NotFound, Success}},
-          // Creating and deleting keys ignore the rights of the handle.
-          {"a handle for queries", Handle::Open, QueryOnly,
-           {Success, AccessDenied, NotFound, AccessDenied}},
-          {"a closed handle", Handle::Closed, AllRights,
-           {InvalidHandle, InvalidHandle, InvalidHandle, InvalidHandle}},
-          {"a read-only store", Handle::ToReadOnlyStore, AllRights,
-           {AccessDenied, AccessDenied, AccessDenied, AccessDenied}},
-          {"a deleted key", Handle::OfDeletedKey, AllRights,
-           {KeyDeleted, KeyDeleted, KeyDeleted, KeyDeleted}},
-          {"a deleted key's handle for queries", Handle::OfDeletedKey, QueryOnly,
-           {KeyDeleted, AccessDenied, KeyDeleted, AccessDenied}},
-      });
+  expectStatuses(wellFormedChanges,
+                 {
+                     {"a handle with every right",
+                      Handle::Open,
+                      AllRights,
+                      {Success, Success, NotFound, Success}},
+                     // Creating and deleting keys ignore the rights of the handle.
+                     {"a handle for queries",
+                      Handle::Open,
+                      QueryOnly,
+                      {Success, AccessDenied, NotFound, AccessDenied}},
+                     {"a closed handle",
+                      Handle::Closed,
+                      AllRights,
+                      {InvalidHandle, InvalidHandle, InvalidHandle, InvalidHandle}},
+                     {"a read-only store",
+                      Handle::ToReadOnlyStore,
+                      AllRights,
+                      {AccessDenied, AccessDenied, AccessDenied, AccessDenied}},
+                     {"a deleted key",
+                      Handle::OfDeletedKey,
+                      AllRights,
+                      {KeyDeleted, KeyDeleted, KeyDeleted, KeyDeleted}},
+                     {"a deleted key's handle for queries",
+                      Handle::OfDeletedKey,
+                      QueryOnly,
+                      {KeyDeleted, AccessDenied, KeyDeleted, AccessDenied}},
+                 });
 }
 
 TEST(RegistryStoreChanges, ArgumentsAreCheckedAfterTheHandleAndBeforeEverythingElse) {
-  expectStatuses(
-      malformedChanges,
-      {
-          {"a closed handle", Handle::Closed, AllRights,
-           {InvalidHandle, InvalidHandle, InvalidHandle}},
-          {"a read-only store", Handle::ToReadOnlyStore, AllRights,
-           {BadPathName, InvalidParameter, BadPathName}},
-          {"a deleted key's handle for queries", Handle::OfDeletedKey, key_access::QueryValue,
-           {BadPathName, InvalidParameter, BadPathName}},
-      });
+  expectStatuses(malformedChanges, {
+                                       {"a closed handle",
+                                        Handle::Closed,
+                                        AllRights,
+                                        {InvalidHandle, InvalidHandle, InvalidHandle}},
+                                       {"a read-only store",
+                                        Handle::ToReadOnlyStore,
+                                        AllRights,
+                                        {BadPathName, InvalidParameter, BadPathName}},
+                                       {"a deleted key's handle for queries",
+                                        Handle::OfDeletedKey,
+                                        key_access::QueryValue,
+                                        {BadPathName, InvalidParameter, BadPathName}},
+                                   });
 }
 
 TEST(RegistryStoreFiles, TheUserStoreIsPrivateToItsOwner) {
@@ -459,8 +473,7 @@ TEST(RegistryStoreFiles, AReadOfAMissingStoreCreatesNothing) {
   EXPECT_EQ(store.enumValue(root_key::ClassesRoot, 0, name, &length, nullptr, nullptr, nullptr),
             NoMoreItems);
   // A failed change creates nothing either.
-  EXPECT_EQ(store.createKey(root_key::CurrentUser, "\\Bad", AllRights, &key, nullptr),
-            BadPathName);
+  EXPECT_EQ(store.createKey(root_key::CurrentUser, "\\Bad", AllRights, &key, nullptr), BadPathName);
   EXPECT_FALSE(fs::exists(missing));
 }
 

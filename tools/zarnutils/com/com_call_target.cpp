@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
+#include "automation/automation_error.h"
 #include "com/member_caller.h"
 #include "component/com/platform_forms.h"
 #include "platform/win32/automation_variant.h"
-#include "automation/automation_error.h"
 
 namespace zarn::cli {
 namespace {
@@ -101,8 +101,7 @@ CallOutcome failed(int32_t error) { return {{error}, Variant()}; }
 // The platform's dispatch answers too few arguments as it answers too many,
 // with DISP_E_BADPARAMCOUNT; for this caller a missing trailing argument is
 // an omitted one, and an omitted required argument is 449.
-bool lacksRequiredArgument(const ClassDescription& description, DISPID id,
-                           size_t argumentCount) {
+bool lacksRequiredArgument(const ClassDescription& description, DISPID id, size_t argumentCount) {
   const int slot = findMethodByDispatchId(description, id);
   if (slot < 0) return false;
   const auto& parameters = description.methods[static_cast<size_t>(slot)].parameters;

@@ -16,11 +16,10 @@ class DispatchCaller : public MemberCaller {
     return object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   }
 
-  HRESULT invoke(DISPID id, DISPPARAMS& arguments, VARIANT& result,
-                 EXCEPINFO& exception) override {
+  HRESULT invoke(DISPID id, DISPPARAMS& arguments, VARIANT& result, EXCEPINFO& exception) override {
     UINT argumentError = 0;
-    return object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &arguments,
-                           &result, &exception, &argumentError);
+    return object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &arguments, &result,
+                           &exception, &argumentError);
   }
 
  private:
@@ -40,8 +39,7 @@ class InterfaceCaller : public MemberCaller {
     return slots_->GetIDsOfNames(names, 1, &id);
   }
 
-  HRESULT invoke(DISPID id, DISPPARAMS& arguments, VARIANT& result,
-                 EXCEPINFO& exception) override {
+  HRESULT invoke(DISPID id, DISPPARAMS& arguments, VARIANT& result, EXCEPINFO& exception) override {
     UINT argumentError = 0;
     return slots_->Invoke(interface_.Get(), id, DISPATCH_METHOD, &arguments, &result, &exception,
                           &argumentError);

@@ -14,8 +14,8 @@ int iniDel(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (!fileExists(file)) return reportIniFailure(console, file + ": no such file");
   const std::string key = words.size() > 2 ? narrowFromUtf8(words[2]) : "";
   if (!ProfileService::WritePrivateProfileStringA(narrowFromUtf8(section).c_str(),
-                                                  words.size() > 2 ? key.c_str() : nullptr,
-                                                  nullptr, narrowFromUtf8(file).c_str())) {
+                                                  words.size() > 2 ? key.c_str() : nullptr, nullptr,
+                                                  narrowFromUtf8(file).c_str())) {
     return reportIniFailure(console, file + ": cannot delete from [" + section + "]");
   }
   return iniSucceeded;

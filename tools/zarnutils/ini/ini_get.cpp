@@ -11,9 +11,11 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   const std::string& section = words[1];
   const std::string& key = words[2];
   if (!fileExists(file)) return reportIniFailure(console, file + ": no such file");
-  if (!hasSection(file, section)) return reportIniFailure(console, file + ": no section [" + section + "]");
+  if (!hasSection(file, section))
+    return reportIniFailure(console, file + ": no section [" + section + "]");
   const std::optional<std::string> value = entryValue(file, section, key);
-  if (!value) return reportIniFailure(console, file + ": no entry " + key + " in [" + section + "]");
+  if (!value)
+    return reportIniFailure(console, file + ": no entry " + key + " in [" + section + "]");
   console.out << *value << '\n';
   return iniSucceeded;
 }

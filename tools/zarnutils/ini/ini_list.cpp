@@ -14,7 +14,8 @@ int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
     return iniSucceeded;
   }
   const std::string& section = words[1];
-  if (!hasSection(file, section)) return reportIniFailure(console, file + ": no section [" + section + "]");
+  if (!hasSection(file, section))
+    return reportIniFailure(console, file + ": no section [" + section + "]");
   for (const std::string& line : sectionLines(file, section)) console.out << line << '\n';
   return iniSucceeded;
 }

@@ -9,7 +9,9 @@
 namespace zarn::cli {
 namespace {
 
-bool hasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+bool hasLineBreak(const std::string& text) {
+  return text.find_first_of("\r\n") != std::string::npos;
+}
 
 }  // namespace
 

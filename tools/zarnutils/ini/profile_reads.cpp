@@ -32,8 +32,8 @@ std::string readValue(const std::string& file, const std::string& section, const
   for (uint32_t room = firstRoom;; room *= 2) {
     std::string buffer(room, '\0');
     const uint32_t count = ProfileService::GetPrivateProfileStringA(
-        narrowFromUtf8(section).c_str(), narrowFromUtf8(key).c_str(), fallback, buffer.data(),
-        room, narrowFromUtf8(file).c_str());
+        narrowFromUtf8(section).c_str(), narrowFromUtf8(key).c_str(), fallback, buffer.data(), room,
+        narrowFromUtf8(file).c_str());
     if (count + cutSlack < room) return buffer.substr(0, count);
   }
 }

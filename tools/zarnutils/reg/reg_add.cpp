@@ -15,15 +15,16 @@ int regAdd(const RegArguments& arguments, ConsoleStreams& console) {
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
   if (!name) return reportInvalidKeyName(console, "add");
   if (arguments.has("v") && arguments.has("ve")) return reportInvalidSyntax(console, "add");
-  const bool setsValue = arguments.has("v") || arguments.has("ve") || arguments.has("t") ||
-                         arguments.has("d");
+  const bool setsValue =
+      arguments.has("v") || arguments.has("ve") || arguments.has("t") || arguments.has("d");
   StoredValue value;
   if (setsValue) {
     value.name = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
     const std::optional<uint32_t> type =
         arguments.has("t") ? typeCodeOfName(arguments.value("t")) : value_type::Text;
     const std::string separator = arguments.has("s") ? arguments.value("s") : "\\0";
-    if (!type || (arguments.has("s") && (separator.size() != 1 || *type != value_type::MultiText))) {
+    if (!type ||
+        (arguments.has("s") && (separator.size() != 1 || *type != value_type::MultiText))) {
       return reportInvalidSyntax(console, "add");
     }
     const std::optional<std::string> data =
@@ -38,7 +39,8 @@ int regAdd(const RegArguments& arguments, ConsoleStreams& console) {
   }
   if (!setsValue) return reportSuccess(console);
   StoredValue existing;
-  if (!arguments.has("f") && readValue(key.handle(), value.name, existing) == registry_status::Success) {
+  if (!arguments.has("f") &&
+      readValue(key.handle(), value.name, existing) == registry_status::Success) {
     const std::string shown = value.name.empty() ? "(Default)" : utf8FromNarrow(value.name);
     if (ask(console, "Value " + shown + " exists, overwrite") != Answer::Yes) {
       return reportCanceled(console);

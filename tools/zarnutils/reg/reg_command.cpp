@@ -45,7 +45,10 @@ const Verb verbs[] = {
      "  Writes the key and everything below it as a .reg file (Windows Registry\n"
      "  Editor Version 5.00, UTF-16LE; --regedit4: REGEDIT4, 8-bit text).\n"
      "  /y replaces an existing file without asking.\n"},
-    {"import", 1, {}, regImport,
+    {"import",
+     1,
+     {},
+     regImport,
      "REG IMPORT FileName\n"
      "  Applies a .reg file of either form; a malformed file is refused with its\n"
      "  line number and nothing of it is applied.\n"},

@@ -10,7 +10,8 @@
 namespace zarn::cli {
 namespace {
 
-bool confirmed(const RegArguments& arguments, ConsoleStreams& console, const std::string& question) {
+bool confirmed(const RegArguments& arguments, ConsoleStreams& console,
+               const std::string& question) {
   return arguments.has("f") || ask(console, question) == Answer::Yes;
 }
 
@@ -18,7 +19,8 @@ int deleteKey(const RegArguments& arguments, ConsoleStreams& console, const KeyN
   const std::string path = narrowFromUtf8(name.path);
   {
     OpenedKey key;
-    if (const RegistryStatus status = key.open(name.root, path)) return reportStatus(console, status);
+    if (const RegistryStatus status = key.open(name.root, path))
+      return reportStatus(console, status);
   }
   if (!confirmed(arguments, console, "Permanently delete the registry key " + name.fullName())) {
     return reportCanceled(console);
@@ -27,7 +29,8 @@ int deleteKey(const RegArguments& arguments, ConsoleStreams& console, const KeyN
   RegistryChangeGroup group;
   RegistryStatus status = deleteTree(name.root, path);
   if (status == registry_status::Success) status = group.commit();
-  return status == registry_status::Success ? reportSuccess(console) : reportStatus(console, status);
+  return status == registry_status::Success ? reportSuccess(console)
+                                            : reportStatus(console, status);
 }
 
 int deleteOneValue(const RegArguments& arguments, ConsoleStreams& console, KeyHandle key,
@@ -41,12 +44,14 @@ int deleteOneValue(const RegArguments& arguments, ConsoleStreams& console, KeyHa
     return reportCanceled(console);
   }
   const RegistryStatus status = RegistryService::RegDeleteValueA(key, valueName.c_str());
-  return status == registry_status::Success ? reportSuccess(console) : reportStatus(console, status);
+  return status == registry_status::Success ? reportSuccess(console)
+                                            : reportStatus(console, status);
 }
 
 int deleteAllValues(const RegArguments& arguments, ConsoleStreams& console, KeyHandle key,
                     const KeyName& name) {
-  if (!confirmed(arguments, console, "Delete all values under the registry key " + name.fullName())) {
+  if (!confirmed(arguments, console,
+                 "Delete all values under the registry key " + name.fullName())) {
     return reportCanceled(console);
   }
   std::vector<StoredValue> values;

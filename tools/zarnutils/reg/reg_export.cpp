@@ -22,7 +22,8 @@ int regExport(const RegArguments& arguments, ConsoleStreams& console) {
       ask(console, "File " + fileName + " already exists. Overwrite") != Answer::Yes) {
     return reportCanceled(console);
   }
-  const RegFileForm form = arguments.has("-regedit4") ? RegFileForm::Regedit4 : RegFileForm::Version5;
+  const RegFileForm form =
+      arguments.has("-regedit4") ? RegFileForm::Regedit4 : RegFileForm::Version5;
   if (!writeFileBytes(fileName, regFileBytes(*name, tree, form))) {
     return reportError(console, "Unable to write the file " + fileName + ".");
   }

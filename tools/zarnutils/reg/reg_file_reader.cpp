@@ -99,7 +99,8 @@ class Reader {
         case u'\\': text += u'\\'; break;
         case u'"': text += u'"'; break;
         case u'n': text += u'\n'; break;
-        default: throw Malformed{"an unknown escape \\" + textToUtf8(rest.substr(i, 1)) + " in a string"};
+        default:
+          throw Malformed{"an unknown escape \\" + textToUtf8(rest.substr(i, 1)) + " in a string"};
       }
     }
     throw Malformed{"a string without its closing quote"};
@@ -172,7 +173,8 @@ class Reader {
       if (bytes.size() % 2) throw Malformed{"UTF-16 text data with an odd number of bytes"};
       return toNarrow(textOfUtf16le(bytes));
     }
-    const FileEncoding eightBit = encoding_ == FileEncoding::Utf16le ? FileEncoding::Utf8 : encoding_;
+    const FileEncoding eightBit =
+        encoding_ == FileEncoding::Utf16le ? FileEncoding::Utf8 : encoding_;
     return toNarrow(textOf8bit(bytes, eightBit));
   }
 
@@ -202,7 +204,8 @@ std::variant<RegFile, RegFileError> readRegFile(std::string_view bytes) {
     const int lineNumber = static_cast<int>(next + 1);
     Text line(trimRight(trimLeft(lines[next])));
     while (!line.empty() && line.front() != u';' && line.back() == u'\\') {
-      if (++next == lines.size()) return RegFileError{lineNumber, "the last line ends in a continuation"};
+      if (++next == lines.size())
+        return RegFileError{lineNumber, "the last line ends in a continuation"};
       line.pop_back();
       line += trimRight(trimLeft(lines[next]));
     }

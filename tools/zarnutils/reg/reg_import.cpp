@@ -44,7 +44,8 @@ int regImport(const RegArguments& arguments, ConsoleStreams& console) {
   const std::string& fileName = arguments.fixed[0];
   const std::optional<std::string> bytes = readFileBytes(fileName);
   if (!bytes) {
-    return reportError(console, "Error opening the file. There may be a disk or file system error.");
+    return reportError(console,
+                       "Error opening the file. There may be a disk or file system error.");
   }
   const std::variant<RegFile, RegFileError> read = readRegFile(*bytes);
   if (const auto* problem = std::get_if<RegFileError>(&read)) {

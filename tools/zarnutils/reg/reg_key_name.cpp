@@ -46,7 +46,8 @@ std::optional<KeyName> parseKeyName(std::string_view written) {
 }
 
 bool sameKey(const KeyName& left, const KeyName& right) {
-  return left.root == right.root && equalsIgnoringCase(utf8ToText(left.path), utf8ToText(right.path));
+  return left.root == right.root &&
+         equalsIgnoringCase(utf8ToText(left.path), utf8ToText(right.path));
 }
 
 }  // namespace zarn::cli

@@ -1,6 +1,5 @@
 #include "reg/reg_messages.h"
 
-
 namespace zarn::cli {
 namespace {
 
@@ -10,7 +9,8 @@ struct StatusText {
 };
 
 constexpr StatusText statusTexts[] = {
-    {registry_status::NotFound, "The system was unable to find the specified registry key or value."},
+    {registry_status::NotFound,
+     "The system was unable to find the specified registry key or value."},
     {registry_status::AccessDenied, "Access is denied."},
     {registry_status::InvalidHandle, "The handle is invalid."},
     {registry_status::InvalidParameter, "The parameter is incorrect."},

@@ -51,8 +51,8 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
 }
 
 // Prints the value wherever it is in the tree below name; counts the finds.
-RegistryStatus searchValue(ConsoleStreams& console, const KeyName& name, const std::string& valueName,
-                           const QueryForm& form, int& found) {
+RegistryStatus searchValue(ConsoleStreams& console, const KeyName& name,
+                           const std::string& valueName, const QueryForm& form, int& found) {
   std::vector<std::string> subKeys;
   {
     OpenedKey key;

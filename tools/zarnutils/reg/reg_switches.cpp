@@ -19,7 +19,8 @@ bool looksLikeSwitch(const std::string& word) {
 }  // namespace
 
 std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& words,
-                                              size_t fixedCount, std::span<const SwitchSpec> specs) {
+                                              size_t fixedCount,
+                                              std::span<const SwitchSpec> specs) {
   if (words.size() < fixedCount) return std::nullopt;
   RegArguments arguments;
   arguments.fixed.assign(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(fixedCount));

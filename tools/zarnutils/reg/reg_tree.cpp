@@ -16,13 +16,14 @@ constexpr uint32_t valueNameRoom = 4 * 16383 + 1;
 // buffer is large enough, as another writer may grow it meanwhile.
 RegistryStatus readData(KeyHandle key, const std::string& name, StoredValue& value) {
   uint32_t size = 0;
-  RegistryStatus status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr,
-                                                            &value.type, nullptr, &size);
+  RegistryStatus status =
+      RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
   while (status == Success) {
     value.data.assign(size, '\0');
     uint32_t room = size;
-    status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                                               reinterpret_cast<uint8_t*>(value.data.data()), &room);
+    status =
+        RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                                          reinterpret_cast<uint8_t*>(value.data.data()), &room);
     if (status == MoreData) {
       size = room;
       status = Success;
@@ -65,7 +66,8 @@ RegistryStatus OpenedKey::create(KeyHandle root, const std::string& path) {
 RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names) {
   std::string name(keyNameRoom, '\0');
   for (uint32_t index = 0;; ++index) {
-    const RegistryStatus status = RegistryService::RegEnumKeyA(key, index, name.data(), keyNameRoom);
+    const RegistryStatus status =
+        RegistryService::RegEnumKeyA(key, index, name.data(), keyNameRoom);
     if (status == NoMoreItems) return Success;
     if (status != Success) return status;
     names.emplace_back(name.c_str());

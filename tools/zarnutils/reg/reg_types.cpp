@@ -47,7 +47,8 @@ std::string typeNameOfCode(uint32_t code) {
 }
 
 bool isTextType(uint32_t code) {
-  return code == value_type::Text || code == value_type::ExpandText || code == value_type::MultiText;
+  return code == value_type::Text || code == value_type::ExpandText ||
+         code == value_type::MultiText;
 }
 
 }  // namespace zarn::cli

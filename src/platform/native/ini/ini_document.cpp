@@ -37,7 +37,8 @@ IniDocument::IniDocument(IniText source) : source_(std::move(source)) {
     const size_t contentEnd = std::min(text.find_first_of("\r\n", begin), text.size());
     size_t end = contentEnd;
     if (end < text.size()) {
-      end += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? size_t{2} : size_t{1};
+      end += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? size_t{2}
+                                                                                   : size_t{1};
       if (!breakSeen) lineBreak_ = text.substr(contentEnd, end - contentEnd);
       breakSeen = true;
     }

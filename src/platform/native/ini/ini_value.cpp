@@ -31,17 +31,10 @@ uint32_t profileInteger(std::string_view value) {
   int base = 10;
   if (value.size() >= 2 && value[0] == '0') {
     switch (value[1]) {
-      case 'x':
-        base = 16;
-        break;
-      case 'o':
-        base = 8;
-        break;
-      case 'b':
-        base = 2;
-        break;
-      default:
-        break;
+      case 'x': base = 16; break;
+      case 'o': base = 8; break;
+      case 'b': base = 2; break;
+      default: break;
     }
     if (base != 10) value.remove_prefix(2);
   }

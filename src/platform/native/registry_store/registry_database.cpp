@@ -59,9 +59,10 @@ struct RegistryDatabase::Statements {
         subKeysAfter(db,
                      "SELECT name, folded_name FROM keys WHERE parent = ?1 AND folded_name > ?2 "
                      "ORDER BY folded_name"),
-        valuesAfter(db,
-                    "SELECT id, name, type, length(data) FROM key_values WHERE key = ?1 AND id > ?2 "
-                    "ORDER BY id"),
+        valuesAfter(
+            db,
+            "SELECT id, name, type, length(data) FROM key_values WHERE key = ?1 AND id > ?2 "
+            "ORDER BY id"),
         valueData(db, "SELECT data FROM key_values WHERE id = ?1"),
         findValue(db, "SELECT type, data FROM key_values WHERE key = ?1 AND folded_name = ?2"),
         setValue(db,
@@ -274,8 +275,8 @@ std::string RegistryDatabase::valueData(int64_t valueId) {
   return query.bind(valueId).step() ? query.bytes(0) : std::string();
 }
 
-std::optional<std::pair<uint32_t, std::string>> RegistryDatabase::findValue(
-    KeyId key, std::string_view name) {
+std::optional<std::pair<uint32_t, std::string>> RegistryDatabase::findValue(KeyId key,
+                                                                            std::string_view name) {
   Query query(statements_->findValue);
   if (!query.bind(key).bindBlob(foldName(name)).step()) return std::nullopt;
   return std::make_pair(static_cast<uint32_t>(query.integer(0)), query.bytes(1));

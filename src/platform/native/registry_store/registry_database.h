@@ -12,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <sys/types.h>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -19,7 +20,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
 #include "platform/native/registry_store/sqlite_query.h"

@@ -75,8 +75,8 @@ class RegistryStore {
                            uint32_t* type, uint8_t* data, uint32_t* dataSize);
   RegistryStatus queryValue(KeyHandle key, const char* valueName, uint32_t* type, uint8_t* data,
                             uint32_t* dataSize);
-  RegistryStatus setValue(KeyHandle key, const char* valueName, uint32_t type,
-                          const uint8_t* data, uint32_t dataSize);
+  RegistryStatus setValue(KeyHandle key, const char* valueName, uint32_t type, const uint8_t* data,
+                          uint32_t dataSize);
   RegistryStatus deleteKey(KeyHandle key, const char* subKey);
   RegistryStatus deleteValue(KeyHandle key, const char* valueName);
   int openHandleCount();

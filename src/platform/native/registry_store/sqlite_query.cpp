@@ -14,8 +14,8 @@ void executeSql(sqlite3* database, const char* sql) {
 }
 
 CachedStatement::CachedStatement(sqlite3* database, const char* sql) {
-  checkSqlite(database,
-              sqlite3_prepare_v3(database, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement_, nullptr));
+  checkSqlite(database, sqlite3_prepare_v3(database, sql, -1, SQLITE_PREPARE_PERSISTENT,
+                                           &statement_, nullptr));
 }
 
 CachedStatement::~CachedStatement() { sqlite3_finalize(statement_); }
