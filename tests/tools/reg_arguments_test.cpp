@@ -12,11 +12,11 @@ namespace {
 
 using namespace std::string_literals;
 
-constexpr SwitchSpec specs[] = {{"v", true}, {"ve", false}, {"f", false}, {"-regedit4", false}};
+constexpr SwitchRule rules[] = {{"v", true}, {"ve", false}, {"f", false}, {"-regedit4", false}};
 
 TEST(RegSwitches, FixedWordsFirstThenSwitchesInAnyCaseAndForm) {
   const auto parsed =
-      parseRegArguments({"HKCU\\X", "/tmp/out.reg", "-V", "Name", "/F", "--regedit4"}, 2, specs);
+      parseRegArguments({"HKCU\\X", "/tmp/out.reg", "-V", "Name", "/F", "--regedit4"}, 2, rules);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->fixed[1], "/tmp/out.reg");
   EXPECT_EQ(parsed->value("v"), "Name");
@@ -28,7 +28,7 @@ TEST(RegSwitches, FixedWordsFirstThenSwitchesInAnyCaseAndForm) {
 TEST(RegSwitches, RefusesWhatBreaksTheForm) {
   for (const std::vector<std::string>& words :
        {std::vector<std::string>{}, {"K", "/v"}, {"K", "/x"}, {"K", "/f", "/F"}, {"K", "stray"}}) {
-    EXPECT_FALSE(parseRegArguments(words, 1, specs)) << words.size();
+    EXPECT_FALSE(parseRegArguments(words, 1, rules)) << words.size();
   }
   EXPECT_TRUE(asksForUsage({"K", "/?"}));
   EXPECT_TRUE(asksForUsage({"-?"}));

@@ -7,17 +7,17 @@
 namespace zarn::cli {
 namespace {
 
-constexpr SwitchSpec querySwitches[] = {{"v", true}, {"ve", false}, {"s", false}, {"se", true}};
-constexpr SwitchSpec addSwitches[] = {{"v", true}, {"ve", false}, {"t", true},
+constexpr SwitchRule querySwitches[] = {{"v", true}, {"ve", false}, {"s", false}, {"se", true}};
+constexpr SwitchRule addSwitches[] = {{"v", true}, {"ve", false}, {"t", true},
                                       {"s", true}, {"d", true},   {"f", false}};
-constexpr SwitchSpec deleteSwitches[] = {{"v", true}, {"ve", false}, {"va", false}, {"f", false}};
-constexpr SwitchSpec copySwitches[] = {{"s", false}, {"f", false}};
-constexpr SwitchSpec exportSwitches[] = {{"y", false}, {"-regedit4", false}};
+constexpr SwitchRule deleteSwitches[] = {{"v", true}, {"ve", false}, {"va", false}, {"f", false}};
+constexpr SwitchRule copySwitches[] = {{"s", false}, {"f", false}};
+constexpr SwitchRule exportSwitches[] = {{"y", false}, {"-regedit4", false}};
 
 struct Verb {
   const char* name;
   size_t fixedCount;
-  std::span<const SwitchSpec> switches;
+  std::span<const SwitchRule> switches;
   int (*run)(const RegArguments&, ConsoleStreams&);
   const char* usage;
 };

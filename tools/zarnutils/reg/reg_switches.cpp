@@ -5,9 +5,9 @@
 namespace zarn::cli {
 namespace {
 
-const SwitchSpec* findSpec(std::span<const SwitchSpec> specs, const std::string& name) {
-  for (const SwitchSpec& spec : specs) {
-    if (name == spec.name) return &spec;
+const SwitchRule* findRule(std::span<const SwitchRule> rules, const std::string& name) {
+  for (const SwitchRule& rule : rules) {
+    if (name == rule.name) return &rule;
   }
   return nullptr;
 }
@@ -20,17 +20,17 @@ bool looksLikeSwitch(const std::string& word) {
 
 std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& words,
                                               size_t fixedCount,
-                                              std::span<const SwitchSpec> specs) {
+                                              std::span<const SwitchRule> rules) {
   if (words.size() < fixedCount) return std::nullopt;
   RegArguments arguments;
   arguments.fixed.assign(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(fixedCount));
   for (size_t next = fixedCount; next < words.size(); ++next) {
     if (!looksLikeSwitch(words[next])) return std::nullopt;
     const std::string name = lowerWord(words[next].substr(1));
-    const SwitchSpec* spec = findSpec(specs, name);
-    if (!spec || arguments.has(name)) return std::nullopt;
+    const SwitchRule* rule = findRule(rules, name);
+    if (!rule || arguments.has(name)) return std::nullopt;
     std::string value;
-    if (spec->takesValue) {
+    if (rule->takesValue) {
       if (++next == words.size()) return std::nullopt;
       value = words[next];
     }

@@ -12,7 +12,7 @@
 
 namespace zarn::cli {
 
-struct SwitchSpec {
+struct SwitchRule {
   const char* name;  // lower case, without the / or -
   bool takesValue;
 };
@@ -28,7 +28,7 @@ struct RegArguments {
 // Nothing when the words break the form: too few fixed words, an unknown or
 // repeated switch, a switch without its value, or a stray word.
 std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& words,
-                                              size_t fixedCount, std::span<const SwitchSpec> specs);
+                                              size_t fixedCount, std::span<const SwitchRule> rules);
 
 // /? or -? anywhere asks for the verb's usage.
 bool asksForUsage(const std::vector<std::string>& words);
