@@ -16,21 +16,14 @@
 #include <vector>
 
 #include "platform/profile_service.h"
+#include "support/file_bytes.h"
 #include "support/ini_test_paths.h"
 
 namespace zarn {
 namespace {
 
-std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using zarn::test::readBytes;
+using zarn::test::writeBytes;
 
 std::string utf16Le(std::string_view ascii) {
   std::string bytes = "\xFF\xFE";

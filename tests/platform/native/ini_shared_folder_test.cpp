@@ -19,9 +19,13 @@
 #include <vector>
 
 #include "platform/profile_service.h"
+#include "support/file_bytes.h"
 
 namespace zarn {
 namespace {
+
+using zarn::test::readBytes;
+using zarn::test::writeBytes;
 
 namespace fs = std::filesystem;
 
@@ -29,17 +33,6 @@ constexpr uid_t Writer = 2002;
 constexpr gid_t WriterGroup = 3002;
 constexpr uid_t Other = 2001;
 constexpr gid_t Team = 3001;
-
-std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 bool write(const std::string& file, const char* key, const char* value) {
   return ProfileService::WritePrivateProfileStringA("Settings", key, value, file.c_str());
