@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "ini/ini_edit.h"
+#include "zarnutils/ini_edit.h"
 
 namespace zarn {
 namespace {

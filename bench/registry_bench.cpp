@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/registry_service.h"
-#include "registry/regedit.h"
+#include "zarnutils/regedit.h"
 
 namespace zarn {
 namespace {

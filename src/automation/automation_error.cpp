@@ -1,4 +1,4 @@
-#include "automation/automation_error.h"
+#include "zarnutils/automation_error.h"
 
 #include <string>
 

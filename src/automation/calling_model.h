@@ -1,13 +1,14 @@
 // The calling model every public method follows: the result starts at its
 // initial value (empty text, empty variant or false); a failure the method
 // does not handle itself discards the result back to that value and is
-// returned as the call's status.
+// returned as the call's status. A call that forwards to another method
+// turns that method's failed status back into a failure.
 #pragma once
 
 #include <new>
 
-#include "automation/automation_error.h"
-#include "automation/call_status.h"
+#include "zarnutils/automation_error.h"
+#include "zarnutils/call_status.h"
 
 namespace zarn {
 
@@ -24,6 +25,10 @@ CallStatus runPublicMethod(Result& result, Body&& body) {
     result = Result{};
     return {error::OutOfMemory};
   }
+}
+
+inline void throwOnFailure(CallStatus status) {
+  if (!status.succeeded()) throw AutomationError(status.error);
 }
 
 }  // namespace zarn

@@ -1,4 +1,4 @@
-#include "automation/variant.h"
+#include "zarnutils/variant.h"
 
 namespace zarn {
 

@@ -21,11 +21,11 @@
 #include <type_traits>
 #include <utility>
 
-#include "automation/call_status.h"
 #include "automation/text.h"
-#include "automation/variant.h"
 #include "component/class_description.h"
 #include "component/library_identity.h"
+#include "zarnutils/call_status.h"
+#include "zarnutils/variant.h"
 
 namespace zarn {
 

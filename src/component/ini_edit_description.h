@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "component/description_builder.h"
-#include "ini/ini_edit.h"
+#include "zarnutils/ini_edit.h"
 
 namespace zarn {
 

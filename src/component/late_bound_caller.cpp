@@ -1,9 +1,9 @@
 #include "component/late_bound_caller.h"
 
-#include "automation/automation_error.h"
 #include "component/described_classes.h"
 #include "component/method_tables.h"
 #include "platform/conversions.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {

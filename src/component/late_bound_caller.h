@@ -14,9 +14,9 @@
 #include <optional>
 #include <vector>
 
-#include "automation/call_status.h"
-#include "automation/variant.h"
 #include "component/class_description.h"
+#include "zarnutils/call_status.h"
+#include "zarnutils/variant.h"
 
 namespace zarn {
 

@@ -11,9 +11,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "automation/call_status.h"
-#include "automation/variant.h"
 #include "component/description_builder.h"
+#include "zarnutils/call_status.h"
+#include "zarnutils/variant.h"
 
 namespace zarn {
 

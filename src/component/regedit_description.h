@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "component/description_builder.h"
-#include "registry/regedit.h"
+#include "zarnutils/regedit.h"
 
 namespace zarn {
 

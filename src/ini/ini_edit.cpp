@@ -1,16 +1,16 @@
-#include "ini/ini_edit.h"
+#include "zarnutils/ini_edit.h"
 
 #include <cstdint>
 #include <exception>
 #include <limits>
 #include <string>
 
-#include "automation/automation_error.h"
 #include "automation/type_letter.h"
 #include "platform/conversions.h"
 #include "platform/narrow_text.h"
 #include "platform/profile_entry_rules.h"
 #include "platform/profile_service.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "automation/text.h"
-#include "automation/variant.h"
+#include "zarnutils/variant.h"
 
 namespace zarn {
 

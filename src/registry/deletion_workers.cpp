@@ -2,20 +2,20 @@
 // delete call, close. Whether a key with subkeys may go is the registry's
 // decision; the worker never deletes anything below it first.
 #include "platform/narrow_text.h"
-#include "registry/regedit.h"
+#include "registry/regedit_procedures.h"
 #include "registry/worker_status.h"
 
 namespace zarn {
 
-void Regedit::DeleteSubKey(RootKeyValue rootKey, Text keyPath, Text subKeyName,
-                           RegistryStatus& status) {
+void Regedit::Procedures::DeleteSubKey(RootKeyValue rootKey, Text keyPath, Text subKeyName,
+                                       RegistryStatus& status) {
   withOpenKey(rootKey, keyPath, key_access::CreateSubKey, status, [&](KeyHandle key) {
     return RegistryService::RegDeleteKeyA(key, toNarrow(subKeyName).c_str());
   });
 }
 
-void Regedit::DeleteNamedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
-                               RegistryStatus& status) {
+void Regedit::Procedures::DeleteNamedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
+                                           RegistryStatus& status) {
   const bool exited =
       withOpenKey(rootKey, keyPath, key_access::SetValue, status, [&](KeyHandle key) {
         return RegistryService::RegDeleteValueA(key, toNarrow(valueName).c_str());

@@ -1,25 +1,18 @@
 // ReadIni and WriteIni: a fresh IniEdit for every call, released before the
 // call returns; a failure of the forwarded call is this call's failure.
 #include "automation/calling_model.h"
-#include "ini/ini_edit.h"
 #include "platform/conversions.h"
-#include "registry/regedit.h"
+#include "zarnutils/ini_edit.h"
+#include "zarnutils/regedit.h"
 
 namespace zarn {
-namespace {
-
-void failOn(CallStatus status) {
-  if (!status.succeeded()) throw AutomationError(status.error);
-}
-
-}  // namespace
 
 CallStatus Regedit::ReadIni(Text sFile, Text sSection, Text sItem, Variant vDefValue,
                             Text& result) {
   return runPublicMethod(result, [&] {
     IniEdit iniEdit;
     Variant value;
-    failOn(iniEdit.ReadValue(sFile, sSection, sItem, u"S", vDefValue, value));
+    throwOnFailure(iniEdit.ReadValue(sFile, sSection, sItem, u"S", vDefValue, value));
     result = toText(value);
   });
 }
@@ -29,7 +22,7 @@ CallStatus Regedit::WriteIni(Text sFile, Text sSection, Text sItem, Variant vVal
   return runPublicMethod(result, [&] {
     IniEdit iniEdit;
     AutomationBoolean written = automationFalse;
-    failOn(iniEdit.WriteValue(sFile, sSection, sItem, vValue, written));
+    throwOnFailure(iniEdit.WriteValue(sFile, sSection, sItem, vValue, written));
     result = written;
   });
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/narrow_text.h"
-#include "registry/regedit.h"
+#include "registry/regedit_procedures.h"
 #include "registry/worker_status.h"
 
 namespace zarn {
@@ -43,8 +43,8 @@ RegistryStatus valueText(KeyHandle key, const std::string& name, uint32_t type, 
 
 }  // namespace
 
-void Regedit::ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter, Text& list,
-                          RegistryStatus& status) {
+void Regedit::Procedures::ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter,
+                                      Text& list, RegistryStatus& status) {
   withOpenKey(rootKey, keyPath, key_access::EnumerateSubKeys, status, [&](KeyHandle key) {
     // Any enumeration failure, 259 after the last subkey included, ends the
     // listing quietly.
@@ -65,7 +65,8 @@ void Regedit::ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter, Te
   });
 }
 
-void Regedit::ListValues(RootKeyValue rootKey, Text keyPath, Text& list, RegistryStatus& status) {
+void Regedit::Procedures::ListValues(RootKeyValue rootKey, Text keyPath, Text& list,
+                                     RegistryStatus& status) {
   withOpenKey(rootKey, keyPath, key_access::QueryValue, status, [&](KeyHandle key) {
     // As for subkeys, a failing enumeration ends the listing quietly; a
     // failing query of a listed value ends it with the query's status.

@@ -1,75 +1,76 @@
 // Regedit's public registry methods: resolve the path, call one worker, shape
 // its status into the result.
-#include "registry/regedit.h"
+#include "registry/regedit_procedures.h"
 
 #include "automation/calling_model.h"
 
 namespace zarn {
 
-RootKeyValue Regedit::ResolveRootKey(const Text& rootSegment) {
+RootKeyValue Regedit::Procedures::ResolveRootKey(const Text& rootSegment) {
   return rootKeyForName(rootSegment);
 }
 
-KeyPath Regedit::resolveItem(const Text& sKey) {
-  return resolveItemForm(sKey, [this](const Text& root) { return ResolveRootKey(root); });
+KeyPath Regedit::Procedures::resolveItem(const Text& sKey) {
+  return resolveItemForm(sKey, ResolveRootKey);
 }
 
-KeyPath Regedit::resolveListing(const Text& sKey, EmptySegments emptySegments) {
-  return resolveListingForm(sKey, emptySegments,
-                            [this](const Text& root) { return ResolveRootKey(root); });
+KeyPath Regedit::Procedures::resolveListing(const Text& sKey, EmptySegments emptySegments) {
+  return resolveListingForm(sKey, emptySegments, ResolveRootKey);
 }
 
 CallStatus Regedit::EnumKeys(Text sKey, Text sDelim, Text& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = resolveListing(sKey, EmptySegments::Skip);
+    const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Skip);
     Text list;
     RegistryStatus status = 0;
-    ListSubKeys(path.rootKey, path.keyPath, sDelim, list, status);
+    Procedures::ListSubKeys(path.rootKey, path.keyPath, sDelim, list, status);
     result = status == 0 ? list : decimalText(status);
   });
 }
 
 CallStatus Regedit::EnumValues(Text sKey, Text& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = resolveListing(sKey, EmptySegments::Keep);
+    const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Keep);
     Text list;
     RegistryStatus status = 0;
-    ListValues(path.rootKey, path.keyPath, list, status);
+    Procedures::ListValues(path.rootKey, path.keyPath, list, status);
     result = status == 0 ? list : decimalText(status);
   });
 }
 
 CallStatus Regedit::DeleteKey(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = resolveItem(sKey);
+    const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    DeleteSubKey(path.rootKey, path.keyPath, path.lastSegment, status);
+    Procedures::DeleteSubKey(path.rootKey, path.keyPath, path.lastSegment, status);
     if (status == 0) result = automationTrue;
   });
 }
 
 CallStatus Regedit::DeleteValue(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = resolveItem(sKey);
+    const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    DeleteNamedValue(path.rootKey, path.keyPath, path.lastSegment, status);
+    Procedures::DeleteNamedValue(path.rootKey, path.keyPath, path.lastSegment, status);
     if (status == 0) result = automationTrue;
   });
 }
 
 CallStatus Regedit::ReadValue(Text sKey, Text sType, Variant vDefault, Variant& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = resolveItem(sKey);
+    const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    QueryTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vDefault, result, status);
+    Procedures::QueryTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vDefault,
+                                result, status);
   });
 }
 
 CallStatus Regedit::WriteValue(Text sKey, Text sType, Variant vValue, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = resolveItem(sKey);
+    const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    StoreTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vValue, status);
+    Procedures::StoreTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vValue,
+                                status);
     if (status == 0) result = automationTrue;
   });
 }

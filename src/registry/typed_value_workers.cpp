@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
-#include "automation/automation_error.h"
 #include "platform/conversions.h"
 #include "platform/narrow_text.h"
-#include "registry/regedit.h"
+#include "registry/regedit_procedures.h"
 #include "registry/type_letter.h"
 #include "registry/worker_status.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {
@@ -79,8 +79,9 @@ std::optional<StoredData> dataToStore(RegistryForm form, const Variant& value) {
 
 }  // namespace
 
-void Regedit::QueryTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName, Text typeLetter,
-                              Variant defaultValue, Variant& result, RegistryStatus& status) {
+void Regedit::Procedures::QueryTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
+                                          Text typeLetter, Variant defaultValue, Variant& result,
+                                          RegistryStatus& status) {
   // The caller receives the default unless a read completes.
   result = std::move(defaultValue);
   withOpenKey(rootKey, keyPath, key_access::QueryValue, status, [&](KeyHandle key) {
@@ -111,8 +112,8 @@ void Regedit::QueryTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName
   });
 }
 
-void Regedit::StoreTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName, Text typeLetter,
-                              Variant value, RegistryStatus& status) {
+void Regedit::Procedures::StoreTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
+                                          Text typeLetter, Variant value, RegistryStatus& status) {
   std::optional<StoredData> data;
   const auto convertThenCreate = [&](KeyHandle& key) -> RegistryStatus {
     // Convert before touching the registry, so that a rejected value leaves

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "automation/automation_error.h"
 #include "support/expected_surface.h"
 #include "support/registry_fixture.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {

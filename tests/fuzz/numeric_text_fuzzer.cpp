@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "automation/automation_error.h"
 #include "automation/text.h"
 #include "platform/conversions.h"
+#include "zarnutils/automation_error.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 
 #include "automation/text.h"
-#include "automation/variant.h"
 #include "fuzz_scratch.h"
 #include "platform/registry_service.h"
-#include "registry/regedit.h"
+#include "zarnutils/regedit.h"
+#include "zarnutils/variant.h"
 
 namespace {
 

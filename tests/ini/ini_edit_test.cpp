@@ -1,6 +1,6 @@
 // IniEdit and Regedit's INI shortcuts over the profile service of the target:
 // our engine natively, Wine's kernel32 on win32.
-#include "ini/ini_edit.h"
+#include "zarnutils/ini_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "automation/automation_error.h"
-#include "registry/regedit.h"
 #include "support/ini_test_paths.h"
 #include "support/platform_marks.h"
+#include "zarnutils/automation_error.h"
+#include "zarnutils/regedit.h"
 
 namespace zarn {
 namespace {

@@ -8,8 +8,8 @@
 #include <limits>
 #include <ostream>
 
-#include "automation/automation_error.h"
 #include "support/platform_marks.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 

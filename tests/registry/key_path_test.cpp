@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "automation/automation_error.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {

@@ -1,15 +1,15 @@
 // Regedit's six registry methods against the registry of the target: the
 // SQLite store natively, Wine's registry on win32.
-#include "registry/regedit.h"
+#include "zarnutils/regedit.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
-#include "automation/automation_error.h"
 #include "support/platform_marks.h"
 #include "support/registry_fixture.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Fails when a file includes a header of a layer above its own, or reaches
-# into the native platform's internals from outside them.
+# Fails when a file includes a header of a layer above its own, reaches into
+# the native platform's internals from outside them, or when a public header
+# depends on anything but the public headers.
 #
 #   check-layers.sh SOURCE_ROOT
 #
-# Layers, from the bottom: automation/ -> platform/ (seams; native/ and
-# win32/ below them) -> ini/ -> registry/ -> component/ (com/: the COM
-# shell) -> tools/. Only the seam headers directly in platform/ are visible
-# above the platform layer; the COM shell and the caller's COM code may also
-# use platform/win32/, the one place that knows the platform's VARIANT.
+# Layers, from the bottom: zarnutils/ (the public headers in include/, which
+# a program using the library sees and nothing else) -> automation/ ->
+# platform/ (seams; native/ and win32/ below them) -> ini/ -> registry/ ->
+# component/ (com/: the COM shell) -> tools/. Only the seam headers directly
+# in platform/ are visible above the platform layer; the COM shell and the
+# caller's COM code may also use platform/win32/, the one place that knows
+# the platform's VARIANT.
 set -euo pipefail
 root=$1
 cd "$root"
@@ -16,19 +19,20 @@ cd "$root"
 seams='platform/[a-z_]+\.h'
 allowed_for() {
   case "$1" in
-    src/automation/*) echo 'automation/' ;;
-    src/platform/native/*) echo "automation/|$seams|platform/native/" ;;
-    src/platform/win32/*) echo "automation/|$seams|platform/win32/" ;;
-    src/platform/*) echo "automation/|$seams" ;;
-    src/ini/*) echo "automation/|$seams|ini/" ;;
-    src/registry/*) echo "automation/|$seams|ini/|registry/" ;;
-    src/component/com/*) echo "automation/|$seams|platform/win32/|ini/|registry/|component/" ;;
-    src/component/*) echo "automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
-    tools/zarnutils/com/*) echo "automation/|$seams|platform/win32/|component/" ;;
-    tools/*) echo "automation/|$seams|component/[a-z_]+\.h" ;;
-    bench/*) echo "automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
-    tests/platform/native/*) echo "automation/|platform/|support/" ;;
-    tests/*) echo "automation/|$seams|platform/win32/|ini/|registry/|component/|support/|tools/" ;;
+    include/zarnutils/*) echo 'zarnutils/' ;;
+    src/automation/*) echo 'zarnutils/|automation/' ;;
+    src/platform/native/*) echo "zarnutils/|automation/|$seams|platform/native/" ;;
+    src/platform/win32/*) echo "zarnutils/|automation/|$seams|platform/win32/" ;;
+    src/platform/*) echo "zarnutils/|automation/|$seams" ;;
+    src/ini/*) echo "zarnutils/|automation/|$seams|ini/" ;;
+    src/registry/*) echo "zarnutils/|automation/|$seams|ini/|registry/" ;;
+    src/component/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|ini/|registry/|component/" ;;
+    src/component/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
+    tools/zarnutils/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|component/" ;;
+    tools/*) echo "zarnutils/|automation/|$seams|component/[a-z_]+\.h" ;;
+    bench/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
+    tests/platform/native/*) echo "zarnutils/|automation/|platform/|support/" ;;
+    tests/*) echo "zarnutils/|automation/|$seams|platform/win32/|ini/|registry/|component/|support/|tools/" ;;
   esac
 }
 
@@ -45,10 +49,21 @@ while IFS= read -r file; do
       failures=$((failures + 1))
     fi
   done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
-done < <(find src tools bench tests -name '*.h' -o -name '*.cpp' | sort)
+done < <(find include src tools bench tests -name '*.h' -o -name '*.cpp' | sort)
+
+# include/ is what gets installed: public headers, nothing else, and none
+# of them reaching for a header that is not installed with them.
+while IFS= read -r line; do
+  echo "$line: a public header may include only the standard library's headers and its own"
+  failures=$((failures + 1))
+done < <(grep -Hn '^#include <[^>]*/' -r include || true)
+while IFS= read -r file; do
+  echo "$file is in include/ but is not a header"
+  failures=$((failures + 1))
+done < <(find include -type f ! -name '*.h' | sort)
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures include(s) break the layering"
   exit 1
 fi
-echo "layering: every include points to its own layer or one below"
+echo "layering: every include points to its own layer or one below; include/ holds public headers only"

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "automation/automation_error.h"
 #include "call_hints.h"
 #include "call_request.h"
 #include "in_process_call_target.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn::cli {
 namespace {

@@ -12,7 +12,7 @@
 
 #include <string_view>
 
-#include "automation/variant.h"
+#include "zarnutils/variant.h"
 
 namespace zarn::cli {
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "automation/automation_error.h"
 #include "component/class_description.h"
 #include "method_signature.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn::cli {
 namespace {

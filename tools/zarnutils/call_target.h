@@ -3,9 +3,9 @@
 // which one answers.
 #pragma once
 
-#include "automation/call_status.h"
-#include "automation/variant.h"
 #include "call_request.h"
+#include "zarnutils/call_status.h"
+#include "zarnutils/variant.h"
 
 namespace zarn::cli {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "automation/automation_error.h"
 #include "platform/conversions.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn::cli {
 namespace {

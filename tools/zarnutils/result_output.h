@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "automation/variant.h"
+#include "zarnutils/variant.h"
 
 namespace zarn::cli {
 

@@ -10,10 +10,10 @@
 
 #include <utility>
 
-#include "automation/call_status.h"
 #include "automation/text.h"
-#include "automation/variant.h"
 #include "platform/win32/automation_variant.h"
+#include "zarnutils/call_status.h"
+#include "zarnutils/variant.h"
 
 namespace zarn::com {
 

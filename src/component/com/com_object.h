@@ -19,11 +19,11 @@
 #include <type_traits>
 #include <utility>
 
-#include "automation/automation_error.h"
 #include "component/com/com_arguments.h"
 #include "component/com/dll_module.h"
 #include "component/com/platform_forms.h"
 #include "component/description_builder.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn::com {
 

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <string>
 
-#include "automation/automation_error.h"
 #include "platform/native/numbers/number_formatting.h"
 #include "platform/native/numbers/number_parsing.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {

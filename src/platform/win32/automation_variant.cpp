@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "automation/automation_error.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {

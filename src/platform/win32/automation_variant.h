@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "automation/text.h"
-#include "automation/variant.h"
+#include "zarnutils/variant.h"
 
 namespace zarn {
 

@@ -7,8 +7,8 @@
 // After windows.h, which it needs.
 #include <oleauto.h>
 
-#include "automation/automation_error.h"
 #include "platform/win32/automation_variant.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {

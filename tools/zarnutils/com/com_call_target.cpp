@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "automation/automation_error.h"
 #include "com/member_caller.h"
 #include "component/com/platform_forms.h"
 #include "platform/win32/automation_variant.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn::cli {
 namespace {

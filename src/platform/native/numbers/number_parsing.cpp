@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "automation/automation_error.h"
+#include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {

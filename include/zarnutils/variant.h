@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
-#include "automation/text.h"
+#include "zarnutils/text.h"
 
 namespace zarn {
 
@@ -45,7 +47,8 @@ class Variant {
   bool isEmpty() const { return kind() == VariantKind::Empty; }
   bool isNull() const { return kind() == VariantKind::Null; }
 
-  // Each accessor requires the matching kind.
+  // Each accessor requires the matching kind (std::bad_variant_access
+  // otherwise).
   int16_t booleanBits() const;
   uint8_t byteValue() const;
   int16_t integerValue() const;
@@ -54,18 +57,21 @@ class Variant {
   double realValue() const;
   const Text& textValue() const;
 
-  bool operator==(const Variant& other) const = default;
+  // Same kind and same value: Long 80 differs from Integer 80 and from the
+  // text "80".
+  bool operator==(const Variant& other) const { return storage_ == other.storage_; }
+  bool operator!=(const Variant& other) const { return !(*this == other); }
 
  private:
   struct EmptyValue {
-    bool operator==(const EmptyValue&) const = default;
+    bool operator==(const EmptyValue&) const { return true; }
   };
   struct NullValue {
-    bool operator==(const NullValue&) const = default;
+    bool operator==(const NullValue&) const { return true; }
   };
   struct BooleanValue {
     int16_t bits;
-    bool operator==(const BooleanValue&) const = default;
+    bool operator==(const BooleanValue& other) const { return bits == other.bits; }
   };
   using Storage = std::variant<EmptyValue, NullValue, BooleanValue, uint8_t, int16_t, int32_t,
                                float, double, Text>;

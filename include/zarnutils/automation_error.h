@@ -1,5 +1,8 @@
 // Automation error numbers, their standard descriptions, and the exception
 // that carries one out of a failing conversion or method body.
+//
+// The methods of Regedit and IniEdit never throw it: they return its number
+// in their CallStatus.
 #pragma once
 
 #include <cstdint>
@@ -9,16 +12,16 @@
 namespace zarn {
 
 namespace error {
-constexpr int32_t InvalidProcedureCall = 5;
-constexpr int32_t Overflow = 6;
-constexpr int32_t OutOfMemory = 7;
-constexpr int32_t SubscriptOutOfRange = 9;
-constexpr int32_t TypeMismatch = 13;
-constexpr int32_t InvalidUseOfNull = 94;
-constexpr int32_t CantCreateObject = 429;
-constexpr int32_t ObjectDoesntSupport = 438;
-constexpr int32_t WrongNumberOfArguments = 450;
-constexpr int32_t ArgumentNotOptional = 449;
+inline constexpr int32_t InvalidProcedureCall = 5;
+inline constexpr int32_t Overflow = 6;
+inline constexpr int32_t OutOfMemory = 7;
+inline constexpr int32_t SubscriptOutOfRange = 9;
+inline constexpr int32_t TypeMismatch = 13;
+inline constexpr int32_t InvalidUseOfNull = 94;
+inline constexpr int32_t CantCreateObject = 429;
+inline constexpr int32_t ObjectDoesntSupport = 438;
+inline constexpr int32_t WrongNumberOfArguments = 450;
+inline constexpr int32_t ArgumentNotOptional = 449;
 }  // namespace error
 
 // The standard description of an error number ("Subscript out of range" for

@@ -1,0 +1,24 @@
+// Automation text, and its conversions to and from UTF-8.
+//
+// Every text argument and text result of Regedit and IniEdit is counted
+// UTF-16, as automation strings are; a missing string counts as empty, so an
+// empty Text stands for both. UTF-8 is how text enters and leaves a C++
+// program; the UTF-8 overloads of the two classes convert with these.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zarn {
+
+using Text = std::u16string;
+
+// Decodes UTF-8; each byte that does not start a valid sequence becomes
+// U+FFFD.
+Text utf8ToText(std::string_view utf8);
+
+// Encodes UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD. A NUL
+// (the separator of listings) stays one NUL byte.
+std::string textToUtf8(std::u16string_view text);
+
+}  // namespace zarn
