@@ -1,8 +1,9 @@
 // Automation error numbers, their standard descriptions, and the exception
 // that carries one out of a failing conversion or method body.
 //
-// The methods of Regedit and IniEdit never throw it: they return its number
-// in their CallStatus.
+// The automation-shaped methods of Regedit and IniEdit never throw it: they
+// return its number in their CallStatus. Their UTF-8 overloads throw it for
+// a failed status, with what() the number's standard description.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-// The outcome of one public method call: success, or failure with an
-// automation error number (automation_error.h names them). Reaches COM
+// The outcome of one automation-shaped method call: success, or failure with
+// an automation error number (automation_error.h names them). Reaches COM
 // callers as 0x800A0000 + number.
 #pragma once
 

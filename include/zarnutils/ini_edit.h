@@ -1,6 +1,11 @@
 // IniEdit: reads and writes single entries of INI files and lists their
 // sections and entries.
 //
+//   zarn::IniEdit ini;
+//   ini.WriteValue("/etc/app.ini", "Server", "Port", 8080);                 // true
+//   ini.ReadValue("/etc/app.ini", "Server", "Port", "N", 0).longValue();     // 8080
+//   ini.ReadValue("/etc/app.ini", "Server", "Host", "S", "localhost");      // String
+//
 // FILES. sFile is a file name; pass a full path (on Windows a name without a
 // folder is looked for in the Windows folder, natively in the working
 // folder). Section and entry names match without regard to letter case and
@@ -20,8 +25,13 @@
 // A caller cannot tell a missing file from an empty one; the `zarnutils ini`
 // verbs can.
 //
-// Each method takes Text (UTF-16) and variants and writes its result into
-// its last parameter.
+// THE TWO FORMS OF EACH METHOD. The automation-shaped form takes Text
+// (UTF-16) and variants and writes its result into its last parameter; the
+// UTF-8 form takes std::string_view (invalid bytes become U+FFFD) and
+// variants (which convert implicitly from C++ values, variant.h) and returns
+// the result as a std::string (UTF-8; NULs stay NUL bytes), a Variant or a
+// bool. Neither reports a failure: only std::bad_alloc can escape the UTF-8
+// form.
 //
 // On Windows the platform's profile functions do the file work, in the
 // system's code page; natively our INI engine follows the same rules, writes
@@ -40,7 +50,7 @@ namespace zarn {
 
 class IniEdit {
  public:
-  // In interface order.
+  // ---- Automation-shaped methods, in interface order ----
 
   // Reads entry sName of section sSection of sFile in the form sType names.
   //   "S": a String: the entry's value, at most 254 characters (never a
@@ -84,6 +94,15 @@ class IniEdit {
   //   result: the listing; "" for a missing file or section.
   //   status: always success.
   CallStatus EnumValues(Text sFile, Text sSection, Text& result);
+
+  // ---- UTF-8 forms: the same methods, results returned ----
+
+  Variant ReadValue(std::string_view sFile, std::string_view sSection, std::string_view sName,
+                    std::string_view sType, const Variant& vDefault);
+  bool WriteValue(std::string_view sFile, std::string_view sSection, std::string_view sName,
+                  const Variant& vValue);
+  std::string EnumSections(std::string_view sFile);
+  std::string EnumValues(std::string_view sFile, std::string_view sSection);
 };
 
 }  // namespace zarn

@@ -1,6 +1,11 @@
 // Regedit: reads, writes, lists and deletes registry keys and values named
 // by one path string, and reads and writes INI entries as text.
 //
+//   zarn::Regedit registry;
+//   registry.WriteValue("HKCU\\Software\\App\\Port", "D", 8080);           // true
+//   zarn::Variant port = registry.ReadValue("HKCU\\Software\\App\\Port", "D", 80);
+//   port.longValue();                                                     // 8080
+//
 // PATHS. A path (sKey) is a root name, then key names, then, for ReadValue,
 // WriteValue, DeleteKey and DeleteValue, the name of the value or subkey
 // acted on, all separated by backslashes: "HKLM\Software\Vendor\App\Port".
@@ -35,10 +40,16 @@
 // no name made of digits alone: a missing key lists as "2", and so does a key
 // whose one subkey is named 2.
 //
-// Each method takes Text (UTF-16) and variants, writes its result into its
-// last parameter and returns a CallStatus: on failure the result is the
-// empty text, Empty or false, and the status carries the error number. It
-// never throws.
+// THE TWO FORMS OF EACH METHOD. The automation-shaped form takes Text
+// (UTF-16) and variants, writes its result into its last parameter and
+// returns a CallStatus: on failure the result is the empty text, Empty or
+// false, and the status carries the error number. It never throws. The UTF-8
+// form takes std::string_view (decoded from UTF-8, an invalid byte becoming
+// U+FFFD) and variants, which convert implicitly from C++ values (variant.h:
+// 80 is a Long, "x" a String, true a Boolean), and returns the result: a
+// std::string (UTF-8; NULs, which separate listed entries, stay NUL bytes),
+// a Variant or a bool. Where the automation-shaped form's status would be a
+// failure, it throws AutomationError carrying the error number.
 //
 // On Windows the registry is the platform's, reached through the narrow
 // (code page) registry functions, so text outside the system's code page
@@ -59,7 +70,7 @@ namespace zarn {
 
 class Regedit {
  public:
-  // In interface order.
+  // ---- Automation-shaped methods, in interface order ----
 
   // Lists the subkeys of the key sKey names: each name followed by sDelim,
   // except that a delimiter of one character is not repeated after the last
@@ -142,6 +153,22 @@ class Regedit {
   //     an unusable store (10, 1016) or a name the registry refuses (87).
   //   status: error 9 for an empty sKey (result false).
   CallStatus WriteValue(Text sKey, Text sType, Variant vValue, AutomationBoolean& result);
+
+  // ---- UTF-8 forms: the same methods, results returned, failures thrown ----
+  // Each throws AutomationError where its automation-shaped form returns a
+  // failed status: error 9 for an empty sKey (the six registry methods),
+  // error 13 from ReadIni for a Null default, error 7 when memory runs out.
+
+  std::string EnumKeys(std::string_view sKey, std::string_view sDelim = ",");
+  std::string EnumValues(std::string_view sKey);
+  bool DeleteKey(std::string_view sKey);
+  std::string ReadIni(std::string_view sFile, std::string_view sSection, std::string_view sItem,
+                      const Variant& vDefValue);
+  bool WriteIni(std::string_view sFile, std::string_view sSection, std::string_view sItem,
+                const Variant& vValue);
+  bool DeleteValue(std::string_view sKey);
+  Variant ReadValue(std::string_view sKey, std::string_view sType, const Variant& vDefault);
+  bool WriteValue(std::string_view sKey, std::string_view sType, const Variant& vValue);
 
  private:
   // The class's private procedures (path resolution and one registry worker

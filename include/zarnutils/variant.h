@@ -4,6 +4,23 @@
 // Integer (16-bit), Long (32-bit), Single, Double and String. A Boolean keeps
 // its 16 bits as stored, so a value read from two bytes 01 00 stays 1 rather
 // than being normalised to True (-1).
+//
+// A Variant is made implicitly from the C++ values that have an obvious
+// automation kind, so that a default or a value can be written as a literal:
+//
+//   bool                    Boolean (true is -1)
+//   int (and anything that  Long
+//     promotes to it)
+//   double, float           Double
+//   const char*, std::string_view, std::string
+//                           String, decoded from UTF-8
+//   const char16_t*, std::u16string_view, Text
+//                           String
+//
+// Other integer types (long, unsigned, size_t, ...) do not convert, because
+// a Long cannot hold all their values: say which kind, e.g.
+// Variant::long32(static_cast<int32_t>(n)). The named constructors below
+// make every kind, Empty and Null included.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +49,16 @@ enum class VariantKind : uint16_t {
 class Variant {
  public:
   Variant() = default;  // Empty
+
+  Variant(bool value);
+  Variant(int32_t value);
+  Variant(double value);
+  Variant(const char* utf8);
+  Variant(std::string_view utf8);
+  Variant(const std::string& utf8);
+  Variant(const char16_t* value);
+  Variant(std::u16string_view value);
+  Variant(Text value);
 
   static Variant null();
   static Variant boolean(bool value);

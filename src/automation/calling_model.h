@@ -1,8 +1,9 @@
 // The calling model every public method follows: the result starts at its
 // initial value (empty text, empty variant or false); a failure the method
 // does not handle itself discards the result back to that value and is
-// returned as the call's status. A call that forwards to another method
-// turns that method's failed status back into a failure.
+// returned as the call's status. The UTF-8 forms of the methods, and calls
+// that forward to another method, turn a failed status back into the
+// failure.
 #pragma once
 
 #include <new>
@@ -29,6 +30,15 @@ CallStatus runPublicMethod(Result& result, Body&& body) {
 
 inline void throwOnFailure(CallStatus status) {
   if (!status.succeeded()) throw AutomationError(status.error);
+}
+
+// Calls an automation-shaped method and gives back its result, or throws
+// its failure.
+template <class Result, class Call>
+Result resultOrThrow(Call&& call) {
+  Result result{};
+  throwOnFailure(call(result));
+  return result;
 }
 
 }  // namespace zarn

@@ -5,12 +5,13 @@
 // but the class's own header) with its face (names, identifiers, version)
 // and one row per public method, in interface order: a row's position is
 // the method's place in the vtable. Each row names the member function that
-// implements the method, so the method table, the COM vtable, the type
-// library, registration and late binding cannot drift apart. The compiler
-// rejects a row whose parameters or result differ from its member function's
-// in number or kind, and a description whose declaration places are not a
-// permutation, whose dispatch identifiers or names repeat, or whose optional
-// parameters are followed by required ones.
+// implements the method (its automation-shaped overload), so the method
+// table, the COM vtable, the type library, registration and late binding
+// cannot drift apart. The compiler rejects a row whose parameters or result
+// differ from its member function's in number or kind, and a description
+// whose declaration places are not a permutation, whose dispatch identifiers
+// or names repeat, or whose optional parameters are followed by required
+// ones.
 #pragma once
 
 #include <array>
@@ -181,6 +182,13 @@ struct DescriptionTerms {
   static constexpr description_detail::Returns<Variant, ResultKind::Variant> returnsVariant{};
 
   using Face = ClassFace;
+
+  // The automation-shaped member of an overloaded name: the one that returns
+  // a CallStatus, while the UTF-8 overloads return their results.
+  template <class Object, class... Parameters>
+  static constexpr auto automationShaped(CallStatus (Object::*member)(Parameters...)) {
+    return member;
+  }
 
   // One public method: the member function that implements it, its name,
   // dispatch identifier, place in the type library's declaration order,

@@ -21,16 +21,16 @@ struct Described<IniEdit> : DescriptionTerms {
 
   // In interface order, which is also the type library's declaration order.
   static constexpr std::tuple methods{
-      method<&IniEdit::ReadValue>(u"ReadValue", 0x60030000, Declared{0}, returnsVariant,
-                                  text(u"sFile"), text(u"sSection"), text(u"sName"), text(u"sType"),
-                                  variant(u"vDefault")),
-      method<&IniEdit::WriteValue>(u"WriteValue", 0x60030001, Declared{1}, returnsBoolean,
-                                   text(u"sFile"), text(u"sSection"), text(u"sName"),
-                                   variant(u"vValue")),
-      method<&IniEdit::EnumSections>(u"EnumSections", 0x60030002, Declared{2}, returnsText,
-                                     text(u"sFile")),
-      method<&IniEdit::EnumValues>(u"EnumValues", 0x60030003, Declared{3}, returnsText,
-                                   text(u"sFile"), text(u"sSection")),
+      method<automationShaped(&IniEdit::ReadValue)>(
+          u"ReadValue", 0x60030000, Declared{0}, returnsVariant, text(u"sFile"), text(u"sSection"),
+          text(u"sName"), text(u"sType"), variant(u"vDefault")),
+      method<automationShaped(&IniEdit::WriteValue)>(
+          u"WriteValue", 0x60030001, Declared{1}, returnsBoolean, text(u"sFile"), text(u"sSection"),
+          text(u"sName"), variant(u"vValue")),
+      method<automationShaped(&IniEdit::EnumSections)>(u"EnumSections", 0x60030002, Declared{2},
+                                                       returnsText, text(u"sFile")),
+      method<automationShaped(&IniEdit::EnumValues)>(
+          u"EnumValues", 0x60030003, Declared{3}, returnsText, text(u"sFile"), text(u"sSection")),
   };
 };
 

@@ -1,0 +1,143 @@
+// The public API as a C++ program meets it: values made from C++ literals,
+// and the UTF-8 forms of Regedit's and IniEdit's methods, whose results and
+// failures must be those of the automation-shaped forms.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <type_traits>
+
+#include "support/ini_test_paths.h"
+#include "zarnutils/zarnutils.h"
+
+namespace zarn {
+namespace {
+
+using std::string_literals::operator""s;
+
+static_assert(std::is_convertible_v<int, Variant>);
+static_assert(std::is_convertible_v<const char*, Variant>);
+static_assert(std::is_convertible_v<std::string, Variant>);
+static_assert(std::is_convertible_v<Text, Variant>);
+// A Long cannot hold every value of these; the caller says which kind.
+static_assert(!std::is_convertible_v<long long, Variant>);
+static_assert(!std::is_convertible_v<unsigned, Variant>);
+
+TEST(VariantFromCpp, LiteralsTakeTheirObviousKind) {
+  EXPECT_EQ(Variant(80), Variant::long32(80));
+  EXPECT_EQ(Variant(short{7}), Variant::long32(7));
+  EXPECT_EQ(Variant(true), Variant::booleanBits(-1));
+  EXPECT_EQ(Variant(false), Variant::booleanBits(0));
+  EXPECT_EQ(Variant(2.5), Variant::real(2.5));
+  EXPECT_EQ(Variant(1.5f), Variant::real(1.5));
+  // A literal is text, never the Boolean its pointer would convert to.
+  EXPECT_EQ(Variant("café"), Variant::text(u"café"));
+  EXPECT_EQ(Variant(u"x"), Variant::text(u"x"));
+  EXPECT_EQ(Variant("80"s), Variant::text(u"80"));
+  EXPECT_EQ(Variant(std::string_view("\xff")), Variant::text(u"\uFFFD"));
+  EXPECT_NE(Variant(80), Variant("80"));
+}
+
+class RegeditUtf8Test : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (const char* key : {"Sub\\Leaf", "Sub", ""}) registry.DeleteKey(path(key) + "\\");
+  }
+  static std::string path(const std::string& rest) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return "HKCU\\Software\\ZarnUtilsTests\\Utf8_"s + info->name() + (rest.empty() ? "" : "\\") +
+           rest;
+  }
+
+  Regedit registry;
+};
+
+TEST_F(RegeditUtf8Test, ReadsBackWhatItWrote) {
+  EXPECT_EQ(registry.ReadValue(path("Port"), "D", 80), Variant::long32(80));
+  EXPECT_TRUE(registry.WriteValue(path("Port"), "D", 8080));
+  EXPECT_EQ(registry.ReadValue(path("Port"), "D", 80), Variant::long32(8080));
+  EXPECT_TRUE(registry.WriteValue(path("Name"), "S", "crème"));
+  EXPECT_EQ(registry.ReadValue(path("Name"), "S", ""), Variant::text(u"crème"));
+  EXPECT_TRUE(registry.WriteValue(path("On"), "B", true));
+  EXPECT_EQ(registry.ReadValue(path("On"), "B", false), Variant::booleanBits(-1));
+  EXPECT_FALSE(registry.WriteValue(path("Port"), "D", "abc"));
+  EXPECT_EQ(registry.ReadValue(path("Port"), "D", 80), Variant::long32(8080));
+}
+
+TEST_F(RegeditUtf8Test, ListsInUtf8WithNulBytesBetweenValues) {
+  ASSERT_TRUE(registry.WriteValue(path("Sub\\Leaf\\v"), "S", "x"));
+  // Written in name order, which both creation order and Wine's order keep.
+  ASSERT_TRUE(registry.WriteValue(path("Count"), "D", 5));
+  ASSERT_TRUE(registry.WriteValue(path("Früh"), "S", "süß"));
+  EXPECT_EQ(registry.EnumKeys(path("")), "Sub");
+  EXPECT_EQ(registry.EnumKeys(path(""), "; "), "Sub; ");
+  EXPECT_EQ(registry.EnumValues(path("")), "Count=5\0Früh=süß"s);
+  EXPECT_EQ(registry.EnumKeys(path("Missing")), "2");
+  EXPECT_EQ(registry.EnumKeys("Nowhere\\Software"), "99");
+}
+
+TEST_F(RegeditUtf8Test, DeletesAsTheAutomationFormDoes) {
+  ASSERT_TRUE(registry.WriteValue(path("Sub\\Leaf\\v"), "S", "x"));
+  EXPECT_FALSE(registry.DeleteKey(path("Sub")));
+  EXPECT_TRUE(registry.DeleteValue(path("Sub\\Leaf\\v")));
+  EXPECT_TRUE(registry.DeleteValue(path("Sub\\Leaf\\v")));
+  EXPECT_TRUE(registry.DeleteKey(path("Sub\\Leaf")));
+  EXPECT_FALSE(registry.DeleteKey(path("Sub\\Leaf")));
+}
+
+TEST_F(RegeditUtf8Test, AFailedCallThrowsItsErrorNumber) {
+  const auto errorOf = [](auto call) {
+    try {
+      call();
+    } catch (const AutomationError& failure) {
+      return failure.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(errorOf([&] { registry.EnumKeys(""); }), error::SubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { registry.EnumValues(""); }), error::SubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { registry.DeleteKey(""); }), error::SubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { registry.DeleteValue(""); }), error::SubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { registry.ReadValue("", "S", "x"); }), error::SubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { registry.WriteValue("", "S", "x"); }), error::SubscriptOutOfRange);
+  try {
+    registry.ReadValue("", "S", "x");
+  } catch (const AutomationError& failure) {
+    EXPECT_STREQ(failure.what(), "Subscript out of range");
+  }
+}
+
+class IniEditUtf8Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    file_ = joinPath(scratchFolder(std::string("utf8_") + info->name()), "app.ini");
+  }
+
+  std::string file_;
+  IniEdit ini;
+};
+
+TEST_F(IniEditUtf8Test, WritesReadsAndLists) {
+  EXPECT_EQ(ini.ReadValue(file_, "Server", "Port", "N", 80), Variant::long32(80));
+  EXPECT_EQ(ini.ReadValue(file_, "Server", "Port", "S", 80), Variant::text(u"80"));
+  EXPECT_TRUE(ini.WriteValue(file_, "Server", "Port", 8080));
+  EXPECT_TRUE(ini.WriteValue(file_, "Größe", "Maß", "süß"));
+  EXPECT_EQ(ini.ReadValue(file_, "server", "PORT", "N", 0), Variant::long32(8080));
+  EXPECT_EQ(ini.ReadValue(file_, "Größe", "Maß", "S", ""), Variant::text(u"süß"));
+  EXPECT_EQ(ini.EnumSections(file_), "Server\0Größe"s);
+  EXPECT_TRUE(ini.WriteValue(file_, "Server", "Host", "example"));
+  EXPECT_EQ(ini.EnumValues(file_, "Server"), "Port=8080\0Host=example"s);
+  EXPECT_FALSE(ini.WriteValue(file_, "Server", "Bad", "one\ntwo"));
+  EXPECT_FALSE(ini.WriteValue(file_, "Server", "Null", Variant::null()));
+}
+
+TEST_F(IniEditUtf8Test, RegeditShortcutsThrowOnlyForANullDefault) {
+  Regedit registry;
+  EXPECT_TRUE(registry.WriteIni(file_, "Main", "Size", 13));
+  EXPECT_EQ(registry.ReadIni(file_, "Main", "Size", 0), "13");
+  EXPECT_EQ(registry.ReadIni(file_, "Main", "Missing", 80), "80");
+  EXPECT_THROW(registry.ReadIni(file_, "Main", "Size", Variant::null()), AutomationError);
+}
+
+}  // namespace
+}  // namespace zarn
