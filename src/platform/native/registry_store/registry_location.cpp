@@ -5,12 +5,15 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
+
+#include "zarnutils/store_location.h"
 
 namespace zarn {
 namespace {
 
-std::filesystem::path environmentPath(const char* name) {
-  const char* value = std::getenv(name);
+std::filesystem::path environmentPath(std::string_view name) {
+  const char* value = std::getenv(std::string(name).c_str());
   return value && *value ? std::filesystem::path(value) : std::filesystem::path();
 }
 
@@ -25,21 +28,29 @@ std::filesystem::path homeDirectory() {
 }  // namespace
 
 RegistryLocation RegistryLocation::fromEnvironment() {
-  if (const char* chosen = std::getenv("ZARNUTILS_REGISTRY_DIR")) {
+  if (const char* chosen = std::getenv(std::string(registryDirVariable).c_str())) {
     if (*chosen == '\0') {
-      throw std::invalid_argument(
-          "ZARNUTILS_REGISTRY_DIR is set but empty: name a folder, or unset it for the default "
-          "stores");
+      throw std::invalid_argument(std::string(registryDirVariable) +
+                                  " is set but empty: name a folder, or unset it for the default "
+                                  "stores");
     }
     return inDirectory(chosen);
   }
-  std::filesystem::path data = environmentPath("XDG_DATA_HOME");
+  std::filesystem::path data = environmentPath(userDataHomeVariable);
   if (data.empty()) data = homeDirectory() / ".local" / "share";
-  return {data / "zarnutils", "/var/lib/zarnutils"};
+  return {data / userStoreFolderName, machineStoreFolder};
 }
 
 RegistryLocation RegistryLocation::inDirectory(const std::filesystem::path& directory) {
   return {directory, directory};
+}
+
+std::filesystem::path RegistryLocation::userFile() const {
+  return userDirectory / userStoreFileName;
+}
+
+std::filesystem::path RegistryLocation::machineFile() const {
+  return machineDirectory / machineStoreFileName;
 }
 
 }  // namespace zarn

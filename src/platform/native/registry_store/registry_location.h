@@ -1,4 +1,5 @@
-// Where the native registry store keeps its two files.
+// Where the native registry store keeps its two files, as the names and
+// variables of zarnutils/store_location.h choose them.
 #pragma once
 
 #include <filesystem>
@@ -19,6 +20,9 @@ struct RegistryLocation {
 
   // Both stores in one folder.
   static RegistryLocation inDirectory(const std::filesystem::path& directory);
+
+  std::filesystem::path userFile() const;     // user.sqlite3 in userDirectory
+  std::filesystem::path machineFile() const;  // machine.sqlite3 in machineDirectory
 };
 
 }  // namespace zarn

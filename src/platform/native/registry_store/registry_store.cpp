@@ -176,8 +176,7 @@ RegistryStatus RegistryStore::endChangeGroup(bool commit) {
 RegistryDatabase& RegistryStore::database(bool user) {
   std::unique_ptr<RegistryDatabase>& database = user ? user_ : machine_;
   if (!database) {
-    const auto& directory = user ? location_.userDirectory : location_.machineDirectory;
-    const auto file = directory / (user ? "user.sqlite3" : "machine.sqlite3");
+    const auto file = user ? location_.userFile() : location_.machineFile();
     database = std::make_unique<RegistryDatabase>(file, user ? 0600 : 0644, rootNames(user));
   }
   return *database;
