@@ -19,7 +19,8 @@ fail() {
   echo "$1"
   failures=$((failures + 1))
 }
-dpkg-deb -f "$deb" Depends | grep -q 'libsqlite3-0' || fail "Depends lacks libsqlite3-0"
+depends=$(dpkg-deb -f "$deb" Depends)
+grep -q 'libsqlite3-0' <<<"$depends" || fail "Depends lacks libsqlite3-0"
 outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '^\./$' | grep -v '^\./usr/' || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 dpkg-deb -e "$deb" "$work/control"
