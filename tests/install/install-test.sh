@@ -88,17 +88,34 @@ fi
 
 "$prefix/bin/zarnutils" --version >/dev/null
 
-# The installed manual renders without warnings and has the sections a
-# reader looks for.
+# The installed manual renders without warnings, fits 80 columns, has the
+# sections a reader looks for under short titles, and says word for word
+# what --help says (the description's opening moves below the synopsis, so
+# the words are compared as sorted lists).
 manual=$prefix/share/man/man1/zarnutils.1.gz
 warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
 [ -z "$warnings" ] || { echo "man -l warns: $warnings"; exit 1; }
 page=$(MANWIDTH=80 man -l "$manual" 2>/dev/null)
-for wanted in SYNOPSIS DESCRIPTION BATCH 'ADMINISTRATIVE VERBS' EXAMPLES \
-              ZARNUTILS_REGISTRY_DIR XDG_DATA_HOME /var/lib/zarnutils 'exits with 1' \
-              'Regedit.ReadValue' 'reg query'; do
+wide=$(awk 'length > 80' <<<"$page")
+[ -z "$wide" ] || { printf 'manual lines wider than 80 columns:\n%s\n' "$wide"; exit 1; }
+sections=$(grep -E '^[A-Z][A-Z ]*$' <<<"$page")
+expected_sections='NAME SYNOPSIS DESCRIPTION METHODS ARGUMENTS OUTPUT BATCH MODE ADMINISTRATIVE
+VERBS ENVIRONMENT FILES EXIT STATUS EXAMPLES'
+[ "$(tr -s '[:space:]' ' ' <<<"$sections")" = "$(tr -s '[:space:]' ' ' <<<"$expected_sections")" ] ||
+  { printf 'manual sections:\n%s\n' "$sections"; exit 1; }
+for wanted in ZARNUTILS_REGISTRY_DIR XDG_DATA_HOME /var/lib/zarnutils/machine.sqlite3 \
+              'exits with 1' 'Regedit.ReadValue' 'reg query' '--batch'; do
   grep -qF -- "$wanted" <<<"$page" || { echo "manual lacks: $wanted"; exit 1; }
 done
+help_words=$("$prefix/bin/zarnutils" --help | grep -vE '^[A-Z][A-Za-z ]*:$' |
+  tr -s '[:space:]' '\n' | sed '/^$/d' | sort)
+page_words=$(sed '1d;$d;/^NAME$/,/^$/d' <<<"$page" | grep -vE '^[A-Z][A-Z ]*$' |
+  tr -s '[:space:]' '\n' | sed '/^$/d' | sort)
+[ "$help_words" = "$page_words" ] || {
+  echo "manual and --help differ:"
+  diff <(echo "$help_words") <(echo "$page_words") || true
+  exit 1
+}
 library=static
 [ "$shared" = no ] || library="shared (libzarnutils.so.1)"
 echo "install: find_package and pkg-config consumers build and run against $prefix, $library library"

@@ -10,6 +10,11 @@
 namespace zarn::cli {
 namespace {
 
+// The one text of --help and of the manual page, which
+// tools/manual/help-to-man.sh lays out for man at build time: a line
+// "Heading:" starts a section, flush-left lines are paragraphs, indented
+// lines are kept as laid out. Indented lines stay within 73 columns, so that
+// the manual's indented blocks fit 80.
 constexpr const char* introduction =
     R"(Calls the methods of the ZarnUtils classes Regedit and IniEdit by late
 binding, as a script would, and prints their results.
@@ -33,10 +38,12 @@ ZarnUtils.dll instead and calls it through IDispatch, looking the method up
 by name; --com --early calls it through the class's interface. Everything
 else stays the same; a class that cannot be created fails with error 429.
 
-Methods (dispatch identifier, parameters; [..] is optional):
+Methods:
+Each method with its dispatch identifier and parameters ([..] is optional):
 )";
 
 constexpr const char* details = R"(
+Arguments:
 Arguments are text unless written as one of these (in lower case):
   i:N       Long, as i:80 or i:-1
   b:true    Boolean True; b:false is False
@@ -45,48 +52,81 @@ Arguments are text unless written as one of these (in lower case):
   empty     Empty
   s:TEXT    the text TEXT, for text that starts like one of these forms
             (a Windows path such as d:\x.ini is written s:d:\x.ini)
-  x:TEXT    TEXT with the escapes \\ \t \n \r \0 \uXXXX, for characters
-            that a batch field cannot hold (tab, line break, NUL)
+  x:TEXT    TEXT with the escapes \\ \t \n \r \0 \uXXXX, for
+            characters that a batch field cannot hold (tab, line break,
+            NUL)
 A missing trailing argument is omitted: EnumKeys then gets its "," and a
 required parameter fails the call with error 449.
 
 Output:
-  (default) the result's text form: True/False for a Boolean, Null for Null,
-            nothing for Empty; each NUL of a listing starts a new line.
-  --raw     the result's text as exact UTF-8 bytes, NULs kept, nothing added.
+  (default) the result's text form: True/False for a Boolean, Null for
+            Null, nothing for Empty; each NUL of a listing starts a new
+            line.
+  --raw     the result's text as exact UTF-8 bytes, NULs kept, nothing
+            added.
   --json    one line {"type":"Long","value":80}; type is the Visual Basic
-            TypeName (String, Long, Boolean, Empty, Null, Integer, Double);
-            Empty and Null have the value null; NUL appears as \u0000.
+            TypeName (String, Long, Boolean, Empty, Null, Integer,
+            Double); Empty and Null have the value null; NUL appears as
+            \u0000.
 A failed call prints "error 9: Subscript out of range" on standard error
 (with --json {"error":9,"message":"Subscript out of range"} on standard
-output) and exits with 1. A usage error exits with 2.
+output) and exits with 1.
 
-Batch:
-  --batch reads calls from standard input, one per line, fields separated by
-  tabs: CLASS.METHOD, then the arguments written as above. It writes one
-  --json line per call, in order; a failed call does not stop the batch, and
-  a line that does not say what to call answers {"usage":"..."}. Lines may
-  end in LF or CRLF; empty lines are skipped.
+Batch mode:
+--batch reads calls from standard input, one per line, fields separated by
+tabs: CLASS.METHOD, then the arguments written as above. It writes one
+--json line per call, in order; a failed call does not stop the batch, and a
+line that does not say what to call answers {"usage":"..."}. Lines may end
+in LF or CRLF; empty lines are skipped.
 
-Administrative verbs (exit codes: 0 success, 1 failure; ini: 2 usage):
-  reg       reg.exe's verbs with its switches (/v /ve /va /s /t /d /se /f /y,
-            written / or -, any case), output and messages; "zarnutils reg
-            VERB /?" shows one. export writes a .reg file (5.00, UTF-16LE;
-            --regedit4 for the 8-bit form); import reads either and applies
-            nothing of a malformed file. Questions are answered no when
-            standard input is not a terminal; /f or /y skips them.
-  ini       get FILE SECTION KEY (the whole value; a missing file, section or
-            entry fails), set FILE SECTION KEY VALUE, del FILE SECTION [KEY]
-            (an entry or the whole section), list FILE [SECTION].
-  On Windows both go through the narrow (ANSI) registry and profile
-  functions: text outside the system's code page does not survive there.
+Administrative verbs:
+The methods answer as the component does, so their exit code does not tell
+a failure from a result; these verbs exit with 1 when they fail.
+  reg       reg.exe's verbs with its switches (/v /ve /va /s /t /d /se
+            /f /y, written / or -, any case), output and messages;
+            "zarnutils reg VERB /?" shows one. export writes a .reg file
+            (5.00, UTF-16LE; --regedit4 for the 8-bit form); import reads
+            either and applies nothing of a malformed file. Questions are
+            answered no when standard input is not a terminal; /f or /y
+            skips them.
+  ini       get FILE SECTION KEY (the whole value; a missing file,
+            section or entry fails), set FILE SECTION KEY VALUE, del FILE
+            SECTION [KEY] (an entry or the whole section), list FILE
+            [SECTION].
+On Windows both go through the narrow (ANSI) registry and profile functions:
+text outside the system's code page does not survive there.
 
-Where the registry is:
-  Windows: the system registry.
-  Linux:   SQLite files user.sqlite3 (HKEY_CURRENT_USER) and machine.sqlite3
-           (the other roots). Both are in $ZARNUTILS_REGISTRY_DIR when it is
-           set; otherwise user.sqlite3 is in $XDG_DATA_HOME/zarnutils (default
-           ~/.local/share/zarnutils) and machine.sqlite3 in /var/lib/zarnutils.
+Environment:
+  ZARNUTILS_REGISTRY_DIR
+            Linux: the folder of both registry store files, instead of
+            the places under Files. Set but empty, it is refused by name
+            and every registry call answers status 10, rather than
+            falling back to the real stores.
+  XDG_DATA_HOME
+            Linux: the base of the user store's folder; ~/.local/share
+            when unset or empty.
+
+Files:
+On Windows the registry is the system's. On Linux it is two SQLite files,
+both in $ZARNUTILS_REGISTRY_DIR when that is set:
+  $XDG_DATA_HOME/zarnutils/user.sqlite3
+            HKEY_CURRENT_USER, made with mode 0600 on the first write.
+  /var/lib/zarnutils/machine.sqlite3
+            HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT, HKEY_USERS and
+            HKEY_CURRENT_CONFIG; writable only by the folder's owner, so
+            other users' writes there answer status 5 (access denied).
+Reading a store that does not exist yet creates nothing.
+
+Exit status:
+  0         the call was made, whatever the method answered (the methods
+            report failures in their results: the default, False, "" or
+            a status code as text); a verb succeeded; --batch read all
+            its input, failed calls included.
+  1         the call failed (error 9 for an empty registry path, 438 for
+            an unknown class or method, 449 or 450 for too few or too
+            many arguments); a verb failed; a usage error of a reg verb,
+            as reg.exe.
+  2         a usage error of zarnutils or of an ini verb.
 
 Examples:
   zarnutils Regedit.WriteValue 'HKCU\Software\Demo\Port' D i:80
@@ -97,7 +137,8 @@ Examples:
   zarnutils IniEdit.WriteValue /tmp/demo.ini Main Size i:12
   zarnutils IniEdit.ReadValue /tmp/demo.ini Main Size N i:0
   zarnutils Regedit.#0x60030009 'HKCU\Software\Demo\Port' D empty
-  printf 'Regedit.DeleteValue\tHKCU\\Software\\Demo\\Port\n' | zarnutils --batch
+  printf 'Regedit.DeleteValue\tHKCU\\Software\\Demo\\Port\n' |
+      zarnutils --batch
   zarnutils reg query 'HKCU\Software\Demo' /s
   zarnutils reg export 'HKCU\Software\Demo' demo.reg /y
   zarnutils ini get /tmp/demo.ini Main Size
@@ -107,7 +148,7 @@ std::string methodLine(std::u16string_view className, const MethodDescription& m
   std::string line = "  " + textToUtf8(className) + "." + textToUtf8(method.name);
   char id[16];
   std::snprintf(id, sizeof id, "  #0x%08X ", static_cast<unsigned>(method.dispatchId));
-  line.resize(std::max<size_t>(line.size(), 28), ' ');
+  line.resize(std::max<size_t>(line.size(), 22), ' ');
   line += id;
   const std::string parameters = parameterList(method);
   if (!parameters.empty()) line += " " + parameters;
