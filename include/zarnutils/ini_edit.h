@@ -2,9 +2,9 @@
 // sections and entries.
 //
 //   zarn::IniEdit ini;
-//   ini.WriteValue("/etc/app.ini", "Server", "Port", 8080);                 // true
-//   ini.ReadValue("/etc/app.ini", "Server", "Port", "N", 0).longValue();     // 8080
-//   ini.ReadValue("/etc/app.ini", "Server", "Host", "S", "localhost");      // String
+//   ini.WriteValue("/tmp/app.ini", "Server", "Port", 8080);        // true
+//   ini.ReadValue("/tmp/app.ini", "Server", "Port", "N", 0);       // Long 8080
+//   ini.ReadValue("/tmp/app.ini", "Server", "Host", "S", "local"); // "local"
 //
 // FILES. sFile is a file name; pass a full path (on Windows a name without a
 // folder is looked for in the Windows folder, natively in the working

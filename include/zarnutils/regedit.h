@@ -2,9 +2,9 @@
 // by one path string, and reads and writes INI entries as text.
 //
 //   zarn::Regedit registry;
-//   registry.WriteValue("HKCU\\Software\\App\\Port", "D", 8080);           // true
-//   zarn::Variant port = registry.ReadValue("HKCU\\Software\\App\\Port", "D", 80);
-//   port.longValue();                                                     // 8080
+//   registry.WriteValue("HKCU\\Software\\App\\Port", "D", 8080);  // true
+//   registry.ReadValue("HKCU\\Software\\App\\Port", "D", 80);     // Long 8080
+//   registry.EnumKeys("HKCU\\Software\\App");                   // ""
 //
 // PATHS. A path (sKey) is a root name, then key names, then, for ReadValue,
 // WriteValue, DeleteKey and DeleteValue, the name of the value or subkey
@@ -13,10 +13,10 @@
 // or HKEY_CURRENT_USER, HKU or HKEY_USERS, HKCC or HKEY_CURRENT_CONFIG, HKCR
 // or HKEY_CLASSES_ROOT and HKDD or HKEY_DYN_DATA; anything else, blanks
 // around a name included, is an unknown root. A path ending in a backslash
-// names the key's default (unnamed) value, or for DeleteKey the key itself.
-// A path of one segment ("HKCU") names a value or subkey of that name
-// directly under the root. Key and value names compare without regard to
-// letter case and keep the case they were written with.
+// names the key's default (unnamed) value, or for DeleteKey the key
+// itself. For those four, a path of one segment ("HKCU") names a value or
+// subkey of that name directly under the root. Key and value names compare
+// without regard to letter case and keep the case they were written with.
 //
 // TYPE LETTERS (sType): "S" text, "B" boolean (2 bytes), "D" 32-bit number,
 // in either case, compared as a whole: "Str", "" and " S" are other letters.
@@ -87,8 +87,9 @@ class Regedit {
   // by single NULs (U+0000), none after the last; natively in the order they
   // were created. Text values show as themselves, 32-bit numbers and 2-byte
   // binary values in decimal, longer numbers or binary values as "Overflow";
-  // values of other types are left out. The default value lists with an empty name
-  // ("=text"). Segments are taken as they are: a doubled backslash gives 161.
+  // values of other types are left out. The default value lists with an
+  // empty name ("=text"). Segments are taken as they are: a doubled
+  // backslash gives 161.
   //   result: the listing; "" for a key without listed values. On failure,
   //     the status code as text: "2", "5", "99", "10", "1016", "161", or the
   //     status of a listed value that could not be read.
@@ -99,8 +100,9 @@ class Regedit {
   // backslash the key itself. Only a key without subkeys is deleted; nothing
   // below it is ever removed first.
   //   result: true when deleted. False when it does not exist (2), still has
-  //     subkeys (5), may not be written (5), names an unknown root (99) or
-  //     the store is unusable (10, 1016).
+  //     subkeys (5), may not be written (5), names an unknown root (99), the
+  //     store is unusable (10, 1016) or the registry refuses the path (87,
+  //     161).
   //   status: error 9 for an empty sKey (result false).
   CallStatus DeleteKey(Text sKey, AutomationBoolean& result);
 
