@@ -1,5 +1,6 @@
 // ListSubKeys and ListValues: enumerate one open key by index until the
 // registry says there is nothing more, building the listing text.
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -41,6 +42,15 @@ RegistryStatus valueText(KeyHandle key, const std::string& name, uint32_t type, 
   return status;
 }
 
+// The subkey name an enumeration left at the start of its buffer of
+// spaces, with the spaces around it trimmed and the NUL that ends it
+// dropped. The NUL keeps the trim away from the name's own trailing spaces,
+// so only the bytes before it need converting.
+Text enumeratedName(const std::string& buffer) {
+  const std::string_view name(buffer.c_str());
+  return fromNarrow(name.substr(std::min(name.find_first_not_of(' '), name.size())));
+}
+
 }  // namespace
 
 void Regedit::Procedures::ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter,
@@ -51,10 +61,7 @@ void Regedit::Procedures::ListSubKeys(RootKeyValue rootKey, Text keyPath, Text d
     for (uint32_t index = 0;; ++index) {
       std::string buffer(nameBufferSize, ' ');
       if (RegistryService::RegEnumKeyA(key, index, buffer.data(), nameBufferSize) != 0) break;
-      // The buffer holds the name, its NUL, then the untouched spaces.
-      Text name = trimmed(fromNarrow(buffer), u" ");
-      if (!name.empty()) name.pop_back();
-      list += name;
+      list += enumeratedName(buffer);
       list += delimiter;
     }
     if (!list.empty() &&

@@ -566,7 +566,8 @@ TEST(RegistryStoreEnumeration, ListsAHundredThousandValuesInOrderAndJumpsAnywher
   ASSERT_EQ(createKey(store, root_key::CurrentUser, "Many", &key), Success);
   {
     RegistryDatabase filler(directory.path() / "user.sqlite3", 0600, {"HKEY_CURRENT_USER"});
-    Transaction transaction(filler.connection());
+    TransactionStatements statements(filler.connection());
+    Transaction transaction(statements);
     const KeyId many = *filler.findSubKey(filler.rootKey("HKEY_CURRENT_USER"), "Many");
     // Names descend while creation order ascends, so an ordering by name would show.
     for (uint32_t value = 0; value < count; ++value) {

@@ -15,6 +15,7 @@ namespace zarn {
 namespace {
 
 constexpr int busyTimeout = 30000;  // milliseconds
+constexpr size_t maxKeptIds = 4096;
 
 // Switching a new file to the write-ahead log needs the file to itself for a
 // moment, and SQLite fails that at once instead of calling the busy handler;
@@ -35,6 +36,11 @@ void useWriteAheadLog(sqlite3* connection) {
   }
 }
 
+int countCommit(void* count) {
+  ++*static_cast<int*>(count);
+  return 0;
+}
+
 }  // namespace
 
 std::string foldName(std::string_view narrowName) {
@@ -48,9 +54,16 @@ std::string foldName(std::string_view narrowName) {
   return bytes;
 }
 
+// Where a resumable enumeration was left: the walker and its last index.
+using EnumerationPosition = std::pair<uint64_t, uint32_t>;
+
 struct RegistryDatabase::Statements {
   explicit Statements(sqlite3* db)
-      : keyExists(db, "SELECT 1 FROM keys WHERE id = ?1"),
+      : transactions(db),
+        beginSnapshot(db, "BEGIN"),
+        dataVersion(db, "PRAGMA data_version"),
+        endSnapshot(db, "COMMIT"),
+        keyExists(db, "SELECT 1 FROM keys WHERE id = ?1"),
         findSubKey(db, "SELECT id FROM keys WHERE parent = ?1 AND folded_name = ?2"),
         insertSubKey(db, "INSERT INTO keys(parent, name, folded_name) VALUES(?1, ?2, ?3)"),
         hasSubKeys(db, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1"),
@@ -59,10 +72,10 @@ struct RegistryDatabase::Statements {
         subKeysAfter(db,
                      "SELECT name, folded_name FROM keys WHERE parent = ?1 AND folded_name > ?2 "
                      "ORDER BY folded_name"),
-        valuesAfter(
-            db,
-            "SELECT id, name, type, length(data) FROM key_values WHERE key = ?1 AND id > ?2 "
-            "ORDER BY id"),
+        valuesAfter(db,
+                    "SELECT id, name, type, length(data), "
+                    "CASE WHEN length(data) <= 2048 THEN data END "
+                    "FROM key_values WHERE key = ?1 AND id > ?2 ORDER BY id"),
         valueData(db, "SELECT data FROM key_values WHERE id = ?1"),
         findValue(db, "SELECT type, data FROM key_values WHERE key = ?1 AND folded_name = ?2"),
         setValue(db,
@@ -71,14 +84,18 @@ struct RegistryDatabase::Statements {
                  "DO UPDATE SET type = excluded.type, data = excluded.data"),
         deleteValue(db, "DELETE FROM key_values WHERE key = ?1 AND folded_name = ?2") {}
 
+  TransactionStatements transactions;
+  CachedStatement beginSnapshot;
+  CachedStatement dataVersion;
+  CachedStatement endSnapshot;
   CachedStatement keyExists;
   CachedStatement findSubKey;
   CachedStatement insertSubKey;
   CachedStatement hasSubKeys;
   CachedStatement deleteKey;
   CachedStatement deleteKeyValues;
-  CachedStatement subKeysAfter;
-  CachedStatement valuesAfter;
+  ResumableQuery<EnumerationPosition> subKeysAfter;
+  ResumableQuery<EnumerationPosition> valuesAfter;
   CachedStatement valueData;
   CachedStatement findValue;
   CachedStatement setValue;
@@ -126,6 +143,7 @@ bool RegistryDatabase::openStore(bool setUp) {
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(file_.c_str(), &connection_, flags, nullptr) == SQLITE_OK) {
       writable_ = sqlite3_db_readonly(connection_, "main") == 0;
+      sqlite3_commit_hook(connection_, countCommit, &committedChanges_);
       sqlite3_busy_timeout(connection_, busyTimeout);
       // Every commit reaches the disk before the operation that made it returns.
       executeSql(connection_, "PRAGMA synchronous = FULL");
@@ -175,7 +193,8 @@ bool RegistryDatabase::hasSchema() {
 }
 
 void RegistryDatabase::createSchema() {
-  Transaction transaction(connection_);
+  TransactionStatements statements(connection_);
+  Transaction transaction(statements);
   executeSql(connection_,
              "CREATE TABLE IF NOT EXISTS keys("
              "  id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -211,12 +230,77 @@ void RegistryDatabase::prepare() {
 }
 
 void RegistryDatabase::close() {
+  forgetKeptIds();
+  keptIdsVersion_.reset();
+  snapshotOpen_ = false;
+  ++snapshot_;
   statements_.reset();
   roots_.clear();
   sqlite3_close(connection_);
   connection_ = nullptr;
   present_ = false;
   writable_ = false;
+}
+
+void RegistryDatabase::readInSnapshot() {
+  const auto now = std::chrono::steady_clock::now();
+  if (snapshotOpen_ && now - snapshotBegan_ < maxSnapshotAge) return;
+  releaseSnapshot();
+  if (!sqlite3_get_autocommit(connection_)) return;
+  Query(statements_->beginSnapshot).step();
+  snapshotOpen_ = true;
+  snapshotBegan_ = now;
+  ++snapshot_;
+  checkKeptIdsAreCurrent();
+}
+
+void RegistryDatabase::releaseSnapshot() {
+  if (!snapshotOpen_) return;
+  stopEnumerations();
+  snapshotOpen_ = false;
+  Query(statements_->endSnapshot).step();
+}
+
+void RegistryDatabase::leaveSnapshotForChange() {
+  releaseSnapshot();
+  stopEnumerations();
+  ++snapshot_;
+}
+
+Transaction RegistryDatabase::beginChange(bool nested) {
+  leaveSnapshotForChange();
+  Transaction transaction(statements_->transactions, nested);
+  if (!nested) checkKeptIdsAreCurrent();
+  return transaction;
+}
+
+std::unique_ptr<Transaction> RegistryDatabase::beginChangeGroup() {
+  return std::make_unique<Transaction>(beginChange(false));
+}
+
+void RegistryDatabase::endChangeGroup() {
+  stopEnumerations();
+  ++snapshot_;
+  forgetKeptIds();
+}
+
+void RegistryDatabase::checkKeptIdsAreCurrent() {
+  // Starts the read of the transaction too, so the version is the one it sees.
+  Query query(statements_->dataVersion);
+  query.step();
+  const int64_t version = query.integer(0);
+  if (keptIdsVersion_ != version) forgetKeptIds();
+  keptIdsVersion_ = version;
+}
+
+void RegistryDatabase::forgetKeptIds() {
+  keptIds_.clear();
+  keptIdCount_ = 0;
+}
+
+void RegistryDatabase::stopEnumerations() {
+  statements_->subKeysAfter.stop();
+  statements_->valuesAfter.stop();
 }
 
 bool RegistryDatabase::isRoot(KeyId key) const {
@@ -231,9 +315,18 @@ bool RegistryDatabase::keyExists(KeyId key) {
 }
 
 std::optional<KeyId> RegistryDatabase::findSubKey(KeyId parent, std::string_view name) {
+  if (const auto children = keptIds_.find(parent); children != keptIds_.end()) {
+    if (const auto kept = children->second.find(name); kept != children->second.end()) {
+      return kept->second;
+    }
+  }
   Query query(statements_->findSubKey);
   if (!query.bind(parent).bindBlob(foldName(name)).step()) return std::nullopt;
-  return query.integer(0);
+  const KeyId found = query.integer(0);
+  if (keptIdCount_ >= maxKeptIds) forgetKeptIds();
+  keptIds_[parent].emplace(name, found);
+  ++keptIdCount_;
+  return found;
 }
 
 KeyId RegistryDatabase::insertSubKey(KeyId parent, std::string_view name) {
@@ -246,28 +339,74 @@ bool RegistryDatabase::hasSubKeys(KeyId key) {
 }
 
 void RegistryDatabase::deleteKey(KeyId key) {
+  forgetKeptIds();
   Query(statements_->deleteKeyValues).bind(key).step();
   Query(statements_->deleteKey).bind(key).step();
 }
 
-std::optional<std::pair<std::string, std::string>> RegistryDatabase::subKeyAfter(
-    KeyId parent, const std::string& after, uint32_t steps) {
-  Query query(statements_->subKeysAfter);
-  query.bind(parent).bindBlob(after);
-  for (uint32_t step = 0; step < steps; ++step) {
-    if (!query.step()) return std::nullopt;
+namespace {
+
+// Moves the cursor's query onto row number index, as subKeyAt and valueAt
+// describe; seek binds a fresh query to start after the cursor's row (or,
+// with no row, from the first).
+template <typename Seek>
+Query* stepTo(ResumableQuery<EnumerationPosition>& rows, EnumerationCursor& cursor, uint32_t index,
+              Seek seek) {
+  const bool onward = cursor.index && index > *cursor.index;
+  Query* query = onward ? rows.resume({cursor.walker, *cursor.index}) : nullptr;
+  if (!query) query = &seek(rows.restart(), onward);
+  try {
+    for (uint32_t step = onward ? *cursor.index + 1 : 0; step <= index; ++step) {
+      if (!query->step()) {
+        rows.stop();
+        return nullptr;
+      }
+    }
+  } catch (...) {
+    // A failed statement must not be stepped on as if it had not failed.
+    rows.stop();
+    throw;
   }
-  return std::make_pair(query.bytes(0), query.bytes(1));
+  rows.leaveAt({cursor.walker, index});
+  cursor.index = index;
+  return query;
 }
 
-std::optional<ValueRow> RegistryDatabase::valueAfter(KeyId key, int64_t after, uint32_t steps) {
-  Query query(statements_->valuesAfter);
-  query.bind(key).bind(after);
-  for (uint32_t step = 0; step < steps; ++step) {
-    if (!query.step()) return std::nullopt;
+}  // namespace
+
+std::optional<std::pair<std::string, std::string>> RegistryDatabase::subKeyAt(
+    EnumerationCursor& cursor, KeyId parent, uint32_t index) {
+  Query* row =
+      stepTo(statements_->subKeysAfter, cursor, index, [&](Query& fresh, bool onward) -> Query& {
+        return fresh.bind(parent).bindBlob(onward ? cursor.foldedName : std::string());
+      });
+  if (!row) return std::nullopt;
+  cursor.foldedName = row->bytes(1);
+  return std::make_pair(row->bytes(0), cursor.foldedName);
+}
+
+std::optional<ValueRow> RegistryDatabase::valueAt(EnumerationCursor& cursor, KeyId key,
+                                                  uint32_t index) {
+  Query* row =
+      stepTo(statements_->valuesAfter, cursor, index, [&](Query& fresh, bool onward) -> Query& {
+        return fresh.bind(key).bind(onward ? cursor.value.id : 0);
+      });
+  if (!row) return std::nullopt;
+  ValueRow& value = cursor.value;
+  value = {row->integer(0), row->bytes(1), static_cast<uint32_t>(row->integer(2)),
+           static_cast<uint32_t>(row->integer(3)), std::nullopt};
+  if (!row->isNull(4)) value.data = row->bytes(4);
+  cursor.readIn = snapshot_;
+  return value;
+}
+
+std::optional<std::pair<uint32_t, std::string>> RegistryDatabase::enumeratedValue(
+    const EnumerationCursor& cursor, std::string_view name) const {
+  const ValueRow& value = cursor.value;
+  if (!cursor.index || cursor.readIn != snapshot_ || !value.data || value.name != name) {
+    return std::nullopt;
   }
-  return ValueRow{query.integer(0), query.bytes(1), static_cast<uint32_t>(query.integer(2)),
-                  static_cast<uint32_t>(query.integer(3))};
+  return std::make_pair(value.type, *value.data);
 }
 
 std::string RegistryDatabase::valueData(int64_t valueId) {

@@ -8,11 +8,24 @@
 // as big-endian UTF-16, so the byte order of the unique (parent, folded_name)
 // index is the platform's enumeration order. Values carry their own
 // never-reused id, which gives the creation order; replacing a value keeps it.
+//
+// Reads share one read transaction, the snapshot: it begins at the first
+// read after the last one ended and lasts until releaseSnapshot(), the next
+// change, or until it is maxSnapshotAge old, so that a caller holding it
+// never sees the store much later than it is. Enumerations are resumable
+// queries, open for as long as the snapshot they read.
+//
+// Subkey ids found by name are kept between transactions while the file's
+// data version says no other connection changed it; this connection's own
+// deletions and the end of a change group (which may undo keys it made)
+// forget them.
 #pragma once
 
 #include <sqlite3.h>
 
 #include <sys/types.h>
+
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -36,6 +49,20 @@ struct ValueRow {
   std::string name;
   uint32_t type = 0;
   uint32_t size = 0;
+  // Carried along when the value is small, as the query that usually
+  // follows an enumerated value wants it.
+  std::optional<std::string> data;
+};
+
+// Where one reader's enumeration of one key stands: the index it last
+// asked for and what that row was. walker tells the readers apart and is
+// never reused.
+struct EnumerationCursor {
+  uint64_t walker = 0;
+  std::optional<uint32_t> index;
+  std::string foldedName;  // subkeys: the last row's folded name
+  ValueRow value;          // values: the last row
+  uint64_t readIn = 0;     // the snapshot the last row was read in
 };
 
 class RegistryDatabase {
@@ -51,6 +78,8 @@ class RegistryDatabase {
   RegistryDatabase& operator=(const RegistryDatabase&) = delete;
 
   bool present() const { return present_; }
+  // Write transactions committed to the file since this object opened it.
+  int committedChanges() const { return committedChanges_; }
   bool writable() const { return writable_; }
   sqlite3* connection() const { return connection_; }
 
@@ -71,22 +100,45 @@ class RegistryDatabase {
   KeyId rootKey(const std::string& rootName) const { return roots_.at(rootName); }
   bool isRoot(KeyId key) const;
 
+  static constexpr std::chrono::milliseconds maxSnapshotAge{20};
+
+  // Begins a snapshot unless one is open and young enough. Inside a
+  // transaction of changes (a change group) reads see that instead.
+  void readInSnapshot();
+  void releaseSnapshot();
+  // Tells snapshots apart: a fact read in one still holds while this stays
+  // the same. Every change, and the end of a change group, moves it on.
+  uint64_t snapshot() const { return snapshot_; }
+
+  // Ends the snapshot and begins the transaction of one change; nested in a
+  // change group's transaction, a savepoint.
+  Transaction beginChange(bool nested);
+  // The same for the transaction of a change group, which its end commits or
+  // rolls back; endChangeGroup() follows it, as what was read in the group
+  // may have been undone.
+  std::unique_ptr<Transaction> beginChangeGroup();
+  void endChangeGroup();
+
   bool keyExists(KeyId key);
   std::optional<KeyId> findSubKey(KeyId parent, std::string_view name);
   KeyId insertSubKey(KeyId parent, std::string_view name);
   bool hasSubKeys(KeyId key);
   void deleteKey(KeyId key);
 
-  // Walks the subkeys of parent in enumeration order, starting after the
-  // one whose folded name is after (empty: from the first), and returns the
-  // steps-th one (1 is the next) as {name, folded name}.
-  std::optional<std::pair<std::string, std::string>> subKeyAfter(KeyId parent,
-                                                                 const std::string& after,
-                                                                 uint32_t steps);
+  // Subkey number index of parent in enumeration order, as {name, folded
+  // name}, and the cursor moved onto it. A reader asking for the next
+  // indexes in turn costs one step each; asking for a later index seeks
+  // from the cursor, an earlier one from the start.
+  std::optional<std::pair<std::string, std::string>> subKeyAt(EnumerationCursor& cursor,
+                                                              KeyId parent, uint32_t index);
 
-  // Same for values in creation order, starting after value id after.
-  std::optional<ValueRow> valueAfter(KeyId key, int64_t after, uint32_t steps);
+  // Same for values in creation order.
+  std::optional<ValueRow> valueAt(EnumerationCursor& cursor, KeyId key, uint32_t index);
   std::string valueData(int64_t valueId);
+  // {type, data} of the value the cursor last stepped onto, when it is
+  // named exactly name, its data came along, and the snapshot is the same.
+  std::optional<std::pair<uint32_t, std::string>> enumeratedValue(const EnumerationCursor& cursor,
+                                                                  std::string_view name) const;
 
   // {type, data} of the named value.
   std::optional<std::pair<uint32_t, std::string>> findValue(KeyId key, std::string_view name);
@@ -106,6 +158,14 @@ class RegistryDatabase {
   bool hasSchema();
   void prepare();
   void close();
+  void stopEnumerations();
+  // Before a change: no snapshot, no open enumeration, and facts read so far
+  // need reading again.
+  void leaveSnapshotForChange();
+  // After a transaction began: forgets the kept subkey ids when another
+  // connection has changed the file since they were found.
+  void checkKeptIdsAreCurrent();
+  void forgetKeptIds();
 
   std::filesystem::path file_;
   mode_t createMode_;
@@ -115,6 +175,14 @@ class RegistryDatabase {
   bool writable_ = false;
   std::unique_ptr<Statements> statements_;
   std::map<std::string, KeyId> roots_;
+  int committedChanges_ = 0;
+  // parent -> name as given -> subkey id
+  std::map<KeyId, std::map<std::string, KeyId, std::less<>>> keptIds_;
+  size_t keptIdCount_ = 0;
+  std::optional<int64_t> keptIdsVersion_;
+  bool snapshotOpen_ = false;
+  std::chrono::steady_clock::time_point snapshotBegan_;
+  uint64_t snapshot_ = 0;
 };
 
 }  // namespace zarn

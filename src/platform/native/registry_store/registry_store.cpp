@@ -111,18 +111,40 @@ RegistryStore::~RegistryStore() = default;
 template <typename Operation>
 RegistryStatus RegistryStore::guarded(Operation operation) {
   std::lock_guard lock(mutex_);
+  RegistryStatus status = Success;
   try {
-    return operation();
+    status = operation();
   } catch (const SqliteError& error) {
-    return statusOf(error);
+    status = statusOf(error);
   } catch (const std::exception&) {
-    return RegistryIoFailed;
+    status = RegistryIoFailed;
+  }
+  try {
+    releaseIdleSnapshots();
+  } catch (const SqliteError& error) {
+    if (status == Success) status = statusOf(error);
+  }
+  return status;
+}
+
+void RegistryStore::releaseIdleSnapshots() {
+  for (RegistryDatabase* database : {user_.get(), machine_.get()}) {
+    if (database && !handlesInto_[database]) database->releaseSnapshot();
   }
 }
 
-template <typename Work>
+RegistryStatus RegistryStore::readKey(OpenKey& open) {
+  RegistryDatabase& database = *open.database;
+  database.readInSnapshot();
+  if (open.isRoot || open.seenIn == database.snapshot()) return Success;
+  if (!database.keyExists(open.key)) return KeyDeleted;
+  open.seenIn = database.snapshot();
+  return Success;
+}
+
+template <typename Settle, typename Work>
 RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentStatus,
-                                     uint32_t requiredAccess, Work work) {
+                                     uint32_t requiredAccess, Settle settle, Work work) {
   return guarded([&] {
     OpenKey* open = nullptr;
     if (const RegistryStatus status = lookUp(handle, open)) return status;
@@ -131,10 +153,14 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
     RegistryDatabase& database = *open->database;
     bringOntoDisk(database, &RegistryDatabase::make);
     if (!database.writable()) return AccessDenied;
+    if (const RegistryStatus status = readKey(*open)) return status;
+    if (const std::optional<RegistryStatus> settled = settle(database, open->key)) {
+      return *settled;
+    }
     if (const RegistryStatus status = joinGroup(database)) return status;
-    Transaction transaction(database.connection(), grouping_);
-    // Checked inside the transaction, so that no other process can delete
-    // the key between the check and the change.
+    Transaction transaction = database.beginChange(grouping_);
+    // Checked again inside the transaction, so that no other process can
+    // delete the key between the check and the change.
     if (!database.keyExists(open->key)) return KeyDeleted;
     return work(transaction, database, open->key);
   });
@@ -144,11 +170,13 @@ RegistryStatus RegistryStore::joinGroup(RegistryDatabase& database) {
   if (!grouping_) return Success;
   const auto joined = groupTransactions_.find(&database);
   if (joined == groupTransactions_.end()) {
-    groupTransactions_.emplace(&database, std::make_unique<Transaction>(database.connection()));
+    groupTransactions_.emplace(&database, database.beginChangeGroup());
     return Success;
   }
   // SQLite rolls a whole transaction back on some failures (a full disk, an
-  // I/O error); changes after that must not be committed one by one.
+  // I/O error); changes after that must not be committed one by one. A
+  // snapshot begun since would hide that.
+  database.releaseSnapshot();
   return sqlite3_get_autocommit(database.connection()) ? RegistryIoFailed : Success;
 }
 
@@ -162,6 +190,7 @@ RegistryStatus RegistryStore::endChangeGroup(bool commit) {
   grouping_ = false;
   const auto transactions = std::move(groupTransactions_);
   groupTransactions_.clear();
+  for (const auto& [database, transaction] : transactions) database->endChangeGroup();
   if (!commit) return Success;
   for (const auto& [database, transaction] : transactions) {
     try {
@@ -192,7 +221,7 @@ void RegistryStore::bringOntoDisk(RegistryDatabase& database, bool (RegistryData
       if (open.database != &database) continue;
       for (const auto& [name, id] : absentRoots) {
         if (open.key != id) continue;
-        open = OpenKey{&database, database.rootKey(name), open.access, {}, {}};
+        open = newOpenKey(database, database.rootKey(name), open.access, open.isRoot);
         break;
       }
     }
@@ -210,12 +239,21 @@ RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
   auto found = roots_.find(handle);
   if (found == roots_.end()) {
     RegistryDatabase& rootDatabase = database(root->inUserStore);
-    const OpenKey rootKey{&rootDatabase, rootDatabase.rootKey(root->name), AllAccess, {}, {}};
-    found = roots_.emplace(handle, rootKey).first;
+    found = roots_
+                .emplace(handle, newOpenKey(rootDatabase, rootDatabase.rootKey(root->name),
+                                            AllAccess, true))
+                .first;
   }
   openKey = &found->second;
   bringOntoDisk(*openKey->database, &RegistryDatabase::openIfMade);
   return Success;
+}
+
+RegistryStore::OpenKey RegistryStore::newOpenKey(RegistryDatabase& database, KeyId key,
+                                                 uint32_t access, bool isRoot) {
+  OpenKey open{&database, key, access, isRoot, std::nullopt, {}, {}};
+  open.subKeys.walker = open.values.walker = ++lastWalker_;
+  return open;
 }
 
 KeyHandle RegistryStore::addHandle(RegistryDatabase& database, KeyId key, uint32_t access) {
@@ -224,7 +262,11 @@ KeyHandle RegistryStore::addHandle(RegistryDatabase& database, KeyId key, uint32
                       ? FirstHandle
                       : lastHandle_ + HandleStep;
   } while (handles_.count(lastHandle_));
-  handles_.emplace(lastHandle_, OpenKey{&database, key, access, {}, {}});
+  OpenKey open = newOpenKey(database, key, access, false);
+  // Found in this snapshot by whoever asks for the handle.
+  open.seenIn = database.snapshot();
+  handles_.emplace(lastHandle_, std::move(open));
+  ++handlesInto_[&database];
   return lastHandle_;
 }
 
@@ -236,8 +278,8 @@ RegistryStatus RegistryStore::openKey(KeyHandle root, const char* subKey, uint32
     if (const RegistryStatus status = lookUp(root, base)) return status;
     std::vector<std::string_view> names;
     if (const RegistryStatus status = splitKeyPath(subKey, names)) return status;
+    if (const RegistryStatus status = readKey(*base)) return status;
     RegistryDatabase& database = *base->database;
-    if (!database.keyExists(base->key)) return KeyDeleted;
     const std::optional<KeyId> found = findExistingPath(database, base->key, names);
     if (!found) return NotFound;
     *key = addHandle(database, *found, access);
@@ -250,28 +292,41 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
   if (!key) return InvalidParameter;
   std::vector<std::string_view> names;
   const RegistryStatus pathStatus = splitKeyPath(subKey, names);
-  return change(root, pathStatus, NoRightNeeded,
-                [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
-                  KeyId current = base;
-                  bool created = false;
-                  for (const std::string_view name : names) {
-                    if (const std::optional<KeyId> child = database.findSubKey(current, name)) {
-                      current = *child;
-                    } else {
-                      current = database.insertSubKey(current, name);
-                      created = true;
-                    }
-                  }
-                  transaction.commit();
-                  *key = addHandle(database, current, access);
-                  if (disposition) *disposition = created ? 1 : 2;
-                  return Success;
-                });
+  const auto opened = [&](RegistryDatabase& database, KeyId found, bool created) {
+    *key = addHandle(database, found, access);
+    if (disposition) *disposition = created ? 1 : 2;
+    return Success;
+  };
+  return change(
+      root, pathStatus, NoRightNeeded,
+      [&](RegistryDatabase& database, KeyId base) -> std::optional<RegistryStatus> {
+        const std::optional<KeyId> existing = findExistingPath(database, base, names);
+        if (!existing) return std::nullopt;
+        return opened(database, *existing, false);
+      },
+      [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
+        KeyId current = base;
+        bool created = false;
+        for (const std::string_view name : names) {
+          if (const std::optional<KeyId> child = database.findSubKey(current, name)) {
+            current = *child;
+          } else {
+            current = database.insertSubKey(current, name);
+            created = true;
+          }
+        }
+        transaction.commit();
+        return opened(database, current, created);
+      });
 }
 
 RegistryStatus RegistryStore::closeKey(KeyHandle key) {
   return guarded([&] {
-    if (handles_.erase(key)) return Success;
+    if (const auto found = handles_.find(key); found != handles_.end()) {
+      --handlesInto_[found->second.database];
+      handles_.erase(found);
+      return Success;
+    }
     return findRoot(key) ? Success : InvalidHandle;
   });
 }
@@ -283,16 +338,9 @@ RegistryStatus RegistryStore::enumKey(KeyHandle key, uint32_t index, char* name,
     if (const RegistryStatus status = lookUp(key, open)) return status;
     if (!name) return InvalidParameter;
     if (!(open->access & key_access::EnumerateSubKeys)) return AccessDenied;
-    RegistryDatabase& database = *open->database;
-    if (!database.keyExists(open->key)) return KeyDeleted;
-    // Continue from the previous call when it asked for an earlier index;
-    // otherwise walk from the first subkey.
-    SubKeyCursor& cursor = open->subKeys;
-    const bool onward = cursor.index && index > *cursor.index;
-    const auto subKey = database.subKeyAfter(open->key, onward ? cursor.foldedName : std::string(),
-                                             onward ? index - *cursor.index : index + 1);
+    if (const RegistryStatus status = readKey(*open)) return status;
+    const auto subKey = open->database->subKeyAt(open->subKeys, open->key, index);
     if (!subKey) return NoMoreItems;
-    cursor = {index, subKey->second};
     const std::string& found = subKey->first;
     if (found.size() + 1 > nameSize) return MoreData;
     std::memcpy(name, found.c_str(), found.size() + 1);
@@ -308,14 +356,10 @@ RegistryStatus RegistryStore::enumValue(KeyHandle key, uint32_t index, char* nam
     if (const RegistryStatus status = lookUp(key, open)) return status;
     if (!name || !nameLength || (data && !dataSize)) return InvalidParameter;
     if (!(open->access & key_access::QueryValue)) return AccessDenied;
+    if (const RegistryStatus status = readKey(*open)) return status;
     RegistryDatabase& database = *open->database;
-    if (!database.keyExists(open->key)) return KeyDeleted;
-    ValueCursor& cursor = open->values;
-    const bool onward = cursor.index && index > *cursor.index;
-    const std::optional<ValueRow> value = database.valueAfter(
-        open->key, onward ? cursor.valueId : 0, onward ? index - *cursor.index : index + 1);
+    const std::optional<ValueRow> value = database.valueAt(open->values, open->key, index);
     if (!value) return NoMoreItems;
-    cursor = {index, value->id};
     if (type) *type = value->type;
     const uint32_t room = dataSize ? *dataSize : 0;
     if (dataSize) *dataSize = value->size;
@@ -324,7 +368,7 @@ RegistryStatus RegistryStore::enumValue(KeyHandle key, uint32_t index, char* nam
     *nameLength = static_cast<uint32_t>(value->name.size());
     if (!data) return Success;
     if (room < value->size) return MoreData;
-    const std::string bytes = database.valueData(value->id);
+    const std::string bytes = value->data ? *value->data : database.valueData(value->id);
     std::memcpy(data, bytes.data(), bytes.size());
     return Success;
   });
@@ -337,9 +381,11 @@ RegistryStatus RegistryStore::queryValue(KeyHandle key, const char* valueName, u
     if (const RegistryStatus status = lookUp(key, open)) return status;
     if (data && !dataSize) return InvalidParameter;
     if (!(open->access & key_access::QueryValue)) return AccessDenied;
+    if (const RegistryStatus status = readKey(*open)) return status;
     RegistryDatabase& database = *open->database;
-    if (!database.keyExists(open->key)) return KeyDeleted;
-    const auto value = database.findValue(open->key, valueNameOf(valueName));
+    const std::string_view name = valueNameOf(valueName);
+    auto value = database.enumeratedValue(open->values, name);
+    if (!value) value = database.findValue(open->key, name);
     if (!value) return NotFound;
     const auto& [valueType, bytes] = *value;
     if (type) *type = valueType;
@@ -356,39 +402,71 @@ RegistryStatus RegistryStore::queryValue(KeyHandle key, const char* valueName, u
 RegistryStatus RegistryStore::setValue(KeyHandle key, const char* valueName, uint32_t type,
                                        const uint8_t* data, uint32_t dataSize) {
   const std::string_view name = valueNameOf(valueName);
-  return change(key, valueArgumentStatus(name, data, dataSize), key_access::SetValue,
-                [&](Transaction& transaction, RegistryDatabase& database, KeyId target) {
-                  const std::string_view bytes(reinterpret_cast<const char*>(data),
-                                               data ? dataSize : 0);
-                  database.setValue(target, name, type, bytes);
-                  transaction.commit();
-                  return Success;
-                });
+  const std::string_view bytes(reinterpret_cast<const char*>(data), data ? dataSize : 0);
+  return change(
+      key, valueArgumentStatus(name, data, dataSize), key_access::SetValue,
+      [&](RegistryDatabase& database, KeyId target) -> std::optional<RegistryStatus> {
+        const auto value = database.findValue(target, name);
+        if (value && value->first == type && value->second == bytes) return Success;
+        return std::nullopt;
+      },
+      [&](Transaction& transaction, RegistryDatabase& database, KeyId target) {
+        database.setValue(target, name, type, bytes);
+        transaction.commit();
+        return Success;
+      });
 }
 
 RegistryStatus RegistryStore::deleteKey(KeyHandle key, const char* subKey) {
   std::vector<std::string_view> names;
   const RegistryStatus pathStatus = splitKeyPath(subKey, names);
-  return change(key, pathStatus, NoRightNeeded,
-                [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
-                  const std::optional<KeyId> target = findExistingPath(database, base, names);
-                  if (!target) return NotFound;
-                  if (database.isRoot(*target) || database.hasSubKeys(*target)) {
-                    return AccessDenied;
-                  }
-                  database.deleteKey(*target);
-                  transaction.commit();
-                  return Success;
-                });
+  // Why the key cannot go, or nothing when it can.
+  const auto refusal = [&](RegistryDatabase& database, KeyId base,
+                           std::optional<KeyId>& target) -> std::optional<RegistryStatus> {
+    target = findExistingPath(database, base, names);
+    if (!target) return NotFound;
+    if (database.isRoot(*target) || database.hasSubKeys(*target)) return AccessDenied;
+    return std::nullopt;
+  };
+  return change(
+      key, pathStatus, NoRightNeeded,
+      [&](RegistryDatabase& database, KeyId base) {
+        std::optional<KeyId> target;
+        return refusal(database, base, target);
+      },
+      [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
+        std::optional<KeyId> target;
+        if (const std::optional<RegistryStatus> refused = refusal(database, base, target)) {
+          return *refused;
+        }
+        database.deleteKey(*target);
+        transaction.commit();
+        return Success;
+      });
 }
 
 RegistryStatus RegistryStore::deleteValue(KeyHandle key, const char* valueName) {
-  return change(key, Success, key_access::SetValue,
-                [&](Transaction& transaction, RegistryDatabase& database, KeyId target) {
-                  if (!database.deleteValue(target, valueNameOf(valueName))) return NotFound;
-                  transaction.commit();
-                  return Success;
-                });
+  const std::string_view name = valueNameOf(valueName);
+  return change(
+      key, Success, key_access::SetValue,
+      [&](RegistryDatabase& database, KeyId target) -> std::optional<RegistryStatus> {
+        if (!database.findValue(target, name)) return NotFound;
+        return std::nullopt;
+      },
+      [&](Transaction& transaction, RegistryDatabase& database, KeyId target) {
+        if (!database.deleteValue(target, name)) return NotFound;
+        transaction.commit();
+        return Success;
+      });
+}
+
+int RegistryStore::committedChangeCount() {
+  std::lock_guard lock(mutex_);
+  int count = 0;
+  for (const RegistryDatabase* database : {user_.get(), machine_.get()}) {
+    if (database) count += database->committedChanges();
+  }
+  return count;
 }
 
 int RegistryStore::openHandleCount() {

@@ -38,10 +38,18 @@
 // and ignore closing. Key ids are never reused, so every operation through a
 // handle whose key was deleted, by this process or another, gets 1018.
 //
-// Cost. Looking up a key or a value is a few indexed lookups with statements
-// prepared once per file; enumeration steps through an index from where the
-// handle's previous call stopped, so listing a key holds one entry at a time
-// and asking for the next index costs the same at any size.
+// Cost. While handles into a file are open, everything read through them
+// is read in one snapshot of it (see registry_database.h), so a key's
+// existence is checked once per snapshot and a lookup is a few indexed
+// steps with statements prepared once per file. A change that would change
+// nothing (creating keys that exist, deleting what is not there, setting a
+// value to what it holds) is settled in the snapshot and writes nothing;
+// any other is exactly one write transaction. Enumeration steps on from
+// where the handle's previous call stopped, so listing a key holds one
+// entry at a time and asking for the next index costs one step at any size.
+//
+// Freshness. A reader sees other processes' changes committed before its
+// snapshot began: at most maxSnapshotAge earlier, and never before its own.
 #pragma once
 
 #include <cstdint>
@@ -80,6 +88,9 @@ class RegistryStore {
   RegistryStatus deleteKey(KeyHandle key, const char* subKey);
   RegistryStatus deleteValue(KeyHandle key, const char* valueName);
   int openHandleCount();
+  // How many write transactions this store has committed; every change is
+  // one, and a call that changes nothing adds none.
+  int committedChangeCount();
 
   void beginChangeGroup();
   // Commits (or, when commit is false, rolls back) what the group changed;
@@ -88,31 +99,30 @@ class RegistryStore {
   RegistryStatus endChangeGroup(bool commit);
 
  private:
-  // Where the handle's previous enumeration stopped.
-  struct SubKeyCursor {
-    std::optional<uint32_t> index;
-    std::string foldedName;
-  };
-  struct ValueCursor {
-    std::optional<uint32_t> index;
-    int64_t valueId = 0;
-  };
   struct OpenKey {
     RegistryDatabase* database;
     KeyId key;
     uint32_t access;
-    SubKeyCursor subKeys;
-    ValueCursor values;
+    bool isRoot = false;
+    // The snapshot in which the key was last seen to exist.
+    std::optional<uint64_t> seenIn;
+    EnumerationCursor subKeys;
+    EnumerationCursor values;
   };
 
   // The key a handle names: 6 for an unknown handle.
   RegistryStatus lookUp(KeyHandle handle, OpenKey*& openKey);
+  // Reads the key's file in its snapshot: 1018 when the key is gone.
+  RegistryStatus readKey(OpenKey& openKey);
+  // Ends the snapshots of files into which no handle is open.
+  void releaseIdleSnapshots();
   RegistryDatabase& database(bool user);
   // An absent database is looked for on disk again at every use (openIfMade)
   // and made by the first change (make), so that a read creates nothing and
   // a store made meanwhile by another process is seen. When step brings it
   // onto the disk, the handles into it follow its roots to their new ids.
   void bringOntoDisk(RegistryDatabase& database, bool (RegistryDatabase::*step)());
+  OpenKey newOpenKey(RegistryDatabase& database, KeyId key, uint32_t access, bool isRoot);
   KeyHandle addHandle(RegistryDatabase& database, KeyId key, uint32_t access);
   // Inside a change group, begins the file's group transaction at its first
   // change; the change itself is then a savepoint in it.
@@ -123,12 +133,14 @@ class RegistryStore {
   // above for all of them. Checked in this order, the first failure being
   // the one reported: the handle names a key (else 6), the change's own
   // arguments are valid (else argumentStatus), the handle carries
-  // requiredAccess (else 5), the store may be written (else 5); then the one
-  // transaction begins and the key must still exist (else 1018). work makes
+  // requiredAccess (else 5), the store may be written (else 5), the key
+  // exists in the snapshot (else 1018). settle then looks in the snapshot:
+  // a status from it is the outcome, with nothing written. Otherwise the one
+  // transaction begins, the key must still exist (else 1018), and work makes
   // the change in that transaction and commits it.
-  template <typename Work>
+  template <typename Settle, typename Work>
   RegistryStatus change(KeyHandle handle, RegistryStatus argumentStatus, uint32_t requiredAccess,
-                        Work work);
+                        Settle settle, Work work);
 
   RegistryLocation location_;
   std::mutex mutex_;
@@ -137,6 +149,8 @@ class RegistryStore {
   std::map<KeyHandle, OpenKey> handles_;
   std::map<KeyHandle, OpenKey> roots_;
   KeyHandle lastHandle_ = 0;
+  uint64_t lastWalker_ = 0;
+  std::map<const RegistryDatabase*, size_t> handlesInto_;
   bool grouping_ = false;
   std::map<RegistryDatabase*, std::unique_ptr<Transaction>> groupTransactions_;
 };

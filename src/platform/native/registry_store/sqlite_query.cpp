@@ -61,24 +61,51 @@ bool Query::step() {
 
 int64_t Query::integer(int column) const { return sqlite3_column_int64(statement_, column); }
 
+bool Query::isNull(int column) const {
+  return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}
+
 std::string Query::bytes(int column) const {
   const auto* data = static_cast<const char*>(sqlite3_column_blob(statement_, column));
   const int size = sqlite3_column_bytes(statement_, column);
   return data ? std::string(data, static_cast<size_t>(size)) : std::string();
 }
 
-Transaction::Transaction(sqlite3* database, bool nested) : database_(database), nested_(nested) {
-  executeSql(database_, nested_ ? "SAVEPOINT change" : "BEGIN IMMEDIATE");
+TransactionStatements::TransactionStatements(sqlite3* database)
+    : begin(database, "BEGIN IMMEDIATE"),
+      commit(database, "COMMIT"),
+      rollback(database, "ROLLBACK"),
+      savepoint(database, "SAVEPOINT change"),
+      release(database, "RELEASE change"),
+      rollbackToSavepoint(database, "ROLLBACK TO change") {}
+
+Transaction::Transaction(TransactionStatements& statements, bool nested)
+    : statements_(&statements), nested_(nested) {
+  Query(nested_ ? statements_->savepoint : statements_->begin).step();
+}
+
+Transaction::Transaction(Transaction&& other) noexcept
+    : statements_(other.statements_), nested_(other.nested_), open_(other.open_) {
+  other.open_ = false;
 }
 
 Transaction::~Transaction() {
   if (!open_) return;
-  const char* undo = nested_ ? "ROLLBACK TO change; RELEASE change" : "ROLLBACK";
-  sqlite3_exec(database_, undo, nullptr, nullptr, nullptr);
+  // Errors are ignored: there is nothing left to undo them with.
+  const auto run = [](const CachedStatement& statement) {
+    sqlite3_step(statement.get());
+    sqlite3_reset(statement.get());
+  };
+  if (nested_) {
+    run(statements_->rollbackToSavepoint);
+    run(statements_->release);
+  } else {
+    run(statements_->rollback);
+  }
 }
 
 void Transaction::commit() {
-  executeSql(database_, nested_ ? "RELEASE change" : "COMMIT");
+  Query(nested_ ? statements_->release : statements_->commit).step();
   open_ = false;
 }
 

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -57,11 +58,55 @@ class Query {
   bool step();
 
   int64_t integer(int column) const;
+  bool isNull(int column) const;
   std::string bytes(int column) const;
 
  private:
   sqlite3_stmt* statement_;
   int nextParameter_ = 1;
+};
+
+// A query kept open between calls, so that a reader going on from where it
+// stopped takes one step instead of a new search. Where it was left is a
+// position of the caller's choosing; resuming at any other position, or
+// after stop(), gives nothing, and the caller starts afresh.
+template <typename Position>
+class ResumableQuery {
+ public:
+  ResumableQuery(sqlite3* database, const char* sql) : statement_(database, sql) {}
+
+  // The open query, when it was left at position.
+  Query* resume(const Position& position) {
+    return query_ && position_ == position ? &*query_ : nullptr;
+  }
+  // A fresh use of the statement, to bind and step.
+  Query& restart() {
+    stop();
+    return query_.emplace(statement_);
+  }
+  void leaveAt(Position position) { position_ = std::move(position); }
+  void stop() {
+    query_.reset();
+    position_.reset();
+  }
+
+ private:
+  CachedStatement statement_;
+  std::optional<Query> query_;
+  std::optional<Position> position_;
+};
+
+// The statements that begin and end transactions, prepared once per
+// connection.
+struct TransactionStatements {
+  explicit TransactionStatements(sqlite3* database);
+
+  CachedStatement begin;
+  CachedStatement commit;
+  CachedStatement rollback;
+  CachedStatement savepoint;
+  CachedStatement release;
+  CachedStatement rollbackToSavepoint;
 };
 
 // BEGIN IMMEDIATE, so that a writer waits for the write lock at the start
@@ -71,15 +116,16 @@ class Query {
 // its own changes are undone.
 class Transaction {
  public:
-  explicit Transaction(sqlite3* database, bool nested = false);
+  explicit Transaction(TransactionStatements& statements, bool nested = false);
   ~Transaction();
+  Transaction(Transaction&& other) noexcept;
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
 
   void commit();
 
  private:
-  sqlite3* database_;
+  TransactionStatements* statements_;
   bool nested_;
   bool open_ = true;
 };
