@@ -124,7 +124,11 @@ Text upperCase(std::u16string_view text) {
 }
 
 bool equalsIgnoringCase(std::u16string_view left, std::u16string_view right) {
-  return left.size() == right.size() && upperCase(left) == upperCase(right);
+  if (left.size() != right.size()) return false;
+  for (size_t i = 0; i < left.size(); ++i) {
+    if (upperCaseUnit(left[i]) != upperCaseUnit(right[i])) return false;
+  }
+  return true;
 }
 
 Text trimmed(std::u16string_view text, std::u16string_view characters) {

@@ -33,7 +33,7 @@ allowed_for() {
     tools/*) echo "zarnutils/|automation/|$seams|component/[a-z_]+\.h" ;;
     bench/*floor*) echo "zarnutils/|automation/|$seams|platform/native/" ;;
     bench/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
-    tests/platform/native/*) echo "zarnutils/|automation/|platform/|support/" ;;
+    tests/platform/native/* | tests/support/native_*) echo "zarnutils/|automation/|platform/|support/" ;;
     tests/*) echo "zarnutils/|automation/|$seams|platform/win32/|ini/|registry/|component/|support/|tools/" ;;
   esac
 }

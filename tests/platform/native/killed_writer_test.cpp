@@ -11,40 +11,22 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "platform/native/registry_store/registry_store.h"
 #include "platform/profile_service.h"
+#include "support/file_bytes.h"
+#include "support/native_store.h"
 
 namespace zarn {
 namespace {
 
+using test::readBytes;
+using test::TemporaryDirectory;
 namespace fs = std::filesystem;
-
-class TemporaryDirectory {
- public:
-  TemporaryDirectory() {
-    std::string pattern = (fs::temp_directory_path() / "zarn-killed-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TemporaryDirectory() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 // Runs write(i) for i = first, first + 1, ... in a child, which reports each
 // write that succeeded, and kills it after a random moment. Returns how many

@@ -17,49 +17,16 @@
 #include <string>
 #include <vector>
 
+#include "support/native_store.h"
+
 namespace zarn {
 namespace {
 
 using namespace registry_status;
+using namespace test;
 namespace fs = std::filesystem;
 
-constexpr uint32_t AllRights = key_access::QueryValue | key_access::SetValue |
-                               key_access::CreateSubKey | key_access::EnumerateSubKeys;
 constexpr uid_t Nobody = 65534;
-
-class TemporaryDirectory {
- public:
-  TemporaryDirectory() {
-    std::string pattern = (fs::temp_directory_path() / "zarn-store-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TemporaryDirectory() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-RegistryStatus createKey(RegistryStore& store, KeyHandle root, const char* path, KeyHandle* key) {
-  return store.createKey(root, path, AllRights, key, nullptr);
-}
-
-RegistryStatus setText(RegistryStore& store, KeyHandle key, const std::string& name,
-                       const std::string& text) {
-  return store.setValue(key, name.c_str(), value_type::Text,
-                        reinterpret_cast<const uint8_t*>(text.data()),
-                        static_cast<uint32_t>(text.size()));
-}
-
-std::optional<std::string> queryText(RegistryStore& store, KeyHandle key, const std::string& name) {
-  char buffer[256];
-  uint32_t size = sizeof buffer;
-  if (store.queryValue(key, name.c_str(), nullptr, reinterpret_cast<uint8_t*>(buffer), &size) !=
-      Success) {
-    return std::nullopt;
-  }
-  return std::string(buffer, size);
-}
 
 // Reads root\path\name from a store freshly opened over directory.
 std::optional<std::string> readBack(const fs::path& directory, KeyHandle root, const char* path,
@@ -70,16 +37,6 @@ std::optional<std::string> readBack(const fs::path& directory, KeyHandle root, c
   std::optional<std::string> text = queryText(store, key, name);
   store.closeKey(key);
   return text;
-}
-
-// Runs work in a child process (which must not touch the parent's stores)
-// and returns its exit code, or -signal when a signal ended it.
-int inChildProcess(const std::function<int()>& work) {
-  const pid_t child = fork();
-  if (child == 0) _exit(work());
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
 TEST(RegistryStoreDurability, DataSurvivesReopening) {

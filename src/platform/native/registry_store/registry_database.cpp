@@ -60,9 +60,7 @@ using EnumerationPosition = std::pair<uint64_t, uint32_t>;
 struct RegistryDatabase::Statements {
   explicit Statements(sqlite3* db)
       : transactions(db),
-        beginSnapshot(db, "BEGIN"),
         dataVersion(db, "PRAGMA data_version"),
-        endSnapshot(db, "COMMIT"),
         keyExists(db, "SELECT 1 FROM keys WHERE id = ?1"),
         findSubKey(db, "SELECT id FROM keys WHERE parent = ?1 AND folded_name = ?2"),
         insertSubKey(db, "INSERT INTO keys(parent, name, folded_name) VALUES(?1, ?2, ?3)"),
@@ -73,9 +71,8 @@ struct RegistryDatabase::Statements {
                      "SELECT name, folded_name FROM keys WHERE parent = ?1 AND folded_name > ?2 "
                      "ORDER BY folded_name"),
         valuesAfter(db,
-                    "SELECT id, name, type, length(data), "
-                    "CASE WHEN length(data) <= 2048 THEN data END "
-                    "FROM key_values WHERE key = ?1 AND id > ?2 ORDER BY id"),
+                    "SELECT id, name, type, length(data), CASE WHEN length(data) <= ?3 THEN data "
+                    "END FROM key_values WHERE key = ?1 AND id > ?2 ORDER BY id"),
         valueData(db, "SELECT data FROM key_values WHERE id = ?1"),
         findValue(db, "SELECT type, data FROM key_values WHERE key = ?1 AND folded_name = ?2"),
         setValue(db,
@@ -85,9 +82,7 @@ struct RegistryDatabase::Statements {
         deleteValue(db, "DELETE FROM key_values WHERE key = ?1 AND folded_name = ?2") {}
 
   TransactionStatements transactions;
-  CachedStatement beginSnapshot;
   CachedStatement dataVersion;
-  CachedStatement endSnapshot;
   CachedStatement keyExists;
   CachedStatement findSubKey;
   CachedStatement insertSubKey;
@@ -232,7 +227,8 @@ void RegistryDatabase::prepare() {
 void RegistryDatabase::close() {
   forgetKeptIds();
   keptIdsVersion_.reset();
-  snapshotOpen_ = false;
+  changedByOthers_ = true;
+  snapshotHolder_.reset();
   ++snapshot_;
   statements_.reset();
   roots_.clear();
@@ -244,21 +240,23 @@ void RegistryDatabase::close() {
 
 void RegistryDatabase::readInSnapshot() {
   const auto now = std::chrono::steady_clock::now();
-  if (snapshotOpen_ && now - snapshotBegan_ < maxSnapshotAge) return;
+  if (snapshotHolder_ && now - snapshotBegan_ < maxSnapshotAge) return;
   releaseSnapshot();
   if (!sqlite3_get_autocommit(connection_)) return;
-  Query(statements_->beginSnapshot).step();
-  snapshotOpen_ = true;
+  // A statement stopped at its row holds its read transaction until it is
+  // reset, and the statements run meanwhile read in that transaction: a
+  // snapshot for the price of one small statement, with no BEGIN and COMMIT.
+  snapshotHolder_.emplace(statements_->dataVersion);
+  snapshotHolder_->step();
   snapshotBegan_ = now;
   ++snapshot_;
-  checkKeptIdsAreCurrent();
+  noteDataVersion(snapshotHolder_->integer(0));
 }
 
 void RegistryDatabase::releaseSnapshot() {
-  if (!snapshotOpen_) return;
+  if (!snapshotHolder_) return;
   stopEnumerations();
-  snapshotOpen_ = false;
-  Query(statements_->endSnapshot).step();
+  snapshotHolder_.reset();
 }
 
 void RegistryDatabase::leaveSnapshotForChange() {
@@ -285,11 +283,14 @@ void RegistryDatabase::endChangeGroup() {
 }
 
 void RegistryDatabase::checkKeptIdsAreCurrent() {
-  // Starts the read of the transaction too, so the version is the one it sees.
   Query query(statements_->dataVersion);
   query.step();
-  const int64_t version = query.integer(0);
-  if (keptIdsVersion_ != version) forgetKeptIds();
+  noteDataVersion(query.integer(0));
+}
+
+void RegistryDatabase::noteDataVersion(int64_t version) {
+  changedByOthers_ = keptIdsVersion_ != version;
+  if (changedByOthers_) forgetKeptIds();
   keptIdsVersion_ = version;
 }
 
@@ -389,24 +390,14 @@ std::optional<ValueRow> RegistryDatabase::valueAt(EnumerationCursor& cursor, Key
                                                   uint32_t index) {
   Query* row =
       stepTo(statements_->valuesAfter, cursor, index, [&](Query& fresh, bool onward) -> Query& {
-        return fresh.bind(key).bind(onward ? cursor.value.id : 0);
+        return fresh.bind(key).bind(onward ? cursor.valueId : 0).bind(carriedValueSize);
       });
   if (!row) return std::nullopt;
-  ValueRow& value = cursor.value;
-  value = {row->integer(0), row->bytes(1), static_cast<uint32_t>(row->integer(2)),
-           static_cast<uint32_t>(row->integer(3)), std::nullopt};
+  cursor.valueId = row->integer(0);
+  ValueRow value{cursor.valueId, row->bytes(1), static_cast<uint32_t>(row->integer(2)),
+                 static_cast<uint32_t>(row->integer(3)), std::nullopt};
   if (!row->isNull(4)) value.data = row->bytes(4);
-  cursor.readIn = snapshot_;
   return value;
-}
-
-std::optional<std::pair<uint32_t, std::string>> RegistryDatabase::enumeratedValue(
-    const EnumerationCursor& cursor, std::string_view name) const {
-  const ValueRow& value = cursor.value;
-  if (!cursor.index || cursor.readIn != snapshot_ || !value.data || value.name != name) {
-    return std::nullopt;
-  }
-  return std::make_pair(value.type, *value.data);
 }
 
 std::string RegistryDatabase::valueData(int64_t valueId) {

@@ -44,14 +44,16 @@ using KeyId = int64_t;
 // The comparison form of a key or value name given in the narrow code page.
 std::string foldName(std::string_view narrowName);
 
+// Values up to this size come along with their enumeration row, as the
+// query that usually follows an enumerated value wants them.
+constexpr uint32_t carriedValueSize = 2048;
+
 struct ValueRow {
   int64_t id = 0;
   std::string name;
   uint32_t type = 0;
   uint32_t size = 0;
-  // Carried along when the value is small, as the query that usually
-  // follows an enumerated value wants it.
-  std::optional<std::string> data;
+  std::optional<std::string> data;  // when carried along
 };
 
 // Where one reader's enumeration of one key stands: the index it last
@@ -61,8 +63,7 @@ struct EnumerationCursor {
   uint64_t walker = 0;
   std::optional<uint32_t> index;
   std::string foldedName;  // subkeys: the last row's folded name
-  ValueRow value;          // values: the last row
-  uint64_t readIn = 0;     // the snapshot the last row was read in
+  int64_t valueId = 0;     // values: the last row's id
 };
 
 class RegistryDatabase {
@@ -118,6 +119,9 @@ class RegistryDatabase {
   // may have been undone.
   std::unique_ptr<Transaction> beginChangeGroup();
   void endChangeGroup();
+  // Whether another connection changed the file between the last two
+  // transactions this one began, as seen from the second.
+  bool changedByOthers() const { return changedByOthers_; }
 
   bool keyExists(KeyId key);
   std::optional<KeyId> findSubKey(KeyId parent, std::string_view name);
@@ -135,10 +139,6 @@ class RegistryDatabase {
   // Same for values in creation order.
   std::optional<ValueRow> valueAt(EnumerationCursor& cursor, KeyId key, uint32_t index);
   std::string valueData(int64_t valueId);
-  // {type, data} of the value the cursor last stepped onto, when it is
-  // named exactly name, its data came along, and the snapshot is the same.
-  std::optional<std::pair<uint32_t, std::string>> enumeratedValue(const EnumerationCursor& cursor,
-                                                                  std::string_view name) const;
 
   // {type, data} of the named value.
   std::optional<std::pair<uint32_t, std::string>> findValue(KeyId key, std::string_view name);
@@ -165,6 +165,7 @@ class RegistryDatabase {
   // After a transaction began: forgets the kept subkey ids when another
   // connection has changed the file since they were found.
   void checkKeptIdsAreCurrent();
+  void noteDataVersion(int64_t version);
   void forgetKeptIds();
 
   std::filesystem::path file_;
@@ -180,7 +181,8 @@ class RegistryDatabase {
   std::map<KeyId, std::map<std::string, KeyId, std::less<>>> keptIds_;
   size_t keptIdCount_ = 0;
   std::optional<int64_t> keptIdsVersion_;
-  bool snapshotOpen_ = false;
+  bool changedByOthers_ = true;
+  std::optional<Query> snapshotHolder_;
   std::chrono::steady_clock::time_point snapshotBegan_;
   uint64_t snapshot_ = 0;
 };

@@ -95,6 +95,20 @@ RegistryStatus valueArgumentStatus(std::string_view name, const uint8_t* data, u
   return Success;
 }
 
+// What RegQueryValueExA hands back of a value: its type, its size, and its
+// bytes when they fit.
+RegistryStatus placeValue(uint32_t valueType, std::string_view bytes, uint32_t* type, uint8_t* data,
+                          uint32_t* dataSize) {
+  if (type) *type = valueType;
+  if (!dataSize) return Success;
+  const uint32_t room = *dataSize;
+  *dataSize = static_cast<uint32_t>(bytes.size());
+  if (!data) return Success;
+  if (room < bytes.size()) return MoreData;
+  std::memcpy(data, bytes.data(), bytes.size());
+  return Success;
+}
+
 RegistryStatus statusOf(const SqliteError& error) {
   const int primary = error.code() & 0xFF;
   return primary == SQLITE_READONLY || primary == SQLITE_PERM || primary == SQLITE_AUTH
@@ -157,11 +171,14 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
     if (const std::optional<RegistryStatus> settled = settle(database, open->key)) {
       return *settled;
     }
+    const bool seenInSnapshot = open->isRoot || open->seenIn == database.snapshot();
     if (const RegistryStatus status = joinGroup(database)) return status;
     Transaction transaction = database.beginChange(grouping_);
     // Checked again inside the transaction, so that no other process can
-    // delete the key between the check and the change.
-    if (!database.keyExists(open->key)) return KeyDeleted;
+    // delete the key between the check and the change, unless the snapshot
+    // that saw it is known to be the state the transaction starts from.
+    const bool stillSeen = seenInSnapshot && !database.changedByOthers();
+    if (!stillSeen && !database.keyExists(open->key)) return KeyDeleted;
     return work(transaction, database, open->key);
   });
 }
@@ -249,9 +266,22 @@ RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
   return Success;
 }
 
+void RegistryStore::remember(OpenKey& open, std::string_view name, uint32_t type,
+                             std::string data) {
+  if (data.size() > carriedValueSize) return;
+  open.recentValue = {open.database->snapshot(), std::string(name), type, std::move(data)};
+}
+
+const RegistryStore::RecentValue* RegistryStore::recall(const OpenKey& open,
+                                                        std::string_view name) {
+  const RecentValue& recent = open.recentValue;
+  const bool current = recent.readIn == open.database->snapshot() && recent.name == name;
+  return current ? &recent : nullptr;
+}
+
 RegistryStore::OpenKey RegistryStore::newOpenKey(RegistryDatabase& database, KeyId key,
                                                  uint32_t access, bool isRoot) {
-  OpenKey open{&database, key, access, isRoot, std::nullopt, {}, {}};
+  OpenKey open{&database, key, access, isRoot, std::nullopt, {}, {}, {}};
   open.subKeys.walker = open.values.walker = ++lastWalker_;
   return open;
 }
@@ -360,6 +390,7 @@ RegistryStatus RegistryStore::enumValue(KeyHandle key, uint32_t index, char* nam
     RegistryDatabase& database = *open->database;
     const std::optional<ValueRow> value = database.valueAt(open->values, open->key, index);
     if (!value) return NoMoreItems;
+    if (value->data) remember(*open, value->name, value->type, *value->data);
     if (type) *type = value->type;
     const uint32_t room = dataSize ? *dataSize : 0;
     if (dataSize) *dataSize = value->size;
@@ -382,20 +413,15 @@ RegistryStatus RegistryStore::queryValue(KeyHandle key, const char* valueName, u
     if (data && !dataSize) return InvalidParameter;
     if (!(open->access & key_access::QueryValue)) return AccessDenied;
     if (const RegistryStatus status = readKey(*open)) return status;
-    RegistryDatabase& database = *open->database;
     const std::string_view name = valueNameOf(valueName);
-    auto value = database.enumeratedValue(open->values, name);
-    if (!value) value = database.findValue(open->key, name);
-    if (!value) return NotFound;
-    const auto& [valueType, bytes] = *value;
-    if (type) *type = valueType;
-    if (!dataSize) return Success;
-    const uint32_t room = *dataSize;
-    *dataSize = static_cast<uint32_t>(bytes.size());
-    if (!data) return Success;
-    if (room < bytes.size()) return MoreData;
-    std::memcpy(data, bytes.data(), bytes.size());
-    return Success;
+    if (const RecentValue* recent = recall(*open, name)) {
+      return placeValue(recent->type, recent->data, type, data, dataSize);
+    }
+    auto found = open->database->findValue(open->key, name);
+    if (!found) return NotFound;
+    const RegistryStatus status = placeValue(found->first, found->second, type, data, dataSize);
+    remember(*open, name, found->first, std::move(found->second));
+    return status;
   });
 }
 

@@ -99,6 +99,15 @@ class RegistryStore {
   RegistryStatus endChangeGroup(bool commit);
 
  private:
+  // The value last read through a handle, kept when small for a query of
+  // the same name in the same snapshot: the query that follows a listed
+  // value, or the read that follows a size probe.
+  struct RecentValue {
+    std::optional<uint64_t> readIn;
+    std::string name;
+    uint32_t type = 0;
+    std::string data;
+  };
   struct OpenKey {
     RegistryDatabase* database;
     KeyId key;
@@ -108,6 +117,7 @@ class RegistryStore {
     std::optional<uint64_t> seenIn;
     EnumerationCursor subKeys;
     EnumerationCursor values;
+    RecentValue recentValue;
   };
 
   // The key a handle names: 6 for an unknown handle.
@@ -122,6 +132,8 @@ class RegistryStore {
   // a store made meanwhile by another process is seen. When step brings it
   // onto the disk, the handles into it follow its roots to their new ids.
   void bringOntoDisk(RegistryDatabase& database, bool (RegistryDatabase::*step)());
+  static void remember(OpenKey& open, std::string_view name, uint32_t type, std::string data);
+  static const RecentValue* recall(const OpenKey& open, std::string_view name);
   OpenKey newOpenKey(RegistryDatabase& database, KeyId key, uint32_t access, bool isRoot);
   KeyHandle addHandle(RegistryDatabase& database, KeyId key, uint32_t access);
   // Inside a change group, begins the file's group transaction at its first
