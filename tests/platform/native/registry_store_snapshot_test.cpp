@@ -139,7 +139,7 @@ TEST(RegistryStoreSnapshots, AKeyAnotherProcessReplacedIsFoundAnew) {
   EXPECT_EQ(store.closeKey(key), Success);
 }
 
-TEST(RegistryStoreSnapshots, AHandleHeldOpenSeesOtherProcessesChangesOnceItsSnapshotIsOld) {
+TEST(RegistryStoreSnapshots, AHandleHeldOpenKeepsUpWithAnotherProcess) {
   TemporaryDirectory directory;
   RegistryStore store(RegistryLocation::inDirectory(directory.path()));
   KeyHandle key = 0;
@@ -153,8 +153,11 @@ TEST(RegistryStoreSnapshots, AHandleHeldOpenSeesOtherProcessesChangesOnceItsSnap
               return setText(other, same, "v", "after") == Success ? 0 : 2;
             }),
             0);
+  // A change made from the old snapshot must not undo the other's.
+  EXPECT_EQ(setText(store, key, "w", "mine"), Success);
   std::this_thread::sleep_for(RegistryDatabase::maxSnapshotAge * 2);
   EXPECT_EQ(queryText(store, key, "v"), "after");
+  EXPECT_EQ(queryText(store, key, "w"), "mine");
   EXPECT_EQ(store.closeKey(key), Success);
 }
 

@@ -75,10 +75,12 @@ struct RegistryDatabase::Statements {
                     "END FROM key_values WHERE key = ?1 AND id > ?2 ORDER BY id"),
         valueData(db, "SELECT data FROM key_values WHERE id = ?1"),
         findValue(db, "SELECT type, data FROM key_values WHERE key = ?1 AND folded_name = ?2"),
+        hasValue(db, "SELECT 1 FROM key_values WHERE key = ?1 AND folded_name = ?2"),
         setValue(db,
                  "INSERT INTO key_values(key, name, folded_name, type, data) "
                  "VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(key, folded_name) "
-                 "DO UPDATE SET type = excluded.type, data = excluded.data"),
+                 "DO UPDATE SET type = excluded.type, data = excluded.data "
+                 "WHERE key_values.type <> excluded.type OR key_values.data <> excluded.data"),
         deleteValue(db, "DELETE FROM key_values WHERE key = ?1 AND folded_name = ?2") {}
 
   TransactionStatements transactions;
@@ -93,6 +95,7 @@ struct RegistryDatabase::Statements {
   ResumableQuery<EnumerationPosition> valuesAfter;
   CachedStatement valueData;
   CachedStatement findValue;
+  CachedStatement hasValue;
   CachedStatement setValue;
   CachedStatement deleteValue;
 };
@@ -259,14 +262,23 @@ void RegistryDatabase::releaseSnapshot() {
   snapshotHolder_.reset();
 }
 
-void RegistryDatabase::leaveSnapshotForChange() {
-  releaseSnapshot();
+Transaction RegistryDatabase::beginChange(bool nested) {
   stopEnumerations();
   ++snapshot_;
-}
-
-Transaction RegistryDatabase::beginChange(bool nested) {
-  leaveSnapshotForChange();
+  if (snapshotHolder_ && !nested) {
+    // SQLite refuses to take the write lock from a snapshot that is no
+    // longer the file's latest state, or while another writer holds it; the
+    // transaction then begins afresh, waiting its turn.
+    try {
+      Transaction transaction(statements_->transactions);
+      snapshotHolder_.reset();
+      changedByOthers_ = false;
+      return transaction;
+    } catch (const SqliteError& error) {
+      if ((error.code() & 0xFF) != SQLITE_BUSY) throw;
+    }
+  }
+  releaseSnapshot();
   Transaction transaction(statements_->transactions, nested);
   if (!nested) checkKeptIdsAreCurrent();
   return transaction;
@@ -412,7 +424,11 @@ std::optional<std::pair<uint32_t, std::string>> RegistryDatabase::findValue(KeyI
   return std::make_pair(static_cast<uint32_t>(query.integer(0)), query.bytes(1));
 }
 
-void RegistryDatabase::setValue(KeyId key, std::string_view name, uint32_t type,
+bool RegistryDatabase::hasValue(KeyId key, std::string_view name) {
+  return Query(statements_->hasValue).bind(key).bindBlob(foldName(name)).step();
+}
+
+bool RegistryDatabase::setValue(KeyId key, std::string_view name, uint32_t type,
                                 std::string_view data) {
   Query(statements_->setValue)
       .bind(key)
@@ -421,6 +437,7 @@ void RegistryDatabase::setValue(KeyId key, std::string_view name, uint32_t type,
       .bind(type)
       .bindBlob(data)
       .step();
+  return sqlite3_changes(connection_) > 0;
 }
 
 bool RegistryDatabase::deleteValue(KeyId key, std::string_view name) {

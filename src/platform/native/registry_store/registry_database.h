@@ -112,7 +112,9 @@ class RegistryDatabase {
   uint64_t snapshot() const { return snapshot_; }
 
   // Ends the snapshot and begins the transaction of one change; nested in a
-  // change group's transaction, a savepoint.
+  // change group's transaction, a savepoint. When no other connection has
+  // changed the file since the snapshot began, the transaction takes over
+  // the snapshot instead of reading the file anew.
   Transaction beginChange(bool nested);
   // The same for the transaction of a change group, which its end commits or
   // rolls back; endChangeGroup() follows it, as what was read in the group
@@ -142,7 +144,9 @@ class RegistryDatabase {
 
   // {type, data} of the named value.
   std::optional<std::pair<uint32_t, std::string>> findValue(KeyId key, std::string_view name);
-  void setValue(KeyId key, std::string_view name, uint32_t type, std::string_view data);
+  bool hasValue(KeyId key, std::string_view name);
+  // False when the value already held that type and data.
+  bool setValue(KeyId key, std::string_view name, uint32_t type, std::string_view data);
   bool deleteValue(KeyId key, std::string_view name);
 
  private:
@@ -159,9 +163,6 @@ class RegistryDatabase {
   void prepare();
   void close();
   void stopEnumerations();
-  // Before a change: no snapshot, no open enumeration, and facts read so far
-  // need reading again.
-  void leaveSnapshotForChange();
   // After a transaction began: forgets the kept subkey ids when another
   // connection has changed the file since they were found.
   void checkKeptIdsAreCurrent();

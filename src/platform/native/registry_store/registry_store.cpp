@@ -168,7 +168,7 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
     bringOntoDisk(database, &RegistryDatabase::make);
     if (!database.writable()) return AccessDenied;
     if (const RegistryStatus status = readKey(*open)) return status;
-    if (const std::optional<RegistryStatus> settled = settle(database, open->key)) {
+    if (const std::optional<RegistryStatus> settled = settle(*open)) {
       return *settled;
     }
     const bool seenInSnapshot = open->isRoot || open->seenIn == database.snapshot();
@@ -329,10 +329,10 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
   };
   return change(
       root, pathStatus, NoRightNeeded,
-      [&](RegistryDatabase& database, KeyId base) -> std::optional<RegistryStatus> {
-        const std::optional<KeyId> existing = findExistingPath(database, base, names);
+      [&](OpenKey& base) -> std::optional<RegistryStatus> {
+        const std::optional<KeyId> existing = findExistingPath(*base.database, base.key, names);
         if (!existing) return std::nullopt;
-        return opened(database, *existing, false);
+        return opened(*base.database, *existing, false);
       },
       [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
         KeyId current = base;
@@ -431,14 +431,16 @@ RegistryStatus RegistryStore::setValue(KeyHandle key, const char* valueName, uin
   const std::string_view bytes(reinterpret_cast<const char*>(data), data ? dataSize : 0);
   return change(
       key, valueArgumentStatus(name, data, dataSize), key_access::SetValue,
-      [&](RegistryDatabase& database, KeyId target) -> std::optional<RegistryStatus> {
-        const auto value = database.findValue(target, name);
-        if (value && value->first == type && value->second == bytes) return Success;
+      [&](OpenKey& open) -> std::optional<RegistryStatus> {
+        // Only a value just read is known without a lookup; the change
+        // itself finds out about any other.
+        const RecentValue* recent = recall(open, name);
+        if (recent && recent->type == type && recent->data == bytes) return Success;
         return std::nullopt;
       },
       [&](Transaction& transaction, RegistryDatabase& database, KeyId target) {
-        database.setValue(target, name, type, bytes);
-        transaction.commit();
+        // Nothing to commit when the value already held this.
+        if (database.setValue(target, name, type, bytes)) transaction.commit();
         return Success;
       });
 }
@@ -456,9 +458,9 @@ RegistryStatus RegistryStore::deleteKey(KeyHandle key, const char* subKey) {
   };
   return change(
       key, pathStatus, NoRightNeeded,
-      [&](RegistryDatabase& database, KeyId base) {
+      [&](OpenKey& base) {
         std::optional<KeyId> target;
-        return refusal(database, base, target);
+        return refusal(*base.database, base.key, target);
       },
       [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
         std::optional<KeyId> target;
@@ -475,8 +477,8 @@ RegistryStatus RegistryStore::deleteValue(KeyHandle key, const char* valueName) 
   const std::string_view name = valueNameOf(valueName);
   return change(
       key, Success, key_access::SetValue,
-      [&](RegistryDatabase& database, KeyId target) -> std::optional<RegistryStatus> {
-        if (!database.findValue(target, name)) return NotFound;
+      [&](OpenKey& open) -> std::optional<RegistryStatus> {
+        if (!open.database->hasValue(open.key, name)) return NotFound;
         return std::nullopt;
       },
       [&](Transaction& transaction, RegistryDatabase& database, KeyId target) {

@@ -146,7 +146,8 @@ class RegistryStore {
   // the one reported: the handle names a key (else 6), the change's own
   // arguments are valid (else argumentStatus), the handle carries
   // requiredAccess (else 5), the store may be written (else 5), the key
-  // exists in the snapshot (else 1018). settle then looks in the snapshot:
+  // exists in the snapshot (else 1018). settle then looks in the snapshot
+  // through the handle's key:
   // a status from it is the outcome, with nothing written. Otherwise the one
   // transaction begins, the key must still exist (else 1018), and work makes
   // the change in that transaction and commits it.
