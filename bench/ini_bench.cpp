@@ -1,52 +1,24 @@
 // IniEdit on the native engine with files of 10, 1,000 and 100,000 entries:
 // reading an entry from a cached file and from a file changed since the last
-// read, writing an entry, listing sections and listing a section's entries.
+// read, writing an entry, listing sections and listing a section's entries,
+// and one listing call into the first, too small, buffer IniEdit offers.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "ini_bench_files.h"
+#include "platform/profile_service.h"
 #include "zarnutils/ini_edit.h"
 
 namespace zarn {
 namespace {
 
-std::filesystem::path benchDirectory() {
-  static const std::filesystem::path directory = [] {
-    const char* configured = std::getenv("ZARNUTILS_BENCH_DIR");
-    std::filesystem::path folder = configured ? configured : "/dev/shm/zarnutils-bench";
-    folder /= "ini";
-    std::filesystem::create_directories(folder);
-    return folder;
-  }();
-  return directory;
-}
-
-// One section holding every entry.
-std::filesystem::path flatFile(int64_t entries) {
-  const auto path = benchDirectory() / ("flat" + std::to_string(entries) + ".ini");
-  if (!std::filesystem::exists(path)) {
-    std::ofstream file(path);
-    file << "; " << entries << " entries in one section\n[Main]\n";
-    for (int64_t i = 0; i < entries; ++i) file << "key" << i << "=value " << i << "\n";
-  }
-  return path;
-}
-
-// One entry in each of as many sections.
-std::filesystem::path sectionsFile(int64_t entries) {
-  const auto path = benchDirectory() / ("sections" + std::to_string(entries) + ".ini");
-  if (!std::filesystem::exists(path)) {
-    std::ofstream file(path);
-    for (int64_t i = 0; i < entries; ++i) file << "[Section" << i << "]\nkey=" << i << "\n";
-  }
-  return path;
-}
+using bench::flatIniFile;
+using bench::sectionsIniFile;
 
 Text asText(const std::filesystem::path& path) {
   const std::string narrow = path.string();
@@ -59,7 +31,7 @@ Text middleKey(int64_t entries) {
 }
 
 void BM_ReadValueCached(benchmark::State& state) {
-  const Text file = asText(flatFile(state.range(0)));
+  const Text file = asText(flatIniFile(state.range(0)));
   const Text key = middleKey(state.range(0));
   IniEdit iniEdit;
   for (auto _ : state) {
@@ -72,7 +44,7 @@ void BM_ReadValueCached(benchmark::State& state) {
 // Every read follows a change of the file's modification time, so the
 // engine must parse the file again.
 void BM_ReadValueChanged(benchmark::State& state) {
-  const auto path = flatFile(state.range(0));
+  const auto path = flatIniFile(state.range(0));
   const Text file = asText(path);
   const Text key = middleKey(state.range(0));
   IniEdit iniEdit;
@@ -89,7 +61,7 @@ void BM_ReadValueChanged(benchmark::State& state) {
 }
 
 void BM_WriteValue(benchmark::State& state) {
-  const Text file = asText(flatFile(state.range(0)));
+  const Text file = asText(flatIniFile(state.range(0)));
   const Text key = middleKey(state.range(0));
   IniEdit iniEdit;
   int32_t counter = 0;
@@ -101,7 +73,7 @@ void BM_WriteValue(benchmark::State& state) {
 }
 
 void BM_EnumSections(benchmark::State& state) {
-  const Text file = asText(sectionsFile(state.range(0)));
+  const Text file = asText(sectionsIniFile(state.range(0)));
   IniEdit iniEdit;
   for (auto _ : state) {
     Text result;
@@ -112,7 +84,7 @@ void BM_EnumSections(benchmark::State& state) {
 }
 
 void BM_EnumValues(benchmark::State& state) {
-  const Text file = asText(flatFile(state.range(0)));
+  const Text file = asText(flatIniFile(state.range(0)));
   IniEdit iniEdit;
   for (auto _ : state) {
     Text result;
@@ -122,11 +94,37 @@ void BM_EnumValues(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// What each step of IniEdit's doubling costs: the section names of an
+// unchanged (already read) file into the 30-byte buffer IniEdit starts with.
+void BM_SectionNamesFirstBuffer(benchmark::State& state) {
+  const std::string file = sectionsIniFile(state.range(0)).string();
+  char buffer[30];
+  ProfileService::GetPrivateProfileSectionNamesA(buffer, sizeof buffer, file.c_str());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        ProfileService::GetPrivateProfileSectionNamesA(buffer, sizeof buffer, file.c_str()));
+  }
+}
+
+// The same for a section's lines and IniEdit's first 8,192 bytes.
+void BM_SectionLinesFirstBuffer(benchmark::State& state) {
+  const std::string file = flatIniFile(state.range(0)).string();
+  std::string buffer(8192, ' ');
+  ProfileService::GetPrivateProfileSectionA("Main", buffer.data(),
+                                            static_cast<uint32_t>(buffer.size()), file.c_str());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ProfileService::GetPrivateProfileSectionA(
+        "Main", buffer.data(), static_cast<uint32_t>(buffer.size()), file.c_str()));
+  }
+}
+
 BENCHMARK(BM_ReadValueCached)->Arg(10)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_ReadValueChanged)->Arg(10)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_WriteValue)->Arg(10)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_EnumSections)->Arg(10)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EnumValues)->Arg(10)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SectionNamesFirstBuffer)->Arg(10)->Arg(1000)->Arg(100000);
+BENCHMARK(BM_SectionLinesFirstBuffer)->Arg(10)->Arg(1000)->Arg(100000);
 
 }  // namespace
 }  // namespace zarn
