@@ -112,7 +112,7 @@ uint32_t ProfileService::GetPrivateProfileSectionA(const char* section, char* bu
     const IniSection* found =
         document == nullptr || section == nullptr ? nullptr : document->findSection(section);
     if (found != nullptr) {
-      for (const IniLine& line : found->lines) {
+      for (const IniLine& line : document->lines(*found)) {
         std::string item(document->name(line));
         if (line.isEntry) item.append("=").append(document->value(line));
         lines.push_back(std::move(item));

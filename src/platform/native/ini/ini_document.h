@@ -17,35 +17,43 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/native/ini/ini_encoding.h"
+#include "platform/native/ini/ini_name_index.h"
 
 namespace zarn {
 
-// Offsets into the document's text.
+// Offsets into the document's text, which is below 4 GiB (the largest file
+// read, decoded from UTF-16, is 1.5 GiB).
 struct IniLine {
-  size_t begin = 0;  // start of the line
-  size_t end = 0;    // behind its line end
-  size_t nameBegin = 0, nameEnd = 0;
-  size_t valueBegin = 0, valueEnd = 0;  // both at the line's trimmed end when there is no value
-  bool isEntry = false;                 // the line has '='
+  uint32_t begin = 0;  // start of the line
+  uint32_t end = 0;    // behind its line end
+  uint32_t nameBegin = 0, nameEnd = 0;
+  uint32_t valueBegin = 0, valueEnd = 0;  // both at the line's trimmed end when there is no value
+  uint32_t nameHash = 0;                  // iniNameHash of the name
+  bool isEntry = false;                   // the line has '='
 };
 
 struct IniSection {
-  size_t begin = 0;  // start of the header line
-  size_t end = 0;    // start of the next header, or the end of the text
-  size_t nameBegin = 0, nameEnd = 0;
-  size_t appendAt = 0;         // behind the last line of the section that is not blank or a comment
-  std::vector<IniLine> lines;  // entries and other lines, without blank lines and comments
-  std::unordered_map<std::string, size_t> entries;  // folded name -> first line of that name
+  uint32_t begin = 0;  // start of the header line
+  uint32_t end = 0;    // start of the next header, or the end of the text
+  uint32_t nameBegin = 0, nameEnd = 0;
+  uint32_t appendAt = 0;  // behind the last line of the section that is not blank or a comment
+  uint32_t nameHash = 0;
+  // Its entries and other lines, without blank lines and comments: the
+  // document's lines from firstLine up to lineEnd.
+  uint32_t firstLine = 0, lineEnd = 0;
 };
 
 class IniDocument {
  public:
+  // Throws std::length_error for a text of 4 GiB or more.
   explicit IniDocument(IniText source);
 
   const std::string& text() const { return source_.text; }
@@ -55,7 +63,11 @@ class IniDocument {
   std::string_view lineBreak() const { return lineBreak_; }
 
   const std::vector<IniSection>& sections() const { return sections_; }
+  std::span<const IniLine> lines(const IniSection& section) const;
   // The first section or entry of that name; blanks around name do not count.
+  // The first look-up of each kind files every section or entry in an index,
+  // so later ones cost the same whatever the file's size. Safe from several
+  // threads.
   const IniSection* findSection(std::string_view name) const;
   const IniLine* findEntry(const IniSection& section, std::string_view name) const;
 
@@ -64,18 +76,25 @@ class IniDocument {
   std::string_view value(const IniLine& line) const;
 
  private:
+  // An index made on the first look-up of its kind.
+  struct LazyIndex {
+    std::once_flag made;
+    IniNameIndex index;
+  };
+
   void parseLine(size_t begin, size_t contentEnd, size_t end);
+  void indexSections() const;
+  void indexEntries() const;
 
   IniText source_;
   std::string lineBreak_ = "\r\n";
   std::vector<IniSection> sections_;
-  std::unordered_map<std::string, size_t> sectionIndex_;
+  std::vector<IniLine> lines_;
+  mutable LazyIndex sectionIndex_;  // name -> first section of that name
+  mutable LazyIndex entryIndex_;    // section and name -> first entry of that name in it
 };
 
 // Blanks (spaces and tabs) removed from both ends.
 std::string_view trimBlanks(std::string_view text);
-
-// The form under which names compare: trimmed and upper-cased.
-std::string foldIniName(std::string_view name);
 
 }  // namespace zarn
