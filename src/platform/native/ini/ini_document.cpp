@@ -191,6 +191,10 @@ const IniSection* IniDocument::findSection(std::string_view name) const {
   const auto isSought = [&](const IniSection& section) {
     return section.nameHash == hash && iniNamesMatch(this->name(section), name);
   };
+  if (!sectionIndex_.used.exchange(true)) {
+    const auto found = std::find_if(sections_.begin(), sections_.end(), isSought);
+    return found == sections_.end() ? nullptr : &*found;
+  }
   std::call_once(sectionIndex_.made, [this] { indexSections(); });
   const auto found =
       sectionIndex_.index.find(hash, [&](uint32_t row) { return isSought(sections_[row]); });
@@ -203,6 +207,11 @@ const IniLine* IniDocument::findEntry(const IniSection& section, std::string_vie
   const auto isSought = [&](const IniLine& line) {
     return line.isEntry && line.nameHash == hash && iniNamesMatch(this->name(line), name);
   };
+  if (!entryIndex_.used.exchange(true)) {
+    const std::span<const IniLine> candidates = lines(section);
+    const auto found = std::find_if(candidates.begin(), candidates.end(), isSought);
+    return found == candidates.end() ? nullptr : &*found;
+  }
   std::call_once(entryIndex_.made, [this] { indexEntries(); });
   const size_t row = static_cast<size_t>(&section - sections_.data());
   const auto found = entryIndex_.index.find(entryHash(row, hash), [&](uint32_t at) {

@@ -16,6 +16,7 @@
 //   entries in a section, the first one is found; every header is listed.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -65,9 +66,10 @@ class IniDocument {
   const std::vector<IniSection>& sections() const { return sections_; }
   std::span<const IniLine> lines(const IniSection& section) const;
   // The first section or entry of that name; blanks around name do not count.
-  // The first look-up of each kind files every section or entry in an index,
-  // so later ones cost the same whatever the file's size. Safe from several
-  // threads.
+  // The first look-up of each kind goes through the lines, as a document
+  // read for one look-up (a write, a read of a changed file) needs no more;
+  // the second files them all in an index, so later ones cost the same
+  // whatever the file's size. Safe from several threads.
   const IniSection* findSection(std::string_view name) const;
   const IniLine* findEntry(const IniSection& section, std::string_view name) const;
 
@@ -76,8 +78,10 @@ class IniDocument {
   std::string_view value(const IniLine& line) const;
 
  private:
-  // An index made on the first look-up of its kind.
+  // How the look-ups of one kind are served: by a pass over the rows the
+  // first time, by the index, made once, every later time.
   struct LazyIndex {
+    std::atomic<bool> used{false};
     std::once_flag made;
     IniNameIndex index;
   };
