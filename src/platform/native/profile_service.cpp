@@ -90,16 +90,10 @@ uint32_t ProfileService::GetPrivateProfileSectionNamesA(char* buffer, uint32_t s
                                                         const char* file) {
   if (buffer == nullptr || size == 0) return 0;
   try {
-    std::vector<std::string_view> names;
     const auto document = file == nullptr ? nullptr : loadIniDocument(file);
-    if (document) {
-      for (const IniSection& section : document->sections()) {
-        names.push_back(document->name(section));
-      }
-    }
-    return placeList(names, buffer, size);
+    return placeList(document ? document->sectionNamesList() : "", buffer, size);
   } catch (const std::exception&) {
-    return placeList({}, buffer, size);
+    return placeList("", buffer, size);
   }
 }
 
@@ -107,20 +101,12 @@ uint32_t ProfileService::GetPrivateProfileSectionA(const char* section, char* bu
                                                    const char* file) {
   if (buffer == nullptr || size == 0) return 0;
   try {
-    std::vector<std::string> lines;
     const auto document = file == nullptr ? nullptr : loadIniDocument(file);
     const IniSection* found =
         document == nullptr || section == nullptr ? nullptr : document->findSection(section);
-    if (found != nullptr) {
-      for (const IniLine& line : document->lines(*found)) {
-        std::string item(document->name(line));
-        if (line.isEntry) item.append("=").append(document->value(line));
-        lines.push_back(std::move(item));
-      }
-    }
-    return placeList({lines.begin(), lines.end()}, buffer, size);
+    return placeList(found != nullptr ? document->linesList(*found) : "", buffer, size);
   } catch (const std::exception&) {
-    return placeList({}, buffer, size);
+    return placeList("", buffer, size);
   }
 }
 

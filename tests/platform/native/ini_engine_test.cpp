@@ -212,6 +212,35 @@ TEST_F(IniEngine, SeesEveryChangeOfACachedFile) {
   EXPECT_EQ(read("s", "k"), "<default>");
 }
 
+// Listings of a cached file are kept with it, at every buffer size, and go
+// with it when the file changes.
+TEST_F(IniEngine, ListsEveryChangeOfACachedFile) {
+  const auto listed = [&](const char* section, uint32_t size) {
+    std::string buffer(size, ' ');
+    const uint32_t count = section == nullptr ? ProfileService::GetPrivateProfileSectionNamesA(
+                                                    buffer.data(), size, file_.c_str())
+                                              : ProfileService::GetPrivateProfileSectionA(
+                                                    section, buffer.data(), size, file_.c_str());
+    return buffer.substr(0, count);
+  };
+  writeBytes(file_, "[one]\nk=1\n[two]\n");
+  EXPECT_EQ(listed(nullptr, 5), std::string("one", 3));
+  EXPECT_EQ(listed(nullptr, 64), std::string("one\0two\0", 8));
+  EXPECT_EQ(listed("ONE", 3), "k");
+  EXPECT_EQ(listed("one", 64), std::string("k=1\0", 4));
+
+  {
+    std::fstream inPlace(file_, std::ios::in | std::ios::out | std::ios::binary);
+    inPlace << "[unu]\nj=2";
+  }
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file_.c_str(), times, 0), 0);
+  EXPECT_EQ(listed(nullptr, 5), std::string("unu", 3));
+  EXPECT_EQ(listed(nullptr, 64), std::string("unu\0two\0", 8));
+  EXPECT_EQ(listed("one", 64), "");
+  EXPECT_EQ(listed("unu", 64), std::string("j=2\0", 4));
+}
+
 TEST_F(IniEngine, WritersInSeveralProcessesLoseNothing) {
   constexpr int processes = 4;
   constexpr int entriesEach = 25;

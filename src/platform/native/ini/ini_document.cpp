@@ -233,4 +233,25 @@ std::string_view IniDocument::value(const IniLine& line) const {
   return std::string_view(source_.text).substr(line.valueBegin, line.valueEnd - line.valueBegin);
 }
 
+std::string_view IniDocument::sectionNamesList() const {
+  return lists_.get(0, [this] {
+    std::string list;
+    for (const IniSection& section : sections_) list.append(name(section)).push_back('\0');
+    return list;
+  });
+}
+
+std::string_view IniDocument::linesList(const IniSection& section) const {
+  const size_t row = static_cast<size_t>(&section - sections_.data());
+  return lists_.get(row + 1, [&] {
+    std::string list;
+    for (const IniLine& line : lines(section)) {
+      list.append(name(line));
+      if (line.isEntry) list.append("=").append(value(line));
+      list.push_back('\0');
+    }
+    return list;
+  });
+}
+
 }  // namespace zarn

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/native/ini/ini_encoding.h"
+#include "platform/native/ini/ini_list_cache.h"
 #include "platform/native/ini/ini_name_index.h"
 
 namespace zarn {
@@ -77,6 +78,12 @@ class IniDocument {
   std::string_view name(const IniLine& line) const;
   std::string_view value(const IniLine& line) const;
 
+  // What the profile functions list, each item followed by a NUL: every
+  // section header's name, or the lines of a section ("name=value" for an
+  // entry, the name alone for a line without '='). Made once, then kept.
+  std::string_view sectionNamesList() const;
+  std::string_view linesList(const IniSection& section) const;
+
  private:
   // How the look-ups of one kind are served: by a pass over the rows the
   // first time, by the index, made once, every later time.
@@ -96,6 +103,7 @@ class IniDocument {
   std::vector<IniLine> lines_;
   mutable LazyIndex sectionIndex_;  // name -> first section of that name
   mutable LazyIndex entryIndex_;    // section and name -> first entry of that name in it
+  mutable IniListCache lists_;      // 0: the section names; row + 1: that section's lines
 };
 
 // Blanks (spaces and tabs) removed from both ends.

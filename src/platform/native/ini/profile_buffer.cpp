@@ -15,26 +15,22 @@ uint32_t placeText(std::string_view text, char* buffer, uint32_t size) {
   return static_cast<uint32_t>(placed.size());
 }
 
-uint32_t placeList(const std::vector<std::string_view>& items, char* buffer, uint32_t size) {
+uint32_t placeList(std::string_view list, char* buffer, uint32_t size) {
   if (buffer == nullptr || size == 0) return 0;
-  // Invariant: position + room == size - 1, the place of the list's last NUL.
-  size_t position = 0;
-  size_t room = size - 1;
-  for (const std::string_view item : items) {
-    if (item.size() + 1 >= room) {
-      if (room == 0) break;
-      std::memcpy(buffer + position, item.data(), room - 1);
-      buffer[position + room - 1] = '\0';
-      buffer[size - 1] = '\0';
-      return size - 2;
-    }
-    std::memcpy(buffer + position, item.data(), item.size());
-    position += item.size();
-    buffer[position++] = '\0';
-    room -= item.size() + 1;
+  if (list.size() + 1 < size) {
+    std::memcpy(buffer, list.data(), list.size());
+    buffer[list.size()] = '\0';
+    return static_cast<uint32_t>(list.size());
   }
-  buffer[position] = '\0';
-  return static_cast<uint32_t>(position);
+  if (size == 1) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  // The first size - 2 bytes: whole items and the start of the one cut.
+  std::memcpy(buffer, list.data(), size - 2);
+  buffer[size - 2] = '\0';
+  buffer[size - 1] = '\0';
+  return size - 2;
 }
 
 }  // namespace zarn

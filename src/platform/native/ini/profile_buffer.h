@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 namespace zarn {
 
@@ -12,10 +11,10 @@ namespace zarn {
 // UTF-8 character is split. Nothing is written when size is 0.
 uint32_t placeText(std::string_view text, char* buffer, uint32_t size);
 
-// Copies the items, each followed by a NUL, and one more NUL; returns the
-// bytes before that last NUL. A list that does not fit, or fits exactly, has
-// its last placed item cut, ends in two NULs and returns size - 2. Nothing is
-// written when size is 0; a size of 1 holds only the final NUL.
-uint32_t placeList(const std::vector<std::string_view>& items, char* buffer, uint32_t size);
+// Copies list, its items each followed by a NUL, and one more NUL; returns
+// the bytes before that last NUL. A list that does not fit, or fits exactly,
+// has its last placed item cut, ends in two NULs and returns size - 2.
+// Nothing is written when size is 0; a size of 1 holds only the final NUL.
+uint32_t placeList(std::string_view list, char* buffer, uint32_t size);
 
 }  // namespace zarn
