@@ -75,11 +75,12 @@ bool ProfileService::WritePrivateProfileStringA(const char* section, const char*
     const std::string_view keyName = key == nullptr ? "" : trimBlanks(key);
     return replaceIniFile(file, [&](std::string bytes) -> std::optional<std::string> {
       const IniDocument document(decodeIniBytes(std::move(bytes)));
-      std::string text = key == nullptr     ? withoutSection(document, sectionName)
-                         : value == nullptr ? withoutEntry(document, sectionName, keyName)
+      std::optional<std::string> text = key == nullptr ? withoutSection(document, sectionName)
+                                        : value == nullptr
+                                            ? withoutEntry(document, sectionName, keyName)
                                             : withValue(document, sectionName, keyName, value);
-      if (text == document.text()) return std::nullopt;
-      return encodeIniText(document.encoding(), text);
+      if (!text) return std::nullopt;
+      return encodeIniText(document.encoding(), std::move(*text));
     });
   } catch (const std::exception&) {
     return false;

@@ -31,8 +31,8 @@ std::string withLineAt(const IniDocument& document, size_t position, std::string
 
 }  // namespace
 
-std::string withValue(const IniDocument& document, std::string_view section, std::string_view key,
-                      std::string_view value) {
+std::optional<std::string> withValue(const IniDocument& document, std::string_view section,
+                                     std::string_view key, std::string_view value) {
   const std::string& text = document.text();
   const IniSection* found = document.findSection(section);
   if (found == nullptr) {
@@ -44,6 +44,7 @@ std::string withValue(const IniDocument& document, std::string_view section, std
     return result;
   }
   if (const IniLine* entry = document.findEntry(*found, key)) {
+    if (document.value(*entry) == value) return std::nullopt;
     return spliced(text, entry->valueBegin, entry->valueEnd, value);
   }
   std::string line;
@@ -51,17 +52,17 @@ std::string withValue(const IniDocument& document, std::string_view section, std
   return withLineAt(document, found->appendAt, line);
 }
 
-std::string withoutEntry(const IniDocument& document, std::string_view section,
-                         std::string_view key) {
+std::optional<std::string> withoutEntry(const IniDocument& document, std::string_view section,
+                                        std::string_view key) {
   const IniSection* found = document.findSection(section);
   const IniLine* entry = found == nullptr ? nullptr : document.findEntry(*found, key);
-  if (entry == nullptr) return document.text();
+  if (entry == nullptr) return std::nullopt;
   return spliced(document.text(), entry->begin, entry->end, "");
 }
 
-std::string withoutSection(const IniDocument& document, std::string_view section) {
+std::optional<std::string> withoutSection(const IniDocument& document, std::string_view section) {
   const IniSection* found = document.findSection(section);
-  if (found == nullptr) return document.text();
+  if (found == nullptr) return std::nullopt;
   return spliced(document.text(), found->begin, found->end, "");
 }
 

@@ -1,8 +1,10 @@
 // The edits a profile write makes to a document's text. Each returns the
-// whole new text with one change and every other byte as it was; the
-// arguments have been checked (names trimmed and non-empty, no line breaks).
+// whole new text with one change and every other byte as it was, or nullopt
+// when the edit changes nothing; the arguments have been checked (names
+// trimmed and non-empty, no line breaks).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,14 +16,14 @@ namespace zarn {
 // blanks it has in the file); a new entry goes behind the last line of its
 // section that is not blank or a comment, a new section at the end of the
 // file. New lines are "name=value" and end with the file's line end.
-std::string withValue(const IniDocument& document, std::string_view section, std::string_view key,
-                      std::string_view value);
+std::optional<std::string> withValue(const IniDocument& document, std::string_view section,
+                                     std::string_view key, std::string_view value);
 
 // Removes the entry's whole line, line end included.
-std::string withoutEntry(const IniDocument& document, std::string_view section,
-                         std::string_view key);
+std::optional<std::string> withoutEntry(const IniDocument& document, std::string_view section,
+                                        std::string_view key);
 
 // Removes the section's header and every line up to the next header.
-std::string withoutSection(const IniDocument& document, std::string_view section);
+std::optional<std::string> withoutSection(const IniDocument& document, std::string_view section);
 
 }  // namespace zarn

@@ -28,7 +28,7 @@ IniText decodeIniBytes(std::string bytes) {
   return {IniEncoding::Utf8, std::move(bytes), bodyBegin};
 }
 
-std::string encodeIniText(IniEncoding encoding, const std::string& text) {
+std::string encodeIniText(IniEncoding encoding, std::string text) {
   if (encoding == IniEncoding::Utf8) return text;
   const Text wide = utf8ToText(text);
   std::string bytes(utf16LeMark);

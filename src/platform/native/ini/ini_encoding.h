@@ -22,6 +22,6 @@ struct IniText {
 };
 
 IniText decodeIniBytes(std::string bytes);
-std::string encodeIniText(IniEncoding encoding, const std::string& text);
+std::string encodeIniText(IniEncoding encoding, std::string text);
 
 }  // namespace zarn
