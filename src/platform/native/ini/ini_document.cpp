@@ -41,28 +41,6 @@ size_t lineEndFrom(std::string_view text, size_t begin) {
   return text.size();
 }
 
-// How many CRs and LFs the text holds (a CRLF counts twice): at least as
-// many as it has lines.
-size_t lineEndCount(std::string_view text) {
-  const auto exactZeroBytes = [](uint64_t word) {
-    return ~(((word & ~highBits) + ~highBits) | word) & highBits;
-  };
-  size_t count = 0;
-  size_t at = 0;
-  for (; at + 8 <= text.size(); at += 8) {
-    uint64_t word = 0;
-    std::memcpy(&word, text.data() + at, 8);
-    const uint64_t marked =
-        exactZeroBytes(word ^ ('\r' * everyByte)) | exactZeroBytes(word ^ ('\n' * everyByte));
-    // The sum of the eight 0-or-1 bytes lands in the top byte.
-    count += static_cast<size_t>(((marked >> 7) * everyByte) >> 56);
-  }
-  for (; at < text.size(); ++at) {
-    if (text[at] == '\r' || text[at] == '\n') ++count;
-  }
-  return count;
-}
-
 // What an entry is filed under in the document's entry index: its name
 // within its section.
 uint32_t entryHash(size_t section, uint32_t nameHash) {
@@ -86,7 +64,10 @@ IniDocument::IniDocument(IniText source) : source_(std::move(source)) {
   if (text.size() >= std::numeric_limits<uint32_t>::max()) {
     throw std::length_error("INI text of 4 GiB or more");
   }
-  lines_.reserve(lineEndCount(text.substr(source_.bodyBegin)) + 1);
+  // Room for a line every 16 bytes, more than most files have, so that the
+  // lines are rarely moved; pages not written to cost nothing. Huge files
+  // start with a million and grow.
+  lines_.reserve(std::min<size_t>(text.size() / 16 + 1, size_t{1} << 20));
   size_t begin = source_.bodyBegin;
   bool breakSeen = false;
   while (begin < text.size()) {
