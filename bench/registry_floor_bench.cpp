@@ -3,6 +3,7 @@
 // through one connection with statements prepared once.
 //   point lookup   one value found by key and name (an autocommit read)
 //   write          one transaction that replaces one value (synced as the store syncs)
+//   delete         one transaction that deletes one value
 //   walk           one statement stepping through all subkeys or values of a key
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -84,32 +85,80 @@ void BM_FloorPointLookup(benchmark::State& state) {
   }
 }
 
+// One write transaction of one statement, the statements prepared once.
+class Writer {
+ public:
+  explicit Writer(sqlite3* db)
+      : begin_(db, "BEGIN IMMEDIATE"),
+        commit_(db, "COMMIT"),
+        upsert_(db,
+                "INSERT INTO key_values(key, name, folded_name, type, data) "
+                "VALUES(?1, ?2, ?3, 4, ?4) ON CONFLICT(key, folded_name) "
+                "DO UPDATE SET type = excluded.type, data = excluded.data"),
+        remove_(db, "DELETE FROM key_values WHERE key = ?1 AND folded_name = ?2") {}
+
+  bool replace(int64_t key, const std::string& name, const std::string& folded,
+               const int32_t& number) const {
+    sqlite3_bind_int64(upsert_.get(), 1, key);
+    sqlite3_bind_text(upsert_.get(), 2, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(upsert_.get(), 3, folded.data(), static_cast<int>(folded.size()),
+                      SQLITE_STATIC);
+    sqlite3_bind_blob(upsert_.get(), 4, &number, sizeof number, SQLITE_STATIC);
+    return inTransaction(upsert_);
+  }
+
+  bool remove(int64_t key, const std::string& folded) const {
+    sqlite3_bind_int64(remove_.get(), 1, key);
+    sqlite3_bind_blob(remove_.get(), 2, folded.data(), static_cast<int>(folded.size()),
+                      SQLITE_STATIC);
+    return inTransaction(remove_);
+  }
+
+ private:
+  bool inTransaction(const Statement& bound) const {
+    sqlite3_step(begin_.get());
+    sqlite3_reset(begin_.get());
+    const bool done = sqlite3_step(bound.get()) == SQLITE_DONE;
+    sqlite3_reset(bound.get());
+    const bool committed = sqlite3_step(commit_.get()) == SQLITE_DONE;
+    sqlite3_reset(commit_.get());
+    return done && committed;
+  }
+
+  Statement begin_;
+  Statement commit_;
+  Statement upsert_;
+  Statement remove_;
+};
+
 void BM_FloorWrite(benchmark::State& state) {
   populate(state.range(0));
   const Connection db;
   const int64_t key = findKey(db.get(), benchKey("Values", state.range(0)));
   const std::string name = "floor-written";
   const std::string folded = foldName(name);
-  const Statement begin(db.get(), "BEGIN IMMEDIATE");
-  const Statement commit(db.get(), "COMMIT");
-  const Statement upsert(db.get(),
-                         "INSERT INTO key_values(key, name, folded_name, type, data) "
-                         "VALUES(?1, ?2, ?3, 4, ?4) ON CONFLICT(key, folded_name) "
-                         "DO UPDATE SET type = excluded.type, data = excluded.data");
+  const Writer writer(db.get());
   int32_t counter = 0;
   for (auto _ : state) {
     ++counter;
-    sqlite3_step(begin.get());
-    sqlite3_reset(begin.get());
-    sqlite3_bind_int64(upsert.get(), 1, key);
-    sqlite3_bind_text(upsert.get(), 2, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
-    sqlite3_bind_blob(upsert.get(), 3, folded.data(), static_cast<int>(folded.size()),
-                      SQLITE_STATIC);
-    sqlite3_bind_blob(upsert.get(), 4, &counter, sizeof counter, SQLITE_STATIC);
-    if (sqlite3_step(upsert.get()) != SQLITE_DONE) state.SkipWithError("write failed");
-    sqlite3_reset(upsert.get());
-    if (sqlite3_step(commit.get()) != SQLITE_DONE) state.SkipWithError("commit failed");
-    sqlite3_reset(commit.get());
+    if (!writer.replace(key, name, folded, counter)) state.SkipWithError("write failed");
+  }
+}
+
+// Deletes a value that the untimed part of each iteration wrote, as the
+// DeleteValue benchmark does.
+void BM_FloorDelete(benchmark::State& state) {
+  populate(state.range(0));
+  const Connection db;
+  const int64_t key = findKey(db.get(), benchKey("Values", state.range(0)));
+  const std::string name = "floor-deleted";
+  const std::string folded = foldName(name);
+  const Writer writer(db.get());
+  for (auto _ : state) {
+    state.PauseTiming();
+    writer.replace(key, name, folded, 1);
+    state.ResumeTiming();
+    if (!writer.remove(key, folded)) state.SkipWithError("delete failed");
   }
 }
 
@@ -144,6 +193,7 @@ void BM_FloorValueWalk(benchmark::State& state) {
 
 BENCHMARK(BM_FloorPointLookup)->Arg(10)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_FloorWrite)->Arg(10)->Arg(1000)->Arg(100000);
+BENCHMARK(BM_FloorDelete)->Arg(10)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_FloorSubKeyWalk)->Arg(10)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FloorValueWalk)->Arg(10)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
