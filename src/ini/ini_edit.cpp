@@ -1,9 +1,11 @@
 #include "zarnutils/ini_edit.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "automation/type_letter.h"
 #include "platform/conversions.h"
@@ -37,7 +39,15 @@ Text readList(int32_t initialSize, ListCall listCall) {
     buffer.assign(static_cast<size_t>(size), ' ');
     written = listCall(buffer.data(), static_cast<uint32_t>(size));
   }
-  Text list = trimmed(fromNarrow(buffer), u" ");
+  // The service wrote the list and at most two NULs after it; the rest is
+  // still the space fill. Converting only up to there gives what trimming
+  // the whole converted buffer would, as spaces and NULs convert to
+  // themselves and never sit inside a longer character.
+  const auto lastWritten = static_cast<size_t>(std::min<int64_t>(written + 2, int64_t{size} - 1));
+  const size_t last = buffer.find_last_not_of(' ', lastWritten);
+  std::string_view listed(buffer.data(), last == std::string::npos ? 0 : last + 1);
+  listed.remove_prefix(std::min(listed.find_first_not_of(' '), listed.size()));
+  Text list = fromNarrow(listed);
   while (!list.empty() && list.back() == u'\0') list.pop_back();
   return list;
 }
