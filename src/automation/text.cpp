@@ -87,6 +87,14 @@ Text utf8ToText(std::string_view utf8) {
   Text out;
   out.reserve(utf8.size());
   while (!utf8.empty()) {
+    // Runs of ASCII, the bulk of most text, convert unit for unit.
+    size_t run = 0;
+    while (run < utf8.size() && static_cast<unsigned char>(utf8[run]) < 0x80) ++run;
+    const size_t start = out.size();
+    out.resize(start + run);
+    for (size_t i = 0; i < run; ++i) out[start + i] = static_cast<char16_t>(utf8[i]);
+    utf8.remove_prefix(run);
+    if (utf8.empty()) break;
     char32_t codePoint = 0;
     size_t length = validSequenceLength(utf8, codePoint);
     if (length == 0) {
