@@ -181,6 +181,20 @@ TEST_F(IniEditTest, ListingBuffersGrowUntilEverythingFits) {
   EXPECT_EQ(lines(u"Big"), expectedLines);
 }
 
+TEST_F(IniEditTest, ListingsEndExactlyWhereTheListEnds) {
+  // Names of 12 and 13 characters fill the first 30-byte buffer to its last
+  // two bytes; one more character makes it grow.
+  writeFile("[" + std::string(12, 'a') + "]\n[" + std::string(13, 'b') + "]\n");
+  EXPECT_EQ(sections(), Text(12, u'a') + Text(1, u'\0') + Text(13, u'b'));
+  writeFile("[" + std::string(13, 'a') + "]\n[" + std::string(13, 'b') + "]\n");
+  EXPECT_EQ(sections(), Text(13, u'a') + Text(1, u'\0') + Text(13, u'b'));
+  // Written through the platform's own code page, which holds these.
+  writeFile("");
+  ASSERT_TRUE(write(u"\u00C9t\u00E9", u"cl\u00E9", Variant::text(u"\u00E4 \u00F6")));
+  EXPECT_EQ(sections(), u"\u00C9t\u00E9");
+  EXPECT_EQ(lines(u"\u00C9t\u00E9"), u"cl\u00E9=\u00E4 \u00F6");
+}
+
 TEST_F(IniEditTest, ShortcutsForwardToAFreshIniEdit) {
   Regedit regedit;
   AutomationBoolean written = automationFalse;
