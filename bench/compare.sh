@@ -33,10 +33,15 @@ table() {
       print "| call | entries | native µs | floor | floor µs | ratio | Wine µs |"
       print "|---|---:|---:|---|---:|---:|---:|"
     }
-    $1 == "exponent" { exponents = exponents sprintf("| %s | %s |\n", $2, $3); next }
+    # Three significant digits or so, whatever the size.
+    function us(v) {
+      if (v == "-" || v == "") return "-"
+      return sprintf(v >= 100 ? "%.0f" : v >= 10 ? "%.1f" : "%.2f", v)
+    }
+    $1 == "exponent" { exponents = exponents sprintf("| %s | %.2f |\n", $2, $3); next }
     {
       ratio = ($4 == "-" || $4 == 0) ? "-" : sprintf("%.2f", $3 / $4)
-      printf "| %s | %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $5, $4, ratio, $6
+      printf "| %s | %s | %s | %s | %s | %s | %s |\n", $1, $2, us($3), $5, us($4), ratio, us($6)
     }
     END {
       if (exponents != "") {
