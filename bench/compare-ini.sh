@@ -36,7 +36,6 @@ win32_dir=${2:-}
 export ZARNUTILS_BENCH_DIR=${ZARNUTILS_BENCH_DIR:-/dev/shm/zarnutils-bench}
 sizes="10 1000 100000"
 copies=20
-runs=3
 
 wine_tool=()
 if [ -n "$win32_dir" ] && [ -x "$win32_dir/wine-run-here.sh" ] && [ -f "$win32_dir/zarnutils.exe" ]; then
@@ -54,33 +53,18 @@ export ZARNUTILS_REGISTRY_DIR="$work/registry"
 
 # --- The benchmarks and floors: "name<TAB>microseconds" per line. ----------
 
-bench_medians() {
-  "$1" --benchmark_format=csv --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-    --benchmark_min_time=0.2 2>/dev/null |
-    awk -F, '$1 ~ /_median"$/ {
-      name = $1; gsub(/"/, "", name); sub(/_median$/, "", name); sub(/^BM_/, "", name)
-      scale = $5 == "ns" ? 0.001 : $5 == "us" ? 1 : $5 == "ms" ? 1000 : 1000000
-      printf "%s\t%.6g\n", name, $3 * scale
-    }'
-}
+# shellcheck source=bench/bench-lib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/bench-lib.sh"
+
+# The INI benchmarks' names without their BM_.
+ini_medians() { bench_medians "$1" 3 | sed 's/^BM_//'; }
 
 echo "compare-ini.sh: benchmarks ..." >&2
-bench_medians "$native_dir/bench/ini_bench" >"$work/native.tsv"
+ini_medians "$native_dir/bench/ini_bench" >"$work/native.tsv"
 echo "compare-ini.sh: floors ..." >&2
-bench_medians "$native_dir/bench/ini_floor_bench" >"$work/floor.tsv"
+ini_medians "$native_dir/bench/ini_floor_bench" >"$work/floor.tsv"
 
 # --- The batches. -------------------------------------------------------------
-
-# Wall time of one command in seconds, standard input from a file.
-seconds_of() {
-  local input=$1
-  shift
-  local start end
-  start=$(date +%s%N)
-  "$@" --batch <"$input" >/dev/null
-  end=$(date +%s%N)
-  awk -v t=$((end - start)) 'BEGIN { printf "%.9f", t / 1e9 }'
-}
 
 # batch_lines OPERATION ENTRIES COUNT PATH_PREFIX PATH_SUFFIX SEPARATOR
 batch_lines() {
@@ -118,15 +102,11 @@ per_call_us() {
   fi
   batch_lines "$op" "$entries" "$copies" "$prefix" .ini >"$work/short.tsv"
   batch_lines "$op" "$entries" $((copies + extra)) "$prefix" .ini >"$work/long.tsv"
-  local short=999999 long=999999 t
-  for ((run = 0; run < runs; ++run)); do
-    t=$(seconds_of "$work/short.tsv" "${tool[@]}")
-    short=$(awk -v a="$short" -v b="$t" 'BEGIN { print (b < a ? b : a) }')
-    t=$(seconds_of "$work/long.tsv" "${tool[@]}")
-    long=$(awk -v a="$long" -v b="$t" 'BEGIN { print (b < a ? b : a) }')
-  done
+  local short long
+  short=$(best_batch_us "$work/short.tsv" "${tool[@]}")
+  long=$(best_batch_us "$work/long.tsv" "${tool[@]}")
   rm -rf "$folder"
-  awk -v s="$short" -v l="$long" -v m="$extra" 'BEGIN { printf "%.6g", (l - s) * 1e6 / m }'
+  awk -v s="$short" -v l="$long" -v m="$extra" 'BEGIN { printf "%.6g", (l - s) / m }'
 }
 
 : >"$work/batch.tsv"

@@ -21,41 +21,25 @@ sizes=(10 1000 100000)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# name -> median real time in µs, from Google Benchmark's CSV.
-run_benchmarks() {
-  "$@" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-    --benchmark_min_time=0.2 --benchmark_format=csv 2>/dev/null |
-    awk -F, '$1 ~ /_median"$/ {
-      name = $1; gsub(/"/, "", name); sub(/_median$/, "", name)
-      scale = ($5 == "ns") ? 0.001 : ($5 == "ms") ? 1000 : ($5 == "s") ? 1000000 : 1
-      printf "%s\t%.4f\n", name, $3 * scale
-    }'
-}
+# shellcheck source=bench/bench-lib.sh
+. "$here/bench-lib.sh"
 
 echo "registry: native benchmarks and floors ..." >&2
 {
-  run_benchmarks "$native/bench/registry_bench"
-  run_benchmarks "$native/bench/registry_floor_bench"
+  bench_medians "$native/bench/registry_bench" 5
+  bench_medians "$native/bench/registry_floor_bench" 5
 } >"$work/native.tsv"
 
 # --- Wine ---------------------------------------------------------------
 wine_exe="$win32/zarnutils.exe"
 wine_available() { [ -n "$win32" ] && [ -x "$wine_exe" ] && command -v wine >/dev/null; }
 export ZARNUTILS_WINEPREFIX="${win32:-.}/bench-wineprefix"
-wine_batch() { bash "$here/../cmake/wine-run.sh" "$wine_exe" --batch <"$1" >/dev/null; }
-now_us() { echo $(($(date +%s%N) / 1000)); }
-# The best of three runs of a batch, in µs: Wine's start-up time varies.
-best_batch_us() {
-  local best="" start took
-  for _ in 1 2 3; do
-    start=$(now_us); wine_batch "$1"; took=$(($(now_us) - start))
-    if [ -z "$best" ] || [ "$took" -lt "$best" ]; then best=$took; fi
-  done
-  echo "$best"
-}
+wine_run=(bash "$here/../cmake/wine-run.sh" "$wine_exe")
+wine_batch() { "${wine_run[@]}" --batch <"$1" >/dev/null; }
 # µs a call: a batch of the calls less a batch of the lines that set them up.
 per_call() { # calls-file baseline-file count
-  awk -v calls="$(best_batch_us "$1")" -v base="$(best_batch_us "$2")" -v n="$3" \
+  awk -v calls="$(best_batch_us "$1" "${wine_run[@]}")" \
+    -v base="$(best_batch_us "$2" "${wine_run[@]}")" -v n="$3" \
     'BEGIN { v = (calls - base) / n; printf "%.3f\n", (v > 0 ? v : 0) }'
 }
 key() { echo "HKCU\\Software\\ZarnBench\\$1$2"; }
@@ -67,7 +51,7 @@ wine_rows() {
   local n values keys calls listings marker
   for n in "${sizes[@]}"; do
     values=$(key Values "$n"); keys=$(key Keys "$n")
-    marker=$(bash "$here/../cmake/wine-run.sh" "$wine_exe" Regedit.ReadValue "$values\\~populated" S no)
+    marker=$("${wine_run[@]}" Regedit.ReadValue "$values\\~populated" S no)
     if [ "${marker%$'\r'}" != yes ]; then
       echo "registry: populating $n entries under Wine ..." >&2
       for ((i = 0; i < n; i++)); do
