@@ -31,5 +31,12 @@ sudo_cmd=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo_cmd[@]}" dpkg --add-architecture i386
 fi
-"${sudo_cmd[@]}" apt-get update -qq
+# A mirror in the middle of a sync fails one index now and then; apt keeps
+# the indexes it did fetch, which usually hold everything listed above, so
+# retry a little and then let the install itself decide.
+for attempt in 1 2 3; do
+  "${sudo_cmd[@]}" apt-get update -qq && break
+  echo "setup: package index update failed (attempt $attempt of 3)" >&2
+  [ "$attempt" -lt 3 ] && sleep 10
+done
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
