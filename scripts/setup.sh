@@ -39,4 +39,12 @@ for attempt in 1 2 3; do
   echo "setup: package index update failed (attempt $attempt of 3)" >&2
   [ "$attempt" -lt 3 ] && sleep 10
 done
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
+if ! "${sudo_cmd[@]}" "${install[@]}" "${missing[@]}"; then
+  # When the security index of one architecture failed to update, the two
+  # architectures' candidates of a shared library differ and cannot be
+  # installed together; the release's own versions match in both.
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "setup: retrying with $codename's own package versions" >&2
+  "${sudo_cmd[@]}" "${install[@]}" -t "$codename" "${missing[@]}"
+fi
