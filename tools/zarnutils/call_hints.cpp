@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "component/class_description.h"
-#include "method_signature.h"
+#include "usage_text.h"
 #include "zarnutils/automation_error.h"
 
 namespace zarn::cli {
