@@ -5,9 +5,19 @@
 #include "automation/text.h"
 #include "component/class_description.h"
 #include "component/library_identity.h"
-#include "method_signature.h"
 
 namespace zarn::cli {
+
+std::string parameterList(const MethodDescription& method) {
+  std::string list;
+  for (const ParameterDescription& parameter : method.parameters) {
+    if (!list.empty()) list += ' ';
+    const std::string name = textToUtf8(parameter.name);
+    list += parameter.optional ? "[" + name + "]" : name;
+  }
+  return list;
+}
+
 namespace {
 
 // The one text of --help and of the manual page, which

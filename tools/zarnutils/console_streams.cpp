@@ -1,7 +1,11 @@
-// On Windows the narrow argv is in the ANSI code page and loses every other
-// character, so the arguments are taken from the wide command line; the C
-// runtime's text mode would turn LF into CRLF and stop reading at Ctrl+Z.
-#include "platform/console.h"
+#include "console_streams.h"
+
+#ifdef _WIN32
+
+// ---- Windows ----
+// The narrow argv is in the ANSI code page and loses every other character,
+// so the arguments are taken from the wide command line; the C runtime's
+// text mode would turn LF into CRLF and stop reading at Ctrl+Z.
 
 // windows.h first: shellapi.h relies on its types.
 #include <windows.h>
@@ -11,12 +15,11 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <string_view>
 
 #include "automation/text.h"
 #include "platform/narrow_text.h"
 
-namespace zarn {
+namespace zarn::cli {
 
 std::vector<std::string> commandLineArguments(int argc, char** argv) {
   std::vector<std::string> arguments;
@@ -44,4 +47,25 @@ void useBinaryStandardStreams() {
   _setmode(_fileno(stdout), _O_BINARY);
 }
 
-}  // namespace zarn
+}  // namespace zarn::cli
+
+#else
+
+// ---- Linux ----
+// The command line is already UTF-8 and streams are byte streams.
+
+#include <unistd.h>
+
+namespace zarn::cli {
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+bool standardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+void useBinaryStandardStreams() {}
+
+}  // namespace zarn::cli
+
+#endif

@@ -1,4 +1,4 @@
-#include "in_process_call_target.h"
+#include "call_target.h"
 
 #include <new>
 
@@ -31,5 +31,11 @@ CallOutcome InProcessCallTarget::call(const CallRequest& request) {
   }
   return outcome;
 }
+
+#ifndef _WIN32
+std::unique_ptr<CallTarget> comCallTarget(Binding) {
+  throw UsageError("--com needs the Windows build");
+}
+#endif
 
 }  // namespace zarn::cli
