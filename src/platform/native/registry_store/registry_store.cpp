@@ -13,11 +13,6 @@ namespace {
 
 using namespace registry_status;
 
-// The platform's status for a registry file that could not be read or written.
-constexpr RegistryStatus RegistryIoFailed = 1016;
-// The platform's status for data it cannot read: a null pointer with a size.
-constexpr RegistryStatus NoAccess = 998;
-
 constexpr uint32_t AllAccess = 0xF003F;
 // Creating and deleting keys ignore the rights of the handle they start from.
 constexpr uint32_t NoRightNeeded = 0;
