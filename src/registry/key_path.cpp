@@ -1,32 +1,22 @@
 #include "registry/key_path.h"
 
-#include <array>
+#include <string_view>
 
+#include "platform/root_keys.h"
 #include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {
 
-struct RootName {
-  std::u16string_view name;
-  RootKeyValue handle;
-};
+// The roots a path may name, compared in this order, each by its short and
+// then its long name.
+constexpr RootKeyValue namedRoots[] = {root_key::LocalMachine, root_key::CurrentUser,
+                                       root_key::Users,        root_key::DynData,
+                                       root_key::CurrentConfig, root_key::ClassesRoot};
 
-// Compared in this order; HKEY_PERFORMANCE_DATA deliberately has no name.
-constexpr std::array<RootName, 12> rootNames{{
-    {u"HKLM", root_key::LocalMachine},
-    {u"HKEY_LOCAL_MACHINE", root_key::LocalMachine},
-    {u"HKCU", root_key::CurrentUser},
-    {u"HKEY_CURRENT_USER", root_key::CurrentUser},
-    {u"HKU", root_key::Users},
-    {u"HKEY_USERS", root_key::Users},
-    {u"HKDD", root_key::DynData},
-    {u"HKEY_DYN_DATA", root_key::DynData},
-    {u"HKCC", root_key::CurrentConfig},
-    {u"HKEY_CURRENT_CONFIG", root_key::CurrentConfig},
-    {u"HKCR", root_key::ClassesRoot},
-    {u"HKEY_CLASSES_ROOT", root_key::ClassesRoot},
-}};
+bool names(std::u16string_view segment, std::string_view name) {
+  return equalsIgnoringCase(segment, Text(name.begin(), name.end()));
+}
 
 std::vector<Text> splitAtBackslashes(const Text& path) {
   std::vector<Text> segments;
@@ -62,8 +52,9 @@ std::vector<Text> nonEmptySplit(const Text& path) {
 }  // namespace
 
 RootKeyValue rootKeyForName(std::u16string_view segment) {
-  for (const auto& root : rootNames) {
-    if (equalsIgnoringCase(segment, root.name)) return root.handle;
+  for (const RootKeyValue value : namedRoots) {
+    const RootKey& root = *findRootKey(value);
+    if (names(segment, root.shortName) || names(segment, root.longName)) return value;
   }
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/narrow_text.h"
+#include "platform/root_keys.h"
 
 namespace zarn {
 namespace {
@@ -22,23 +23,14 @@ constexpr size_t MaxKeyDepth = 512;
 constexpr KeyHandle FirstHandle = 0x1000;
 constexpr KeyHandle HandleStep = 4;
 
-struct RootKey {
-  KeyHandle handle;
-  const char* name;
-  bool inUserStore;
-};
+// HKEY_CURRENT_USER lives in the user file, every other root that exists in
+// the machine file.
+bool inUserStore(RootKeyValue root) { return root == root_key::CurrentUser; }
 
-constexpr RootKey rootKeys[] = {
-    {root_key::ClassesRoot, "HKEY_CLASSES_ROOT", false},
-    {root_key::CurrentUser, "HKEY_CURRENT_USER", true},
-    {root_key::LocalMachine, "HKEY_LOCAL_MACHINE", false},
-    {root_key::Users, "HKEY_USERS", false},
-    {root_key::CurrentConfig, "HKEY_CURRENT_CONFIG", false},
-};
-
+// The root a handle names in the store; null for a root that does not exist.
 const RootKey* findRoot(KeyHandle handle) {
   for (const RootKey& root : rootKeys) {
-    if (root.handle == handle) return &root;
+    if (root.exists && rootKeyHandle(root.value) == handle) return &root;
   }
   return nullptr;
 }
@@ -46,7 +38,7 @@ const RootKey* findRoot(KeyHandle handle) {
 std::vector<std::string> rootNames(bool user) {
   std::vector<std::string> names;
   for (const RootKey& root : rootKeys) {
-    if (root.inUserStore == user) names.emplace_back(root.name);
+    if (root.exists && inUserStore(root.value) == user) names.emplace_back(root.longName);
   }
   return names;
 }
@@ -250,9 +242,9 @@ RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
   if (!root) return InvalidHandle;
   auto found = roots_.find(handle);
   if (found == roots_.end()) {
-    RegistryDatabase& rootDatabase = database(root->inUserStore);
+    RegistryDatabase& rootDatabase = database(inUserStore(root->value));
     found = roots_
-                .emplace(handle, newOpenKey(rootDatabase, rootDatabase.rootKey(root->name),
+                .emplace(handle, newOpenKey(rootDatabase, rootDatabase.rootKey(std::string(root->longName)),
                                             AllAccess, true))
                 .first;
   }
