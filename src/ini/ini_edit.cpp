@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "automation/type_letter.h"
 #include "platform/conversions.h"
+#include "platform/growing_buffer.h"
 #include "platform/narrow_text.h"
 #include "platform/profile_entry_rules.h"
 #include "platform/profile_service.h"
@@ -31,14 +33,18 @@ constexpr int32_t sectionLinesBufferSize = 8192;
 template <class ListCall>
 Text readList(int32_t initialSize, ListCall listCall) {
   int32_t size = initialSize;
-  std::string buffer(static_cast<size_t>(size), ' ');
-  int64_t written = listCall(buffer.data(), static_cast<uint32_t>(size));
-  while (written == int64_t{size} - 2) {
-    if (size > std::numeric_limits<int32_t>::max() / 2) throw AutomationError(error::Overflow);
-    size *= 2;
-    buffer.assign(static_cast<size_t>(size), ' ');
-    written = listCall(buffer.data(), static_cast<uint32_t>(size));
-  }
+  int64_t written = 0;
+  const std::string buffer =
+      callUntilItFits(static_cast<uint32_t>(size), ' ',
+                      [&](char* data, uint32_t room) -> std::optional<uint32_t> {
+                        size = static_cast<int32_t>(room);
+                        written = listCall(data, room);
+                        if (written != int64_t{size} - 2) return std::nullopt;
+                        if (size > std::numeric_limits<int32_t>::max() / 2) {
+                          throw AutomationError(error::Overflow);
+                        }
+                        return static_cast<uint32_t>(size) * 2;
+                      });
   // The service wrote the list and at most two NULs after it; the rest is
   // still the space fill. Converting only up to there gives what trimming
   // the whole converted buffer would, as spaces and NULs convert to

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/conversions.h"
+#include "platform/growing_buffer.h"
 #include "platform/narrow_text.h"
 #include "registry/regedit_procedures.h"
 #include "registry/type_letter.h"
@@ -17,20 +18,23 @@
 namespace zarn {
 namespace {
 
-// Reads a text value: a first query with an empty buffer learns its size.
+// Reads a text value: a first query with an empty buffer learns its size,
+// and a second one with a buffer of that size reads it; the second query's
+// status is the read's, whatever it is.
 RegistryStatus queryText(KeyHandle key, const std::string& name, Text& text) {
-  uint32_t type = value_type::Text;
+  RegistryStatus status = 0;
   uint32_t size = 0;
-  uint8_t probe = 0;
-  RegistryStatus status =
-      RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type, &probe, &size);
-  std::string buffer;
-  if (status == registry_status::MoreData) {
-    buffer.assign(size, ' ');
-    type = value_type::Text;
-    status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                               reinterpret_cast<uint8_t*>(buffer.data()), &size);
-  }
+  bool probed = false;
+  const std::string buffer =
+      callUntilItFits(0, ' ', [&](char* data, uint32_t room) -> std::optional<uint32_t> {
+        uint32_t type = value_type::Text;
+        size = room;
+        status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                                   reinterpret_cast<uint8_t*>(data), &size);
+        if (probed || status != registry_status::MoreData) return std::nullopt;
+        probed = true;
+        return size;
+      });
   if (status == 0)
     text = size > 0 ? fromNarrow(std::string_view(buffer).substr(0, size - 1)) : Text();
   return status;
