@@ -1,3 +1,5 @@
+// IniEdit: its automation-shaped methods over the profile service, and
+// their UTF-8 forms.
 #include "zarnutils/ini_edit.h"
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "automation/calling_model.h"
 #include "automation/type_letter.h"
 #include "platform/conversions.h"
 #include "platform/growing_buffer.h"
@@ -130,6 +133,36 @@ CallStatus IniEdit::EnumValues(Text sFile, Text sSection, Text& result) {
     result.clear();
   }
   return {};
+}
+
+// The UTF-8 forms: convert, call the automation-shaped method, give back its
+// result.
+
+Variant IniEdit::ReadValue(std::string_view sFile, std::string_view sSection,
+                           std::string_view sName, std::string_view sType,
+                           const Variant& vDefault) {
+  return resultOrThrow<Variant>([&](Variant& result) {
+    return ReadValue(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sName), utf8ToText(sType),
+                     vDefault, result);
+  });
+}
+
+bool IniEdit::WriteValue(std::string_view sFile, std::string_view sSection, std::string_view sName,
+                         const Variant& vValue) {
+  return resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
+           return WriteValue(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sName), vValue,
+                             result);
+         }) != automationFalse;
+}
+
+std::string IniEdit::EnumSections(std::string_view sFile) {
+  return textToUtf8(
+      resultOrThrow<Text>([&](Text& result) { return EnumSections(utf8ToText(sFile), result); }));
+}
+
+std::string IniEdit::EnumValues(std::string_view sFile, std::string_view sSection) {
+  return textToUtf8(resultOrThrow<Text>(
+      [&](Text& result) { return EnumValues(utf8ToText(sFile), utf8ToText(sSection), result); }));
 }
 
 }  // namespace zarn

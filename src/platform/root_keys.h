@@ -2,7 +2,7 @@
 // value, its short name and its long name.
 //
 // Every layer that names roots takes them from this table instead of keeping
-// its own list: the component's path resolution (registry/key_path.cpp)
+// its own list: the component's path resolution (registry/regedit.cpp)
 // accepts both names of every root, in an order of its own; the native store
 // keeps the roots that exist under their long names; a tool (the reg verbs,
 // say) may include "platform/root_keys.h" from tools/ like any seam header
