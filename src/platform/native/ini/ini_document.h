@@ -30,6 +30,20 @@
 
 namespace zarn {
 
+// How INI section and entry names compare: without regard to letter case,
+// as the platform folds them (automation/text.h's upperCase of the narrow
+// text). Names in ASCII, nearly all of them, are hashed and compared in
+// place, without making their folded form.
+
+// The form under which names compare: upper-cased.
+std::string foldIniName(std::string_view name);
+
+// The same for every two names that fold alike.
+uint32_t iniNameHash(std::string_view name);
+
+// Whether the two names fold alike.
+bool iniNamesMatch(std::string_view left, std::string_view right);
+
 // How INI file bytes become the UTF-8 text the engine parses, and back.
 //
 // Files are UTF-8 (our narrow code page), with or without a byte order mark,
