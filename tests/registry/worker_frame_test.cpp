@@ -1,6 +1,6 @@
 // The frame of Regedit's registry workers: the status each exit reports, and
 // that no exit leaves a key open (the fixture counts the handles).
-#include "registry/worker_status.h"
+#include "registry/regedit_internals.h"
 
 #include <gtest/gtest.h>
 
