@@ -41,17 +41,11 @@ bash scripts/package.sh
 # shellcheck source=/dev/null
 source build/win64/release-identity.sh
 bash tests/packaging/release_test.sh dist "$version" || status=1
-# A later version of the same binaries, for the upgrade.
+# The same binaries as a later version, for the upgrade.
 IFS=. read -r major minor build revision <<<"$version"
 later="$major.$minor.$((build + 1)).$revision"
-release=build/package/release
-rm -rf "$release" && mkdir -p "$release"
-unzip -q "dist/ZarnUtils-$version-windows.zip" -d "$release"
-entries=src/component/com/resources/registration-entries.txt
-bash packaging/windows/make-msi.sh build/win64/release-identity.sh "$later" \
-  "build/package/ZarnUtils-$later.msi" "$release/x86/ZarnUtils.dll" "build/win32/$entries" \
-  "$release/x64/ZarnUtils.dll" "build/win64/$entries"
+bash scripts/package.sh --version "$later" --out build/package/later >/dev/null
 bash tests/packaging/msi_test.sh "$PWD/cmake/wine-run.sh" "$PWD/build/package/wineprefix" \
-  "$PWD/dist/ZarnUtils-$version.msi" "$PWD/build/package/ZarnUtils-$later.msi" \
+  "$PWD/dist/ZarnUtils-$version.msi" "$PWD/build/package/later/ZarnUtils-$later.msi" \
   "$PWD/tests/component/com/com_both_classes.vbs" || status=1
 exit "$status"
