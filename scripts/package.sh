@@ -16,6 +16,9 @@
 #   --version: the package's version instead of the DLL's (the release test
 #              packages the same binaries as a later version, to upgrade);
 #   --out: the folder instead of dist/.
+# Authenticode signing, when ZARN_SIGN_CERT and ZARN_SIGN_KEY name a
+# certificate and its key: the four binaries and the MSI are signed with
+# osslsigncode (packaging/windows/SIGNING.md). Unsigned otherwise.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -27,6 +30,11 @@ while [ $# -gt 0 ]; do
     *) echo "usage: package.sh [--version VERSION] [--out DIR]" >&2; exit 2 ;;
   esac
 done
+if [ -n "${ZARN_SIGN_CERT:-}${ZARN_SIGN_KEY:-}" ] &&
+   ! { [ -f "${ZARN_SIGN_CERT:-}" ] && [ -f "${ZARN_SIGN_KEY:-}" ]; }; then
+  echo "package: ZARN_SIGN_CERT and ZARN_SIGN_KEY must both name files" >&2
+  exit 2
+fi
 
 bash scripts/setup.sh
 for preset in win32 win64; do
@@ -42,7 +50,18 @@ trap 'rm -rf "$stage"' EXIT
 rm -rf "$dist/debug" "$dist/ZarnUtils-$version.msi" "$dist/ZarnUtils-$version-windows.zip"
 mkdir -p "$dist"
 
-# Copies BINARY stripped into the staging folder ARCH, its debug
+# Signs FILE in place when a certificate is named: SHA-256, the product's
+# name as the description, an RFC 3161 timestamp when a server is named.
+sign() {
+  [ -n "${ZARN_SIGN_CERT:-}" ] || return 0
+  local options=(-h sha256 -n "$product_name" -certs "$ZARN_SIGN_CERT" -key "$ZARN_SIGN_KEY")
+  [ -n "${ZARN_SIGN_KEY_PASSWORD_FILE:-}" ] && options+=(-readpass "$ZARN_SIGN_KEY_PASSWORD_FILE")
+  [ -n "${ZARN_SIGN_TIMESTAMP_URL:-}" ] && options+=(-ts "$ZARN_SIGN_TIMESTAMP_URL")
+  osslsigncode sign "${options[@]}" -in "$1" -out "$1.signed" >/dev/null
+  mv "$1.signed" "$1"
+}
+
+# Copies BINARY stripped and signed into the staging folder ARCH, its debug
 # information into dist/debug/ARCH/NAME.debug, which the stripped file names.
 release_binary() {
   local arch=$1 tools=$2 binary=$3
@@ -52,6 +71,7 @@ release_binary() {
   "$tools-objcopy" --only-keep-debug "$binary" "$dist/debug/$arch/$name.debug"
   "$tools-strip" --strip-all -o "$stage/$arch/$name" "$binary"
   (cd "$dist/debug/$arch" && "$tools-objcopy" --add-gnu-debuglink="$name.debug" "$stage/$arch/$name")
+  sign "$stage/$arch/$name"
 }
 for binary in ZarnUtils.dll zarnutils.exe; do
   release_binary x86 i686-w64-mingw32 "build/win32/$binary"
@@ -65,6 +85,7 @@ msi="ZarnUtils-$version.msi"
 bash packaging/windows/make-msi.sh build/win64/release-identity.sh "$version" "$stage/$msi" \
   "$stage/x86/ZarnUtils.dll" "build/win32/$entries" "$stage/x64/ZarnUtils.dll" "build/win64/$entries" \
   "$stage/x64/zarnutils.exe" "$stage/docs"
+sign "$stage/$msi"
 # The zip's docs\ holds the Markdown beside the HTML.
 cp docs/*.md "$stage/docs/"
 sed -e "s|@VERSION@|$version|g" packaging/windows/README-Windows.txt | sed 's/$/\r/' \
@@ -75,6 +96,6 @@ sed -e "s|@VERSION@|$version|g" packaging/windows/README-Windows.txt | sed 's/$/
   "$msi" README-Windows.txt SHA256SUMS x86 x64 docs)
 cp "$stage/$msi" "$stage/ZarnUtils-$version-windows.zip" "$dist/"
 
-echo "package: $dist/$msi, $dist/ZarnUtils-$version-windows.zip, $dist/debug/"
+echo "package: $dist/$msi, $dist/ZarnUtils-$version-windows.zip, $dist/debug/${ZARN_SIGN_CERT:+ (signed)}"
 (cd "$stage" && wc -c -- x86/* x64/* "$msi" "ZarnUtils-$version-windows.zip" |
   sed '$d' | awk '{ printf "  %-28s %9d bytes\n", $2, $1 }')

@@ -6,12 +6,15 @@
 # binaries are stripped and name their debug files, which carry the debug
 # information, in dist/debug/. The MSI carries the 64-bit DLL and program,
 # the 32-bit DLL and the HTML pages, the Start-menu shortcut and the PATH
-# entry.
-# Usage: release_test.sh DIST VERSION
+# entry. Given a CA certificate, every binary and the MSI carry an
+# Authenticode signature that verifies against it; without one, none is
+# signed.
+# Usage: release_test.sh DIST VERSION [CA_CERT]
 set -uo pipefail
 
 dist=$1
 version=$2
+ca=${3:-}
 docs="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../docs" && pwd)"
 zip="$dist/ZarnUtils-$version-windows.zip"
 msi="ZarnUtils-$version.msi"
@@ -64,6 +67,17 @@ table Environment | grep -qx $'PathEntry\t=-\\*PATH\t\\[~\\];\\[INSTALLDIR64\\]\
 table Condition | grep -qx $'AddToPath\t1\tADDTOPATH=1' || fail "ADDTOPATH=1 does not turn on AddToPath"
 table Feature | grep -q $'^AddToPath\tComplete\t.*\t1000\t' || fail "AddToPath is not off by default"
 echo "  $msi: $(wc -l <<<"$files") files, the shortcut, the PATH entry (ADDTOPATH=1)"
+
+signed=("$work/$msi" "$work"/x86/* "$work"/x64/*)
+for file in "${signed[@]}"; do
+  if [ -n "$ca" ]; then
+    osslsigncode verify -CAfile "$ca" -in "$file" >"$work/verify.log" 2>&1 ||
+      { cat "$work/verify.log"; fail "${file#"$work/"}: the signature does not verify"; }
+  elif osslsigncode verify -in "$file" >/dev/null 2>&1; then
+    fail "${file#"$work/"} is signed, though no certificate was named"
+  fi
+done
+echo "  ${#signed[@]} files $([ -n "$ca" ] && echo "signed, each signature verified" || echo "unsigned")"
 
 grep -q 'regsvr32 /n /i:user' "$work/README-Windows.txt" || fail "README-Windows.txt lacks the per-user command"
 grep -q 'WOW6432Node' "$work/README-Windows.txt" || fail "README-Windows.txt lacks the registry views"
