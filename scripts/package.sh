@@ -30,6 +30,10 @@ while [ $# -gt 0 ]; do
     *) echo "usage: package.sh [--version VERSION] [--out DIR]" >&2; exit 2 ;;
   esac
 done
+if [ -n "$package_version" ] && ! [[ $package_version =~ ^[0-9]+(\.[0-9]+){3}$ ]]; then
+  echo "package: --version takes four numbers, as 1.2.3.4" >&2
+  exit 2
+fi
 if [ -n "${ZARN_SIGN_CERT:-}${ZARN_SIGN_KEY:-}" ] &&
    ! { [ -f "${ZARN_SIGN_CERT:-}" ] && [ -f "${ZARN_SIGN_KEY:-}" ]; }; then
   echo "package: ZARN_SIGN_CERT and ZARN_SIGN_KEY must both name files" >&2
