@@ -39,6 +39,24 @@ grep -q '<h1' "$work/docs/index.html" || fail "docs/index.html has no heading"
 grep -l 'href="[^":]*\.md[#"]' "$work"/docs/*.html && fail "HTML pages link to Markdown pages"
 grep -q '<link rel="stylesheet" href="style.css">' "$work/docs/index.html" || fail "no stylesheet"
 echo "  docs: $(wc -w <<<"$pages") pages in Markdown and HTML"
+# The renderer on two pages of its own: links between pages and to
+# headings (GitHub's anchors, a repeated heading's too) turn into .html
+# links; a link to a missing page or heading fails, naming it.
+mkdir -p "$work/render/docs"
+cp "$docs/render.sh" "$work/render/docs/"
+printf '# Index\n\n[m](more.md#enumkeysskey-sdelim) [n](#notes-1)\n\n## Notes\n\n## Notes\n' \
+  >"$work/render/docs/index.md"
+printf '# More\n\n## EnumKeys(sKey, sDelim)\n\n| a | b |\n|---|---|\n| 1 | [i](index.md) |\n' \
+  >"$work/render/docs/more.md"
+bash "$work/render/docs/render.sh" "$work/render/ok" 2>/dev/null || fail "render.sh failed on good pages"
+grep -q '<a href="more.html#enumkeysskey-sdelim">m</a> <a href="#notes-1">n</a>' "$work/render/ok/index.html" &&
+  grep -q '<h2 id="notes-1">Notes</h2>' "$work/render/ok/index.html" &&
+  grep -q '<td><a href="index.html">i</a></td>' "$work/render/ok/more.html" ||
+  fail "render.sh: links, anchors or tables rendered wrong"
+printf '[x](gone.md) [y](more.md#gone)\n' >>"$work/render/docs/index.md"
+errors=$(bash "$work/render/docs/render.sh" "$work/render/bad" 2>&1) && fail "render.sh let broken links through"
+grep -q 'gone.html' <<<"$errors" && grep -q 'more.html#gone' <<<"$errors" ||
+  fail "render.sh does not name the broken links: $errors"
 
 for arch in x86 x64; do
   case $arch in x86) tools=i686-w64-mingw32 format=pei-i386 ;; x64) tools=x86_64-w64-mingw32 format=pei-x86-64 ;; esac
