@@ -6,7 +6,8 @@
 #   Start-menu shortcut are there, and PATH is as it was (ADDTOPATH off);
 # - installing the same version again changes no file and no key (Windows
 #   Installer's own note of where it found the package, its SourceList, may
-#   gain the same folder once more under Wine);
+#   gain the same folder once more under Wine); repairing (REINSTALL=ALL)
+#   brings back a deleted program and page;
 # - a later version (the same binaries packaged as VERSION+0.0.1), with
 #   ADDTOPATH=1, upgrades in place: one product installed, the later one,
 #   both hosts work, and the install folder is on PATH, where a prompt
@@ -106,6 +107,14 @@ grep -v '\\Installer\\Products\\[0-9A-F]*\\SourceList[]\\]' "$work/installed-aga
   grep '^[<>]' >"$work/installed-again.ours"
 [ -s "$work/installed-again.ours" ] && { cat "$work/installed-again.diff"; fail "installing again changed something"; }
 echo "msiexec /i again: 0, nothing changed"
+
+# Wine's msiexec /fa answers 1605 (no such product) for this per-machine
+# package; REINSTALL=ALL through /i is the same repair, on Windows too.
+rm "$installed/zarnutils.exe" "$installed/docs/index.html"
+msiexec /i "$(windows "$msi")" REINSTALL=ALL REINSTALLMODE=amus /qn || fail "repairing exited with $?"
+[ -f "$installed/zarnutils.exe" ] && [ -f "$installed/docs/index.html" ] ||
+  fail "repairing did not bring back zarnutils.exe and docs\\index.html"
+echo "msiexec /i REINSTALL=ALL: 0, the deleted program and page are back"
 
 msiexec /i "$(windows "$later")" /qn ADDTOPATH=1 || fail "msiexec /i of the later version exited with $?"
 uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
