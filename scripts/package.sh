@@ -18,7 +18,7 @@
 #   --out: the folder instead of dist/.
 # Authenticode signing, when ZARN_SIGN_CERT and ZARN_SIGN_KEY name a
 # certificate and its key: the four binaries and the MSI are signed with
-# osslsigncode (packaging/windows/SIGNING.md). Unsigned otherwise.
+# osslsigncode (docs/development.md, "Signing a release"). Unsigned otherwise.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
