@@ -3,6 +3,9 @@
 // failures must be those of the automation-shaped forms.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+#include <sstream>
 #include <string>
 #include <type_traits>
 
@@ -18,9 +21,9 @@ static_assert(std::is_convertible_v<int, Variant>);
 static_assert(std::is_convertible_v<const char*, Variant>);
 static_assert(std::is_convertible_v<std::string, Variant>);
 static_assert(std::is_convertible_v<Text, Variant>);
-// A Long cannot hold every value of these; the caller says which kind.
-static_assert(!std::is_convertible_v<long long, Variant>);
-static_assert(!std::is_convertible_v<unsigned, Variant>);
+static_assert(std::is_convertible_v<long long, Variant>);
+static_assert(std::is_convertible_v<unsigned, Variant>);
+static_assert(std::is_convertible_v<size_t, Variant>);
 
 TEST(VariantFromCpp, LiteralsTakeTheirObviousKind) {
   EXPECT_EQ(Variant(80), Variant::long32(80));
@@ -35,6 +38,68 @@ TEST(VariantFromCpp, LiteralsTakeTheirObviousKind) {
   EXPECT_EQ(Variant("80"s), Variant::text(u"80"));
   EXPECT_EQ(Variant(std::string_view("\xff")), Variant::text(u"\uFFFD"));
   EXPECT_NE(Variant(80), Variant("80"));
+}
+
+TEST(VariantFromCpp, EveryIntegerTypeIsALongOrAnOverflow) {
+  EXPECT_EQ(Variant(80L), Variant::long32(80));
+  EXPECT_EQ(Variant(80UL), Variant::long32(80));
+  EXPECT_EQ(Variant(size_t{80}), Variant::long32(80));
+  EXPECT_EQ(Variant(uint8_t{255}), Variant::long32(255));
+  EXPECT_EQ(Variant(int64_t{INT32_MIN}), Variant::long32(INT32_MIN));
+  EXPECT_EQ(Variant(uint32_t{INT32_MAX}), Variant::long32(INT32_MAX));
+  const auto overflowOf = [](auto value) {
+    try {
+      static_cast<void>(Variant(value));
+    } catch (const AutomationError& failure) {
+      return failure.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(overflowOf(int64_t{INT32_MAX} + 1), error::Overflow);
+  EXPECT_EQ(overflowOf(int64_t{INT32_MIN} - 1), error::Overflow);
+  EXPECT_EQ(overflowOf(uint32_t{INT32_MAX} + 1U), error::Overflow);
+  EXPECT_EQ(overflowOf(std::numeric_limits<uint64_t>::max()), error::Overflow);
+  EXPECT_EQ(overflowOf(std::numeric_limits<int64_t>::min()), error::Overflow);
+}
+
+TEST(VariantFromCpp, AccessorsOfAnotherKindAreATypeMismatch) {
+  const auto errorOf = [](auto access) {
+    try {
+      access();
+    } catch (const AutomationError& failure) {
+      return failure.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(errorOf([] { Variant("80").longValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(80).textValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(80).integerValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant().booleanBits(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant::null().realValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(true).byteValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(2.5).singleValue(); }), error::TypeMismatch);
+  EXPECT_EQ(Variant(80).longValue(), 80);
+}
+
+TEST(VariantFromCpp, PrintsItsTextForm) {
+  const auto printed = [](const Variant& value) {
+    std::ostringstream out;
+    out << '[' << value << ']';
+    return out.str();
+  };
+  EXPECT_EQ(printed("crème"), "[crème]");
+  EXPECT_EQ(printed(std::string("a\0b", 3)), std::string("[a\0b]", 5));
+  EXPECT_EQ(printed(-8080), "[-8080]");
+  EXPECT_EQ(printed(Variant::integer(7)), "[7]");
+  EXPECT_EQ(printed(Variant::byte(255)), "[255]");
+  EXPECT_EQ(printed(true), "[True]");
+  EXPECT_EQ(printed(false), "[False]");
+  EXPECT_EQ(printed(Variant::booleanBits(1)), "[True]");
+  EXPECT_EQ(printed(2.5), "[2.5]");
+  EXPECT_EQ(printed(Variant::single(0.1f)), "[0.1]");
+  EXPECT_EQ(printed(1e20), "[1E+20]");
+  EXPECT_EQ(printed(Variant()), "[]");
+  EXPECT_EQ(printed(Variant::null()), "[Null]");
 }
 
 class RegeditUtf8Test : public ::testing::Test {
