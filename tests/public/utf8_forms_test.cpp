@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "support/ini_test_paths.h"
 #include "zarnutils/zarnutils.h"
@@ -105,7 +107,9 @@ TEST(VariantFromCpp, PrintsItsTextForm) {
 class RegeditUtf8Test : public ::testing::Test {
  protected:
   void TearDown() override {
-    for (const char* key : {"Sub\\Leaf", "Sub", ""}) registry.DeleteKey(path(key) + "\\");
+    for (const char* key : {"Sub\\Leaf", "Sub", "a,b;c", "2", ""}) {
+      registry.DeleteKey(path(key) + "\\");
+    }
   }
   static std::string path(const std::string& rest) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -140,6 +144,39 @@ TEST_F(RegeditUtf8Test, ListsInUtf8WithNulBytesBetweenValues) {
   EXPECT_EQ(registry.EnumKeys("Nowhere\\Software"), "99");
 }
 
+TEST_F(RegeditUtf8Test, ListFormsGiveWholeItemsAndThrowFailedListings) {
+  using Items = std::vector<std::string>;
+  ASSERT_TRUE(registry.WriteValue(path("Sub\\Leaf\\v"), "S", "x"));
+  EXPECT_EQ(registry.ListKeys(path("Sub\\Leaf")), Items{});
+  // Names a delimiter or a status text would garble.
+  ASSERT_TRUE(registry.WriteValue(path("a,b;c\\"), "S", ""));
+  ASSERT_TRUE(registry.WriteValue(path("2\\"), "S", ""));
+  ASSERT_TRUE(registry.WriteValue(path("a=b"), "S", "c=d"));
+  ASSERT_TRUE(registry.WriteValue(path("Größe"), "D", 5));
+  EXPECT_EQ(registry.ListKeys(path("")), (Items{"2", "a,b;c", "Sub"}));
+  EXPECT_EQ(registry.ListKeys(path("Sub\\")), Items{"Leaf"});
+  EXPECT_EQ(registry.ListValues(path("")), (Items{"a=b=c=d", "Größe=5"}));
+  EXPECT_EQ(registry.ListValues(path("2")), Items{"="});
+  EXPECT_EQ(registry.ListValues(path("Sub")), Items{});
+  const auto statusOf = [](auto call) {
+    try {
+      call();
+    } catch (const RegistryError& failure) {
+      return failure.status();
+    }
+    return 0;
+  };
+  EXPECT_EQ(statusOf([&] { registry.ListKeys(path("Missing")); }), 2);
+  EXPECT_EQ(statusOf([&] { registry.ListValues(path("Missing")); }), 2);
+  EXPECT_EQ(statusOf([&] { registry.ListKeys("Nowhere\\Software"); }), 99);
+  EXPECT_EQ(statusOf([&] { registry.ListValues("HKCU\\\\Software"); }), 161);
+  try {
+    registry.ListKeys("HKCU\\Missing\\Key");
+  } catch (const RegistryError& failure) {
+    EXPECT_STREQ(failure.what(), "cannot list HKCU\\Missing\\Key: status 2");
+  }
+}
+
 TEST_F(RegeditUtf8Test, DeletesAsTheAutomationFormDoes) {
   ASSERT_TRUE(registry.WriteValue(path("Sub\\Leaf\\v"), "S", "x"));
   EXPECT_FALSE(registry.DeleteKey(path("Sub")));
@@ -164,6 +201,8 @@ TEST_F(RegeditUtf8Test, AFailedCallThrowsItsErrorNumber) {
   EXPECT_EQ(errorOf([&] { registry.DeleteValue(""); }), error::SubscriptOutOfRange);
   EXPECT_EQ(errorOf([&] { registry.ReadValue("", "S", "x"); }), error::SubscriptOutOfRange);
   EXPECT_EQ(errorOf([&] { registry.WriteValue("", "S", "x"); }), error::SubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { registry.ListKeys(""); }), error::SubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { registry.ListValues(""); }), error::SubscriptOutOfRange);
   try {
     registry.ReadValue("", "S", "x");
   } catch (const AutomationError& failure) {
@@ -194,6 +233,18 @@ TEST_F(IniEditUtf8Test, WritesReadsAndLists) {
   EXPECT_EQ(ini.EnumValues(file_, "Server"), "Port=8080\0Host=example"s);
   EXPECT_FALSE(ini.WriteValue(file_, "Server", "Bad", "one\ntwo"));
   EXPECT_FALSE(ini.WriteValue(file_, "Server", "Null", Variant::null()));
+}
+
+TEST_F(IniEditUtf8Test, ListFormsGiveOneItemPerSectionOrLine) {
+  using Items = std::vector<std::string>;
+  EXPECT_EQ(ini.ListSections(file_), Items{});
+  EXPECT_EQ(ini.ListValues(file_, "Server"), Items{});
+  std::ofstream(file_) << "[Server]\nPort = 8080\n; note\nflag\n\n";
+  ASSERT_TRUE(ini.WriteValue(file_, "Größe", "Maß", "\"süß\""));
+  EXPECT_EQ(ini.ListSections(file_), (Items{"Server", "Größe"}));
+  EXPECT_EQ(ini.ListValues(file_, "server"), (Items{"Port=8080", "flag"}));
+  EXPECT_EQ(ini.ListValues(file_, "Größe"), Items{"Maß=\"süß\""});
+  EXPECT_EQ(ini.ListValues(file_, "Missing"), Items{});
 }
 
 TEST_F(IniEditUtf8Test, RegeditShortcutsThrowOnlyForANullDefault) {
