@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -209,6 +212,31 @@ TEST_F(RegeditUtf8Test, AFailedCallThrowsItsErrorNumber) {
     EXPECT_STREQ(failure.what(), "Subscript out of range");
   }
 }
+
+#ifndef _WIN32
+// The process places its store once, so the choice is tried in a process of
+// its own: a fresh run of this program with only this test.
+TEST(StoreFolderFromCode, WinsOverTheEnvironmentUntilTheStoreIsPlaced) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string folder = scratchFolder("store_folder_from_code");
+  EXPECT_THROW(setRegistryDirectory(""), std::invalid_argument);
+  EXPECT_EXIT(
+      {
+        setRegistryDirectory(folder + "/first");
+        setRegistryDirectory(folder + "/chosen");
+        Regedit().WriteValue("HKCU\\Software\\App\\Port", "D", 8080);
+        try {
+          setRegistryDirectory(folder + "/late");
+        } catch (const std::logic_error&) {
+          std::exit(3);
+        }
+      },
+      ::testing::ExitedWithCode(3), "");
+  EXPECT_TRUE(std::filesystem::exists(folder + "/chosen/user.sqlite3"));
+  EXPECT_FALSE(std::filesystem::exists(folder + "/first"));
+  EXPECT_FALSE(std::filesystem::exists(folder + "/late"));
+}
+#endif
 
 class IniEditUtf8Test : public ::testing::Test {
  protected:
