@@ -35,8 +35,8 @@
 #include <iosfwd>
 #include <limits>
 #include <string>
-#include <type_traits>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -64,9 +64,9 @@ class Variant {
 
   Variant(bool value);
   Variant(int32_t value);
-  template <typename Integer,
-            std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>,
-                             int> = 0>
+  template <
+      typename Integer,
+      std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>, int> = 0>
   Variant(Integer value) : Variant(long32(checkedLong(value))) {}
   Variant(double value);
   Variant(const char* utf8);

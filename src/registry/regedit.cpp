@@ -240,8 +240,7 @@ bool Regedit::WriteValue(std::string_view sKey, std::string_view sType, const Va
 // its status rather than guessed from the text.
 
 RegistryError::RegistryError(int32_t status, std::string_view sKey)
-    : std::runtime_error("cannot list " + std::string(sKey) + ": status " +
-                         std::to_string(status)),
+    : std::runtime_error("cannot list " + std::string(sKey) + ": status " + std::to_string(status)),
       status_(status) {}
 
 std::vector<std::string> Regedit::ListKeys(std::string_view sKey) {
