@@ -39,13 +39,25 @@ VariantKind Variant::kind() const {
   return kinds[storage_.index()];
 }
 
-int16_t Variant::booleanBits() const { return std::get<BooleanValue>(storage_).bits; }
-uint8_t Variant::byteValue() const { return std::get<uint8_t>(storage_); }
-int16_t Variant::integerValue() const { return std::get<int16_t>(storage_); }
-int32_t Variant::longValue() const { return std::get<int32_t>(storage_); }
-float Variant::singleValue() const { return std::get<float>(storage_); }
-double Variant::realValue() const { return std::get<double>(storage_); }
-const Text& Variant::textValue() const { return std::get<Text>(storage_); }
+namespace {
+
+// The held value when it is of the asked kind; a script asking a value of
+// the wrong kind gets a type mismatch, and so does a C++ caller.
+template <typename Held, typename Storage>
+const Held& held(const Storage& storage) {
+  if (const Held* value = std::get_if<Held>(&storage)) return *value;
+  throw AutomationError(error::TypeMismatch);
+}
+
+}  // namespace
+
+int16_t Variant::booleanBits() const { return held<BooleanValue>(storage_).bits; }
+uint8_t Variant::byteValue() const { return held<uint8_t>(storage_); }
+int16_t Variant::integerValue() const { return held<int16_t>(storage_); }
+int32_t Variant::longValue() const { return held<int32_t>(storage_); }
+float Variant::singleValue() const { return held<float>(storage_); }
+double Variant::realValue() const { return held<double>(storage_); }
+const Text& Variant::textValue() const { return held<Text>(storage_); }
 
 std::string_view typeName(VariantKind kind) {
   switch (kind) {

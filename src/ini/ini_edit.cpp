@@ -9,8 +9,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "automation/calling_model.h"
+#include "automation/listing.h"
 #include "automation/type_letter.h"
 #include "platform/conversions.h"
 #include "platform/growing_buffer.h"
@@ -163,6 +165,20 @@ std::string IniEdit::EnumSections(std::string_view sFile) {
 std::string IniEdit::EnumValues(std::string_view sFile, std::string_view sSection) {
   return textToUtf8(resultOrThrow<Text>(
       [&](Text& result) { return EnumValues(utf8ToText(sFile), utf8ToText(sSection), result); }));
+}
+
+// The list forms: the same listings, cut at their NULs.
+
+std::vector<std::string> IniEdit::ListSections(std::string_view sFile) {
+  Text listing;
+  EnumSections(utf8ToText(sFile), listing);
+  return listingItems(listing, u'\0');
+}
+
+std::vector<std::string> IniEdit::ListValues(std::string_view sFile, std::string_view sSection) {
+  Text listing;
+  EnumValues(utf8ToText(sFile), utf8ToText(sSection), listing);
+  return listingItems(listing, u'\0');
 }
 
 }  // namespace zarn

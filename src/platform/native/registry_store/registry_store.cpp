@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/narrow_text.h"
+#include "platform/native/registry_folder.h"
 #include "platform/root_keys.h"
 #include "zarnutils/store_location.h"
 
@@ -38,6 +39,9 @@ std::filesystem::path homeDirectory() {
 }  // namespace
 
 RegistryLocation RegistryLocation::fromEnvironment() {
+  if (std::optional<std::filesystem::path> chosen = registryDirectoryChosenInCode()) {
+    return inDirectory(*chosen);
+  }
   if (const char* chosen = std::getenv(std::string(registryDirVariable).c_str())) {
     if (*chosen == '\0') {
       throw std::invalid_argument(std::string(registryDirVariable) +

@@ -71,6 +71,7 @@ struct RegistryLocation {
   std::filesystem::path userDirectory;     // holds the HKEY_CURRENT_USER store
   std::filesystem::path machineDirectory;  // holds the store of the other roots
 
+  // A folder chosen in code (setRegistryDirectory) holds both files; else
   // ZARNUTILS_REGISTRY_DIR, when set, holds both files. Otherwise the user
   // store lives in $XDG_DATA_HOME/zarnutils (else ~/.local/share/zarnutils)
   // and the machine store in /var/lib/zarnutils. ZARNUTILS_REGISTRY_DIR set
