@@ -262,6 +262,103 @@ TEST(RegistryStoreAccess, AMachineStoreThatCannotBeCreatedIsEmptyAndReadOnly) {
   EXPECT_EQ(failures, 0);
 }
 
+// The states a store's -wal and -shm files can be found in by a reader, as
+// left by the writer before it: the reader must read every committed value
+// in each, whether or not it may write the folder.
+enum class LogFiles {
+  KeptByTheLastToClose,    // root wrote, then read, and closed last
+  BothMissing,             // removed after a clean close, as older writers did
+  LogWithoutIndex,         // the writer was killed; its -wal holds "late"; no -shm
+  BothAfterAKilledWriter,  // the same with the -shm left in place
+  StoreUnreadable,         // the files are root's alone
+};
+
+struct ReaderSituation {
+  const char* name;
+  LogFiles files;
+  bool folderWritable;
+  RegistryStatus expected;  // of opening the key; on success both values read
+};
+
+// Makes root's machine store in directory, in the situation's state.
+void arrangeForReader(const fs::path& directory, const ReaderSituation& situation) {
+  const bool killed = situation.files == LogFiles::LogWithoutIndex ||
+                      situation.files == LogFiles::BothAfterAKilledWriter;
+  const int wrote = inChildProcess([&] {
+    RegistryStore store(RegistryLocation::inDirectory(directory));
+    KeyHandle key = 0;
+    if (createKey(store, root_key::LocalMachine, "Software\\Vendor", &key) != Success ||
+        setText(store, key, "v", "committed") != Success || setText(store, key, "late", "in the log") != Success) {
+      return 1;
+    }
+    if (killed) raise(SIGKILL);
+    store.closeKey(key);
+    return 0;
+  });
+  ASSERT_EQ(wrote, killed ? -SIGKILL : 0) << situation.name;
+  const std::string machine = (directory / "machine.sqlite3").string();
+  if (situation.files == LogFiles::KeptByTheLastToClose) {
+    ASSERT_EQ(readBack(directory, root_key::LocalMachine, "Software\\Vendor", "v"), "committed");
+    ASSERT_TRUE(fs::exists(machine + "-wal") && fs::exists(machine + "-shm"));
+  }
+  if (situation.files == LogFiles::BothMissing) fs::remove(machine + "-wal");
+  if (situation.files == LogFiles::BothMissing || situation.files == LogFiles::LogWithoutIndex) {
+    fs::remove(machine + "-shm");
+  }
+  if (killed) {
+    ASSERT_GT(fs::file_size(machine + "-wal"), 0u) << situation.name;
+  }
+  if (situation.files == LogFiles::StoreUnreadable) {
+    for (const char* suffix : {"", "-wal", "-shm"}) chmod((machine + suffix).c_str(), 0600);
+  }
+  chmod(directory.c_str(), situation.folderWritable ? 0777 : 0755);
+}
+
+TEST(RegistryStoreAccess, EveryUserWhoMayReadTheStoreReadsWhatIsCommitted) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to write a store that another user only reads";
+  const ReaderSituation situations[] = {
+      {"-wal and -shm kept, folder read-only", LogFiles::KeptByTheLastToClose, false, Success},
+      {"-wal and -shm kept, folder writable", LogFiles::KeptByTheLastToClose, true, Success},
+      {"both missing, folder read-only", LogFiles::BothMissing, false, Success},
+      {"both missing, folder writable", LogFiles::BothMissing, true, Success},
+      {"-wal without -shm, folder read-only", LogFiles::LogWithoutIndex, false, Success},
+      {"-wal without -shm, folder writable", LogFiles::LogWithoutIndex, true, Success},
+      {"both after a killed writer, folder read-only", LogFiles::BothAfterAKilledWriter, false,
+       Success},
+      {"files root's alone", LogFiles::StoreUnreadable, false, AccessDenied},
+  };
+  for (const ReaderSituation& situation : situations) {
+    TemporaryDirectory directory;
+    arrangeForReader(directory.path(), situation);
+    const int failures = asNobody([&] {
+      RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+      int result = 0;
+      KeyHandle key = 0;
+      const RegistryStatus opened =
+          store.openKey(root_key::LocalMachine, "Software\\Vendor", AllRights, &key);
+      if (opened != situation.expected) return int{ReadFailed};
+      if (opened == Success && (queryText(store, key, "v") != "committed" ||
+                                queryText(store, key, "late") != "in the log")) {
+        result |= ReadFailed;
+      }
+      if (opened == Success && setText(store, key, "v", "mine") != AccessDenied) {
+        result |= SetNotDenied;
+      }
+      char name[64];
+      if (store.enumKey(root_key::LocalMachine, 0, name, sizeof name) !=
+          (opened == Success ? Success : situation.expected)) {
+        result |= ReadFailed;
+      }
+      store.closeKey(key);
+      return store.openHandleCount() == 0 ? result : result | ReadFailed;
+    });
+    EXPECT_EQ(failures, 0) << situation.name;
+    EXPECT_EQ(readBack(directory.path(), root_key::LocalMachine, "Software\\Vendor", "late"),
+              "in the log")
+        << situation.name;
+  }
+}
+
 // The changes of the store, each one call through a handle to a key that
 // holds the value "v" and no subkeys.
 struct Change {
@@ -291,7 +388,7 @@ const Change malformedChanges[] = {
     {"delete key", [](RegistryStore& store, KeyHandle key) { return store.deleteKey(key, "\\A"); }},
 };
 
-enum class Handle { Open, Closed, OfDeletedKey, ToReadOnlyStore };
+enum class Handle { Open, Closed, OfDeletedKey, ToUnusableStore };
 
 struct Situation {
   const char* name;
@@ -303,9 +400,9 @@ struct Situation {
 // A handle of the situation's kind in a store over directory that has not
 // been used yet.
 KeyHandle arrange(RegistryStore& store, const fs::path& directory, const Situation& situation) {
-  if (situation.handle == Handle::ToReadOnlyStore) {
-    // A store file that cannot be opened at all reads as empty and may not
-    // be written.
+  if (situation.handle == Handle::ToUnusableStore) {
+    // Something that is there but holds no store is left alone: every
+    // change answers 1016.
     fs::create_directory(directory / "user.sqlite3");
     return root_key::CurrentUser;
   }
@@ -329,7 +426,7 @@ void expectStatuses(const Change (&changes)[count], const std::vector<Situation>
       const KeyHandle key = arrange(store, directory.path(), situation);
       EXPECT_EQ(changes[change].apply(store, key), situation.expected[change])
           << changes[change].name << " through " << situation.name;
-      if (situation.handle != Handle::ToReadOnlyStore) store.closeKey(key);
+      if (situation.handle != Handle::ToUnusableStore) store.closeKey(key);
       EXPECT_EQ(store.openHandleCount(), 0);
     }
   }
@@ -352,10 +449,10 @@ TEST(RegistryStoreChanges, EveryChangeChecksHandleAccessStoreAndKeyInThatOrder) 
                       Handle::Closed,
                       AllRights,
                       {InvalidHandle, InvalidHandle, InvalidHandle, InvalidHandle}},
-                     {"a read-only store",
-                      Handle::ToReadOnlyStore,
+                     {"an unusable store",
+                      Handle::ToUnusableStore,
                       AllRights,
-                      {AccessDenied, AccessDenied, AccessDenied, AccessDenied}},
+                      {RegistryIoFailed, RegistryIoFailed, RegistryIoFailed, RegistryIoFailed}},
                      {"a deleted key",
                       Handle::OfDeletedKey,
                       AllRights,
@@ -373,8 +470,8 @@ TEST(RegistryStoreChanges, ArgumentsAreCheckedAfterTheHandleAndBeforeEverythingE
                                         Handle::Closed,
                                         AllRights,
                                         {InvalidHandle, InvalidHandle, InvalidHandle}},
-                                       {"a read-only store",
-                                        Handle::ToReadOnlyStore,
+                                       {"an unusable store",
+                                        Handle::ToUnusableStore,
                                         AllRights,
                                         {BadPathName, InvalidParameter, BadPathName}},
                                        {"a deleted key's handle for queries",

@@ -184,8 +184,17 @@ RegistryStatus RegistryStore::guarded(Operation operation) {
 }
 
 void RegistryStore::releaseIdleSnapshots() {
-  for (RegistryDatabase* database : {user_.get(), machine_.get()}) {
-    if (database && !handlesInto_[database]) database->releaseSnapshot();
+  for (std::unique_ptr<RegistryDatabase>* owner : {&user_, &machine_}) {
+    RegistryDatabase* database = owner->get();
+    if (!database || handlesInto_[database]) continue;
+    database->releaseSnapshot();
+    // A copy is read anew once nothing is open in it, so that it does not
+    // fall behind the store; the roots find the new one by themselves.
+    if (database->isStaleCopy()) {
+      std::erase_if(roots_, [&](const auto& root) { return root.second.database == database; });
+      handlesInto_.erase(database);
+      owner->reset();
+    }
   }
 }
 
@@ -208,6 +217,7 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
     if ((open->access & requiredAccess) != requiredAccess) return AccessDenied;
     RegistryDatabase& database = *open->database;
     bringOntoDisk(database, &RegistryDatabase::make);
+    database.checkUsable();
     if (!database.writable()) return AccessDenied;
     if (const RegistryStatus status = readKey(*open)) return status;
     if (const std::optional<RegistryStatus> settled = settle(*open)) {

@@ -19,9 +19,28 @@
 // threads may read and write at once (WAL journal, busy timeout); writers take
 // turns and lose nothing.
 //
-// Who may write. A process that may not write a file gets 5 from every
-// create, set and delete in it and still reads it; a file that cannot be
-// opened at all reads as empty. HKEY_DYN_DATA does not exist: 6.
+// Who may write, and who may read. A process that may not write a file gets
+// 5 from every create, set and delete in it and still reads it. A missing
+// file reads as empty. A file that is there but may not be read answers 5 to
+// every operation on its roots, and one that holds no store (a folder,
+// garbage, a damaged or truncated file) 1016, whether read or changed; such
+// a file is never written. HKEY_DYN_DATA does not exist: 6.
+//
+// The -wal and -shm files. Every user who may read the files reads exactly
+// what is committed, whatever state the -wal and -shm files are in and
+// whether or not the folder may be written. The rule that keeps this cheap:
+// every connection keeps the -wal and -shm files when it closes
+// (SQLITE_FCNTL_PERSIST_WAL), so once a store has been opened for writing
+// they stay beside it, created with the store file's mode, and a reader who
+// may not write them reads through them as SQLite allows (a -shm it may not
+// write is read into memory of its own). A reader who finds them missing
+// (a store copied or last closed by a writer that removed them) and may not
+// create them, or a -wal without its -shm, cannot have SQLite read the
+// store in place; it reads a private copy instead: the file and its -wal,
+// copied while neither changes, read by SQLite in a folder of the
+// process's own and kept in memory, read-only; the copy on disk is removed
+// at once. Such a reader sees the store as of the copy until it has no
+// handle open into it, and copies it again if it changed by then.
 //
 // Change groups. Between beginChangeGroup and endChangeGroup every change is
 // made in one transaction per file, begun at the group's first change in
