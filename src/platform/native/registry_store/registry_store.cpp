@@ -219,6 +219,7 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
     bringOntoDisk(database, &RegistryDatabase::make);
     database.checkUsable();
     if (!database.writable()) return AccessDenied;
+    if (const RegistryStatus status = groupStatus(database)) return status;
     if (const RegistryStatus status = readKey(*open)) return status;
     if (const std::optional<RegistryStatus> settled = settle(*open)) {
       return *settled;
@@ -236,15 +237,17 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
 }
 
 RegistryStatus RegistryStore::joinGroup(RegistryDatabase& database) {
-  if (!grouping_) return Success;
-  const auto joined = groupTransactions_.find(&database);
-  if (joined == groupTransactions_.end()) {
-    groupTransactions_.emplace(&database, database.beginChangeGroup());
-    return Success;
-  }
+  if (!grouping_ || groupTransactions_.count(&database)) return groupStatus(database);
+  groupTransactions_.emplace(&database, database.beginChangeGroup());
+  return Success;
+}
+
+RegistryStatus RegistryStore::groupStatus(RegistryDatabase& database) {
+  if (!grouping_ || !groupTransactions_.count(&database)) return Success;
   // SQLite rolls a whole transaction back on some failures (a full disk, an
-  // I/O error); changes after that must not be committed one by one. A
-  // snapshot begun since would hide that.
+  // I/O error, a trigger raising ROLLBACK); changes after that must not be
+  // committed one by one, nor be told that their key is gone. A snapshot
+  // begun since would hide that.
   database.releaseSnapshot();
   return sqlite3_get_autocommit(database.connection()) ? RegistryIoFailed : Success;
 }
@@ -261,6 +264,11 @@ RegistryStatus RegistryStore::endChangeGroup(bool commit) {
   groupTransactions_.clear();
   for (const auto& [database, transaction] : transactions) database->endChangeGroup();
   if (!commit) return Success;
+  // A file whose part SQLite already rolled back fails the whole group
+  // before any other file commits its part.
+  for (const auto& [database, transaction] : transactions) {
+    if (sqlite3_get_autocommit(database->connection())) return RegistryIoFailed;
+  }
   for (const auto& [database, transaction] : transactions) {
     try {
       transaction->commit();

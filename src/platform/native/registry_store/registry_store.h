@@ -47,7 +47,10 @@
 // that file and committed (or rolled back) at its end, so a group that fails
 // or is abandoned leaves nothing of itself in the store. A group that
 // changes both files commits each of them atomically, one after the other:
-// when the second commit fails the first stands. While a group is open the
+// when the second commit fails the first stands. When SQLite rolls a file's
+// group transaction back by itself (a full disk, an I/O error, a trigger
+// raising ROLLBACK), every later change of the group answers 1016 and the
+// group's end commits no file. While a group is open the
 // process holds the write lock of each file it changed; changes from other
 // threads of the process join the group. Groups do not nest.
 //
@@ -180,14 +183,17 @@ class RegistryStore {
   // Inside a change group, begins the file's group transaction at its first
   // change; the change itself is then a savepoint in it.
   RegistryStatus joinGroup(RegistryDatabase& database);
+  // 1016 once the file's group transaction was rolled back under the group.
+  RegistryStatus groupStatus(RegistryDatabase& database);
   template <typename Operation>
   RegistryStatus guarded(Operation operation);
   // Every create, set and delete goes through here, which keeps the promises
   // above for all of them. Checked in this order, the first failure being
   // the one reported: the handle names a key (else 6), the change's own
   // arguments are valid (else argumentStatus), the handle carries
-  // requiredAccess (else 5), the store may be written (else 5), the key
-  // exists in the snapshot (else 1018). settle then looks in the snapshot
+  // requiredAccess (else 5), the file holds a store (else 1016) that may be
+  // written (else 5), its change group was not rolled back (else 1016), the
+  // key exists in the snapshot (else 1018). settle then looks in the snapshot
   // through the handle's key:
   // a status from it is the outcome, with nothing written. Otherwise the one
   // transaction begins, the key must still exist (else 1018), and work makes
