@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -172,6 +173,11 @@ RegistryStatus RegistryStore::guarded(Operation operation) {
     status = operation();
   } catch (const SqliteError& error) {
     status = statusOf(error);
+  } catch (const std::bad_alloc&) {
+    // Passed on, for the caller to fail its call with out of memory rather
+    // than take it for a status of the store.
+    releaseIdleSnapshots();
+    throw;
   } catch (const std::exception&) {
     status = RegistryIoFailed;
   }
@@ -382,8 +388,8 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
   if (!key) return InvalidParameter;
   std::vector<std::string_view> names;
   const RegistryStatus pathStatus = splitKeyPath(subKey, names);
-  const auto opened = [&](RegistryDatabase& database, KeyId found, bool created) {
-    *key = addHandle(database, found, access);
+  const auto opened = [&](KeyHandle handle, bool created) {
+    *key = handle;
     if (disposition) *disposition = created ? 1 : 2;
     return Success;
   };
@@ -392,7 +398,7 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
       [&](OpenKey& base) -> std::optional<RegistryStatus> {
         const std::optional<KeyId> existing = findExistingPath(*base.database, base.key, names);
         if (!existing) return std::nullopt;
-        return opened(*base.database, *existing, false);
+        return opened(addHandle(*base.database, *existing, access), false);
       },
       [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
         KeyId current = base;
@@ -405,16 +411,29 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
             created = true;
           }
         }
-        transaction.commit();
-        return opened(database, current, created);
+        // The handle is made before the commit, so that running out of
+        // memory for it cannot leave a key made by a call that failed.
+        const KeyHandle handle = addHandle(database, current, access);
+        try {
+          transaction.commit();
+        } catch (...) {
+          removeHandle(handle);
+          throw;
+        }
+        return opened(handle, created);
       });
+}
+
+void RegistryStore::removeHandle(KeyHandle key) {
+  const auto found = handles_.find(key);
+  --handlesInto_[found->second.database];
+  handles_.erase(found);
 }
 
 RegistryStatus RegistryStore::closeKey(KeyHandle key) {
   return guarded([&] {
-    if (const auto found = handles_.find(key); found != handles_.end()) {
-      --handlesInto_[found->second.database];
-      handles_.erase(found);
+    if (handles_.count(key)) {
+      removeHandle(key);
       return Success;
     }
     return findRoot(key) ? Success : InvalidHandle;

@@ -180,6 +180,7 @@ class RegistryStore {
   static const RecentValue* recall(const OpenKey& open, std::string_view name);
   OpenKey newOpenKey(RegistryDatabase& database, KeyId key, uint32_t access, bool isRoot);
   KeyHandle addHandle(RegistryDatabase& database, KeyId key, uint32_t access);
+  void removeHandle(KeyHandle key);
   // Inside a change group, begins the file's group transaction at its first
   // change; the change itself is then a savepoint in it.
   RegistryStatus joinGroup(RegistryDatabase& database);
