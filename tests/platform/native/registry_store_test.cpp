@@ -359,6 +359,54 @@ TEST(RegistryStoreAccess, EveryUserWhoMayReadTheStoreReadsWhatIsCommitted) {
   }
 }
 
+TEST(RegistryStoreAccess, AReaderOfACopySeesChangesMadeSinceOnceItsHandlesAreClosed) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to write a store that another user only reads";
+  TemporaryDirectory directory;
+  arrangeForReader(directory.path(), {"", LogFiles::BothMissing, false, Success});
+  int toWriter[2];
+  int toReader[2];
+  ASSERT_EQ(pipe(toWriter), 0);
+  ASSERT_EQ(pipe(toReader), 0);
+  const pid_t reader = fork();
+  if (reader == 0) {
+    const int failures = [&] {
+      if (setgid(Nobody) != 0 || setuid(Nobody) != 0) return int{CouldNotDropPrivileges};
+      RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+      KeyHandle key = 0;
+      if (store.openKey(root_key::LocalMachine, "Software\\Vendor", AllRights, &key) != Success ||
+          queryText(store, key, "v") != "committed") {
+        return int{ReadFailed};
+      }
+      char go = 0;
+      if (write(toWriter[1], "r", 1) != 1 || read(toReader[0], &go, 1) != 1) return 100;
+      // Still the copy while the handle is open: one state throughout.
+      int result = queryText(store, key, "v") == "committed" ? 0 : int{ReadFailed};
+      store.closeKey(key);
+      if (store.openKey(root_key::LocalMachine, "Software\\Vendor", AllRights, &key) != Success ||
+          queryText(store, key, "v") != "changed") {
+        result |= ReadFailed;
+      }
+      store.closeKey(key);
+      return result;
+    }();
+    _exit(failures);
+  }
+  char ready = 0;
+  ASSERT_EQ(read(toWriter[0], &ready, 1), 1);
+  {
+    RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+    KeyHandle key = 0;
+    ASSERT_EQ(store.openKey(root_key::LocalMachine, "Software\\Vendor", AllRights, &key), Success);
+    ASSERT_EQ(setText(store, key, "v", "changed"), Success);
+    store.closeKey(key);
+  }
+  ASSERT_EQ(write(toReader[1], "w", 1), 1);
+  int status = 0;
+  waitpid(reader, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "reader status " << status;
+  for (const int end : {toWriter[0], toWriter[1], toReader[0], toReader[1]}) close(end);
+}
+
 // The changes of the store, each one call through a handle to a key that
 // holds the value "v" and no subkeys.
 struct Change {

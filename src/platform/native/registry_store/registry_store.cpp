@@ -170,6 +170,7 @@ RegistryStatus RegistryStore::guarded(Operation operation) {
   std::lock_guard lock(mutex_);
   RegistryStatus status = Success;
   try {
+    dropStaleCopies();
     status = operation();
   } catch (const SqliteError& error) {
     status = statusOf(error);
@@ -190,17 +191,20 @@ RegistryStatus RegistryStore::guarded(Operation operation) {
 }
 
 void RegistryStore::releaseIdleSnapshots() {
+  for (RegistryDatabase* database : {user_.get(), machine_.get()}) {
+    if (database && !handlesInto_[database]) database->releaseSnapshot();
+  }
+}
+
+void RegistryStore::dropStaleCopies() {
   for (std::unique_ptr<RegistryDatabase>* owner : {&user_, &machine_}) {
     RegistryDatabase* database = owner->get();
-    if (!database || handlesInto_[database]) continue;
-    database->releaseSnapshot();
-    // A copy is read anew once nothing is open in it, so that it does not
-    // fall behind the store; the roots find the new one by themselves.
-    if (database->isStaleCopy()) {
-      std::erase_if(roots_, [&](const auto& root) { return root.second.database == database; });
-      handlesInto_.erase(database);
-      owner->reset();
-    }
+    if (!database || !database->isStaleCopy() || handlesInto_[database]) continue;
+    // Read anew once nothing is open in it, so that a copy does not fall
+    // behind the store; the roots find the new one by themselves.
+    std::erase_if(roots_, [&](const auto& root) { return root.second.database == database; });
+    handlesInto_.erase(database);
+    owner->reset();
   }
 }
 

@@ -170,6 +170,9 @@ class RegistryStore {
   RegistryStatus readKey(OpenKey& openKey);
   // Ends the snapshots of files into which no handle is open.
   void releaseIdleSnapshots();
+  // Forgets the databases read through a private copy of a file that has
+  // changed since, unless a handle into them is open.
+  void dropStaleCopies();
   RegistryDatabase& database(bool user);
   // An absent database is looked for on disk again at every use (openIfMade)
   // and made by the first change (make), so that a read creates nothing and
