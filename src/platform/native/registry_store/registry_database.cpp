@@ -261,7 +261,14 @@ struct RegistryDatabase::Statements {
 RegistryDatabase::RegistryDatabase(std::filesystem::path file, mode_t createMode,
                                    std::vector<std::string> rootNames)
     : file_(std::move(file)), createMode_(createMode), rootNames_(std::move(rootNames)) {
-  if (!openStore(false) && !connection_) openAbsent();
+  // A constructor that throws gets no destructor: the connection is closed
+  // here, or it would be lost (out of memory while preparing, say).
+  try {
+    if (!openStore(false) && !connection_) openAbsent();
+  } catch (...) {
+    close();
+    throw;
+  }
 }
 
 RegistryDatabase::~RegistryDatabase() { close(); }
