@@ -75,6 +75,13 @@ class Variant {
   Variant(const char16_t* value);
   Variant(std::u16string_view value);
   Variant(Text value);
+  // A copy that runs out of memory throws std::bad_alloc and leaves the
+  // target as it was.
+  Variant(const Variant& other);
+  Variant& operator=(const Variant& other);
+  Variant(Variant&& other) noexcept = default;
+  Variant& operator=(Variant&& other) noexcept = default;
+  ~Variant() = default;
 
   static Variant null();
   static Variant boolean(bool value);

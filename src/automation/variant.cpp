@@ -12,6 +12,22 @@ Variant::Variant(const char16_t* value) : Variant(std::u16string_view(value)) {}
 Variant::Variant(std::u16string_view value) : Variant(text(Text(value))) {}
 Variant::Variant(Text value) : Variant(text(std::move(value))) {}
 
+// std::variant's own copy (libstdc++ 12) is not safe when copying its text
+// throws: it then destroys a text that was never made. The text is copied
+// first, and only moved into the variant.
+Variant::Variant(const Variant& other) {
+  if (const Text* text = std::get_if<Text>(&other.storage_)) {
+    storage_.emplace<Text>(Text(*text));
+  } else {
+    storage_ = other.storage_;
+  }
+}
+
+Variant& Variant::operator=(const Variant& other) {
+  if (this != &other) *this = Variant(other);
+  return *this;
+}
+
 Variant Variant::null() { return Variant(NullValue{}); }
 Variant Variant::boolean(bool value) { return Variant(BooleanValue{int16_t(value ? -1 : 0)}); }
 Variant Variant::booleanBits(int16_t bits) { return Variant(BooleanValue{bits}); }

@@ -2,6 +2,7 @@
 // their UTF-8 forms.
 #include "zarnutils/ini_edit.h"
 
+#include <new>
 #include <algorithm>
 #include <cstdint>
 #include <exception>
@@ -87,6 +88,8 @@ CallStatus IniEdit::ReadValue(Text sFile, Text sSection, Text sName, Text sType,
     } else {
       result = vDefault;
     }
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     result = vDefault;
   }
@@ -103,6 +106,8 @@ CallStatus IniEdit::WriteValue(Text sFile, Text sSection, Text sName, Variant vV
         toNarrow(sSection).c_str(), toNarrow(sName).c_str(), toNarrow(value).c_str(),
         toNarrow(sFile).c_str());
     if (written) result = automationTrue;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     result = automationFalse;
   }
@@ -116,6 +121,8 @@ CallStatus IniEdit::EnumSections(Text sFile, Text& result) {
     result = readList(sectionNamesBufferSize, [&](char* buffer, uint32_t size) {
       return int64_t{ProfileService::GetPrivateProfileSectionNamesA(buffer, size, file.c_str())};
     });
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     result.clear();
   }
@@ -131,6 +138,8 @@ CallStatus IniEdit::EnumValues(Text sFile, Text sSection, Text& result) {
       return int64_t{
           ProfileService::GetPrivateProfileSectionA(section.c_str(), buffer, size, file.c_str())};
     });
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     result.clear();
   }
