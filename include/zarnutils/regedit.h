@@ -32,7 +32,9 @@
 //   6     the root does not exist on this platform (HKEY_DYN_DATA)
 //   10    native only: ZARNUTILS_REGISTRY_DIR is set but empty
 //         (store_location.h); every registry call fails so
-//   87    a key name over 255 characters or a value name over 16,383
+//   87    a key name over 255 characters or a value name over 16,383, or
+//         a key path or value name holding a NUL (the registry's narrow
+//         functions would end the name there and name another key or value)
 //   99    unknown root: nothing was opened
 //   161   the key path begins with a backslash ("HKCU\\Software")
 //   1016  native only: the store's file could not be read or written

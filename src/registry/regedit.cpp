@@ -52,6 +52,17 @@ Text joinSegments(const std::vector<Text>& segments, size_t first, size_t last,
   return joined;
 }
 
+// The registry's narrow functions end a name at its first NUL, so a key path
+// or value name holding one would silently name another key or value; it is
+// refused before any registry call, as the registry refuses an invalid
+// parameter.
+bool refusedForNul(const KeyPath& path, RegistryStatus& status) {
+  const bool holdsNul =
+      path.keyPath.find(u'\0') != Text::npos || path.lastSegment.find(u'\0') != Text::npos;
+  if (holdsNul) status = registry_status::InvalidParameter;
+  return holdsNul;
+}
+
 std::vector<Text> nonEmptySplit(const Text& path) {
   std::vector<Text> segments = splitAtBackslashes(path);
   if (segments.empty()) throw AutomationError(error::SubscriptOutOfRange);
@@ -105,7 +116,8 @@ CallStatus Regedit::EnumKeys(Text sKey, Text sDelim, Text& result) {
     const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Skip);
     Text list;
     RegistryStatus status = 0;
-    Procedures::ListSubKeys(path.rootKey, path.keyPath, sDelim, list, status);
+    if (!refusedForNul(path, status))
+      Procedures::ListSubKeys(path.rootKey, path.keyPath, sDelim, list, status);
     result = status == 0 ? list : decimalText(status);
   });
 }
@@ -115,7 +127,8 @@ CallStatus Regedit::EnumValues(Text sKey, Text& result) {
     const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Keep);
     Text list;
     RegistryStatus status = 0;
-    Procedures::ListValues(path.rootKey, path.keyPath, list, status);
+    if (!refusedForNul(path, status))
+      Procedures::ListValues(path.rootKey, path.keyPath, list, status);
     result = status == 0 ? list : decimalText(status);
   });
 }
@@ -124,7 +137,8 @@ CallStatus Regedit::DeleteKey(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    Procedures::DeleteSubKey(path.rootKey, path.keyPath, path.lastSegment, status);
+    if (!refusedForNul(path, status))
+      Procedures::DeleteSubKey(path.rootKey, path.keyPath, path.lastSegment, status);
     if (status == 0) result = automationTrue;
   });
 }
@@ -133,7 +147,8 @@ CallStatus Regedit::DeleteValue(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    Procedures::DeleteNamedValue(path.rootKey, path.keyPath, path.lastSegment, status);
+    if (!refusedForNul(path, status))
+      Procedures::DeleteNamedValue(path.rootKey, path.keyPath, path.lastSegment, status);
     if (status == 0) result = automationTrue;
   });
 }
@@ -142,6 +157,10 @@ CallStatus Regedit::ReadValue(Text sKey, Text sType, Variant vDefault, Variant& 
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
+    if (refusedForNul(path, status)) {
+      result = vDefault;
+      return;
+    }
     Procedures::QueryTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vDefault,
                                 result, status);
   });
@@ -151,8 +170,9 @@ CallStatus Regedit::WriteValue(Text sKey, Text sType, Variant vValue, Automation
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    Procedures::StoreTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vValue,
-                                status);
+    if (!refusedForNul(path, status))
+      Procedures::StoreTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vValue,
+                                  status);
     if (status == 0) result = automationTrue;
   });
 }

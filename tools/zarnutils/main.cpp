@@ -54,6 +54,7 @@ std::unique_ptr<CallTarget> callTarget(const Invocation& invocation) {
 int runCall(CallTarget& target, const Invocation& invocation) {
   const CallRequest request = parseCallRequest(invocation.callWords);
   const CallOutcome outcome = target.call(request);
+  if (const std::optional<std::string> hint = nulHint(request)) std::cerr << *hint;
   if (invocation.form == OutputForm::Json) {
     std::cout << (outcome.status.succeeded() ? jsonResult(outcome.result)
                                              : jsonError(outcome.status.error))
