@@ -27,11 +27,13 @@
 //
 // THE TWO FORMS OF EACH METHOD. The automation-shaped form takes Text
 // (UTF-16) and variants and writes its result into its last parameter; the
-// UTF-8 form takes std::string_view (invalid bytes become U+FFFD) and
-// variants (which convert implicitly from C++ values, variant.h) and returns
-// the result as a std::string (UTF-8; NULs stay NUL bytes), a Variant or a
-// bool. Neither reports a failure: only std::bad_alloc can escape the UTF-8
-// form.
+// UTF-8 form takes std::string_view and variants (which convert implicitly
+// from C++ values, variant.h) and returns the result as a std::string
+// (UTF-8; NULs stay NUL bytes), a Variant or a bool. Neither reports a
+// failure of the file work; the UTF-8 form throws AutomationError 5
+// ("Invalid procedure call or argument") for a text argument that is not
+// UTF-8, rather than turning its bytes into U+FFFD and two different names
+// into one, and std::bad_alloc can escape it.
 //
 // On Windows the platform's profile functions do the file work, in the
 // system's code page; natively our INI engine follows the same rules, writes

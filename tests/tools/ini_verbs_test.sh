@@ -63,6 +63,13 @@ expect 1 "" del "$scratch/none.ini" Main
 expect 1 "" set "$file" Main 'Bad
 Key' v
 expect 2 "" get "$file" Main
+# Bytes that are not UTF-8 would become U+FFFD, and sections S\xFF and S\xFE
+# one section; on win32 the arguments arrive as UTF-16 and are always text.
+if [ "$target" = native ]; then
+  expect 2 "" set "$file" $'S\xff' k v
+  expect_said 'argument 4 is not UTF-8: "S\\xFF"'
+  expect 0 "Main" list "$file"
+fi
 expect 2 "" frob "$file"
 expect 2 ""
 

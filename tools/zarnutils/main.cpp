@@ -75,6 +75,9 @@ int runCall(CallTarget& target, const Invocation& invocation) {
 
 int run(const std::vector<std::string>& arguments) {
   try {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+      requireUtf8(arguments[i], "argument " + std::to_string(i + 1));
+    }
     if (const std::optional<int> exitCode = runAdminVerb(arguments)) return *exitCode;
     const Invocation invocation = parseCommandLine(arguments);
     if (invocation.mode == Mode::Help) {
