@@ -299,6 +299,20 @@ TEST_F(IniEngine, ReadsAroundJunkAndChangesNothing) {
   EXPECT_EQ(readBytes(file_), noise);
 }
 
+// A NUL ends the name or value it falls in as the platform reads them
+// (profile_files/nul_bytes); a write keeps every byte around it, and a new
+// value replaces the whole old one, the bytes behind its NUL too.
+TEST_F(IniEngine, WritesAroundNulBytes) {
+  using std::string_literals::operator""s;
+  writeBytes(file_, "[s]\r\nk=va\0lue\r\n=val5\r\n\0"s);
+  EXPECT_EQ(read("s", "k"), "va");
+  EXPECT_TRUE(write("s", "k", "va"));
+  ASSERT_TRUE(write("s", "added", "1"));
+  EXPECT_EQ(readBytes(file_), "[s]\r\nk=va\0lue\r\n=val5\r\nadded=1\r\n\0"s);
+  ASSERT_TRUE(write("s", "k", "new"));
+  EXPECT_EQ(readBytes(file_), "[s]\r\nk=new\r\n=val5\r\nadded=1\r\n\0"s);
+}
+
 TEST_F(IniEngine, TakesNullArgumentsSafely) {
   writeBytes(file_, "[s]\r\nk=v\r\n");
   std::string buffer(16, ' ');

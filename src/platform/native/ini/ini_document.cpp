@@ -51,6 +51,10 @@ uint32_t entryHash(size_t section, uint32_t nameHash) {
   return static_cast<uint32_t>(hash);
 }
 
+// The platform reads names and values as C strings: a NUL byte ends the one
+// it falls in.
+std::string_view upToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
 }  // namespace
 
 std::string_view trimBlanks(std::string_view text) {
@@ -103,7 +107,7 @@ void IniDocument::parseLine(size_t begin, size_t contentEnd, size_t end) {
       }
       IniSection section;
       section.begin = offset32(begin);
-      const std::string_view name = trimBlanks(content.substr(1, close - 1));
+      const std::string_view name = upToNul(trimBlanks(content.substr(1, close - 1)));
       section.nameBegin = offset32(static_cast<size_t>(name.data() - text.data()));
       section.nameEnd = offset32(section.nameBegin + name.size());
       section.nameHash = iniNameHash(name);
@@ -120,7 +124,10 @@ void IniDocument::parseLine(size_t begin, size_t contentEnd, size_t end) {
   line.end = offset32(end);
   const size_t equals = content.find('=');
   line.isEntry = equals != std::string_view::npos;
-  const std::string_view name = trimBlanks(line.isEntry ? content.substr(0, equals) : content);
+  const std::string_view name =
+      upToNul(trimBlanks(line.isEntry ? content.substr(0, equals) : content));
+  // A line that a NUL leaves empty is read as a blank line.
+  if (name.empty() && !line.isEntry) return;
   const std::string_view value = line.isEntry ? trimBlanks(content.substr(equals + 1)) : "";
   line.nameBegin = offset32(static_cast<size_t>(name.data() - text.data()));
   line.nameEnd = offset32(line.nameBegin + name.size());
@@ -211,7 +218,8 @@ std::string_view IniDocument::name(const IniLine& line) const {
 }
 
 std::string_view IniDocument::value(const IniLine& line) const {
-  return std::string_view(source_.text).substr(line.valueBegin, line.valueEnd - line.valueBegin);
+  return upToNul(
+      std::string_view(source_.text).substr(line.valueBegin, line.valueEnd - line.valueBegin));
 }
 
 std::string_view IniDocument::sectionNamesList() const {

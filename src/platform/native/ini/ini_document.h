@@ -12,6 +12,10 @@
 //   first '=', the value all after it. A line without '=' is listed with its
 //   section but has no value.
 // - Lines before the first section belong to no section.
+// - A NUL byte ends the name or value it falls in, as the platform reads
+//   them as C strings; a line that is empty up to its first NUL and has no
+//   '=' counts as blank. The bytes behind the NUL stay in the file, and a
+//   write of the value replaces them with the rest of the old value.
 // - Names compare case-insensitively. Of duplicate sections and of duplicate
 //   entries in a section, the first one is found; every header is listed.
 #pragma once
@@ -144,7 +148,8 @@ struct IniLine {
   uint32_t begin = 0;  // start of the line
   uint32_t end = 0;    // behind its line end
   uint32_t nameBegin = 0, nameEnd = 0;
-  uint32_t valueBegin = 0, valueEnd = 0;  // both at the line's trimmed end when there is no value
+  uint32_t valueBegin = 0, valueEnd = 0;  // both at the line's trimmed end when there is no value;
+                                          // a NUL may end the value read before valueEnd
   uint32_t nameHash = 0;                  // iniNameHash of the name
   bool isEntry = false;                   // the line has '='
 };
