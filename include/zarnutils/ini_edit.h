@@ -14,7 +14,9 @@
 // removed when it is read. Only a line whose first non-blank character is
 // ';' is a comment. The first of two sections or entries of the same name
 // wins; entries before the first [section] are not read. Files may use CRLF,
-// LF or CR line ends, start with a UTF-8 byte order mark, or be UTF-16LE.
+// LF or CR line ends, start with a UTF-8 byte order mark, or be UTF-16LE or
+// UTF-16BE with its byte order mark; a write keeps the file's encoding. A
+// NUL byte ends the name or value it falls in.
 //
 // TYPE LETTERS (sType of ReadValue): "S" text, "N" integer, in either case,
 // compared as a whole.

@@ -31,6 +31,12 @@ std::string utf16Le(std::string_view ascii) {
   return bytes;
 }
 
+std::string utf16Be(std::string_view ascii) {
+  std::string bytes = "\xFE\xFF";
+  for (const char c : ascii) bytes.append({'\0', c});
+  return bytes;
+}
+
 struct stat statusOf(const std::string& path) {
   struct stat status {};
   EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
@@ -116,6 +122,11 @@ TEST_F(IniEngine, KeepsUtf16Files) {
   ASSERT_TRUE(write("w", "k", "new"));
   ASSERT_TRUE(write("w", "n", "2"));
   EXPECT_EQ(readBytes(file_), utf16Le("[w]\r\nk=new\r\nn=2\r\n"));
+  writeBytes(file_, utf16Be("[w]\r\nk=old\r\n"));
+  ASSERT_TRUE(write("w", "k", "new"));
+  ASSERT_TRUE(write("w", "n", "2"));
+  ASSERT_TRUE(write("x", "m", "3"));
+  EXPECT_EQ(readBytes(file_), utf16Be("[w]\r\nk=new\r\nn=2\r\n[x]\r\nm=3\r\n"));
 }
 
 TEST_F(IniEngine, WritesNothingWhenNothingChanges) {

@@ -51,12 +51,14 @@ bool iniNamesMatch(std::string_view left, std::string_view right);
 // How INI file bytes become the UTF-8 text the engine parses, and back.
 //
 // Files are UTF-8 (our narrow code page), with or without a byte order mark,
-// or UTF-16LE when they start with FF FE, as the platform reads them. UTF-8
-// bytes are taken as they are, so every byte survives a rewrite; the mark
-// stays at the start of the text and parsing begins behind it. A UTF-16LE
-// file is turned into UTF-8 and written back as UTF-16LE with its mark; an
-// unpaired surrogate or a dangling last byte in it does not survive that.
-enum class IniEncoding { Utf8, Utf16Le };
+// or UTF-16 when they start with the mark FF FE (little-endian) or FE FF
+// (big-endian), as the platform reads them. UTF-8 bytes are taken as they
+// are, so every byte survives a rewrite; the mark stays at the start of the
+// text and parsing begins behind it. A UTF-16 file is turned into UTF-8 and
+// written back in its own byte order with its mark, never partly in another
+// encoding; an unpaired surrogate or a dangling last byte in it does not
+// survive that.
+enum class IniEncoding { Utf8, Utf16Le, Utf16Be };
 
 struct IniText {
   IniEncoding encoding = IniEncoding::Utf8;
