@@ -4,6 +4,7 @@
 #include "platform/profile_service.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <list>
@@ -291,14 +292,18 @@ uint32_t ProfileService::GetPrivateProfileIntA(const char* section, const char* 
 
 bool ProfileService::WritePrivateProfileStringA(const char* section, const char* key,
                                                 const char* value, const char* file) {
-  if (section == nullptr || file == nullptr || *file == '\0') return false;
+  const auto refused = [](int error) {
+    errno = error;
+    return false;
+  };
+  if (section == nullptr || file == nullptr || *file == '\0') return refused(EINVAL);
   try {
-    if (!isStorableSection(fromNarrow(section))) return false;
-    if (key != nullptr && !isStorableKey(fromNarrow(key))) return false;
-    if (value != nullptr && !isStorableValue(fromNarrow(value))) return false;
+    if (!isStorableSection(fromNarrow(section))) return refused(EINVAL);
+    if (key != nullptr && !isStorableKey(fromNarrow(key))) return refused(EINVAL);
+    if (value != nullptr && !isStorableValue(fromNarrow(value))) return refused(EINVAL);
     const std::string_view sectionName = trimBlanks(section);
     const std::string_view keyName = key == nullptr ? "" : trimBlanks(key);
-    return replaceIniFile(file, [&](std::string bytes) -> std::optional<std::string> {
+    const int error = replaceIniFile(file, [&](std::string bytes) -> std::optional<std::string> {
       const IniDocument document(decodeIniBytes(std::move(bytes)));
       std::optional<std::string> text = key == nullptr ? withoutSection(document, sectionName)
                                         : value == nullptr
@@ -307,8 +312,9 @@ bool ProfileService::WritePrivateProfileStringA(const char* section, const char*
       if (!text) return std::nullopt;
       return encodeIniText(document.encoding(), std::move(*text));
     });
+    return error == 0 || refused(error);
   } catch (const std::exception&) {
-    return false;
+    return refused(ENOMEM);
   }
 }
 
