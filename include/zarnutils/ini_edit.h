@@ -14,7 +14,9 @@
 // removed when it is read. Only a line whose first non-blank character is
 // ';' is a comment. The first of two sections or entries of the same name
 // wins; entries before the first [section] are not read. Files may use CRLF,
-// LF or CR line ends, start with a UTF-8 byte order mark, or be UTF-16LE.
+// LF or CR line ends, start with a UTF-8 byte order mark, or be UTF-16LE or
+// UTF-16BE with its byte order mark; a write keeps the file's encoding. A
+// NUL byte ends the name or value it falls in.
 //
 // TYPE LETTERS (sType of ReadValue): "S" text, "N" integer, in either case,
 // compared as a whole.
@@ -27,11 +29,13 @@
 //
 // THE TWO FORMS OF EACH METHOD. The automation-shaped form takes Text
 // (UTF-16) and variants and writes its result into its last parameter; the
-// UTF-8 form takes std::string_view (invalid bytes become U+FFFD) and
-// variants (which convert implicitly from C++ values, variant.h) and returns
-// the result as a std::string (UTF-8; NULs stay NUL bytes), a Variant or a
-// bool. Neither reports a failure: only std::bad_alloc can escape the UTF-8
-// form.
+// UTF-8 form takes std::string_view and variants (which convert implicitly
+// from C++ values, variant.h) and returns the result as a std::string
+// (UTF-8; NULs stay NUL bytes), a Variant or a bool. Neither reports a
+// failure of the file work; the UTF-8 form throws AutomationError 5
+// ("Invalid procedure call or argument") for a text argument that is not
+// UTF-8, rather than turning its bytes into U+FFFD and two different names
+// into one, and std::bad_alloc can escape it.
 //
 // On Windows the platform's profile functions do the file work, in the
 // system's code page; natively our INI engine follows the same rules, writes

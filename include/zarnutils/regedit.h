@@ -32,7 +32,9 @@
 //   6     the root does not exist on this platform (HKEY_DYN_DATA)
 //   10    native only: ZARNUTILS_REGISTRY_DIR is set but empty
 //         (store_location.h); every registry call fails so
-//   87    a key name over 255 characters or a value name over 16,383
+//   87    a key name over 255 characters or a value name over 16,383, or
+//         a key path or value name holding a NUL (the registry's narrow
+//         functions would end the name there and name another key or value)
 //   99    unknown root: nothing was opened
 //   161   the key path begins with a backslash ("HKCU\\Software")
 //   1016  native only: the store's file could not be read or written
@@ -44,8 +46,9 @@
 // (UTF-16) and variants, writes its result into its last parameter and
 // returns a CallStatus: on failure the result is the empty text, Empty or
 // false, and the status carries the error number. It never throws. The UTF-8
-// form takes std::string_view (decoded from UTF-8, an invalid byte becoming
-// U+FFFD) and variants, which convert implicitly from C++ values (variant.h:
+// form takes std::string_view (decoded from UTF-8; bytes that are not UTF-8
+// throw AutomationError 5, "Invalid procedure call or argument", so that two
+// different names never become one) and variants, which convert implicitly from C++ values (variant.h:
 // 80 is a Long, "x" a String, true a Boolean), and returns the result: a
 // std::string (UTF-8; NULs, which separate listed entries, stay NUL bytes),
 // a Variant or a bool. Where the automation-shaped form's status would be a
@@ -176,7 +179,8 @@ class Regedit {
   // ---- UTF-8 forms: the same methods, results returned, failures thrown ----
   // Each throws AutomationError where its automation-shaped form returns a
   // failed status: error 9 for an empty sKey (the six registry methods),
-  // error 13 from ReadIni for a Null default, error 7 when memory runs out.
+  // error 13 from ReadIni for a Null default, error 7 when memory runs out;
+  // and error 5 for a text argument that is not UTF-8.
 
   std::string EnumKeys(std::string_view sKey, std::string_view sDelim = ",");
   std::string EnumValues(std::string_view sKey);

@@ -1,5 +1,7 @@
 #include "automation/text.h"
 
+#include "zarnutils/automation_error.h"
+
 namespace zarn {
 namespace {
 
@@ -105,6 +107,21 @@ Text utf8ToText(std::string_view utf8) {
     utf8.remove_prefix(length);
   }
   return out;
+}
+
+bool isUtf8(std::string_view bytes) {
+  while (!bytes.empty()) {
+    char32_t codePoint = 0;
+    const size_t length = validSequenceLength(bytes, codePoint);
+    if (length == 0) return false;
+    bytes.remove_prefix(length);
+  }
+  return true;
+}
+
+Text utf8Argument(std::string_view utf8) {
+  if (!isUtf8(utf8)) throw AutomationError(error::InvalidProcedureCall);
+  return utf8ToText(utf8);
 }
 
 std::string textToUtf8(std::u16string_view text) {

@@ -14,6 +14,15 @@
 
 namespace zarn {
 
+// Whether bytes are UTF-8 throughout, with no byte that starts no valid
+// sequence.
+bool isUtf8(std::string_view bytes);
+
+// The decoding of the UTF-8 forms' text arguments: bytes that are not UTF-8
+// throw AutomationError 5 ("Invalid procedure call or argument") rather than
+// turning into U+FFFD, since two different names must never become one.
+Text utf8Argument(std::string_view utf8);
+
 // Upper-cases the letters the way the platform's case-insensitive
 // comparisons fold them (whole text, code unit by code unit).
 Text upperCase(std::u16string_view text);

@@ -153,27 +153,28 @@ Variant IniEdit::ReadValue(std::string_view sFile, std::string_view sSection,
                            std::string_view sName, std::string_view sType,
                            const Variant& vDefault) {
   return resultOrThrow<Variant>([&](Variant& result) {
-    return ReadValue(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sName), utf8ToText(sType),
-                     vDefault, result);
+    return ReadValue(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sName),
+                     utf8Argument(sType), vDefault, result);
   });
 }
 
 bool IniEdit::WriteValue(std::string_view sFile, std::string_view sSection, std::string_view sName,
                          const Variant& vValue) {
   return resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
-           return WriteValue(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sName), vValue,
-                             result);
+           return WriteValue(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sName),
+                             vValue, result);
          }) != automationFalse;
 }
 
 std::string IniEdit::EnumSections(std::string_view sFile) {
   return textToUtf8(
-      resultOrThrow<Text>([&](Text& result) { return EnumSections(utf8ToText(sFile), result); }));
+      resultOrThrow<Text>([&](Text& result) { return EnumSections(utf8Argument(sFile), result); }));
 }
 
 std::string IniEdit::EnumValues(std::string_view sFile, std::string_view sSection) {
-  return textToUtf8(resultOrThrow<Text>(
-      [&](Text& result) { return EnumValues(utf8ToText(sFile), utf8ToText(sSection), result); }));
+  return textToUtf8(resultOrThrow<Text>([&](Text& result) {
+    return EnumValues(utf8Argument(sFile), utf8Argument(sSection), result);
+  }));
 }
 
 // The list forms: the same listings, cut at their NULs.

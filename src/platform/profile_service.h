@@ -63,6 +63,8 @@ class ProfileService {
   //   - (native) section or file is null or empty, or section, key or value
   //     breaks a rule of profile_entry_rules.h. Windows does not refuse
   //     these, so callers check them first.
+  // Why it returned false is in GetLastError() on Windows, in errno natively
+  // (EINVAL for the refusals above, else ini_file_io.h's replaceIniFile).
   static bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                          const char* file);
 

@@ -54,6 +54,17 @@ Text joinSegments(const std::vector<Text>& segments, size_t first, size_t last,
   return joined;
 }
 
+// The registry's narrow functions end a name at its first NUL, so a key path
+// or value name holding one would silently name another key or value; it is
+// refused before any registry call, as the registry refuses an invalid
+// parameter.
+bool refusedForNul(const KeyPath& path, RegistryStatus& status) {
+  const bool holdsNul =
+      path.keyPath.find(u'\0') != Text::npos || path.lastSegment.find(u'\0') != Text::npos;
+  if (holdsNul) status = registry_status::InvalidParameter;
+  return holdsNul;
+}
+
 std::vector<Text> nonEmptySplit(const Text& path) {
   std::vector<Text> segments = splitAtBackslashes(path);
   if (segments.empty()) throw AutomationError(error::SubscriptOutOfRange);
@@ -107,7 +118,8 @@ CallStatus Regedit::EnumKeys(Text sKey, Text sDelim, Text& result) {
     const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Skip);
     Text list;
     RegistryStatus status = 0;
-    Procedures::ListSubKeys(path.rootKey, path.keyPath, sDelim, list, status);
+    if (!refusedForNul(path, status))
+      Procedures::ListSubKeys(path.rootKey, path.keyPath, sDelim, list, status);
     result = status == 0 ? list : decimalText(status);
   });
 }
@@ -117,7 +129,8 @@ CallStatus Regedit::EnumValues(Text sKey, Text& result) {
     const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Keep);
     Text list;
     RegistryStatus status = 0;
-    Procedures::ListValues(path.rootKey, path.keyPath, list, status);
+    if (!refusedForNul(path, status))
+      Procedures::ListValues(path.rootKey, path.keyPath, list, status);
     result = status == 0 ? list : decimalText(status);
   });
 }
@@ -126,7 +139,8 @@ CallStatus Regedit::DeleteKey(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    Procedures::DeleteSubKey(path.rootKey, path.keyPath, path.lastSegment, status);
+    if (!refusedForNul(path, status))
+      Procedures::DeleteSubKey(path.rootKey, path.keyPath, path.lastSegment, status);
     if (status == 0) result = automationTrue;
   });
 }
@@ -135,7 +149,8 @@ CallStatus Regedit::DeleteValue(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    Procedures::DeleteNamedValue(path.rootKey, path.keyPath, path.lastSegment, status);
+    if (!refusedForNul(path, status))
+      Procedures::DeleteNamedValue(path.rootKey, path.keyPath, path.lastSegment, status);
     if (status == 0) result = automationTrue;
   });
 }
@@ -144,6 +159,10 @@ CallStatus Regedit::ReadValue(Text sKey, Text sType, Variant vDefault, Variant& 
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
+    if (refusedForNul(path, status)) {
+      result = vDefault;
+      return;
+    }
     Procedures::QueryTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vDefault,
                                 result, status);
   });
@@ -153,8 +172,9 @@ CallStatus Regedit::WriteValue(Text sKey, Text sType, Variant vValue, Automation
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    Procedures::StoreTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vValue,
-                                status);
+    if (!refusedForNul(path, status))
+      Procedures::StoreTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vValue,
+                                  status);
     if (status == 0) result = automationTrue;
   });
 }
@@ -192,47 +212,47 @@ bool isTrue(AutomationBoolean value) { return value != automationFalse; }
 
 std::string Regedit::EnumKeys(std::string_view sKey, std::string_view sDelim) {
   return textToUtf8(resultOrThrow<Text>(
-      [&](Text& result) { return EnumKeys(utf8ToText(sKey), utf8ToText(sDelim), result); }));
+      [&](Text& result) { return EnumKeys(utf8Argument(sKey), utf8Argument(sDelim), result); }));
 }
 
 std::string Regedit::EnumValues(std::string_view sKey) {
   return textToUtf8(
-      resultOrThrow<Text>([&](Text& result) { return EnumValues(utf8ToText(sKey), result); }));
+      resultOrThrow<Text>([&](Text& result) { return EnumValues(utf8Argument(sKey), result); }));
 }
 
 bool Regedit::DeleteKey(std::string_view sKey) {
   return isTrue(resultOrThrow<AutomationBoolean>(
-      [&](AutomationBoolean& result) { return DeleteKey(utf8ToText(sKey), result); }));
+      [&](AutomationBoolean& result) { return DeleteKey(utf8Argument(sKey), result); }));
 }
 
 std::string Regedit::ReadIni(std::string_view sFile, std::string_view sSection,
                              std::string_view sItem, const Variant& vDefValue) {
   return textToUtf8(resultOrThrow<Text>([&](Text& result) {
-    return ReadIni(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sItem), vDefValue, result);
+    return ReadIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vDefValue, result);
   }));
 }
 
 bool Regedit::WriteIni(std::string_view sFile, std::string_view sSection, std::string_view sItem,
                        const Variant& vValue) {
   return isTrue(resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
-    return WriteIni(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sItem), vValue, result);
+    return WriteIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vValue, result);
   }));
 }
 
 bool Regedit::DeleteValue(std::string_view sKey) {
   return isTrue(resultOrThrow<AutomationBoolean>(
-      [&](AutomationBoolean& result) { return DeleteValue(utf8ToText(sKey), result); }));
+      [&](AutomationBoolean& result) { return DeleteValue(utf8Argument(sKey), result); }));
 }
 
 Variant Regedit::ReadValue(std::string_view sKey, std::string_view sType, const Variant& vDefault) {
   return resultOrThrow<Variant>([&](Variant& result) {
-    return ReadValue(utf8ToText(sKey), utf8ToText(sType), vDefault, result);
+    return ReadValue(utf8Argument(sKey), utf8Argument(sType), vDefault, result);
   });
 }
 
 bool Regedit::WriteValue(std::string_view sKey, std::string_view sType, const Variant& vValue) {
   return isTrue(resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
-    return WriteValue(utf8ToText(sKey), utf8ToText(sType), vValue, result);
+    return WriteValue(utf8Argument(sKey), utf8Argument(sType), vValue, result);
   }));
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "zarnutils/automation_error.h"
+
 namespace zarn {
 namespace {
 
@@ -20,6 +22,16 @@ TEST(Utf8, ReplacesMalformedInput) {
   EXPECT_EQ(utf8ToText("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong slash
   EXPECT_EQ(utf8ToText("\xED\xA0\x80").size(), 3u);    // encoded surrogate
   EXPECT_EQ(textToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+// What utf8ToText would replace, utf8Argument refuses.
+TEST(Utf8, ArgumentsAreUtf8OrRefused) {
+  EXPECT_TRUE(isUtf8(std::string("A\xC3\xA9\xF0\x9F\x98\x80\0", 8)));
+  for (const char* bytes : {"a\xFF", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+    EXPECT_FALSE(isUtf8(bytes)) << bytes;
+    EXPECT_THROW(utf8Argument(bytes), AutomationError) << bytes;
+  }
+  EXPECT_EQ(utf8Argument("caf\xC3\xA9"), u"caf\u00E9");
 }
 
 TEST(Utf8, KeepsNulCharacters) {

@@ -108,6 +108,8 @@ split_cases() {
     # file topic, in any spelling of the root (the key names fold case).
     function foreignKey(line,    rest, at, own, next_) {
       rest = tolower(line) "\t"
+      # An x: field writes each backslash doubled.
+      gsub(/\\\\/, "\\", rest)
       own = tolower(topic)
       while ((at = index(rest, "zarnutilscases\\")) > 0) {
         rest = substr(rest, at + length("zarnutilscases\\"))

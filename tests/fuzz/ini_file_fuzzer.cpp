@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         section.c_str(), "FuzzEntry", "", text, sizeof text, file.c_str());
     if (std::string_view(text, count) != "fuzz value") std::abort();  // not read back
     // UTF-16 files are written back whole in their own encoding.
-    const bool utf16 = before.size() >= 2 && before[0] == '\xFF' && before[1] == '\xFE';
+    const bool utf16 = before.starts_with("\xFF\xFE") || before.starts_with("\xFE\xFF");
     std::string_view removed;
     const std::string_view added = changedPart(before, after, removed);
     if (!utf16 && (!onlyWrittenText(added, section) ||

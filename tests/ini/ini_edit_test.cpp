@@ -133,6 +133,23 @@ TEST_F(IniEditTest, RefusesWritesThatCouldNotBeReadBackAsWritten) {
   EXPECT_EQ(fileContent(), before);
 }
 
+// Sections S\xFF and S\xFE must not both become S\uFFFD and merge.
+TEST_F(IniEditTest, Utf8FormsRefuseBytesThatAreNotUtf8) {
+  writeFile("[Main]\nkey=value\n");
+  const std::string before = fileContent();
+  for (const char* section : {"S\xFF", "S\xFE", "\xC3"}) {
+    try {
+      iniEdit.WriteValue(file_, section, "k", "v");
+      ADD_FAILURE() << "accepted section bytes that are not UTF-8";
+    } catch (const AutomationError& error) {
+      EXPECT_EQ(error.number(), error::InvalidProcedureCall);
+    }
+  }
+  EXPECT_THROW(iniEdit.EnumValues(file_, "Ma\xFFin"), AutomationError);
+  EXPECT_EQ(fileContent(), before);
+  EXPECT_EQ(iniEdit.ReadValue(file_, "Main", "key", "S", "dflt"), Variant::text(u"value"));
+}
+
 TEST_F(IniEditTest, AWriteIntoAMissingFolderFails) {
   const Text absent = utf8ToText(joinPath(joinPath(folder_, "no-folder"), "x.ini"));
   AutomationBoolean result = automationTrue;

@@ -68,6 +68,13 @@ Case numeric(Variant in, bool out) {
   return {Target::Numeric, std::move(in), Variant::boolean(out), 0};
 }
 Case fails(Target target, Variant in, int32_t error) { return {target, std::move(in), {}, error}; }
+// Wine 8 writes every number below 1E-04 in exponent form ("1E-05"), as C's
+// %G does; Windows keeps the plain form while it fits the digits.
+Case belowWine8sPlainRange(Variant in, const char* out) {
+  return {Target::WordText, std::move(in), text(out), 0,
+          "Wine 8 switches to exponent form below 1E-04; Windows writes the plain form while at "
+          "most 15 digits (7 for a Single) follow the point"};
+}
 
 constexpr int32_t mismatch = error::TypeMismatch;
 constexpr int32_t overflow = error::Overflow;
@@ -128,8 +135,14 @@ const Case cases[] = {
     words(real(1234567890123456789.0), "1.23456789012346E+18"),
     words(real(1e300), "1E+300"),
     words(real(0.0001), "0.0001"),
-    words(real(1e-5), "1E-05"),
-    words(real(1.5e-10), "1.5E-10"),
+    // Below 1, plain while at most 15 digits follow the point.
+    belowWine8sPlainRange(real(1e-5), "0.00001"),
+    belowWine8sPlainRange(real(5.6789e-5), "0.000056789"),
+    belowWine8sPlainRange(real(1.5e-10), "0.00000000015"),
+    words(real(1.23456789012345e-5), "1.23456789012345E-05"),
+    belowWine8sPlainRange(real(-1e-15), "-0.000000000000001"),
+    words(real(1e-16), "1E-16"),
+    words(real(5.6789e-12), "5.6789E-12"),
     words(real(-2.5e-300), "-2.5E-300"),
     words(real(0.1 + 0.2), "0.3"),
     numbers(real(12.75), "12.75"),
@@ -183,7 +196,10 @@ const Case cases[] = {
     words(single(1.0f / 3), "0.3333333"),
     words(single(1234567.0f), "1234567"),
     words(single(16777216.0f), "1.677722E+07"),
-    words(single(1e-5f), "1E-05"),
+    belowWine8sPlainRange(single(1e-5f), "0.00001"),
+    belowWine8sPlainRange(single(0.00005f), "0.00005"),
+    words(single(1.5e-7f), "1.5E-07"),
+    words(single(1e-8f), "1E-08"),
     words(single(-0.25f), "-0.25"),
     words(single(1234568.5f), "1234569"),
     words(single(-0.0f), "0"),

@@ -284,6 +284,27 @@ TEST_F(RegeditTest, EmptyPathFailsEveryMethodWithError9) {
   EXPECT_EQ(value, Variant());
 }
 
+// Two names that differ only in bytes that are not UTF-8 would both become
+// U+FFFD and name one value; the UTF-8 forms refuse them before any registry
+// work.
+TEST_F(RegeditTest, Utf8FormsRefuseBytesThatAreNotUtf8) {
+  const std::string key = textToUtf8(path());
+  auto refusedWith5 = [](auto call) {
+    try {
+      call();
+    } catch (const AutomationError& error) {
+      return error.number() == error::InvalidProcedureCall;
+    }
+    return false;
+  };
+  EXPECT_TRUE(refusedWith5([&] { regedit.WriteValue(key + "\\a\xFF", "S", "first"); }));
+  EXPECT_TRUE(refusedWith5([&] { regedit.ReadValue(key + "\\a\xFE", "S", "dflt"); }));
+  EXPECT_TRUE(refusedWith5([&] { regedit.EnumKeys(key, "\xC3"); }));
+  EXPECT_EQ(enumKeys(path()), u"2");
+  EXPECT_TRUE(regedit.WriteValue(key + "\\caf\xC3\xA9", "S", "cr\xC3\xA8me"));
+  EXPECT_EQ(read(path("caf\xC3\xA9"), u"S"), Variant::text(u"cr\u00E8me"));
+}
+
 // ReadIni and WriteIni, over the profile service of the target as IniEdit is.
 class IniShortcutTest : public ::testing::Test {
  protected:

@@ -37,6 +37,20 @@ TEST(CallHints, ATypoOfAMethodNameSuggestsTheMethodAndListsThemAll) {
   EXPECT_TRUE(contains(hint, "WriteIni #0x60030007  sFile sSection sItem vValue"));
 }
 
+// A NUL refused in a name gives False or "87", which alone would not say
+// which argument was at fault; values may hold one.
+TEST(CallHints, NamesTheArgumentsThatHoldANul) {
+  const std::vector<std::string> words{"IniEdit.WriteValue", "x:a.ini", "x:S\\0x", "x:k\\0",
+                                       "x:v\\0"};
+  const std::string hint = nulHint(parseCallRequest(words)).value_or("(no hint)");
+  EXPECT_TRUE(contains(hint, "argument 2 (sSection) holds a NUL"));
+  EXPECT_TRUE(contains(hint, "argument 3 (sName) holds a NUL"));
+  EXPECT_FALSE(contains(hint, "argument 4"));
+  EXPECT_FALSE(contains(hint, "argument 1"));
+  const std::vector<std::string> plain{"Regedit.ReadValue", "HKCU\\Software\\X", "S", "x:\\0"};
+  EXPECT_FALSE(nulHint(parseCallRequest(plain)));
+}
+
 TEST(CallHints, CaseAndSwappedLettersCountAsOneEdit) {
   EXPECT_TRUE(contains(hintFor({"inIedit.enumsectoins", "x.ini"}),
                        "IniEdit has no method enumsectoins; did you mean EnumSections?"));

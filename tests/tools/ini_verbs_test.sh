@@ -60,9 +60,43 @@ expect 0 "Main" list "$file"
 expect 1 "" list "$file" Other
 expect 0 "" del "$file" Other Gone
 expect 1 "" del "$scratch/none.ini" Main
+# Every refused write says why, with the file's name.
 expect 1 "" set "$file" Main 'Bad
 Key' v
+expect_said "app.ini: cannot write Bad"
+expect_said 'a key name the file format cannot hold'
+expect 1 "" set "$file" 'Ma]in' k v
+expect_said 'a section name the file format cannot hold'
+if [ "$target" = win32 ]; then nofolder="${file%app.ini}none\app.ini"; else nofolder=$scratch/none/app.ini; fi
+expect 1 "" set "$nofolder" Main k v
+expect_said 'cannot write k in \[Main\]: folder missing'
+# A file without write permission is read-only, as the platform's read-only
+# files are, even for root; Wine run by root opens it for writing anyway.
+if [ "$target" = native ] || [ "$(id -u)" != 0 ]; then
+  cp "$scratch/app.ini" "$scratch/readonly.ini"
+  chmod 444 "$scratch/readonly.ini"
+  expect 1 "" set "${file%app.ini}readonly.ini" Main Port 1
+  expect_said 'readonly.ini: cannot write Port in \[Main\]: permission denied'
+  expect 1 "" del "${file%app.ini}readonly.ini" Main Port
+  expect_said 'readonly.ini: cannot delete from \[Main\]: permission denied'
+fi
+# A link in a shared (sticky, world-writable) folder that belongs to neither
+# the writer nor the folder's owner is not followed (native engine).
+if [ "$target" = native ] && [ "$(id -u)" = 0 ]; then
+  mkdir -m 1777 "$scratch/shared"
+  ln -s "$scratch/app.ini" "$scratch/shared/link.ini"
+  chown -h nobody "$scratch/shared/link.ini"
+  expect 1 "" set "$scratch/shared/link.ini" Main k v
+  expect_said 'link.ini: cannot write k in \[Main\]: a link refused'
+fi
 expect 2 "" get "$file" Main
+# Bytes that are not UTF-8 would become U+FFFD, and sections S\xFF and S\xFE
+# one section; on win32 the arguments arrive as UTF-16 and are always text.
+if [ "$target" = native ]; then
+  expect 2 "" set "$file" $'S\xff' k v
+  expect_said 'argument 4 is not UTF-8: "S\\xFF"'
+  expect 0 "Main" list "$file"
+fi
 expect 2 "" frob "$file"
 expect 2 ""
 

@@ -130,7 +130,8 @@ TEST(BatchMode, OneAnswerPerCallLineWhateverHappens) {
       "\r\n"
       "Regedit.EnumKeys\ti:x\n"
       "Nobody.Nothing\n"
-      "Regedit.EnumKeys\tNowhere\\Key");
+      "Regedit.EnumKeys\tNowhere\\Key\n"
+      "IniEdit.WriteValue\t/tmp/x.ini\tS\xFF\tk\tv");
   std::ostringstream output;
   InProcessCallTarget target;
   runBatch(target, input, output);
@@ -138,7 +139,8 @@ TEST(BatchMode, OneAnswerPerCallLineWhateverHappens) {
             "{\"error\":9,\"message\":\"Subscript out of range\"}\n"
             "{\"usage\":\"argument \\\"i:x\\\": i: needs a whole number in Long range\"}\n"
             "{\"error\":438,\"message\":\"Object doesn't support this property or method\"}\n"
-            "{\"type\":\"String\",\"value\":\"99\"}\n");
+            "{\"type\":\"String\",\"value\":\"99\"}\n"
+            "{\"usage\":\"field 3 is not UTF-8: \\\"S\\\\xFF\\\"\"}\n");
 }
 
 }  // namespace

@@ -128,4 +128,29 @@ std::optional<std::string> callHint(const CallRequest& request, int32_t error) {
          std::to_string(request.arguments.size()) + " given\n";
 }
 
+std::optional<std::string> nulHint(const CallRequest& request) {
+  const ClassDescription* description = findClass(request.className);
+  if (description == nullptr) return std::nullopt;
+  const std::optional<int> place = methodPlace(*description, request);
+  if (!place) return std::nullopt;
+  const MethodDescription& method = description->methods[static_cast<size_t>(*place)];
+  static constexpr std::u16string_view nameParameters[] = {u"sKey", u"sFile", u"sSection", u"sItem",
+                                                           u"sName"};
+  std::string hint;
+  for (size_t i = 0; i < request.arguments.size() && i < method.parameters.size(); ++i) {
+    const std::u16string_view parameter = method.parameters[i].name;
+    const LateBoundArgument& argument = request.arguments[i];
+    if (std::find(std::begin(nameParameters), std::end(nameParameters), parameter) ==
+            std::end(nameParameters) ||
+        !argument || argument->kind() != VariantKind::String ||
+        argument->textValue().find(u'\0') == Text::npos) {
+      continue;
+    }
+    hint += "argument " + std::to_string(i + 1) + " (" + textToUtf8(parameter) +
+            ") holds a NUL, which no registry or INI name may hold: the call refuses it\n";
+  }
+  if (hint.empty()) return std::nullopt;
+  return hint;
+}
+
 }  // namespace zarn::cli

@@ -16,4 +16,9 @@ namespace zarn::cli {
 // is not about what was called or how many arguments it got.
 std::optional<std::string> callHint(const CallRequest& request, int32_t error);
 
+// Lines for standard error naming each argument that names a registry key or
+// value, or an INI file, section or entry, and holds a NUL: the call
+// answers as for an invalid parameter, which alone would not say why.
+std::optional<std::string> nulHint(const CallRequest& request);
+
 }  // namespace zarn::cli

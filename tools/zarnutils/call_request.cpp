@@ -115,6 +115,9 @@ Variant parseArgument(std::string_view written) {
 
 CallRequest parseCallRequest(std::span<const std::string> words) {
   if (words.empty()) throw UsageError("CLASS.METHOD expected");
+  for (size_t i = 0; i < words.size(); ++i) {
+    requireUtf8(words[i], "field " + std::to_string(i + 1));
+  }
   const std::string_view target = words[0];
   // The last point separates, so a ProgID such as ZarnUtils.Regedit works.
   const size_t point = target.rfind('.');

@@ -1,6 +1,27 @@
 #include "command_line.h"
 
+#include "automation/text.h"
+
 namespace zarn::cli {
+
+void requireUtf8(std::string_view word, const std::string& name) {
+  if (isUtf8(word)) return;
+  // Shown with every byte outside printable ASCII as \xHH, so that the
+  // message itself is text.
+  std::string shown;
+  for (const char c : word) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F) {
+      shown.push_back(c);
+      continue;
+    }
+    static constexpr char hex[] = "0123456789ABCDEF";
+    shown += "\\x";
+    shown += hex[byte >> 4];
+    shown += hex[byte & 0xF];
+  }
+  throw UsageError(name + " is not UTF-8: \"" + shown + "\"");
+}
 
 Invocation parseCommandLine(const std::vector<std::string>& arguments) {
   Invocation invocation;

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zarn::cli {
@@ -15,6 +16,11 @@ class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// Throws UsageError saying which word (name, e.g. "argument 2") is not
+// UTF-8: decoding would turn its bytes into U+FFFD, and two different names
+// into one.
+void requireUtf8(std::string_view word, const std::string& name);
 
 enum class Mode { Help, Version, Call, Batch };
 enum class OutputForm { Text, Raw, Json };

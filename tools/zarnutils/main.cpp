@@ -54,6 +54,7 @@ std::unique_ptr<CallTarget> callTarget(const Invocation& invocation) {
 int runCall(CallTarget& target, const Invocation& invocation) {
   const CallRequest request = parseCallRequest(invocation.callWords);
   const CallOutcome outcome = target.call(request);
+  if (const std::optional<std::string> hint = nulHint(request)) std::cerr << *hint;
   if (invocation.form == OutputForm::Json) {
     std::cout << (outcome.status.succeeded() ? jsonResult(outcome.result)
                                              : jsonError(outcome.status.error))
@@ -74,6 +75,9 @@ int runCall(CallTarget& target, const Invocation& invocation) {
 
 int run(const std::vector<std::string>& arguments) {
   try {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+      requireUtf8(arguments[i], "argument " + std::to_string(i + 1));
+    }
     if (const std::optional<int> exitCode = runAdminVerb(arguments)) return *exitCode;
     const Invocation invocation = parseCommandLine(arguments);
     if (invocation.mode == Mode::Help) {

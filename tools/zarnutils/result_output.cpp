@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "call_hints.h"
 #include "command_line.h"
 #include "platform/conversions.h"
 #include "zarnutils/automation_error.h"
@@ -75,7 +78,9 @@ std::vector<std::string> splitFields(std::string_view line) {
 
 std::string answerLine(CallTarget& target, std::string_view line) {
   try {
-    const CallOutcome outcome = target.call(parseCallRequest(splitFields(line)));
+    const CallRequest request = parseCallRequest(splitFields(line));
+    const CallOutcome outcome = target.call(request);
+    if (const std::optional<std::string> hint = nulHint(request)) std::cerr << *hint;
     return outcome.status.succeeded() ? jsonResult(outcome.result)
                                       : jsonError(outcome.status.error);
   } catch (const UsageError& problem) {

@@ -233,7 +233,9 @@ double numericTextToDouble(const NumericText& number) {
 
 // Floating-point numbers as the platform's automation conversions write
 // them: the shortest form of the value rounded to a number of significant
-// digits, in exponent form ("1E+15", "1E-05") beyond the plain range;
+// digits (15 for a Double, 7 for a Single), plain while that takes at most as
+// many digits after the point ("0.000056789", "0.00005"), in exponent form
+// beyond ("1E+15", "5.6789E-12");
 // infinities as "INF" and "-INF", NaN as "NAN", or "-NAN(IND)" when its sign
 // bit is set.
 
@@ -300,7 +302,9 @@ Text realToText(double value, int significantDigits) {
   if (std::isinf(value)) return value < 0 ? u"-INF" : u"INF";
   if (value == 0) return u"0";
   const Decimal decimal = rounded(exactDecimal(std::fabs(value)), significantDigits);
-  const bool exponent = decimal.exponent < -4 || decimal.exponent >= significantDigits;
+  const int digitsAfterPoint = int(decimal.digits.size()) - 1 - decimal.exponent;
+  const bool exponent =
+      digitsAfterPoint > significantDigits || decimal.exponent >= significantDigits;
   const std::string text =
       (value < 0 ? "-" : "") + (exponent ? exponentForm(decimal) : plainForm(decimal));
   return Text(text.begin(), text.end());

@@ -3,11 +3,12 @@
 // locked read-modify-replace cycle that changes only the bytes it must.
 #include "platform/profile_service.h"
 
-#include <new>
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <list>
+#include <new>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -297,14 +298,18 @@ uint32_t ProfileService::GetPrivateProfileIntA(const char* section, const char* 
 
 bool ProfileService::WritePrivateProfileStringA(const char* section, const char* key,
                                                 const char* value, const char* file) {
-  if (section == nullptr || file == nullptr || *file == '\0') return false;
+  const auto refused = [](int error) {
+    errno = error;
+    return false;
+  };
+  if (section == nullptr || file == nullptr || *file == '\0') return refused(EINVAL);
   try {
-    if (!isStorableSection(fromNarrow(section))) return false;
-    if (key != nullptr && !isStorableKey(fromNarrow(key))) return false;
-    if (value != nullptr && !isStorableValue(fromNarrow(value))) return false;
+    if (!isStorableSection(fromNarrow(section))) return refused(EINVAL);
+    if (key != nullptr && !isStorableKey(fromNarrow(key))) return refused(EINVAL);
+    if (value != nullptr && !isStorableValue(fromNarrow(value))) return refused(EINVAL);
     const std::string_view sectionName = trimBlanks(section);
     const std::string_view keyName = key == nullptr ? "" : trimBlanks(key);
-    return replaceIniFile(file, [&](std::string bytes) -> std::optional<std::string> {
+    const int error = replaceIniFile(file, [&](std::string bytes) -> std::optional<std::string> {
       const IniDocument document(decodeIniBytes(std::move(bytes)));
       std::optional<std::string> text = key == nullptr ? withoutSection(document, sectionName)
                                         : value == nullptr
@@ -313,10 +318,11 @@ bool ProfileService::WritePrivateProfileStringA(const char* section, const char*
       if (!text) return std::nullopt;
       return encodeIniText(document.encoding(), std::move(*text));
     });
+    return error == 0 || refused(error);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
-    return false;
+    return refused(ENOMEM);
   }
 }
 

@@ -31,6 +31,12 @@ std::string utf16Le(std::string_view ascii) {
   return bytes;
 }
 
+std::string utf16Be(std::string_view ascii) {
+  std::string bytes = "\xFE\xFF";
+  for (const char c : ascii) bytes.append({'\0', c});
+  return bytes;
+}
+
 struct stat statusOf(const std::string& path) {
   struct stat status {};
   EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
@@ -116,6 +122,11 @@ TEST_F(IniEngine, KeepsUtf16Files) {
   ASSERT_TRUE(write("w", "k", "new"));
   ASSERT_TRUE(write("w", "n", "2"));
   EXPECT_EQ(readBytes(file_), utf16Le("[w]\r\nk=new\r\nn=2\r\n"));
+  writeBytes(file_, utf16Be("[w]\r\nk=old\r\n"));
+  ASSERT_TRUE(write("w", "k", "new"));
+  ASSERT_TRUE(write("w", "n", "2"));
+  ASSERT_TRUE(write("x", "m", "3"));
+  EXPECT_EQ(readBytes(file_), utf16Be("[w]\r\nk=new\r\nn=2\r\n[x]\r\nm=3\r\n"));
 }
 
 TEST_F(IniEngine, WritesNothingWhenNothingChanges) {
@@ -297,6 +308,20 @@ TEST_F(IniEngine, ReadsAroundJunkAndChangesNothing) {
   std::string names(64, ' ');
   EXPECT_LE(ProfileService::GetPrivateProfileSectionNamesA(names.data(), 64, file_.c_str()), 62u);
   EXPECT_EQ(readBytes(file_), noise);
+}
+
+// A NUL ends the name or value it falls in as the platform reads them
+// (profile_files/nul_bytes); a write keeps every byte around it, and a new
+// value replaces the whole old one, the bytes behind its NUL too.
+TEST_F(IniEngine, WritesAroundNulBytes) {
+  using std::string_literals::operator""s;
+  writeBytes(file_, "[s]\r\nk=va\0lue\r\n=val5\r\n\0"s);
+  EXPECT_EQ(read("s", "k"), "va");
+  EXPECT_TRUE(write("s", "k", "va"));
+  ASSERT_TRUE(write("s", "added", "1"));
+  EXPECT_EQ(readBytes(file_), "[s]\r\nk=va\0lue\r\n=val5\r\nadded=1\r\n\0"s);
+  ASSERT_TRUE(write("s", "k", "new"));
+  EXPECT_EQ(readBytes(file_), "[s]\r\nk=new\r\n=val5\r\nadded=1\r\n\0"s);
 }
 
 TEST_F(IniEngine, TakesNullArgumentsSafely) {

@@ -2,13 +2,20 @@
 // ProfileService alone; one function per verb and the table that finds them.
 #include "ini/ini_verbs.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <iterator>
 #include <optional>
 
 #include "file_bytes.h"
 #include "narrow_utf8.h"
 #include "platform/growing_buffer.h"
+#include "platform/profile_entry_rules.h"
 #include "platform/profile_service.h"
 
 namespace zarn::cli {
@@ -118,8 +125,52 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   return iniSucceeded;
 }
 
-bool hasLineBreak(const std::string& text) {
-  return text.find_first_of("\r\n") != std::string::npos;
+// Why the profile write just made failed, in words: the platform's last
+// error on Windows, errno natively (profile_service.h).
+std::string writeFailure() {
+#ifdef _WIN32
+  const DWORD error = GetLastError();
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "permission denied";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME: return "folder missing";
+    case ERROR_CANT_RESOLVE_FILENAME: return "a link refused";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "disk full";
+    default: return "system error " + std::to_string(error);
+  }
+#else
+  switch (errno) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: return "permission denied";
+    case ENOENT:
+    case ENOTDIR: return "folder missing";
+    case ELOOP: return "a link refused";
+    case ENOSPC:
+    case EDQUOT: return "disk full";
+    case EINVAL: return "a name the file format cannot hold";
+    case EFBIG: return "the file is too large";
+    case EISDIR: return "not a regular file";
+    default: return std::strerror(errno);
+  }
+#endif
+}
+
+// What the file format cannot hold, checked before the write because the
+// platform's own write takes it and a line break would add lines or
+// sections; nothing when the entry can be written.
+std::optional<std::string> unstorable(const std::string& section, const std::string& key,
+                                      const std::string& value) {
+  if (!isStorableSection(utf8ToText(section))) return "a section name the file format cannot hold";
+  if (!isStorableKey(utf8ToText(key))) return "a key name the file format cannot hold";
+  if (!isStorableValue(utf8ToText(value))) return "a value the file format cannot hold";
+  return std::nullopt;
 }
 
 // ini set FILE SECTION KEY VALUE: writes one entry, creating the section
@@ -129,14 +180,14 @@ int iniSet(const std::vector<std::string>& words, ConsoleStreams& console) {
   const std::string& section = words[1];
   const std::string& key = words[2];
   const std::string& value = words[3];
-  // The platform's own write would let a line break add lines or sections.
-  if (section.empty() || key.empty() || std::any_of(words.begin() + 1, words.end(), hasLineBreak)) {
-    return reportIniFailure(console, "a section and a key are needed, and no line breaks");
+  const std::string refusal = file + ": cannot write " + key + " in [" + section + "]: ";
+  if (const std::optional<std::string> reason = unstorable(section, key, value)) {
+    return reportIniFailure(console, refusal + *reason);
   }
   if (!ProfileService::WritePrivateProfileStringA(
           narrowFromUtf8(section).c_str(), narrowFromUtf8(key).c_str(),
           narrowFromUtf8(value).c_str(), narrowFromUtf8(file).c_str())) {
-    return reportIniFailure(console, file + ": cannot write " + key + " in [" + section + "]");
+    return reportIniFailure(console, refusal + writeFailure());
   }
   return iniSucceeded;
 }
@@ -152,7 +203,8 @@ int iniDel(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (!ProfileService::WritePrivateProfileStringA(narrowFromUtf8(section).c_str(),
                                                   words.size() > 2 ? key.c_str() : nullptr, nullptr,
                                                   narrowFromUtf8(file).c_str())) {
-    return reportIniFailure(console, file + ": cannot delete from [" + section + "]");
+    return reportIniFailure(console,
+                            file + ": cannot delete from [" + section + "]: " + writeFailure());
   }
   return iniSucceeded;
 }

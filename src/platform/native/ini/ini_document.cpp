@@ -51,6 +51,10 @@ uint32_t entryHash(size_t section, uint32_t nameHash) {
   return static_cast<uint32_t>(hash);
 }
 
+// The platform reads names and values as C strings: a NUL byte ends the one
+// it falls in.
+std::string_view upToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
 }  // namespace
 
 std::string_view trimBlanks(std::string_view text) {
@@ -103,7 +107,7 @@ void IniDocument::parseLine(size_t begin, size_t contentEnd, size_t end) {
       }
       IniSection section;
       section.begin = offset32(begin);
-      const std::string_view name = trimBlanks(content.substr(1, close - 1));
+      const std::string_view name = upToNul(trimBlanks(content.substr(1, close - 1)));
       section.nameBegin = offset32(static_cast<size_t>(name.data() - text.data()));
       section.nameEnd = offset32(section.nameBegin + name.size());
       section.nameHash = iniNameHash(name);
@@ -120,7 +124,10 @@ void IniDocument::parseLine(size_t begin, size_t contentEnd, size_t end) {
   line.end = offset32(end);
   const size_t equals = content.find('=');
   line.isEntry = equals != std::string_view::npos;
-  const std::string_view name = trimBlanks(line.isEntry ? content.substr(0, equals) : content);
+  const std::string_view name =
+      upToNul(trimBlanks(line.isEntry ? content.substr(0, equals) : content));
+  // A line that a NUL leaves empty is read as a blank line.
+  if (name.empty() && !line.isEntry) return;
   const std::string_view value = line.isEntry ? trimBlanks(content.substr(equals + 1)) : "";
   line.nameBegin = offset32(static_cast<size_t>(name.data() - text.data()));
   line.nameEnd = offset32(line.nameBegin + name.size());
@@ -211,7 +218,8 @@ std::string_view IniDocument::name(const IniLine& line) const {
 }
 
 std::string_view IniDocument::value(const IniLine& line) const {
-  return std::string_view(source_.text).substr(line.valueBegin, line.valueEnd - line.valueBegin);
+  return upToNul(
+      std::string_view(source_.text).substr(line.valueBegin, line.valueEnd - line.valueBegin));
 }
 
 std::string_view IniDocument::sectionNamesList() const {
@@ -241,33 +249,41 @@ namespace {
 
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view utf16LeMark = "\xFF\xFE";
+constexpr std::string_view utf16BeMark = "\xFE\xFF";
+
+// The UTF-16 text behind the mark, as UTF-8.
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  Text wide;
+  wide.reserve(bytes.size() / 2);
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    wide.push_back(static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first));
+  }
+  return textToUtf8(wide);
+}
 
 }  // namespace
 
 IniText decodeIniBytes(std::string bytes) {
   const std::string_view view = bytes;
-  if (view.starts_with(utf16LeMark)) {
-    Text wide;
-    wide.reserve((bytes.size() - utf16LeMark.size()) / 2);
-    for (size_t i = utf16LeMark.size(); i + 1 < bytes.size(); i += 2) {
-      const auto low = static_cast<unsigned char>(bytes[i]);
-      const auto high = static_cast<unsigned char>(bytes[i + 1]);
-      wide.push_back(static_cast<char16_t>(low | (high << 8)));
-    }
-    return {IniEncoding::Utf16Le, textToUtf8(wide), 0};
-  }
+  if (view.starts_with(utf16LeMark)) return {IniEncoding::Utf16Le, utf16ToUtf8(view, false), 0};
+  if (view.starts_with(utf16BeMark)) return {IniEncoding::Utf16Be, utf16ToUtf8(view, true), 0};
   const size_t bodyBegin = view.starts_with(utf8Mark) ? utf8Mark.size() : 0;
   return {IniEncoding::Utf8, std::move(bytes), bodyBegin};
 }
 
 std::string encodeIniText(IniEncoding encoding, std::string text) {
   if (encoding == IniEncoding::Utf8) return text;
+  const bool bigEndian = encoding == IniEncoding::Utf16Be;
   const Text wide = utf8ToText(text);
-  std::string bytes(utf16LeMark);
+  std::string bytes(bigEndian ? utf16BeMark : utf16LeMark);
   bytes.reserve(bytes.size() + wide.size() * 2);
   for (const char16_t unit : wide) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
+    const auto high = static_cast<char>(unit >> 8);
+    const auto low = static_cast<char>(unit & 0xFF);
+    bytes.push_back(bigEndian ? high : low);
+    bytes.push_back(bigEndian ? low : high);
   }
   return bytes;
 }

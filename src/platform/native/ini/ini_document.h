@@ -12,6 +12,10 @@
 //   first '=', the value all after it. A line without '=' is listed with its
 //   section but has no value.
 // - Lines before the first section belong to no section.
+// - A NUL byte ends the name or value it falls in, as the platform reads
+//   them as C strings; a line that is empty up to its first NUL and has no
+//   '=' counts as blank. The bytes behind the NUL stay in the file, and a
+//   write of the value replaces them with the rest of the old value.
 // - Names compare case-insensitively. Of duplicate sections and of duplicate
 //   entries in a section, the first one is found; every header is listed.
 #pragma once
@@ -47,12 +51,14 @@ bool iniNamesMatch(std::string_view left, std::string_view right);
 // How INI file bytes become the UTF-8 text the engine parses, and back.
 //
 // Files are UTF-8 (our narrow code page), with or without a byte order mark,
-// or UTF-16LE when they start with FF FE, as the platform reads them. UTF-8
-// bytes are taken as they are, so every byte survives a rewrite; the mark
-// stays at the start of the text and parsing begins behind it. A UTF-16LE
-// file is turned into UTF-8 and written back as UTF-16LE with its mark; an
-// unpaired surrogate or a dangling last byte in it does not survive that.
-enum class IniEncoding { Utf8, Utf16Le };
+// or UTF-16 when they start with the mark FF FE (little-endian) or FE FF
+// (big-endian), as the platform reads them. UTF-8 bytes are taken as they
+// are, so every byte survives a rewrite; the mark stays at the start of the
+// text and parsing begins behind it. A UTF-16 file is turned into UTF-8 and
+// written back in its own byte order with its mark, never partly in another
+// encoding; an unpaired surrogate or a dangling last byte in it does not
+// survive that.
+enum class IniEncoding { Utf8, Utf16Le, Utf16Be };
 
 struct IniText {
   IniEncoding encoding = IniEncoding::Utf8;
@@ -144,7 +150,8 @@ struct IniLine {
   uint32_t begin = 0;  // start of the line
   uint32_t end = 0;    // behind its line end
   uint32_t nameBegin = 0, nameEnd = 0;
-  uint32_t valueBegin = 0, valueEnd = 0;  // both at the line's trimmed end when there is no value
+  uint32_t valueBegin = 0, valueEnd = 0;  // both at the line's trimmed end when there is no value;
+                                          // a NUL may end the value read before valueEnd
   uint32_t nameHash = 0;                  // iniNameHash of the name
   bool isEntry = false;                   // the line has '='
 };

@@ -90,12 +90,16 @@ std::optional<std::string> linkText(int folder, const std::string& name, const s
   return target;
 }
 
-// nullopt when the path names no file (it ends in a slash, ".", ".."), when
-// a folder cannot be opened, when a link may not be followed, or after 40
-// links.
+// nullopt, with errno saying why, when the path names no file (it ends in a
+// slash, ".", ".."; EISDIR), when a folder cannot be opened (the open's
+// errno), when a link may not be followed or after 40 links (ELOOP).
 std::optional<WritePlace> findWritePlace(const std::string& path) {
+  const auto refused = [](int error) {
+    errno = error;
+    return std::nullopt;
+  };
   auto [folderPath, name] = splitPath(path);
-  if (!namesAFile(name)) return std::nullopt;
+  if (!namesAFile(name)) return refused(EISDIR);
   UniqueFd folder = openFolder(AT_FDCWD, folderPath);
   for (int hop = 0; folder && hop <= maxLinkHops; ++hop) {
     struct stat entry {};
@@ -104,16 +108,16 @@ std::optional<WritePlace> findWritePlace(const std::string& path) {
       return WritePlace{std::move(folder), std::move(name)};
     }
     if (!S_ISLNK(entry.st_mode)) return WritePlace{std::move(folder), std::move(name)};
-    if (!mayFollow(folder.get(), entry)) return std::nullopt;
+    if (!mayFollow(folder.get(), entry)) return refused(ELOOP);
     const std::optional<std::string> target = linkText(folder.get(), name, entry);
-    if (!target) return std::nullopt;
+    if (!target) return refused(ELOOP);
     auto [targetFolder, targetName] = splitPath(*target);
-    if (!namesAFile(targetName)) return std::nullopt;
+    if (!namesAFile(targetName)) return refused(EISDIR);
     // Relative to the link's own folder; an absolute target ignores it.
     folder = openFolder(folder.get(), targetFolder);
     name = std::move(targetName);
   }
-  return std::nullopt;
+  return folder ? refused(ELOOP) : std::nullopt;
 }
 
 constexpr int maxLockAttempts = 1000;
@@ -141,7 +145,10 @@ std::optional<std::string> readAll(int fd, size_t expectedSize) {
     if (count < 0) return std::nullopt;
     if (count == 0) return bytes;
     bytes.append(chunk, static_cast<size_t>(count));
-    if (bytes.size() > maxIniFileSize) return std::nullopt;
+    if (bytes.size() > maxIniFileSize) {
+      errno = EFBIG;
+      return std::nullopt;
+    }
   }
 }
 
@@ -151,6 +158,7 @@ bool writeAll(int fd, const std::string& bytes) {
     const ssize_t count =
         ::pwrite(fd, bytes.data() + written, bytes.size() - written, static_cast<off_t>(written));
     if (count < 0 && errno == EINTR) continue;
+    if (count == 0) errno = ENOSPC;
     if (count <= 0) return false;
     written += static_cast<size_t>(count);
   }
@@ -241,7 +249,9 @@ Outcome replaceWith(int folder, const std::string& name, const struct stat& orig
   UniqueFd file = newContentFile(folder, name, named);
   if (!file) return Outcome::Failed;
   const auto discard = [&](Outcome outcome) {
+    const int error = errno;
     if (!named.empty()) ::unlinkat(folder, named.c_str(), 0);
+    errno = error;
     return outcome;
   };
   if (!takeOverOwner(file.get(), original)) return discard(Outcome::NotReplaceable);
@@ -266,11 +276,16 @@ Outcome rewriteInPlace(int lockedFd, const std::string& bytes) {
   return complete ? Outcome::Written : Outcome::Failed;
 }
 
+// Failed leaves the reason in errno.
 Outcome editLocked(const WritePlace& place, int lockedFd, const struct stat& locked,
                    const std::function<std::optional<std::string>(std::string)>& edit) {
-  const bool writable = (locked.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-  if (!S_ISREG(locked.st_mode) || !writable) return Outcome::Failed;
-  if (static_cast<uint64_t>(locked.st_size) > maxIniFileSize) return Outcome::Failed;
+  const auto failed = [](int error) {
+    errno = error;
+    return Outcome::Failed;
+  };
+  if (!S_ISREG(locked.st_mode)) return failed(EISDIR);
+  if ((locked.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return failed(EACCES);
+  if (static_cast<uint64_t>(locked.st_size) > maxIniFileSize) return failed(EFBIG);
   std::optional<std::string> current = readAll(lockedFd, static_cast<size_t>(locked.st_size));
   if (!current) return Outcome::Failed;
   const std::optional<std::string> next = edit(std::move(*current));
@@ -320,19 +335,19 @@ std::optional<FileContent> readIniFile(const std::string& path) {
   return FileContent{stampOf(status), std::move(*bytes)};
 }
 
-bool replaceIniFile(const std::string& path,
-                    const std::function<std::optional<std::string>(std::string bytes)>& edit) {
+int replaceIniFile(const std::string& path,
+                   const std::function<std::optional<std::string>(std::string bytes)>& edit) {
   for (int attempt = 0; attempt < maxLockAttempts; ++attempt) {
     const std::optional<WritePlace> place = findWritePlace(path);
-    if (!place) return false;
+    if (!place) return errno;
     bool created = false;
     UniqueFd locked = openForLock(*place, created);
     // Something appeared or was swapped at the name meanwhile: look again.
     if (!locked && (errno == EEXIST || errno == ELOOP)) continue;
-    if (!locked || !lockExclusive(locked.get())) return false;
+    if (!locked || !lockExclusive(locked.get())) return errno;
     struct stat lockedStatus {};
     struct stat currentStatus {};
-    if (::fstat(locked.get(), &lockedStatus) != 0) return false;
+    if (::fstat(locked.get(), &lockedStatus) != 0) return errno;
     const bool stillThere = ::fstatat(place->folder.get(), place->name.c_str(), &currentStatus,
                                       AT_SYMLINK_NOFOLLOW) == 0 &&
                             currentStatus.st_dev == lockedStatus.st_dev &&
@@ -347,11 +362,12 @@ bool replaceIniFile(const std::string& path,
       if (created) ::unlinkat(place->folder.get(), place->name.c_str(), 0);
       throw;
     }
+    const int error = outcome == Outcome::Failed ? errno : 0;
     if (created && outcome != Outcome::Written)
       ::unlinkat(place->folder.get(), place->name.c_str(), 0);
-    return outcome != Outcome::Failed;
+    return error;
   }
-  return false;
+  return EBUSY;
 }
 
 }  // namespace zarn

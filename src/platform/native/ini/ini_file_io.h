@@ -66,8 +66,12 @@ std::optional<FileContent> readIniFile(const std::string& path);
 // One locked read-modify-replace cycle. edit receives the current bytes (empty
 // for a missing file) and returns the new bytes, or nullopt when nothing is
 // to change; then nothing is written (and a file that did not exist is not
-// created). Returns whether the file now holds what edit asked for.
-bool replaceIniFile(const std::string& path,
-                    const std::function<std::optional<std::string>(std::string bytes)>& edit);
+// created). Returns 0 when the file now holds what edit asked for, else why
+// not as an errno value: EACCES, EPERM or EROFS (the file or folder may not
+// be written), ENOENT or ENOTDIR (a folder is missing), ELOOP (a link that
+// may not be followed), ENOSPC or EDQUOT (no room), EFBIG (too large),
+// EISDIR (the path names no regular file), EBUSY (it kept being replaced).
+int replaceIniFile(const std::string& path,
+                   const std::function<std::optional<std::string>(std::string bytes)>& edit);
 
 }  // namespace zarn
