@@ -6,7 +6,7 @@
 #include <string_view>
 #include <variant>
 
-#include "tools/zarnutils/reg/reg_file_reader.h"
+#include "tools/zarnutils/reg/reg_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto result =

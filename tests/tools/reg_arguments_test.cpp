@@ -2,10 +2,8 @@
 // forms of /d and of a query's output.
 #include <gtest/gtest.h>
 
-#include "reg/reg_key_name.h"
-#include "reg/reg_switches.h"
-#include "reg/reg_types.h"
-#include "reg/reg_value_data.h"
+#include "reg/reg.h"
+
 
 namespace zarn::cli {
 namespace {

@@ -6,10 +6,7 @@
 #include <variant>
 
 #include "platform/narrow_text.h"
-#include "reg/reg_file_encoding.h"
-#include "reg/reg_file_reader.h"
-#include "reg/reg_file_writer.h"
-#include "reg/reg_types.h"
+#include "reg/reg_file.h"
 
 namespace zarn::cli {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "ini/ini_verbs.h"
 #include "platform/console.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 namespace {

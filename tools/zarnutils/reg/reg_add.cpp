@@ -1,13 +1,7 @@
 // reg add: creates a key and, with /v or /ve (or /t or /d alone, which name
 // the default value), sets one value, asking before it replaces one.
 #include "narrow_utf8.h"
-#include "reg/reg_key_name.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_prompt.h"
-#include "reg/reg_tree.h"
-#include "reg/reg_types.h"
-#include "reg/reg_value_data.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 

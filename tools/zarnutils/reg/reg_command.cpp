@@ -1,8 +1,10 @@
-#include <iterator>
+// The command line of the reg verbs: the table of verbs with their switches
+// and usage, reading switches, and what the verbs say and ask.
+#include "reg/reg.h"
 
-#include "reg/reg_messages.h"
-#include "reg/reg_verbs.h"
-#include "reg/reg_words.h"
+#include <algorithm>
+#include <iterator>
+#include <string>
 
 namespace zarn::cli {
 namespace {
@@ -84,6 +86,157 @@ int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
   console.err << "ERROR: Invalid argument/option - '" << words[0]
               << "'.\nType \"REG /?\" for usage.\n";
   return regFailed;
+}
+
+namespace {
+
+const SwitchRule* findRule(std::span<const SwitchRule> rules, const std::string& name) {
+  for (const SwitchRule& rule : rules) {
+    if (name == rule.name) return &rule;
+  }
+  return nullptr;
+}
+
+bool looksLikeSwitch(const std::string& word) {
+  return word.size() > 1 && (word.front() == '/' || word.front() == '-');
+}
+
+}  // namespace
+
+std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& words,
+                                              size_t fixedCount,
+                                              std::span<const SwitchRule> rules) {
+  if (words.size() < fixedCount) return std::nullopt;
+  RegArguments arguments;
+  arguments.fixed.assign(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(fixedCount));
+  for (size_t next = fixedCount; next < words.size(); ++next) {
+    if (!looksLikeSwitch(words[next])) return std::nullopt;
+    const std::string name = lowerWord(words[next].substr(1));
+    const SwitchRule* rule = findRule(rules, name);
+    if (!rule || arguments.has(name)) return std::nullopt;
+    std::string value;
+    if (rule->takesValue) {
+      if (++next == words.size()) return std::nullopt;
+      value = words[next];
+    }
+    arguments.switches.emplace(name, value);
+  }
+  return arguments;
+}
+
+bool asksForUsage(const std::vector<std::string>& words) {
+  for (const std::string& word : words) {
+    if (word == "/?" || word == "-?") return true;
+  }
+  return false;
+}
+
+namespace {
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool sameWord(std::string_view left, std::string_view right) {
+  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                    [](char a, char b) { return lowerAscii(a) == lowerAscii(b); });
+}
+
+std::string lowerWord(std::string_view word) {
+  std::string lower(word);
+  std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
+  return lower;
+}
+
+namespace {
+
+struct StatusText {
+  RegistryStatus status;
+  const char* text;
+};
+
+constexpr StatusText statusTexts[] = {
+    {registry_status::NotFound,
+     "The system was unable to find the specified registry key or value."},
+    {registry_status::AccessDenied, "Access is denied."},
+    {registry_status::InvalidHandle, "The handle is invalid."},
+    {registry_status::InvalidParameter, "The parameter is incorrect."},
+    {registry_status::BadPathName, "The specified path is invalid."},
+    {1016, "An I/O operation initiated by the registry failed unrecoverably."},
+    {registry_status::KeyDeleted,
+     "Illegal operation attempted on a registry key that has been marked for deletion."},
+};
+
+std::string upperWord(std::string_view word) {
+  std::string upper(word);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+int reportWithUsageHint(ConsoleStreams& console, std::string_view problem, std::string_view verb) {
+  const std::string command = verb.empty() ? "REG" : "REG " + upperWord(verb);
+  console.err << "ERROR: " << problem << "\nType \"" << command << " /?\" for usage.\n";
+  return regFailed;
+}
+
+}  // namespace
+
+int reportSuccess(ConsoleStreams& console) {
+  console.out << "The operation completed successfully.\n";
+  return regSucceeded;
+}
+
+int reportInvalidSyntax(ConsoleStreams& console, std::string_view verb) {
+  return reportWithUsageHint(console, "Invalid syntax.", verb);
+}
+
+int reportInvalidKeyName(ConsoleStreams& console, std::string_view verb) {
+  return reportWithUsageHint(console, "Invalid key name.", verb);
+}
+
+int reportStatus(ConsoleStreams& console, RegistryStatus status) {
+  return reportError(console, statusText(status));
+}
+
+int reportError(ConsoleStreams& console, std::string_view text) {
+  console.err << "ERROR: " << text << '\n';
+  return regFailed;
+}
+
+std::string statusText(RegistryStatus status) {
+  for (const StatusText& known : statusTexts) {
+    if (known.status == status) return known.text;
+  }
+  return "The registry operation failed with status " + std::to_string(status) + ".";
+}
+
+int reportCanceled(ConsoleStreams& console) {
+  console.err << "The operation was canceled by the user.\n";
+  return regFailed;
+}
+
+
+Answer ask(ConsoleStreams& console, std::string_view question, bool offerAll) {
+  const char* choices = offerAll ? " (Yes/No/All)? " : " (Yes/No)? ";
+  while (true) {
+    console.out << question << choices;
+    if (!console.inputIsTerminal) {
+      console.out << "No (standard input is not a terminal; /f or /y answers yes)\n";
+      return Answer::No;
+    }
+    console.out.flush();
+    std::string reply;
+    if (!std::getline(console.in, reply)) {
+      console.out << '\n';
+      return Answer::No;
+    }
+    if (!reply.empty() && reply.back() == '\r') reply.pop_back();
+    if (sameWord(reply, "y") || sameWord(reply, "yes")) return Answer::Yes;
+    if (sameWord(reply, "n") || sameWord(reply, "no")) return Answer::No;
+    if (offerAll && (sameWord(reply, "a") || sameWord(reply, "all"))) return Answer::All;
+  }
 }
 
 }  // namespace zarn::cli

@@ -2,11 +2,7 @@
 // /s the subkeys too. The source is read whole before anything is written,
 // so a destination inside the source does not copy itself again.
 #include "narrow_utf8.h"
-#include "reg/reg_key_name.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_prompt.h"
-#include "reg/reg_tree.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 namespace {

@@ -3,10 +3,8 @@
 // question that /y skips.
 #include "file_bytes.h"
 #include "narrow_utf8.h"
-#include "reg/reg_file_writer.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_prompt.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
+#include "reg/reg_file.h"
 
 namespace zarn::cli {
 

@@ -13,10 +13,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
-#include "reg/reg_key_name.h"
+#include "automation/text.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 
@@ -45,5 +47,40 @@ struct RegFileError {
   int line = 0;
   std::string message;
 };
+
+// ---- Reading (reg_file_reader.cpp) ----
+
+// Reads a .reg file of either form and either encoding (reg_file.h) into the
+// changes it asks for, or says on which line it is malformed and why. The
+// whole file is read before anything is applied, so a malformed file changes
+// nothing.
+std::variant<RegFile, RegFileError> readRegFile(std::string_view bytes);
+
+// The encodings a .reg file comes in: UTF-16LE with a byte order mark (what
+// regedit writes for version 5.00), or 8-bit text, read as UTF-8 when it is
+// valid UTF-8 and as Windows-1252 otherwise.
+enum class FileEncoding { Utf16le, Utf8, Windows1252 };
+
+// The file's text, without its byte order mark, and the encoding found.
+Text decodeFileText(std::string_view bytes, FileEncoding& encoding);
+
+// UTF-16LE code units as bytes, low byte first, and back (an odd last byte
+// is dropped).
+std::string utf16leBytes(std::u16string_view text);
+Text textOfUtf16le(std::string_view bytes);
+
+// 8-bit text in the given encoding (UTF-8 or Windows-1252).
+Text textOf8bit(std::string_view bytes, FileEncoding encoding);
+
+bool isValidUtf8(std::string_view bytes);
+
+// ---- Writing (reg_file_writer.cpp) ----
+
+// Writes a key and everything below it as regedit exports it.
+// The whole file's bytes: the header, then each key in enumeration order,
+// depth first, with its values. Version 5.00 is UTF-16LE with a byte order
+// mark; REGEDIT4 is the narrow code page. Lines end in CRLF; hex data is
+// wrapped so that no line passes 80 columns.
+std::string regFileBytes(const KeyName& top, const KeyTree& tree, RegFileForm form);
 
 }  // namespace zarn::cli

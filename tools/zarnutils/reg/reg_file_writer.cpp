@@ -1,10 +1,8 @@
-#include "reg/reg_file_writer.h"
+#include "reg/reg_file.h"
 
 #include <cstdio>
 
 #include "narrow_utf8.h"
-#include "reg/reg_file_encoding.h"
-#include "reg/reg_types.h"
 
 namespace zarn::cli {
 namespace {

@@ -6,10 +6,8 @@
 
 #include "file_bytes.h"
 #include "narrow_utf8.h"
-#include "reg/reg_file_reader.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_tree.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
+#include "reg/reg_file.h"
 
 namespace zarn::cli {
 namespace {

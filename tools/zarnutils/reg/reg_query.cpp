@@ -1,12 +1,7 @@
 // reg query: a key's values and subkeys, the whole tree with /s, or one
 // value with /v (searched for through the tree with /s).
 #include "narrow_utf8.h"
-#include "reg/reg_key_name.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_tree.h"
-#include "reg/reg_types.h"
-#include "reg/reg_value_data.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 namespace {
