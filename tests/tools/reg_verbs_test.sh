@@ -7,8 +7,8 @@
 # commands that only report failure just the exit codes are compared with
 # it; commands that change the registry run once through each, on the same
 # key in turn. Wine's reg.exe is never run without /f, as its prompts do not
-# stop at the end of input, and never on REG_DWORD_BIG_ENDIAN or REG_QWORD
-# values, which it stores or shows wrongly.
+# stop at the end of input, and never shows REG_QWORD values, which it
+# shows as (null).
 #
 #   reg_verbs_test.sh TARGET FILES_DIR ZARNUTILS_COMMAND...
 set -uo pipefail
@@ -138,9 +138,9 @@ expect - 1 "Value A_text exists, overwrite (Yes/No)? No (standard input is not a
   add "$K" /v A_text /d replaced
 expect code 1 "" add "$K" /v Bad /t REG_DWORD /d 12abc /f
 expect code 1 "" add "$K" /v Bad /t REG_WRONG /d 1 /f
-# Wine's reg.exe shows every REG_QWORD as (null), and keeps a
-# REG_DWORD_BIG_ENDIAN little-endian; Windows and the verbs do neither.
-expect - 0 "$done_ok" add "$K\Numbers" /v Big /t REG_DWORD_BIG_ENDIAN /d 0x102 /f
+# Wine's reg.exe shows every REG_QWORD as (null); Windows and the verbs
+# show the number. REG_DWORD_BIG_ENDIAN is stored little-endian by both.
+expect out 0 "$done_ok" add "$K\Numbers" /v Big /t REG_DWORD_BIG_ENDIAN /d 0x102 /f
 expect - 0 "$done_ok" add "$K\Numbers" /v Quad /t REG_QWORD /d 0x1122334455667788 /f
 expect - 0 "
 $L\Numbers
@@ -148,6 +148,92 @@ $L\Numbers
     Quad    REG_QWORD    0x1122334455667788
 " query "$K\Numbers"
 expect - 0 "$done_ok" delete "$K\Numbers" /f
+
+# What reg add stores, one row per case, seen in the line an export writes:
+#   add_row COMPARE CODE LINE ARGS...  (COMPARE as for expect; "out": Wine's
+#   reg.exe stores the same bytes). Every row ends in /f.
+A="$K\Add"
+stored_line() {
+  run zarn export "$A" "$(scratch_path "$scratch/line.reg")" /y --regedit4
+  tr -d '\r' <"$scratch/line.reg" | grep -m1 -F -- "$1"
+}
+add_row() {
+  local compare=$1 want_code=$2 want_line=$3 who
+  shift 3
+  checks=$((checks + 1))
+  for who in zarn wine; do
+    if [ "$who" = wine ] && { [ "$target" != win32 ] || [ "$compare" = - ]; }; then break; fi
+    run "$who" add "$A" "$@"
+    [ "$code" = "$want_code" ] || fail "$who: reg add $A $* exited $code, not $want_code ($err)"
+    [ "$want_code" = 0 ] || continue
+    local line
+    line=$(stored_line "${want_line%%=*}=")
+    [ "$line" = "$want_line" ] || fail "$who: reg add $A $* stored '$line', not '$want_line'"
+  done
+}
+add_row out 0 '@=dword:00000005' /ve /t REG_DWORD /d 5 /f
+# No value named: the default value becomes an empty REG_SZ, replacing any.
+add_row out 0 '@=""' /f
+add_row out 0 '"none0"=hex(0):64,00,65,00,61,00,64,00,62,00,65,00,65,00,66,00,00,00' \
+  /v none0 /t REG_NONE /d deadbeef /f
+add_row out 0 '"none1"=hex(0):00,00' /v none1 /t REG_NONE /f
+add_row out 0 '"le"=dword:000001c8' /v le /t REG_DWORD_LITTLE_ENDIAN /d 456 /f
+add_row out 0 '"be"=hex(5):c8,01,00,00' /v be /t REG_DWORD_BIG_ENDIAN /d 456 /f
+add_row code 1 '' /v be2 /t REG_DWORD_BIG_ENDIAN /f
+add_row code 1 '' /v d1 /t REG_DWORD /f
+add_row code 1 '' /v d2 /t REG_DWORD /d -1 /f
+add_row out 0 '"d3"=dword:0000007b' /v d3 /t REG_DWORD /d 0123 /f
+add_row - 0 '"q1"=hex(b):ff,ff,ff,ff,ff,ff,ff,ff' /v q1 /t REG_QWORD /d -1 /f
+add_row - 0 '"q2"=hex(b):00,00,00,00,00,00,00,00' /v q2 /t REG_QWORD /f
+add_row code 1 '' /v q3 /t REG_QWORD /d -0x1 /f
+add_row out 0 '"m1"=hex(7):61,00,00' /v m1 /t REG_MULTI_SZ /s '#' /d 'a#' /f
+add_row out 0 '"m2"=hex(7):61,00,00' /v m2 /t REG_MULTI_SZ /d 'a\0' /f
+add_row out 0 '"m3"=hex(7):00,00' /v m3 /t REG_MULTI_SZ /s '#' /d '#' /f
+add_row out 0 '"m4"=hex(7):00,00' /v m4 /t REG_MULTI_SZ /d '\0' /f
+add_row out 0 '"m5"=hex(7):00' /v m5 /t REG_MULTI_SZ /d '' /f
+add_row code 1 '' /v m6 /t REG_MULTI_SZ /s '#' /d '##' /f
+add_row code 1 '' /v m7 /t REG_MULTI_SZ /s '#' /d '#a' /f
+run zarn delete "$A" /f
+# A root with a trailing backslash is not a key name; a key's may have one.
+expect code 1 "" add 'HKCU\' /v ZarnRootValue /d foo /f
+expect code 1 "" query HKCU /v ZarnRootValue
+run zarn delete HKCU /v ZarnRootValue /f
+expect out 0 "$done_ok" add "$K\\Trailing\\" /v x /d y /f
+expect out 0 "$done_ok" delete "$K\\Trailing\\" /f
+
+# query /s names every subkey it walks into, values or not, each followed by
+# a blank line; the key asked for only when it has values.
+run zarn add "$K\\Tree\\s1\\deep" /ve /d x /f
+run zarn add "$K\\Tree\\s2" /v v /d y /f
+expect out 0 "
+$L\\Tree\\s1
+
+$L\\Tree\\s1\\deep
+    (Default)    REG_SZ    x
+
+$L\\Tree\\s2
+    v    REG_SZ    y
+" query "$K\\Tree" /s
+run zarn delete "$K\\Tree" /f
+
+# Help: /?, /h and -H alone after any verb; beside other words a syntax error.
+for verb in query add delete copy export import; do
+  for word in /? /h -H; do
+    checks=$((checks + 1))
+    run zarn "$verb" "$word"
+    [[ $code = 0 && "$out" == "REG ${verb^^} "* ]] || fail "reg $verb $word: $code '$out'"
+  done
+done
+expect code 1 "" copy /? /f
+expect code 1 "" copy /? /s
+
+# Console output ends its lines in CRLF on Windows, also through a pipe.
+checks=$((checks + 1))
+"${zarn[@]}" reg query "$K" >"$scratch/raw" 2>/dev/null </dev/null
+"${zarn[@]}" reg query "$K\\Missing" 2>>"$scratch/raw" >/dev/null </dev/null
+lines=$(tr -cd '\n' <"$scratch/raw" | wc -c) crlf=$(grep -c $'\r$' "$scratch/raw")
+if [ "$target" = native ]; then want_crlf=0; else want_crlf=$lines; fi
+[ "$lines" -gt 3 ] && [ "$crlf" = "$want_crlf" ] || fail "$crlf of $lines lines end in CRLF"
 expect out 0 "$tree" query "$K" /s
 
 # copy and delete
@@ -246,7 +332,10 @@ if [ "$target" != win32 ]; then
   sqlite3 "$store" "CREATE TRIGGER refuse BEFORE DELETE ON keys WHEN old.name = 'Half'
     BEGIN SELECT RAISE(ABORT, 'refused'); END;" || fail "could not plant a trigger in $store"
   expect - 1 "" delete "$K\Half" /f
-  expect - 0 "" query "$K\Half\Deep"
+  expect - 0 "
+$L\Half\Deep
+    (Default)    REG_SZ    
+" query "$K\Half\Deep"
   sqlite3 "$store" "DROP TRIGGER refuse"
   expect - 0 "$done_ok" delete "$K\Half" /f
 fi

@@ -45,7 +45,8 @@ struct RegArguments {
 std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& words,
                                               size_t fixedCount, std::span<const SwitchRule> rules);
 
-// /? or -? anywhere asks for the verb's usage.
+// /?, /h, -? or -h (any letter case) as the only word asks for the usage;
+// reg.exe refuses it beside other words.
 bool asksForUsage(const std::vector<std::string>& words);
 
 // Switches, root and type names match in any letter case (ASCII folding, as
@@ -185,13 +186,16 @@ std::string typeNameOfCode(uint32_t code);
 // REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ: data that is narrow text.
 bool isTextType(uint32_t code);
 
-// The bytes to store for /d text (UTF-8) of a type:
-//   REG_SZ, REG_EXPAND_SZ, REG_NONE and unnamed types: the narrow text and a NUL;
+// The bytes to store for /d text (UTF-8) of a type, as reg.exe stores them:
+//   REG_SZ, REG_EXPAND_SZ: the narrow text and a NUL;
+//   REG_NONE: the text as UTF-16LE and a two-byte NUL;
 //   REG_MULTI_SZ: the strings between separators (the two characters \0, or
 //     the one character given by /s), each ending in a NUL, then one more NUL;
-//     an empty string between two separators is refused;
-//   REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_QWORD: a decimal or 0x hexadecimal
-//     number that fits, in little- or big-endian order;
+//     one separator may end the list, but no string between separators may
+//     be empty;
+//   REG_DWORD, REG_DWORD_BIG_ENDIAN (both little-endian), REG_QWORD: a decimal
+//     or 0x hexadecimal number that fits (REG_QWORD: a negative decimal wraps,
+//     and no text is 0);
 //   REG_BINARY: hexadecimal digits, two per byte (an odd count gets a leading 0).
 // Nothing when the text does not fit the type.
 std::optional<std::string> dataFromText(uint32_t type, std::string_view text,

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <ostream>
+#include <streambuf>
 #include <string>
 
 namespace zarn::cli {
@@ -63,11 +65,50 @@ void printOverview(ConsoleStreams& console) {
                  "  Type \"REG Operation /?\" for the usage of one operation.\n";
 }
 
+// Ends every line in CRLF on its way to the stream below, as reg.exe's
+// console output does on Windows, whether to a console, a file or a pipe.
+class CrlfBuffer : public std::streambuf {
+ public:
+  explicit CrlfBuffer(std::ostream& below) : below_(below) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    if (c == '\n') below_.put('\r');
+    below_.put(traits_type::to_char_type(c));
+    return below_ ? c : traits_type::eof();
+  }
+  int sync() override { return below_.flush() ? 0 : -1; }
+
+ private:
+  std::ostream& below_;
+};
+
+int runVerb(const std::vector<std::string>& words, ConsoleStreams& console);
+
 }  // namespace
 
 int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
+#ifdef _WIN32
+  CrlfBuffer outBuffer(console.out);
+  CrlfBuffer errBuffer(console.err);
+  std::ostream out(&outBuffer);
+  std::ostream err(&errBuffer);
+  ConsoleStreams crlf{console.in, out, err, console.inputIsTerminal};
+  const int code = runVerb(words, crlf);
+  out.flush();
+  err.flush();
+  return code;
+#else
+  return runVerb(words, console);
+#endif
+}
+
+namespace {
+
+int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (words.empty()) return reportInvalidSyntax(console, "");
-  if (words[0] == "/?" || words[0] == "-?") {
+  if (asksForUsage(words)) {
     printOverview(console);
     return regSucceeded;
   }
@@ -87,6 +128,8 @@ int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
               << "'.\nType \"REG /?\" for usage.\n";
   return regFailed;
 }
+
+}  // namespace
 
 namespace {
 
@@ -125,10 +168,10 @@ std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& wo
 }
 
 bool asksForUsage(const std::vector<std::string>& words) {
-  for (const std::string& word : words) {
-    if (word == "/?" || word == "-?") return true;
-  }
-  return false;
+  if (words.size() != 1) return false;
+  const std::string& word = words[0];
+  return word.size() == 2 && (word[0] == '/' || word[0] == '-') &&
+         (word[1] == '?' || word[1] == 'h' || word[1] == 'H');
 }
 
 namespace {

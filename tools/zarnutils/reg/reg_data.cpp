@@ -15,12 +15,16 @@ struct TypeName {
   bool acceptedByAdd;  // the rest are only ever shown
 };
 
+// The first name of a code is the one shown; REG_DWORD_LITTLE_ENDIAN is
+// another name for REG_DWORD.
+
 constexpr TypeName typeNames[] = {
     {value_type::None, "REG_NONE", true},
     {value_type::Text, "REG_SZ", true},
     {value_type::ExpandText, "REG_EXPAND_SZ", true},
     {value_type::Binary, "REG_BINARY", true},
     {value_type::Number, "REG_DWORD", true},
+    {value_type::Number, "REG_DWORD_LITTLE_ENDIAN", true},
     {value_type::NumberBigEndian, "REG_DWORD_BIG_ENDIAN", true},
     {6, "REG_LINK", false},
     {value_type::MultiText, "REG_MULTI_SZ", true},
@@ -79,18 +83,16 @@ std::optional<uint64_t> parseNumber(std::string_view text, uint64_t maximum) {
   return number;
 }
 
-std::string numberBytes(uint64_t number, size_t size, bool bigEndian) {
+std::string numberBytes(uint64_t number, size_t size) {
   std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i) {
-    bytes[bigEndian ? size - 1 - i : i] = static_cast<char>((number >> (8 * i)) & 0xFF);
-  }
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
   return bytes;
 }
 
-uint64_t numberOfBytes(std::string_view bytes, bool bigEndian) {
+uint64_t numberOfBytes(std::string_view bytes) {
   uint64_t number = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {
-    const auto byte = static_cast<uint8_t>(bytes[bigEndian ? i : bytes.size() - 1 - i]);
+    const auto byte = static_cast<uint8_t>(bytes[bytes.size() - 1 - i]);
     number = (number << 8) | byte;
   }
   return number;
@@ -108,16 +110,23 @@ std::optional<std::string> hexBytes(std::string_view text) {
   return bytes;
 }
 
+// reg.exe's rules: one separator may end the list ("a#" is the list "a",
+// and "#" alone the list of one empty string), but no string between
+// separators may be empty ("a##b", "#a").
 std::optional<std::string> multiTextBytes(std::string_view text, std::string_view separator) {
-  std::string bytes;
-  while (!text.empty()) {
-    const size_t end = text.find(separator);
-    const std::string_view piece = text.substr(0, end);
-    if (piece.empty()) return std::nullopt;
-    bytes += narrowFromUtf8(piece) + '\0';
+  if (text.empty()) return std::string(1, '\0');
+  std::vector<std::string_view> pieces;
+  for (size_t start = 0;;) {
+    const size_t end = text.find(separator, start);
+    pieces.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
     if (end == std::string_view::npos) break;
-    text.remove_prefix(end + separator.size());
-    if (text.empty()) return std::nullopt;
+    start = end + separator.size();
+  }
+  if (pieces.size() > 1 && pieces.back().empty()) pieces.pop_back();
+  std::string bytes;
+  for (const std::string_view piece : pieces) {
+    if (piece.empty() && pieces.size() > 1) return std::nullopt;
+    bytes += narrowFromUtf8(piece) + '\0';
   }
   return bytes + '\0';
 }
@@ -145,16 +154,32 @@ std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
   switch (type) {
     case value_type::MultiText: return multiTextBytes(text, separator);
     case value_type::Binary: return hexBytes(text);
+    // REG_DWORD_BIG_ENDIAN is stored little-endian, as reg.exe on every
+    // Windows version stores it.
     case value_type::Number:
     case value_type::NumberBigEndian: {
-      const std::optional<uint64_t> number = parseNumber(text.empty() ? "0" : text, 0xFFFFFFFFu);
+      const std::optional<uint64_t> number = parseNumber(text, 0xFFFFFFFFu);
       if (!number) return std::nullopt;
-      return numberBytes(*number, 4, type == value_type::NumberBigEndian);
+      return numberBytes(*number, 4);
     }
     case value_type::Number64: {
-      const std::optional<uint64_t> number = parseNumber(text.empty() ? "0" : text, UINT64_MAX);
+      // A negative decimal wraps, as the C library's conversion does: -1 is
+      // 0xFFFFFFFFFFFFFFFF.
+      const bool negative = text.starts_with('-') && !text.substr(1).starts_with("0x") &&
+                            !text.substr(1).starts_with("0X");
+      const std::optional<uint64_t> number =
+          parseNumber(text.empty() ? "0" : negative ? text.substr(1) : text, UINT64_MAX);
       if (!number) return std::nullopt;
-      return numberBytes(*number, 8, false);
+      return numberBytes(negative ? 0 - *number : *number, 8);
+    }
+    // The platform's reg.exe stores REG_NONE text as UTF-16LE with its NUL.
+    case value_type::None: {
+      std::string bytes;
+      for (const char16_t unit : utf8ToText(text) + u'\0') {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+      }
+      return bytes;
     }
     default: return narrowFromUtf8(text) + '\0';
   }
@@ -188,10 +213,10 @@ std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view s
     case value_type::Number:
     case value_type::NumberBigEndian:
       if (bytes.size() != 4) break;
-      return lowerHexNumber(numberOfBytes(bytes, type == value_type::NumberBigEndian));
+      return lowerHexNumber(numberOfBytes(bytes));
     case value_type::Number64:
       if (bytes.size() != 8) break;
-      return lowerHexNumber(numberOfBytes(bytes, false));
+      return lowerHexNumber(numberOfBytes(bytes));
     default: break;
   }
   return upperHex(bytes);

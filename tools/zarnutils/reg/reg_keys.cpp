@@ -37,8 +37,14 @@ std::optional<KeyName> parseKeyName(std::string_view written) {
   const size_t separator = written.find('\\');
   const std::string_view root = written.substr(0, separator);
   std::string_view path = separator == std::string_view::npos ? "" : written.substr(separator + 1);
-  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-  if (path.find("\\\\") != std::string_view::npos || path.starts_with('\\')) return std::nullopt;
+  // reg.exe takes one backslash after a key (HKCU\Software\), but not after
+  // a root alone (HKCU\) nor two of them.
+  if (path.ends_with('\\')) path.remove_suffix(1);
+  if (separator != std::string_view::npos && path.empty()) return std::nullopt;
+  if (path.find("\\\\") != std::string_view::npos || path.starts_with('\\') ||
+      path.ends_with('\\')) {
+    return std::nullopt;
+  }
   for (const RootName& candidate : rootNames) {
     if (sameWord(root, candidate.shortName) || sameWord(root, candidate.longName)) {
       return KeyName{candidate.handle, candidate.longName, std::string(path)};

@@ -17,10 +17,11 @@ void printValue(ConsoleStreams& console, const StoredValue& value, const QueryFo
               << dataAsText(value.type, value.data, form.separator) << '\n';
 }
 
-// A key with values: its name, its values and a blank line (reg.exe names
-// a key only above its values). Then its subkeys: by name, or with /s each
-// the same way.
-RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const QueryForm& form) {
+// The key's name, its values and a blank line, then its subkeys: by name, or
+// with /s each the same way. reg.exe leaves out the name of the key asked for
+// when it has no values, but names every subkey that /s walks into.
+RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const QueryForm& form,
+                       bool asked) {
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
   {
@@ -29,7 +30,7 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
     if (const RegistryStatus status = listValues(key.handle(), values)) return status;
     if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
   }
-  if (!values.empty()) {
+  if (!values.empty() || !asked) {
     console.out << name.fullName() << '\n';
     for (const StoredValue& value : values) printValue(console, value, form);
     console.out << '\n';
@@ -38,7 +39,7 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
     const KeyName below = name.child(utf8FromNarrow(subKey));
     if (!form.recursive) {
       console.out << below.fullName() << '\n';
-    } else if (const RegistryStatus status = listKey(console, below, form)) {
+    } else if (const RegistryStatus status = listKey(console, below, form, false)) {
       return status;
     }
   }
@@ -110,7 +111,7 @@ int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
       }
     }
     console.out << '\n';
-    const RegistryStatus status = listKey(console, *name, form);
+    const RegistryStatus status = listKey(console, *name, form, true);
     return status == registry_status::Success ? regSucceeded : reportStatus(console, status);
   }
   const std::string valueName = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
