@@ -227,6 +227,30 @@ done
 expect code 1 "" copy /? /f
 expect code 1 "" copy /? /s
 
+# /reg:32 and /reg:64 choose the registry view; both, or one twice, is a
+# usage error. 64-bit Windows keeps the 32-bit view of HKLM\Software under
+# Wow6432Node; 32-bit Windows and the native store have one view.
+expect code 1 "" query "$K" /reg:32 /reg:64
+expect code 1 "" add "$K" /v x /d y /f /reg:64 /reg:64
+V='HKLM\Software\ZarnViewTest'
+run zarn delete "$V" /f /reg:32
+run zarn delete "$V" /f /reg:64
+expect out 0 "$done_ok" add "$V" /v bits /d 32 /f /reg:32
+if [ "$target" = win64 ]; then
+  expect - 0 "
+HKEY_LOCAL_MACHINE\Software\Wow6432Node\ZarnViewTest
+    bits    REG_SZ    32
+" query 'HKLM\Software\Wow6432Node\ZarnViewTest' /v bits
+  expect - 1 "" query "$V" /v bits /reg:64
+else
+  expect out 0 "
+HKEY_LOCAL_MACHINE\Software\ZarnViewTest
+    bits    REG_SZ    32
+" query "$V" /v bits /reg:64
+fi
+expect out 0 "$done_ok" delete "$V" /f /reg:32
+expect code 1 "" query "$V" /reg:32
+
 # Console output ends its lines in CRLF on Windows, also through a pipe.
 checks=$((checks + 1))
 "${zarn[@]}" reg query "$K" >"$scratch/raw" 2>/dev/null </dev/null

@@ -141,6 +141,14 @@ struct KeyTree::SubKey {
   KeyTree tree;
 };
 
+// The registry view of /reg:32 and /reg:64: on 64-bit Windows the 32-bit
+// programs' keys (KEY_WOW64_32KEY) or the 64-bit ones (KEY_WOW64_64KEY);
+// without either, the view of the program's own bitness. The native store
+// has one view, which all three name. Every key the verbs open or create
+// afterwards is in the chosen view.
+enum class RegistryView { Default, Bits32, Bits64 };
+void useRegistryView(RegistryView view);
+
 // A key handle that is closed when it goes away.
 class OpenedKey {
  public:
@@ -174,7 +182,8 @@ RegistryStatus writeValue(KeyHandle key, const StoredValue& value);
 RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive, KeyTree& tree);
 
 // Deletes the key with everything below it, deepest keys first, through
-// RegDeleteKeyA, which only ever deletes a key without subkeys.
+// RegDeleteKeyA, which only ever deletes a key without subkeys. Each key is
+// deleted through a handle of its own, opened in the chosen view.
 RegistryStatus deleteTree(KeyHandle root, const std::string& path);
 
 // ---- Value data (reg_data.cpp) ----

@@ -121,7 +121,12 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
     }
     const std::optional<RegArguments> arguments =
         parseRegArguments(rest, verb.fixedCount, verb.switches);
-    if (!arguments) return reportInvalidSyntax(console, verb.name);
+    if (!arguments || (arguments->has("reg:32") && arguments->has("reg:64"))) {
+      return reportInvalidSyntax(console, verb.name);
+    }
+    useRegistryView(arguments->has("reg:32")   ? RegistryView::Bits32
+                    : arguments->has("reg:64") ? RegistryView::Bits64
+                                               : RegistryView::Default);
     return verb.run(*arguments, console);
   }
   console.err << "ERROR: Invalid argument/option - '" << words[0]
@@ -132,6 +137,9 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
 }  // namespace
 
 namespace {
+
+// Every verb takes the registry view.
+constexpr SwitchRule viewSwitches[] = {{"reg:32", false}, {"reg:64", false}};
 
 const SwitchRule* findRule(std::span<const SwitchRule> rules, const std::string& name) {
   for (const SwitchRule& rule : rules) {
@@ -156,6 +164,7 @@ std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& wo
     if (!looksLikeSwitch(words[next])) return std::nullopt;
     const std::string name = lowerWord(words[next].substr(1));
     const SwitchRule* rule = findRule(rules, name);
+    if (!rule) rule = findRule(viewSwitches, name);
     if (!rule || arguments.has(name)) return std::nullopt;
     std::string value;
     if (rule->takesValue) {
@@ -259,7 +268,6 @@ int reportCanceled(ConsoleStreams& console) {
   console.err << "The operation was canceled by the user.\n";
   return regFailed;
 }
-
 
 Answer ask(ConsoleStreams& console, std::string_view question, bool offerAll) {
   const char* choices = offerAll ? " (Yes/No/All)? " : " (Yes/No)? ";

@@ -167,8 +167,10 @@ std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
       // 0xFFFFFFFFFFFFFFFF.
       const bool negative = text.starts_with('-') && !text.substr(1).starts_with("0x") &&
                             !text.substr(1).starts_with("0X");
-      const std::optional<uint64_t> number =
-          parseNumber(text.empty() ? "0" : negative ? text.substr(1) : text, UINT64_MAX);
+      const std::optional<uint64_t> number = parseNumber(text.empty() ? "0"
+                                                         : negative   ? text.substr(1)
+                                                                      : text,
+                                                         UINT64_MAX);
       if (!number) return std::nullopt;
       return numberBytes(negative ? 0 - *number : *number, 8);
     }

@@ -64,6 +64,11 @@ using namespace registry_status;
 
 constexpr uint32_t readAccess = key_access::QueryValue | key_access::EnumerateSubKeys;
 constexpr uint32_t fullAccess = readAccess | key_access::SetValue | key_access::CreateSubKey;
+
+// The platform's KEY_WOW64_64KEY and KEY_WOW64_32KEY rights.
+constexpr uint32_t wow64Key64 = 0x0100;
+constexpr uint32_t wow64Key32 = 0x0200;
+uint32_t viewAccess = 0;
 // Key names have at most 255 characters, value names 16,383; a narrow
 // character takes up to four bytes.
 constexpr uint32_t keyNameRoom = 4 * 255 + 1;
@@ -106,18 +111,28 @@ void OpenedKey::close() {
   handle_ = 0;
 }
 
+void useRegistryView(RegistryView view) {
+#ifdef _WIN32
+  viewAccess = view == RegistryView::Bits32   ? wow64Key32
+               : view == RegistryView::Bits64 ? wow64Key64
+                                              : 0;
+#else
+  (void)view;
+#endif
+}
+
 RegistryStatus OpenedKey::open(KeyHandle root, const std::string& path, bool writable) {
   close();
-  return RegistryService::RegOpenKeyExA(root, path.c_str(), 0, writable ? fullAccess : readAccess,
-                                        &handle_);
+  return RegistryService::RegOpenKeyExA(
+      root, path.c_str(), 0, viewAccess | (writable ? fullAccess : readAccess), &handle_);
 }
 
 RegistryStatus OpenedKey::create(KeyHandle root, const std::string& path) {
   close();
   const SecurityAttributes security;
   uint32_t disposition = 0;
-  return RegistryService::RegCreateKeyExA(root, path.c_str(), 0, "", 0, fullAccess, &security,
-                                          &handle_, &disposition);
+  return RegistryService::RegCreateKeyExA(root, path.c_str(), 0, "", 0, viewAccess | fullAccess,
+                                          &security, &handle_, &disposition);
 }
 
 RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names) {
@@ -174,16 +189,14 @@ RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive,
 }
 
 RegistryStatus deleteTree(KeyHandle root, const std::string& path) {
+  OpenedKey key;
+  if (const RegistryStatus status = key.open(root, path)) return status;
   std::vector<std::string> names;
-  {
-    OpenedKey key;
-    if (const RegistryStatus status = key.open(root, path)) return status;
-    if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
-  }
+  if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
   for (const std::string& name : names) {
     if (const RegistryStatus status = deleteTree(root, childPath(path, name))) return status;
   }
-  return RegistryService::RegDeleteKeyA(root, path.c_str());
+  return RegistryService::RegDeleteKeyA(key.handle(), "");
 }
 
 }  // namespace zarn::cli
