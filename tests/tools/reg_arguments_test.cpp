@@ -4,7 +4,6 @@
 
 #include "reg/reg.h"
 
-
 namespace zarn::cli {
 namespace {
 
@@ -45,8 +44,8 @@ TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
   EXPECT_TRUE(root->isRoot());
   EXPECT_EQ(root->child("Sub").fullName(), "HKEY_CURRENT_USER\\Sub");
   // One backslash may end a key's name, but not a root's alone.
-  for (const char* bad : {"HKXX\\A", "\\\\machine\\HKLM\\A", "HKCU\\\\A", "HKDD", "", "HKCU\\",
-                          "HKCU\\A\\\\"}) {
+  for (const char* bad :
+       {"HKXX\\A", "\\\\machine\\HKLM\\A", "HKCU\\\\A", "HKDD", "", "HKCU\\", "HKCU\\A\\\\"}) {
     EXPECT_FALSE(parseKeyName(bad)) << bad;
   }
   EXPECT_TRUE(

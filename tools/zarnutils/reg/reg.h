@@ -216,6 +216,10 @@ std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
 // wrong size, as upper-case hex digits.
 std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view separator);
 
+// REG_SZ data as regedit exports and reg copy copies it: the text up to the
+// first NUL.
+std::string_view textUpToNul(std::string_view data);
+
 // The strings of REG_MULTI_SZ data, without the empty string that ends it.
 std::vector<std::string> multiTextStrings(std::string_view bytes);
 

@@ -17,6 +17,7 @@ constexpr SwitchRule addSwitches[] = {{"v", true}, {"ve", false}, {"t", true},
 constexpr SwitchRule deleteSwitches[] = {{"v", true}, {"ve", false}, {"va", false}, {"f", false}};
 constexpr SwitchRule copySwitches[] = {{"s", false}, {"f", false}};
 constexpr SwitchRule exportSwitches[] = {{"y", false}, {"-regedit4", false}};
+constexpr SwitchRule importSwitches[] = {{"-strict", false}};
 
 struct Verb {
   const char* name;
@@ -49,13 +50,12 @@ const Verb verbs[] = {
      "  Writes the key and everything below it as a .reg file (Windows Registry\n"
      "  Editor Version 5.00, UTF-16LE; --regedit4: REGEDIT4, 8-bit text).\n"
      "  /y replaces an existing file without asking.\n"},
-    {"import",
-     1,
-     {},
-     regImport,
-     "REG IMPORT FileName\n"
-     "  Applies a .reg file of either form; a malformed file is refused with its\n"
-     "  line number and nothing of it is applied.\n"},
+    {"import", 1, importSwitches, regImport,
+     "REG IMPORT FileName [--strict]\n"
+     "  Applies a .reg file (5.00, REGEDIT4 or REGEDIT) as Windows does: lines it\n"
+     "  cannot use are skipped, each named on standard error with the reason, and\n"
+     "  the rest applied. --strict refuses a file with any such line and applies\n"
+     "  nothing of it.\n"},
 };
 
 void printOverview(ConsoleStreams& console) {

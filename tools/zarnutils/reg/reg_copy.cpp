@@ -14,8 +14,10 @@ class TreeCopy {
   RegistryStatus write(KeyHandle root, const std::string& path, const KeyTree& tree) {
     OpenedKey key;
     if (const RegistryStatus status = key.create(root, path)) return status;
-    for (const StoredValue& value : tree.values) {
+    for (StoredValue value : tree.values) {
       if (!mayWrite(key.handle(), value.name)) continue;
+      // reg.exe copies a REG_SZ as its text up to the first NUL.
+      if (value.type == value_type::Text) value.data = std::string(textUpToNul(value.data)) + '\0';
       if (const RegistryStatus status = writeValue(key.handle(), value)) return status;
     }
     for (const auto& [name, subTree] : tree.subKeys) {

@@ -187,6 +187,8 @@ std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
   }
 }
 
+std::string_view textUpToNul(std::string_view data) { return data.substr(0, data.find('\0')); }
+
 std::vector<std::string> multiTextStrings(std::string_view bytes) {
   std::vector<std::string> strings;
   while (!bytes.empty()) {

@@ -22,7 +22,10 @@ int regExport(const RegArguments& arguments, ConsoleStreams& console) {
   }
   const RegFileForm form =
       arguments.has("-regedit4") ? RegFileForm::Regedit4 : RegFileForm::Version5;
-  if (!writeFileBytes(fileName, regFileBytes(*name, tree, form))) {
+  std::string problem;
+  const std::optional<std::string> bytes = regFileBytes(*name, tree, form, problem);
+  if (!bytes) return reportError(console, "Cannot export: " + problem + "; nothing was written.");
+  if (!writeFileBytes(fileName, *bytes)) {
     return reportError(console, "Unable to write the file " + fileName + ".");
   }
   return reportSuccess(console);

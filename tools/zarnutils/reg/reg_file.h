@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -22,7 +23,9 @@
 
 namespace zarn::cli {
 
-enum class RegFileForm { Version5, Regedit4 };
+// Version5 and Regedit4 are both forms the verbs write; Windows31 is the
+// REGEDIT form, read only.
+enum class RegFileForm { Version5, Regedit4, Windows31 };
 
 // Names and data in the store's narrow form: what the import writes.
 struct RegFileValue {
@@ -30,19 +33,32 @@ struct RegFileValue {
   bool remove = false;
   uint32_t type = 0;
   std::string data;
+  int line = 0;
 };
 
 struct RegFileKey {
   KeyName key;
   bool remove = false;
+  int line = 0;
   std::vector<RegFileValue> values;
+};
+
+// A line the reader could not use, and why.
+struct RegFileSkip {
+  int line = 0;
+  std::string reason;
 };
 
 struct RegFile {
   RegFileForm form = RegFileForm::Version5;
-  std::vector<RegFileKey> keys;
+  // A header that starts REGEDIT but is none of the known ones: the
+  // platform takes the file and applies none of it.
+  bool readsNothing = false;
+  std::vector<RegFileKey> keys;  // in file order
+  std::vector<RegFileSkip> skipped;
 };
 
+// A file that is not a registry file at all.
 struct RegFileError {
   int line = 0;
   std::string message;
@@ -50,10 +66,10 @@ struct RegFileError {
 
 // ---- Reading (reg_file_reader.cpp) ----
 
-// Reads a .reg file of either form and either encoding (reg_file.h) into the
-// changes it asks for, or says on which line it is malformed and why. The
-// whole file is read before anything is applied, so a malformed file changes
-// nothing.
+// Reads a .reg file of any form and encoding into the changes it asks for
+// and the lines it skipped, as the platform's reg import reads it (the rules
+// are listed in reg_file_reader.cpp); a file whose first line is no registry
+// header is refused. The whole file is read before anything is applied.
 std::variant<RegFile, RegFileError> readRegFile(std::string_view bytes);
 
 // The encodings a .reg file comes in: UTF-16LE with a byte order mark (what
@@ -76,11 +92,17 @@ bool isValidUtf8(std::string_view bytes);
 
 // ---- Writing (reg_file_writer.cpp) ----
 
-// Writes a key and everything below it as regedit exports it.
 // The whole file's bytes: the header, then each key in enumeration order,
 // depth first, with its values. Version 5.00 is UTF-16LE with a byte order
 // mark; REGEDIT4 is the narrow code page. Lines end in CRLF; hex data is
-// wrapped so that no line passes 80 columns.
-std::string regFileBytes(const KeyName& top, const KeyTree& tree, RegFileForm form);
+// wrapped so that no line passes 80 columns. A REG_SZ is written as its text
+// up to the first NUL, as regedit writes it. Nothing, and the problem in
+// problem, when a name cannot be written so that the file reads back the
+// same: a key name holding CR, LF or NUL, or a value name holding NUL.
+std::optional<std::string> regFileBytes(const KeyName& top, const KeyTree& tree, RegFileForm form,
+                                        std::string& problem);
+
+// A name as a message shows it, with CR, LF and NUL written \r, \n, \0.
+std::string shownName(std::string_view name);
 
 }  // namespace zarn::cli
