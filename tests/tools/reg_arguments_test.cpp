@@ -34,6 +34,24 @@ TEST(RegSwitches, RefusesWhatBreaksTheForm) {
   EXPECT_FALSE(asksForUsage({"/hh"}));
 }
 
+// query's /v names a value, or with /f is a flag: its value is the next word
+// unless that is one of the verb's switches.
+TEST(RegSwitches, AnOptionalValueIsLeftOutBeforeAKnownSwitch) {
+  constexpr SwitchRule query[] = {{"v", true, true}, {"d", false}, {"f", true}};
+  const auto flag = parseRegArguments({"K", "/f", "x", "/v", "/d"}, 1, query);
+  ASSERT_TRUE(flag);
+  EXPECT_TRUE(flag->withoutValue.count("v"));
+  EXPECT_TRUE(flag->has("d"));
+  const auto last = parseRegArguments({"K", "/v"}, 1, query);
+  ASSERT_TRUE(last);
+  EXPECT_TRUE(last->withoutValue.count("v"));
+  const auto named = parseRegArguments({"K", "/v", "/tmp/x"}, 1, query);
+  ASSERT_TRUE(named);
+  EXPECT_EQ(named->value("v"), "/tmp/x");
+  EXPECT_TRUE(parseRegArguments({"K", "/reg:32"}, 1, query));
+  EXPECT_FALSE(parseRegArguments({"K", "/reg:32", "/REG:32"}, 1, query));
+}
+
 TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
   const auto longName = parseKeyName("hkey_local_machine\\Software\\Vendor\\");
   ASSERT_TRUE(longName);

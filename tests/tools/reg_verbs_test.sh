@@ -424,6 +424,63 @@ $L\Half\Deep
   expect - 0 "$done_ok" delete "$K\Half" /f
 fi
 
+# query /f searches subkey names, value names and data (Wine's reg.exe has
+# no /f): one row per search, over a tree of two keys alike but for one value.
+F="$K\\Find" G="$L\\Find"
+run zarn add "$F\\A" /v one /d hello /f
+run zarn add "$F\\A\\Sub" /v two /t REG_DWORD /d 5 /f
+run zarn add "$F\\A\\Hello" /ve /d x /f
+run zarn copy "$F\\A" "$F\\B" /s /f
+run zarn add "$F\\B" /v one /d other /f
+run zarn add "$F\\B\\Only" /v three /d 3 /f
+expect - 0 "
+$G\\A
+    one    REG_SZ    hello
+
+$G\\A\\Hello
+$G\\B\\Hello
+End of search: 3 match(es) found." query "$F" /f hello /s
+expect - 0 "
+$G\\A\\Hello
+End of search: 1 match(es) found." query "$F\\A" /f hello /k
+expect - 0 "
+$G\\A\\Sub
+    two    REG_DWORD    0x5
+
+End of search: 1 match(es) found." query "$F\\A" /f 5 /d /t REG_DWORD,REG_QWORD /s
+expect - 1 "
+End of search: 0 match(es) found." query "$F\\A" /f ONE /v /c
+expect - 0 "
+$G\\A
+    one    REG_SZ    hello
+
+End of search: 1 match(es) found." query "$F\\A" /f ONE /v /e
+expect - 1 "" query "$F" /f x /t REG_WRONG
+expect - 1 "" query "$F" /v
+
+# compare: "<" the first key's side, ">" the second's, "=" alike; exit 0
+# when identical, 2 when different.
+expect - 2 "< $G\\A    one    REG_SZ    hello
+> $G\\B    one    REG_SZ    other
+> $G\\B\\Only
+
+Result Compared: Different
+$done_ok" compare "$F\\A" "$F\\B" /s
+expect - 0 "= $G\\A\\Sub    two    REG_DWORD    0x5
+
+Result Compared: Identical
+$done_ok" compare "$F\\A\\Sub" "$F\\B\\Sub" /oa
+expect - 0 "= $G\\A\\Hello    (Default)    REG_SZ    x
+
+Result Compared: Identical
+$done_ok" compare "$F\\A\\Hello" "$F\\B\\Hello" /ve /os /s
+expect - 2 "
+Result Compared: Different
+$done_ok" compare "$F\\A" "$F\\B" /v one /on
+expect - 1 "" compare "$F\\A" "$F\\Missing"
+expect - 1 "" compare "$F\\A" "$F\\B" /od /os
+run zarn delete "$F" /f
+
 # Usage, and the failures of the command line itself.
 expect_error 1 'Invalid syntax.' 
 expect_error 1 "Invalid argument/option - 'frob'." frob

@@ -12,7 +12,9 @@ _zarnutils_reg_switches() {
     delete) echo '/v /ve /va /f' ;;
     copy) echo '/s /f' ;;
     export) echo '/y --regedit4' ;;
+    import) echo '--strict' ;;
   esac
+  echo '/reg:32 /reg:64'
 }
 
 _zarnutils() {
@@ -31,8 +33,8 @@ $("${COMP_WORDS[0]}" --help 2>/dev/null | sed -n 's/^  \([A-Za-z]*\.[A-Za-z]*\) 
     if [ "$COMP_CWORD" -eq $((first + 1)) ]; then
       words='query add delete copy export import'
     elif [ "$previous" = /t ]; then
-      words='REG_SZ REG_EXPAND_SZ REG_MULTI_SZ REG_BINARY REG_DWORD REG_DWORD_BIG_ENDIAN
-REG_QWORD REG_NONE'
+      words='REG_SZ REG_EXPAND_SZ REG_MULTI_SZ REG_BINARY REG_DWORD REG_DWORD_LITTLE_ENDIAN
+REG_DWORD_BIG_ENDIAN REG_QWORD REG_NONE'
     elif [[ $current == [/-]* ]]; then
       words=$(_zarnutils_reg_switches "$verb")
     elif [ "$verb" = import ]; then

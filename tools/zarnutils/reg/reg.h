@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,11 +31,15 @@ namespace zarn::cli {
 struct SwitchRule {
   const char* name;  // lower case, without the / or -
   bool takesValue;
+  // The value may be left out: the next word is the value unless it is one
+  // of the verb's switches (query's /v, a name or, with /f, a flag).
+  bool valueOptional = false;
 };
 
 struct RegArguments {
   std::vector<std::string> fixed;
   std::map<std::string, std::string> switches;  // name -> value, "" for a flag
+  std::set<std::string> withoutValue;           // optional values left out
 
   bool has(const std::string& name) const { return switches.count(name) != 0; }
   const std::string& value(const std::string& name) const { return switches.at(name); }
@@ -64,6 +69,7 @@ int regDelete(const RegArguments& arguments, ConsoleStreams& console);
 int regCopy(const RegArguments& arguments, ConsoleStreams& console);
 int regExport(const RegArguments& arguments, ConsoleStreams& console);
 int regImport(const RegArguments& arguments, ConsoleStreams& console);
+int regCompare(const RegArguments& arguments, ConsoleStreams& console);
 
 // ---- What the verbs say (reg_command.cpp) ----
 // In Windows reg.exe's words (Wine's reg.exe words some of them

@@ -11,13 +11,18 @@
 namespace zarn::cli {
 namespace {
 
-constexpr SwitchRule querySwitches[] = {{"v", true}, {"ve", false}, {"s", false}, {"se", true}};
+constexpr SwitchRule querySwitches[] = {
+    {"v", true, true}, {"ve", false}, {"s", false}, {"se", true}, {"f", true},
+    {"k", false},      {"d", false},  {"c", false}, {"e", false}, {"t", true}};
 constexpr SwitchRule addSwitches[] = {{"v", true}, {"ve", false}, {"t", true},
                                       {"s", true}, {"d", true},   {"f", false}};
 constexpr SwitchRule deleteSwitches[] = {{"v", true}, {"ve", false}, {"va", false}, {"f", false}};
 constexpr SwitchRule copySwitches[] = {{"s", false}, {"f", false}};
 constexpr SwitchRule exportSwitches[] = {{"y", false}, {"-regedit4", false}};
 constexpr SwitchRule importSwitches[] = {{"-strict", false}};
+constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false}, {"oa", false},
+                                          {"od", false}, {"os", false}, {"on", false},
+                                          {"s", false}};
 
 struct Verb {
   const char* name;
@@ -30,8 +35,13 @@ struct Verb {
 const Verb verbs[] = {
     {"query", 1, querySwitches, regQuery,
      "REG QUERY KeyName [/v ValueName | /ve] [/s] [/se Separator]\n"
+     "REG QUERY KeyName /f Data [/k] [/v] [/d] [/c] [/e] [/t Types] [/s] [/se Separator]\n"
      "  Lists the values of KeyName and its subkeys; /s the whole tree below it.\n"
-     "  /se sets the separator shown between the strings of a REG_MULTI_SZ.\n"},
+     "  /se sets the separator shown between the strings of a REG_MULTI_SZ.\n"
+     "  /f searches for Data (* for anything) in subkey names (/k), value names\n"
+     "  (/v) and data (/d), all three unless one is named; /c matches letter case,\n"
+     "  /e only the whole text; /t limits it to values of the types listed\n"
+     "  (REG_SZ,REG_DWORD...).\n"},
     {"add", 1, addSwitches, regAdd,
      "REG ADD KeyName [/v ValueName | /ve] [/t Type] [/s Separator] [/d Data] [/f]\n"
      "  Type: REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY, REG_DWORD,\n"
@@ -50,6 +60,12 @@ const Verb verbs[] = {
      "  Writes the key and everything below it as a .reg file (Windows Registry\n"
      "  Editor Version 5.00, UTF-16LE; --regedit4: REGEDIT4, 8-bit text).\n"
      "  /y replaces an existing file without asking.\n"},
+    {"compare", 2, compareSwitches, regCompare,
+     "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/oa | /od | /os | /on] [/s]\n"
+     "  Compares the values of two keys (one value with /v or /ve; with /s the\n"
+     "  subkeys too). Shows differences (/od, the default), all (/oa), matches\n"
+     "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
+     "  Return code: 0 identical, 2 different, 1 failure.\n"},
     {"import", 1, importSwitches, regImport,
      "REG IMPORT FileName [--strict]\n"
      "  Applies a .reg file (5.00, REGEDIT4 or REGEDIT) as Windows does: lines it\n"
@@ -60,8 +76,10 @@ const Verb verbs[] = {
 
 void printOverview(ConsoleStreams& console) {
   console.out << "REG Operation [Parameter List]\n"
-                 "  Operation: QUERY | ADD | DELETE | COPY | EXPORT | IMPORT\n"
-                 "  Return code: 0 success, 1 failure.\n"
+                 "  Operation: QUERY | ADD | DELETE | COPY | EXPORT | IMPORT | COMPARE\n"
+                 "  Return code: 0 success, 1 failure (COMPARE: 2 when the keys differ).\n"
+                 "  /reg:32 or /reg:64 after any operation chooses the 32- or 64-bit registry\n"
+                 "  view on Windows; the native store has one view, which both name.\n"
                  "  Type \"REG Operation /?\" for the usage of one operation.\n";
 }
 
@@ -167,9 +185,16 @@ std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& wo
     if (!rule) rule = findRule(viewSwitches, name);
     if (!rule || arguments.has(name)) return std::nullopt;
     std::string value;
-    if (rule->takesValue) {
-      if (++next == words.size()) return std::nullopt;
-      value = words[next];
+    const bool valueFollows = next + 1 < words.size() &&
+                              !(rule->valueOptional && looksLikeSwitch(words[next + 1]) &&
+                                (findRule(rules, lowerWord(words[next + 1].substr(1))) ||
+                                 findRule(viewSwitches, lowerWord(words[next + 1].substr(1)))));
+    if (rule->takesValue && valueFollows) {
+      value = words[++next];
+    } else if (rule->takesValue && rule->valueOptional) {
+      arguments.withoutValue.insert(name);
+    } else if (rule->takesValue) {
+      return std::nullopt;
     }
     arguments.switches.emplace(name, value);
   }

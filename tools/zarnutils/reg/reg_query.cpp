@@ -1,5 +1,8 @@
-// reg query: a key's values and subkeys, the whole tree with /s, or one
-// value with /v (searched for through the tree with /s).
+// reg query: a key's values and subkeys, the whole tree with /s, one value
+// with /v (searched for through the tree with /s), or with /f a search of
+// subkey names, value names and data.
+#include <algorithm>
+
 #include "narrow_utf8.h"
 #include "reg/reg.h"
 
@@ -92,6 +95,105 @@ int queryOneValue(ConsoleStreams& console, const KeyName& name, const std::strin
 
 }  // namespace
 
+// What /f looks for, and where.
+struct Search {
+  std::string pattern;  // folded unless caseSensitive; "*" matches anything
+  bool keys = true, valueNames = true, data = true;
+  bool caseSensitive = false, exact = false;
+  std::vector<uint32_t> types;  // none: every type
+  QueryForm form;
+
+  bool matches(std::string text) const {
+    if (pattern == "*") return true;
+    if (!caseSensitive) text = lowerWord(text);
+    return exact ? text == pattern : text.find(pattern) != std::string::npos;
+  }
+
+  bool typeSearched(uint32_t type) const {
+    return types.empty() || std::find(types.begin(), types.end(), type) != types.end();
+  }
+};
+
+// The key's matching values under its name, then its subkeys: those whose
+// name matches are named, and with /s each is searched the same way.
+RegistryStatus searchKey(ConsoleStreams& console, const KeyName& name, const Search& search,
+                         int& found) {
+  std::vector<StoredValue> values;
+  std::vector<std::string> subKeys;
+  {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
+    if (const RegistryStatus status = listValues(key.handle(), values)) return status;
+    if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
+  }
+  bool named = false;
+  for (const StoredValue& value : values) {
+    if (!search.typeSearched(value.type)) continue;
+    const std::string valueName = utf8FromNarrow(value.name);
+    if ((search.valueNames && search.matches(valueName)) ||
+        (search.data &&
+         search.matches(dataAsText(value.type, value.data, search.form.separator)))) {
+      if (!named) console.out << name.fullName() << '\n';
+      named = true;
+      printValue(console, value, search.form);
+      ++found;
+    }
+  }
+  if (named) console.out << '\n';
+  for (const std::string& subKey : subKeys) {
+    const KeyName below = name.child(utf8FromNarrow(subKey));
+    if (search.keys && search.types.empty() && search.matches(utf8FromNarrow(subKey))) {
+      console.out << below.fullName() << '\n';
+      ++found;
+    }
+    if (!search.form.recursive) continue;
+    if (const RegistryStatus status = searchKey(console, below, search, found)) return status;
+  }
+  return registry_status::Success;
+}
+
+int queryFind(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name,
+              const QueryForm& form) {
+  if (arguments.has("ve") || (arguments.has("v") && !arguments.withoutValue.count("v"))) {
+    return reportInvalidSyntax(console, "query");
+  }
+  Search search;
+  search.form = form;
+  search.caseSensitive = arguments.has("c");
+  search.exact = arguments.has("e");
+  search.pattern = search.caseSensitive ? arguments.value("f") : lowerWord(arguments.value("f"));
+  if (search.pattern.empty()) return reportInvalidSyntax(console, "query");
+  if (arguments.has("k") || arguments.has("v") || arguments.has("d")) {
+    search.keys = arguments.has("k");
+    search.valueNames = arguments.has("v");
+    search.data = arguments.has("d");
+  }
+  if (arguments.has("t")) {
+    std::string_view list = arguments.value("t");
+    while (true) {
+      const size_t comma = list.find(',');
+      const std::optional<uint32_t> type = typeCodeOfName(list.substr(0, comma));
+      if (!type) return reportInvalidSyntax(console, "query");
+      search.types.push_back(*type);
+      if (comma == std::string_view::npos) break;
+      list.remove_prefix(comma + 1);
+    }
+  }
+  {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
+      return reportStatus(console, status);
+    }
+  }
+  int found = 0;
+  console.out << '\n';
+  if (const RegistryStatus status = searchKey(console, name, search, found)) {
+    return reportStatus(console, status);
+  }
+  console.out << "End of search: " << found << " match(es) found.\n";
+  return found > 0 ? regSucceeded : regFailed;
+}
+
 int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
   if (!name) return reportInvalidKeyName(console, "query");
@@ -102,6 +204,11 @@ int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
   if (arguments.has("se")) {
     if (arguments.value("se").size() != 1) return reportInvalidSyntax(console, "query");
     form.separator = arguments.value("se");
+  }
+  if (arguments.has("f")) return queryFind(arguments, console, *name, form);
+  if (arguments.withoutValue.count("v") || arguments.has("k") || arguments.has("d") ||
+      arguments.has("c") || arguments.has("e") || arguments.has("t")) {
+    return reportInvalidSyntax(console, "query");
   }
   if (!oneValue) {
     {
