@@ -339,15 +339,16 @@ run zarn delete "$W" /f
 # Import reads line by line as Windows does: what it cannot use is skipped,
 # each skipped line named on standard error with why, the rest applied, exit
 # 0. --strict refuses such a file whole. Wine's reg.exe reads the same way.
-printf '%s\r\n' 'REGEDIT4' '' "[$L\\New]" '"ok"="1"' '"bad"=dword:xyz' '"w10"="Value 1"#comment' \
-  '"spaced"=dword:  00000008' '"cont"=hex:11,\' '' '@="swallowed"' '#comment\' '"after"="2"' \
+# (Names in alphabetical order: Wine lists values sorted by name.)
+printf '%s\r\n' 'REGEDIT4' '' "[$L\\New]" '"a_ok"="1"' '"bad"=dword:xyz' '"w10"="Value 1"#comment' \
+  '"b_spaced"=dword:  00000008' '"cont"=hex:11,\' '' '@="swallowed"' '#comment\' '"c_after"="2"' \
   '[HKEY_CURRENT_USER\No_Closing_Bracket' "[-$L\\Gone]" '"under"="deleted"' >"$scratch/skips.reg"
 skips=$(scratch_path "$scratch/skips.reg")
 imported="
 $L\\New
-    ok    REG_SZ    1
-    spaced    REG_DWORD    0x8
-    after    REG_SZ    2
+    a_ok    REG_SZ    1
+    b_spaced    REG_DWORD    0x8
+    c_after    REG_SZ    2
 "
 for who in zarn wine; do
   [ "$who" = wine ] && [ "$target" != win32 ] && break

@@ -77,8 +77,6 @@ struct Skip {
   std::string reason;
 };
 
-enum class HexEnd { Done, Continued };
-
 class Reader {
  public:
   Reader(RegFile& file, FileEncoding encoding) : file_(file), encoding_(encoding) {}
@@ -130,7 +128,7 @@ class Reader {
   }
 
   void readKey(std::u16string_view inner, int number) {
-    if (inner.empty() || isBlank(inner.front())) throw Skip{"a blank after '['"};
+    if (inner.empty() || isBlank(inner.front())) throw Skip{"nothing or a blank after '['"};
     const size_t close = inner.rfind(u']');
     if (close == std::u16string_view::npos) throw Skip{"a key name without its closing ']'"};
     inner = inner.substr(0, close);
