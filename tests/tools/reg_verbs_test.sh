@@ -183,8 +183,8 @@ add_row code 1 '' /v be2 /t REG_DWORD_BIG_ENDIAN /f
 add_row code 1 '' /v d1 /t REG_DWORD /f
 add_row code 1 '' /v d2 /t REG_DWORD /d -1 /f
 add_row out 0 '"d3"=dword:0000007b' /v d3 /t REG_DWORD /d 0123 /f
-add_row - 0 '"q1"=hex(b):ff,ff,ff,ff,ff,ff,ff,ff' /v q1 /t REG_QWORD /d -1 /f
-add_row - 0 '"q2"=hex(b):00,00,00,00,00,00,00,00' /v q2 /t REG_QWORD /f
+add_row out 0 '"q1"=hex(b):ff,ff,ff,ff,ff,ff,ff,ff' /v q1 /t REG_QWORD /d -1 /f
+add_row out 0 '"q2"=hex(b):00,00,00,00,00,00,00,00' /v q2 /t REG_QWORD /f
 add_row code 1 '' /v q3 /t REG_QWORD /d -0x1 /f
 add_row out 0 '"m1"=hex(7):61,00,00' /v m1 /t REG_MULTI_SZ /s '#' /d 'a#' /f
 add_row out 0 '"m2"=hex(7):61,00,00' /v m2 /t REG_MULTI_SZ /d 'a\0' /f
