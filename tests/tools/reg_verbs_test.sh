@@ -374,6 +374,27 @@ printf 'regedit4\r\n\r\n[%s\\New]\r\n"ok"="1"\r\n' "$L" >"$scratch/bad.reg"
 expect code 1 "" import "$(scratch_path "$scratch/bad.reg")"
 expect_error 1 'line 1: not a registry file' import "$(scratch_path "$scratch/bad.reg")"
 
+# A REG_SZ is exported as regedit writes it, its text up to the first NUL
+# ("" when empty), and copied so: the copy differs from a source that holds
+# more after its NUL.
+S="$K\\Sz"
+printf '%s\r\n' 'REGEDIT4' "[$L\\Sz]" '"empty"=hex(1):' '"nul"=hex(1):61,00,62,00' >"$scratch/sz.reg"
+expect - 0 "$done_ok" import "$(scratch_path "$scratch/sz.reg")" --strict
+expect - 0 "$done_ok" export "$S" "$(scratch_path "$scratch/sz-out.reg")" /y --regedit4
+checks=$((checks + 1))
+[ "$(tr -d '\r' <"$scratch/sz-out.reg" | grep -c -x -e '"empty"=""' -e '"nul"="a"')" = 2 ] ||
+  fail "REG_SZ exported as $(cat "$scratch/sz-out.reg")"
+expect - 0 "$done_ok" copy "$S" "$S.copy" /f
+expect - 2 "< $L\\Sz    empty    REG_SZ    
+> $L\\Sz.copy    empty    REG_SZ    
+< $L\\Sz    nul    REG_SZ    a
+> $L\\Sz.copy    nul    REG_SZ    a
+
+Result Compared: Different
+$done_ok" compare "$S" "$S.copy"
+run zarn delete "$S" /f
+run zarn delete "$S.copy" /f
+
 # Names holding CR, LF and ']' make the round trip through both forms; a key
 # name with a line break, which no .reg file can carry, refuses the export by
 # name and writes nothing.
