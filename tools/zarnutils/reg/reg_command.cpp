@@ -102,28 +102,6 @@ class CrlfBuffer : public std::streambuf {
   std::ostream& below_;
 };
 
-int runVerb(const std::vector<std::string>& words, ConsoleStreams& console);
-
-}  // namespace
-
-int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
-#ifdef _WIN32
-  CrlfBuffer outBuffer(console.out);
-  CrlfBuffer errBuffer(console.err);
-  std::ostream out(&outBuffer);
-  std::ostream err(&errBuffer);
-  ConsoleStreams crlf{console.in, out, err, console.inputIsTerminal};
-  const int code = runVerb(words, crlf);
-  out.flush();
-  err.flush();
-  return code;
-#else
-  return runVerb(words, console);
-#endif
-}
-
-namespace {
-
 int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (words.empty()) return reportInvalidSyntax(console, "");
   if (asksForUsage(words)) {
@@ -153,6 +131,22 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
 }
 
 }  // namespace
+
+int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
+#ifdef _WIN32
+  CrlfBuffer outBuffer(console.out);
+  CrlfBuffer errBuffer(console.err);
+  std::ostream out(&outBuffer);
+  std::ostream err(&errBuffer);
+  ConsoleStreams crlf{console.in, out, err, console.inputIsTerminal};
+  const int code = runVerb(words, crlf);
+  out.flush();
+  err.flush();
+  return code;
+#else
+  return runVerb(words, console);
+#endif
+}
 
 namespace {
 
