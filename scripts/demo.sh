@@ -61,3 +61,5 @@ show IniEdit.EnumSections "$ini"
 show IniEdit.EnumValues "$ini" Server
 echo "--- $ini"
 cat "$ini"
+echo
+echo "The reference, with examples in VBScript, JScript, VBA, PowerShell and C++: docs/index.md"

@@ -27,13 +27,16 @@ for target in native sanitize win32 win64; do
   cmake --preset "$target" >/dev/null
   cmake --build --preset "$target" -j "$jobs"
   echo "== $target: test"
-  ctest --preset "$target" -j "$jobs" || status=1
-  # The per-target counts of the table of cases, which ctest keeps in its log.
-  grep -ho 'case table (.*' "build/$target/Testing/Temporary/LastTest.log" || true
-  # How many inputs each fuzzer ran, from libFuzzer's final statistics.
-  awk '/Testing: .*_fuzzer/ { name = $NF }
-       /stat::number_of_executed_units/ { print "fuzz " name ": " $2 " executions" }' \
-    "build/$target/Testing/Temporary/LastTest.log"
+  results="$PWD/build/$target/test-results.xml"
+  ctest --preset "$target" -j "$jobs" --output-junit "$results" \
+    --test-output-size-passed 1048576 || status=1
+  # The counts the runners print last, as ctest reports each test's output:
+  # the table of cases' per-run counts, and how many inputs each fuzzer ran
+  # (libFuzzer's final statistics).
+  awk '/<testcase / { match($0, /name="[^"]*"/); name = substr($0, RSTART + 6, RLENGTH - 7) }
+       { sub(/.*<system-out>/, "") }
+       /^case table \(/ { print }
+       /^stat::number_of_executed_units/ { print "fuzz " name ": " $2 " executions" }' "$results"
 done
 
 echo "== windows release"

@@ -6,6 +6,7 @@
 // services, which narrow_text.h covers.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -19,6 +20,20 @@ Text upperCase(std::u16string_view text);
 
 // Case-insensitive comparison of whole texts.
 bool equalsIgnoringCase(std::u16string_view left, std::u16string_view right);
+
+// Lower-cases A-Z and nothing else, the same in every locale: for the
+// names that late binding and the command line's words match without case.
+constexpr char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+constexpr char16_t asciiLower(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+constexpr bool equalsIgnoringAsciiCase(std::u16string_view left, std::u16string_view right) {
+  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                    [](char16_t a, char16_t b) { return asciiLower(a) == asciiLower(b); });
+}
 
 // The text without the given characters at either end.
 Text trimmed(std::u16string_view text, std::u16string_view characters);

@@ -4,7 +4,7 @@
 // The type library, registration, the COM objects' answers, the native
 // late-bound caller and the command-line caller's help all read this view;
 // it is derived from the one description of each class
-// (regedit_description.h, ini_edit_description.h).
+// (described_classes.h).
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,83 @@
-// The classes the library describes, in the order the type library lists
-// them: the one list that the class descriptions, the native late-bound
-// caller and the DLL's class objects are all taken from.
+// The classes the library describes, each described once as its callers see
+// it: the method table, the COM vtable, the type library, registration and
+// late binding all derive from these descriptions (description_builder.h says
+// how, and what the compiler checks). DescribedClasses lists them in the
+// order the type library does: the one list that the class descriptions, the
+// native late-bound caller and the DLL's class objects are all taken from.
 #pragma once
 
-#include "component/ini_edit_description.h"
-#include "component/regedit_description.h"
+#include <tuple>
+
+#include "component/description_builder.h"
+#include "zarnutils/ini_edit.h"
+#include "zarnutils/regedit.h"
 
 namespace zarn {
+
+template <>
+struct Described<Regedit> : DescriptionTerms {
+  static constexpr InterfaceAlias earlierInterface{u"Regedit___v0",
+                                                   identity::regeditEarlierInterfaceId, 1, 0};
+
+  static constexpr Face face{.className = u"Regedit",
+                             .interfaceName = u"_Regedit",
+                             .versionMajor = 1,
+                             .versionMinor = 1,
+                             .classId = identity::regeditClassId,
+                             .interfaceId = identity::regeditInterfaceId,
+                             .earlierInterface = &earlierInterface};
+
+  // In interface order. The type library declares the registry methods
+  // first and the INI shortcuts last; 0x60030003 to 0x60030005 belong to no
+  // method.
+  static constexpr std::tuple methods{
+      method<automationShaped(&Regedit::EnumKeys)>(u"EnumKeys", 0x60030000, Declared{0},
+                                                   returnsText, text(u"sKey"),
+                                                   optionalText(u"sDelim", u",")),
+      method<automationShaped(&Regedit::EnumValues)>(u"EnumValues", 0x60030001, Declared{1},
+                                                     returnsText, text(u"sKey")),
+      method<automationShaped(&Regedit::DeleteKey)>(u"DeleteKey", 0x60030002, Declared{2},
+                                                    returnsBoolean, text(u"sKey")),
+      method<automationShaped(&Regedit::ReadIni)>(u"ReadIni", 0x60030006, Declared{6}, returnsText,
+                                                  text(u"sFile"), text(u"sSection"), text(u"sItem"),
+                                                  variant(u"vDefValue")),
+      method<automationShaped(&Regedit::WriteIni)>(
+          u"WriteIni", 0x60030007, Declared{7}, returnsBoolean, text(u"sFile"), text(u"sSection"),
+          text(u"sItem"), variant(u"vValue")),
+      method<automationShaped(&Regedit::DeleteValue)>(u"DeleteValue", 0x60030008, Declared{3},
+                                                      returnsBoolean, text(u"sKey")),
+      method<automationShaped(&Regedit::ReadValue)>(u"ReadValue", 0x60030009, Declared{4},
+                                                    returnsVariant, text(u"sKey"), text(u"sType"),
+                                                    variant(u"vDefault")),
+      method<automationShaped(&Regedit::WriteValue)>(u"WriteValue", 0x6003000A, Declared{5},
+                                                     returnsBoolean, text(u"sKey"), text(u"sType"),
+                                                     variant(u"vValue")),
+  };
+};
+
+template <>
+struct Described<IniEdit> : DescriptionTerms {
+  static constexpr Face face{.className = u"IniEdit",
+                             .interfaceName = u"_IniEdit",
+                             .versionMajor = 1,
+                             .versionMinor = 0,
+                             .classId = identity::iniEditClassId,
+                             .interfaceId = identity::iniEditInterfaceId};
+
+  // In interface order, which is also the type library's declaration order.
+  static constexpr std::tuple methods{
+      method<automationShaped(&IniEdit::ReadValue)>(
+          u"ReadValue", 0x60030000, Declared{0}, returnsVariant, text(u"sFile"), text(u"sSection"),
+          text(u"sName"), text(u"sType"), variant(u"vDefault")),
+      method<automationShaped(&IniEdit::WriteValue)>(
+          u"WriteValue", 0x60030001, Declared{1}, returnsBoolean, text(u"sFile"), text(u"sSection"),
+          text(u"sName"), variant(u"vValue")),
+      method<automationShaped(&IniEdit::EnumSections)>(u"EnumSections", 0x60030002, Declared{2},
+                                                       returnsText, text(u"sFile")),
+      method<automationShaped(&IniEdit::EnumValues)>(
+          u"EnumValues", 0x60030003, Declared{3}, returnsText, text(u"sFile"), text(u"sSection")),
+  };
+};
 
 template <class... Objects>
 struct ClassList {};

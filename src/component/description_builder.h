@@ -96,16 +96,6 @@ struct MethodRow {
   std::array<ParameterDescription, ParameterCount> parameters;
 };
 
-constexpr char16_t folded(char16_t c) { return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c; }
-
-constexpr bool sameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (folded(a[i]) != folded(b[i])) return false;
-  }
-  return true;
-}
-
 template <size_t Count>
 constexpr bool isPermutation(const std::array<int, Count>& places) {
   std::array<bool, Count> seen{};
@@ -123,7 +113,7 @@ constexpr bool allDistinct(const std::array<MethodDescription, Count>& methods) 
   for (size_t i = 0; i < Count; ++i) {
     for (size_t j = i + 1; j < Count; ++j) {
       if (methods[i].dispatchId == methods[j].dispatchId) return false;
-      if (sameName(methods[i].name, methods[j].name)) return false;
+      if (equalsIgnoringAsciiCase(methods[i].name, methods[j].name)) return false;
     }
   }
   return true;

@@ -1,12 +1,73 @@
 #include "component/late_bound_caller.h"
 
+#include <array>
+#include <cstddef>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
 #include "component/described_classes.h"
-#include "component/method_tables.h"
 #include "platform/conversions.h"
 #include "zarnutils/automation_error.h"
 
 namespace zarn {
 namespace {
+
+// A class's method table, derived from its description: one invoker per
+// public method, in interface order, each calling the member function with
+// arguments already converted to the declared kinds (text parameters as text
+// variants) and wrapping its result in a variant.
+template <class Object>
+using MethodInvoker = CallStatus (*)(Object& object, std::span<const Variant> arguments,
+                                     Variant& result);
+
+template <class Parameter>
+Parameter argumentAs(const Variant& argument) {
+  if constexpr (std::is_same_v<Parameter, Text>) {
+    return argument.textValue();
+  } else {
+    return argument;
+  }
+}
+
+Variant resultAsVariant(Text result) { return Variant::text(std::move(result)); }
+Variant resultAsVariant(AutomationBoolean result) { return Variant::booleanBits(result); }
+Variant resultAsVariant(Variant result) { return result; }
+
+template <class Object, class... Parameters, size_t... Inputs>
+CallStatus call(CallStatus (Object::*method)(Parameters...), Object& object,
+                std::span<const Variant> arguments, Variant& result,
+                std::index_sequence<Inputs...>) {
+  using All = std::tuple<Parameters...>;
+  using Result = std::remove_reference_t<std::tuple_element_t<sizeof...(Parameters) - 1, All>>;
+  Result out{};
+  const CallStatus status =
+      (object.*method)(argumentAs<std::tuple_element_t<Inputs, All>>(arguments[Inputs])..., out);
+  result = resultAsVariant(std::move(out));
+  return status;
+}
+
+template <class Object, class... Parameters>
+constexpr size_t inputCount(CallStatus (Object::*)(Parameters...)) {
+  return sizeof...(Parameters) - 1;
+}
+
+// The invoker of one member method whose last parameter is its result.
+template <auto Method, class Object>
+CallStatus invokeMethod(Object& object, std::span<const Variant> arguments, Variant& result) {
+  constexpr size_t inputs = inputCount(Method);
+  return call(Method, object, arguments, result, std::make_index_sequence<inputs>{});
+}
+
+template <class Object>
+std::span<const MethodInvoker<Object>> methodTable() {
+  static constexpr auto table = []<size_t... Place>(std::index_sequence<Place...>) {
+    return std::array<MethodInvoker<Object>, sizeof...(Place)>{
+        invokeMethod<Derived<Object>::template member<Place>, Object>...};
+  }
+  (std::make_index_sequence<Derived<Object>::count>{});
+  return table;
+}
 
 template <class Object>
 class TargetOf : public LateBoundObject::Target {

@@ -1,14 +1,19 @@
+// IniEdit: its automation-shaped methods over the profile service, and
+// their UTF-8 forms.
 #include "zarnutils/ini_edit.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "automation/calling_model.h"
 #include "automation/type_letter.h"
 #include "platform/conversions.h"
+#include "platform/growing_buffer.h"
 #include "platform/narrow_text.h"
 #include "platform/profile_entry_rules.h"
 #include "platform/profile_service.h"
@@ -31,14 +36,18 @@ constexpr int32_t sectionLinesBufferSize = 8192;
 template <class ListCall>
 Text readList(int32_t initialSize, ListCall listCall) {
   int32_t size = initialSize;
-  std::string buffer(static_cast<size_t>(size), ' ');
-  int64_t written = listCall(buffer.data(), static_cast<uint32_t>(size));
-  while (written == int64_t{size} - 2) {
-    if (size > std::numeric_limits<int32_t>::max() / 2) throw AutomationError(error::Overflow);
-    size *= 2;
-    buffer.assign(static_cast<size_t>(size), ' ');
-    written = listCall(buffer.data(), static_cast<uint32_t>(size));
-  }
+  int64_t written = 0;
+  const std::string buffer =
+      callUntilItFits(static_cast<uint32_t>(size), ' ',
+                      [&](char* data, uint32_t room) -> std::optional<uint32_t> {
+                        size = static_cast<int32_t>(room);
+                        written = listCall(data, room);
+                        if (written != int64_t{size} - 2) return std::nullopt;
+                        if (size > std::numeric_limits<int32_t>::max() / 2) {
+                          throw AutomationError(error::Overflow);
+                        }
+                        return static_cast<uint32_t>(size) * 2;
+                      });
   // The service wrote the list and at most two NULs after it; the rest is
   // still the space fill. Converting only up to there gives what trimming
   // the whole converted buffer would, as spaces and NULs convert to
@@ -124,6 +133,36 @@ CallStatus IniEdit::EnumValues(Text sFile, Text sSection, Text& result) {
     result.clear();
   }
   return {};
+}
+
+// The UTF-8 forms: convert, call the automation-shaped method, give back its
+// result.
+
+Variant IniEdit::ReadValue(std::string_view sFile, std::string_view sSection,
+                           std::string_view sName, std::string_view sType,
+                           const Variant& vDefault) {
+  return resultOrThrow<Variant>([&](Variant& result) {
+    return ReadValue(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sName), utf8ToText(sType),
+                     vDefault, result);
+  });
+}
+
+bool IniEdit::WriteValue(std::string_view sFile, std::string_view sSection, std::string_view sName,
+                         const Variant& vValue) {
+  return resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
+           return WriteValue(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sName), vValue,
+                             result);
+         }) != automationFalse;
+}
+
+std::string IniEdit::EnumSections(std::string_view sFile) {
+  return textToUtf8(
+      resultOrThrow<Text>([&](Text& result) { return EnumSections(utf8ToText(sFile), result); }));
+}
+
+std::string IniEdit::EnumValues(std::string_view sFile, std::string_view sSection) {
+  return textToUtf8(resultOrThrow<Text>(
+      [&](Text& result) { return EnumValues(utf8ToText(sFile), utf8ToText(sSection), result); }));
 }
 
 }  // namespace zarn

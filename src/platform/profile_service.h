@@ -3,9 +3,10 @@
 // The five operations take the arguments of the platform's narrow-character
 // profile functions and return what they return. On Windows each one is a
 // pass-through to kernel32. On the native target they work on our own INI
-// engine (native/ini_document.h for the reading rules, native/ini_file_io.h
-// for how a write replaces a file). Text crosses this layer NUL-terminated in
-// the narrow code page (narrow_text.h); sizes and counts are in bytes.
+// engine (native/ini/ini_document.h for the reading rules,
+// native/ini/ini_file_io.h for how a write replaces a file). Text crosses
+// this layer NUL-terminated in the narrow code page (narrow_text.h); sizes
+// and counts are in bytes.
 //
 // Reading rules, the same on both targets: section and entry names compare
 // case-insensitively and keep the case they were written with; blanks around

@@ -3,8 +3,8 @@
 // The nine operations take the arguments of the platform's narrow-character
 // registry functions and return their status codes. On Windows each one is a
 // pass-through to advapi32. On the native target they work on the SQLite
-// registry store (see native/registry_store.h for where it lives and what it
-// promises). Text crosses this layer NUL-terminated in the narrow code page
+// registry store (see native/registry_store/registry_store.h for where it
+// lives and what it promises). Text crosses this layer NUL-terminated in the narrow code page
 // (narrow_text.h); sizes are in bytes.
 //
 // Status codes, the same on both targets:
@@ -12,10 +12,10 @@
 //   2    key or value not found
 //   5    access denied: the handle lacks the right, the store may not be
 //        written, or RegDeleteKeyA on a key that still has subkeys
-//   10   native only: the environment names no place for the store (an
-//        empty ZARNUTILS_REGISTRY_DIR)
 //   6    invalid handle: 0, unknown, already closed, or a root that does not
 //        exist (HKEY_DYN_DATA)
+//   10   native only: the environment names no place for the store (an
+//        empty ZARNUTILS_REGISTRY_DIR)
 //   87   invalid parameter: a key name over 255 characters, a value name over
 //        16,383, a path deeper than 512 keys
 //   161  bad path name: a key path that begins with a backslash
@@ -90,6 +90,8 @@ constexpr RegistryStatus InvalidParameter = 87;
 constexpr RegistryStatus BadPathName = 161;
 constexpr RegistryStatus MoreData = 234;
 constexpr RegistryStatus NoMoreItems = 259;
+constexpr RegistryStatus NoAccess = 998;
+constexpr RegistryStatus RegistryIoFailed = 1016;
 constexpr RegistryStatus KeyDeleted = 1018;
 }  // namespace registry_status
 
@@ -155,6 +157,11 @@ class RegistryService {
   static int openHandleCount();
 };
 
+// Not used by the component, whose every call stands alone: it serves the
+// reg verbs (an import or a tree deletion that either happens whole or not
+// at all) and the benchmarks. It lives beside RegistryService because only
+// the platform layer reaches the native store that keeps the transactions.
+//
 // Makes the changes done through RegistryService while it lives one unit:
 // committed together by commit(), abandoned when it goes away uncommitted.
 // Natively they are one transaction per store file: a group that changes

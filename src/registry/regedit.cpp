@@ -1,10 +1,92 @@
-// Regedit's public registry methods: resolve the path, call one worker, shape
-// its status into the result.
-#include "registry/regedit_procedures.h"
+// Regedit: path resolution and the public methods. Each registry method
+// resolves its path, calls one worker (regedit_workers.cpp) and shapes the
+// worker's status into its result; the INI shortcuts forward to a fresh
+// IniEdit; the UTF-8 forms convert, call the automation-shaped method and
+// give back its result or throw its failure.
+#include <string_view>
+#include <vector>
 
 #include "automation/calling_model.h"
+#include "platform/conversions.h"
+#include "platform/root_keys.h"
+#include "registry/regedit_internals.h"
+#include "zarnutils/automation_error.h"
+#include "zarnutils/ini_edit.h"
 
 namespace zarn {
+
+namespace {
+
+// The roots a path may name, compared in this order, each by its short and
+// then its long name.
+constexpr RootKeyValue namedRoots[] = {root_key::LocalMachine, root_key::CurrentUser,
+                                       root_key::Users,        root_key::DynData,
+                                       root_key::CurrentConfig, root_key::ClassesRoot};
+
+bool names(std::u16string_view segment, std::string_view name) {
+  return equalsIgnoringCase(segment, Text(name.begin(), name.end()));
+}
+
+std::vector<Text> splitAtBackslashes(const Text& path) {
+  std::vector<Text> segments;
+  if (path.empty()) return segments;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = path.find(u'\\', start);
+    segments.push_back(path.substr(start, end - start));
+    if (end == Text::npos) return segments;
+    start = end + 1;
+  }
+}
+
+Text joinSegments(const std::vector<Text>& segments, size_t first, size_t last,
+                  EmptySegments emptySegments) {
+  Text joined;
+  std::u16string_view separator;
+  for (size_t i = first; i < last; ++i) {
+    if (emptySegments == EmptySegments::Skip && segments[i].empty()) continue;
+    joined += separator;
+    joined += segments[i];
+    separator = u"\\";
+  }
+  return joined;
+}
+
+std::vector<Text> nonEmptySplit(const Text& path) {
+  std::vector<Text> segments = splitAtBackslashes(path);
+  if (segments.empty()) throw AutomationError(error::SubscriptOutOfRange);
+  return segments;
+}
+
+}  // namespace
+
+RootKeyValue rootKeyForName(std::u16string_view segment) {
+  for (const RootKeyValue value : namedRoots) {
+    const RootKey& root = *findRootKey(value);
+    if (names(segment, root.shortName) || names(segment, root.longName)) return value;
+  }
+  return 0;
+}
+
+KeyPath resolveListingForm(const Text& path, EmptySegments emptySegments,
+                           const RootResolver& resolveRoot) {
+  const std::vector<Text> segments = nonEmptySplit(path);
+  KeyPath resolved;
+  resolved.rootKey = resolveRoot(segments[0]);
+  resolved.keyPath = joinSegments(segments, 1, segments.size(), emptySegments);
+  return resolved;
+}
+
+KeyPath resolveItemForm(const Text& path, const RootResolver& resolveRoot) {
+  const std::vector<Text> segments = nonEmptySplit(path);
+  KeyPath resolved;
+  resolved.rootKey = resolveRoot(segments[0]);
+  resolved.lastSegment = segments.back();
+  if (segments.size() > 1) {
+    resolved.keyPath = joinSegments(segments, 1, segments.size() - 1, EmptySegments::Keep);
+  }
+  return resolved;
+}
 
 RootKeyValue Regedit::Procedures::ResolveRootKey(const Text& rootSegment) {
   return rootKeyForName(rootSegment);
@@ -73,6 +155,83 @@ CallStatus Regedit::WriteValue(Text sKey, Text sType, Variant vValue, Automation
                                 status);
     if (status == 0) result = automationTrue;
   });
+}
+
+// ReadIni and WriteIni: a fresh IniEdit for every call, released before the
+// call returns; a failure of the forwarded call is this call's failure.
+
+CallStatus Regedit::ReadIni(Text sFile, Text sSection, Text sItem, Variant vDefValue,
+                            Text& result) {
+  return runPublicMethod(result, [&] {
+    IniEdit iniEdit;
+    Variant value;
+    throwOnFailure(iniEdit.ReadValue(sFile, sSection, sItem, u"S", vDefValue, value));
+    result = toText(value);
+  });
+}
+
+CallStatus Regedit::WriteIni(Text sFile, Text sSection, Text sItem, Variant vValue,
+                             AutomationBoolean& result) {
+  return runPublicMethod(result, [&] {
+    IniEdit iniEdit;
+    AutomationBoolean written = automationFalse;
+    throwOnFailure(iniEdit.WriteValue(sFile, sSection, sItem, vValue, written));
+    result = written;
+  });
+}
+
+// The UTF-8 forms.
+
+namespace {
+
+bool isTrue(AutomationBoolean value) { return value != automationFalse; }
+
+}  // namespace
+
+std::string Regedit::EnumKeys(std::string_view sKey, std::string_view sDelim) {
+  return textToUtf8(resultOrThrow<Text>(
+      [&](Text& result) { return EnumKeys(utf8ToText(sKey), utf8ToText(sDelim), result); }));
+}
+
+std::string Regedit::EnumValues(std::string_view sKey) {
+  return textToUtf8(
+      resultOrThrow<Text>([&](Text& result) { return EnumValues(utf8ToText(sKey), result); }));
+}
+
+bool Regedit::DeleteKey(std::string_view sKey) {
+  return isTrue(resultOrThrow<AutomationBoolean>(
+      [&](AutomationBoolean& result) { return DeleteKey(utf8ToText(sKey), result); }));
+}
+
+std::string Regedit::ReadIni(std::string_view sFile, std::string_view sSection,
+                             std::string_view sItem, const Variant& vDefValue) {
+  return textToUtf8(resultOrThrow<Text>([&](Text& result) {
+    return ReadIni(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sItem), vDefValue, result);
+  }));
+}
+
+bool Regedit::WriteIni(std::string_view sFile, std::string_view sSection, std::string_view sItem,
+                       const Variant& vValue) {
+  return isTrue(resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
+    return WriteIni(utf8ToText(sFile), utf8ToText(sSection), utf8ToText(sItem), vValue, result);
+  }));
+}
+
+bool Regedit::DeleteValue(std::string_view sKey) {
+  return isTrue(resultOrThrow<AutomationBoolean>(
+      [&](AutomationBoolean& result) { return DeleteValue(utf8ToText(sKey), result); }));
+}
+
+Variant Regedit::ReadValue(std::string_view sKey, std::string_view sType, const Variant& vDefault) {
+  return resultOrThrow<Variant>([&](Variant& result) {
+    return ReadValue(utf8ToText(sKey), utf8ToText(sType), vDefault, result);
+  });
+}
+
+bool Regedit::WriteValue(std::string_view sKey, std::string_view sType, const Variant& vValue) {
+  return isTrue(resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
+    return WriteValue(utf8ToText(sKey), utf8ToText(sType), vValue, result);
+  }));
 }
 
 }  // namespace zarn

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "fuzz_scratch.h"
-#include "tools/zarnutils/batch_mode.h"
-#include "tools/zarnutils/in_process_call_target.h"
+#include "tools/zarnutils/call_target.h"
+#include "tools/zarnutils/result_output.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   const auto& folder = zarn::fuzz::scratchFolder();

@@ -1,5 +1,5 @@
-// IniEdit and Regedit's INI shortcuts over the profile service of the target:
-// our engine natively, Wine's kernel32 on win32.
+// IniEdit over the profile service of the target: our engine natively,
+// Wine's kernel32 on win32.
 #include "zarnutils/ini_edit.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include "support/ini_test_paths.h"
 #include "support/platform_marks.h"
 #include "zarnutils/automation_error.h"
-#include "zarnutils/regedit.h"
 
 namespace zarn {
 namespace {
@@ -25,21 +24,14 @@ class IniEditTest : public ::testing::Test {
   }
 
   void writeFile(const std::string& content) {
-    std::ofstream(unixPath(file_), std::ios::binary) << content;
+    std::ofstream(unixPathOf(file_), std::ios::binary) << content;
   }
   std::string fileContent() {
-    std::ifstream in(unixPath(file_), std::ios::binary);
+    std::ifstream in(unixPathOf(file_), std::ios::binary);
     std::stringstream content;
     content << in.rdbuf();
     return content.str();
   }
-  static std::string unixPath(const std::string& servicePath) {
-    if (!testingWine) return servicePath;
-    std::string path = servicePath.substr(2);
-    for (char& c : path) c = c == '\\' ? '/' : c;
-    return path;
-  }
-
   Text file() const { return utf8ToText(file_); }
 
   Variant read(const Text& section, const Text& name, const Text& letter, const Variant& fallback) {
@@ -100,7 +92,7 @@ TEST_F(IniEditTest, OtherLettersNeverTouchTheFile) {
         iniEdit.ReadValue(absent, u"a", u"b", letter, Variant::real(1.5), result).succeeded());
     EXPECT_EQ(result, Variant::real(1.5));
   }
-  EXPECT_FALSE(std::filesystem::exists(unixPath(joinPath(folder_, "no-folder"))));
+  EXPECT_FALSE(std::filesystem::exists(unixPathOf(joinPath(folder_, "no-folder"))));
 }
 
 TEST_F(IniEditTest, LongValuesAreCutTo254Characters) {
@@ -193,32 +185,6 @@ TEST_F(IniEditTest, ListingsEndExactlyWhereTheListEnds) {
   ASSERT_TRUE(write(u"\u00C9t\u00E9", u"cl\u00E9", Variant::text(u"\u00E4 \u00F6")));
   EXPECT_EQ(sections(), u"\u00C9t\u00E9");
   EXPECT_EQ(lines(u"\u00C9t\u00E9"), u"cl\u00E9=\u00E4 \u00F6");
-}
-
-TEST_F(IniEditTest, ShortcutsForwardToAFreshIniEdit) {
-  Regedit regedit;
-  AutomationBoolean written = automationFalse;
-  ASSERT_TRUE(
-      regedit.WriteIni(file(), u"Main", u"port", Variant::long32(8080), written).succeeded());
-  EXPECT_EQ(written, automationTrue);
-  Text text;
-  ASSERT_TRUE(regedit.ReadIni(file(), u"Main", u"port", Variant(), text).succeeded());
-  EXPECT_EQ(text, u"8080");
-  ASSERT_TRUE(regedit.ReadIni(file(), u"Main", u"missing", Variant::long32(80), text).succeeded());
-  EXPECT_EQ(text, u"80");
-  ASSERT_TRUE(regedit.WriteIni(file(), u"", u"x", Variant::long32(1), written).succeeded());
-  EXPECT_EQ(written, automationFalse);
-}
-
-TEST_F(IniEditTest, ReadIniFailsOnANullDefaultWhetherOrNotTheEntryExists) {
-  writeFile("[Main]\nkey=value\n");
-  Regedit regedit;
-  for (const Text name : {u"key", u"missing"}) {
-    Text text = u"stale";
-    EXPECT_EQ(regedit.ReadIni(file(), u"Main", name, Variant::null(), text),
-              CallStatus{error::TypeMismatch});
-    EXPECT_EQ(text, u"");
-  }
 }
 
 }  // namespace

@@ -88,6 +88,10 @@ fi
 
 "$prefix/bin/zarnutils" --version >/dev/null
 
+# The C++ examples of docs/ build against the same install and print what
+# their pages show.
+bash "$source/tests/docs/run-cpp-examples.sh" "$prefix" "$source/docs"
+
 # The installed manual renders without warnings, fits 80 columns, has the
 # sections a reader looks for under short titles, and says word for word
 # what --help says (the description's opening moves below the synopsis, so

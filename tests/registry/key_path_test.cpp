@@ -1,4 +1,4 @@
-#include "registry/key_path.h"
+#include "registry/regedit_internals.h"
 
 #include <gtest/gtest.h>
 

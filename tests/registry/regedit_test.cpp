@@ -1,12 +1,14 @@
-// Regedit's six registry methods against the registry of the target: the
-// SQLite store natively, Wine's registry on win32.
+// Regedit's six registry methods against the registry of the target (the
+// SQLite store natively, Wine's registry on win32), and its two INI shortcuts.
 #include "zarnutils/regedit.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <set>
 
+#include "support/ini_test_paths.h"
 #include "support/platform_marks.h"
 #include "support/registry_fixture.h"
 #include "zarnutils/automation_error.h"
@@ -280,6 +282,46 @@ TEST_F(RegeditTest, EmptyPathFailsEveryMethodWithError9) {
   EXPECT_EQ(regedit.ReadValue(u"", u"S", Variant::long32(2), value),
             CallStatus{error::SubscriptOutOfRange});
   EXPECT_EQ(value, Variant());
+}
+
+// ReadIni and WriteIni, over the profile service of the target as IniEdit is.
+class IniShortcutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    file_ = joinPath(scratchFolder(std::string("ini_shortcut_") + info->name()), "test.ini");
+  }
+  void writeFile(const std::string& content) {
+    std::ofstream(unixPathOf(file_), std::ios::binary) << content;
+  }
+  Text file() const { return utf8ToText(file_); }
+
+  Regedit regedit;
+  std::string file_;
+};
+
+TEST_F(IniShortcutTest, ShortcutsForwardToAFreshIniEdit) {
+  AutomationBoolean written = automationFalse;
+  ASSERT_TRUE(
+      regedit.WriteIni(file(), u"Main", u"port", Variant::long32(8080), written).succeeded());
+  EXPECT_EQ(written, automationTrue);
+  Text text;
+  ASSERT_TRUE(regedit.ReadIni(file(), u"Main", u"port", Variant(), text).succeeded());
+  EXPECT_EQ(text, u"8080");
+  ASSERT_TRUE(regedit.ReadIni(file(), u"Main", u"missing", Variant::long32(80), text).succeeded());
+  EXPECT_EQ(text, u"80");
+  ASSERT_TRUE(regedit.WriteIni(file(), u"", u"x", Variant::long32(1), written).succeeded());
+  EXPECT_EQ(written, automationFalse);
+}
+
+TEST_F(IniShortcutTest, ReadIniFailsOnANullDefaultWhetherOrNotTheEntryExists) {
+  writeFile("[Main]\nkey=value\n");
+  for (const Text name : {u"key", u"missing"}) {
+    Text text = u"stale";
+    EXPECT_EQ(regedit.ReadIni(file(), u"Main", name, Variant::null(), text),
+              CallStatus{error::TypeMismatch});
+    EXPECT_EQ(text, u"");
+  }
 }
 
 }  // namespace

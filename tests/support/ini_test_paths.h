@@ -39,6 +39,15 @@ inline std::string scratchFolder(std::string_view testName) {
   return folder;
 }
 
+// The Unix path of a path that servicePath made, for the test's own file
+// access around the service.
+inline std::string unixPathOf(const std::string& servicePath) {
+  if (!testingWine) return servicePath;
+  std::string path = servicePath.substr(2);
+  for (char& c : path) c = c == '\\' ? '/' : c;
+  return path;
+}
+
 inline std::string joinPath(const std::string& folder, std::string_view name) {
 #ifdef _WIN32
   return folder + "\\" + std::string(name);

@@ -7,7 +7,7 @@
 
 #include "call_hints.h"
 #include "call_request.h"
-#include "in_process_call_target.h"
+#include "call_target.h"
 #include "zarnutils/automation_error.h"
 
 namespace zarn::cli {

@@ -5,13 +5,10 @@
 
 #include <sstream>
 
-#include "batch_mode.h"
-#include "call_arguments.h"
 #include "call_request.h"
+#include "call_target.h"
 #include "command_line.h"
-#include "in_process_call_target.h"
 #include "result_output.h"
-#include "usage_error.h"
 
 namespace zarn::cli {
 namespace {

@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "automation/text.h"
 #include "component/class_description.h"
-#include "method_signature.h"
+#include "usage_text.h"
 #include "zarnutils/automation_error.h"
 
 namespace zarn::cli {
 namespace {
-
-char16_t folded(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
 // Edits (insert, delete, replace, swap of neighbours) from one name to the
 // other, ignoring case as late binding does.
@@ -22,11 +21,11 @@ size_t editDistance(std::u16string_view from, std::u16string_view to) {
   for (size_t i = 1; i <= from.size(); ++i) {
     current[0] = i;
     for (size_t j = 1; j < columns; ++j) {
-      const bool same = folded(from[i - 1]) == folded(to[j - 1]);
+      const bool same = asciiLower(from[i - 1]) == asciiLower(to[j - 1]);
       current[j] =
           std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
-      if (i > 1 && j > 1 && folded(from[i - 1]) == folded(to[j - 2]) &&
-          folded(from[i - 2]) == folded(to[j - 1])) {
+      if (i > 1 && j > 1 && asciiLower(from[i - 1]) == asciiLower(to[j - 2]) &&
+          asciiLower(from[i - 2]) == asciiLower(to[j - 1])) {
         current[j] = std::min(current[j], before[j - 2] + 1);
       }
     }

@@ -3,7 +3,10 @@
 // which one answers.
 #pragma once
 
+#include <memory>
+
 #include "call_request.h"
+#include "command_line.h"
 #include "zarnutils/call_status.h"
 #include "zarnutils/variant.h"
 
@@ -23,5 +26,17 @@ class CallTarget {
   // late binding reports when it cannot find a member.
   virtual CallOutcome call(const CallRequest& request) = 0;
 };
+
+// Calls the classes linked into this program through the late-bound caller.
+class InProcessCallTarget : public CallTarget {
+ public:
+  CallOutcome call(const CallRequest& request) override;
+};
+
+// Calls through the COM server registered on the system (ZarnUtils.dll), as
+// any other client would: late-bound through IDispatch, or early-bound
+// through the class's own interface (com/com_call_target.cpp). Only the
+// Windows build has COM; the others throw UsageError.
+std::unique_ptr<CallTarget> comCallTarget(Binding binding);
 
 }  // namespace zarn::cli

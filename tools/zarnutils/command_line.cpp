@@ -1,7 +1,5 @@
 #include "command_line.h"
 
-#include "usage_error.h"
-
 namespace zarn::cli {
 
 Invocation parseCommandLine(const std::vector<std::string>& arguments) {

@@ -3,10 +3,18 @@
 // this program or through the registered COM server.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace zarn::cli {
+
+// A command line or batch line that does not say what to call: a missing or
+// malformed CLASS.METHOD, an unknown option, an argument of a malformed form.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 enum class Mode { Help, Version, Call, Batch };
 enum class OutputForm { Text, Raw, Json };

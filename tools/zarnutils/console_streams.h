@@ -1,17 +1,33 @@
-// The streams an administrative verb talks through, and whether its
-// questions can be answered: a prompt must never wait on input that is not
-// a terminal.
+// The console a command-line program talks through: its arguments as UTF-8,
+// standard streams that pass bytes unchanged, and whether its questions can
+// be answered (a prompt must never wait on input that is not a terminal).
+// console_streams.cpp holds the Linux and the Windows forms.
 #pragma once
 
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace zarn::cli {
 
+// The streams an administrative verb talks through.
 struct ConsoleStreams {
   std::istream& in;
   std::ostream& out;
   std::ostream& err;
   bool inputIsTerminal;
 };
+
+// The program's arguments, without its own name, as UTF-8. On Windows they
+// come from the wide command line, so text outside the ANSI code page
+// survives.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+// Whether standard input is a terminal that someone can answer a question on.
+bool standardInputIsTerminal();
+
+// Makes standard input and output binary: no line end is translated on the
+// way in or out.
+void useBinaryStandardStreams();
 
 }  // namespace zarn::cli

@@ -2,19 +2,20 @@
 // usage_text.cpp for what it does.
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
-#include "admin_verbs.h"
-#include "batch_mode.h"
 #include "call_hints.h"
 #include "call_request.h"
-#include "com_call_target.h"
+#include "call_target.h"
 #include "command_line.h"
-#include "in_process_call_target.h"
-#include "platform/console.h"
+#include "console_streams.h"
+#include "ini/ini_verbs.h"
+#include "reg/reg.h"
 #include "result_output.h"
-#include "usage_error.h"
 #include "usage_text.h"
 
 namespace zarn::cli {
@@ -22,6 +23,28 @@ namespace {
 
 constexpr int callFailed = 1;
 constexpr int usageFailed = 2;
+
+// The administrative verbs, "zarnutils reg ..." and "zarnutils ini ...",
+// answer with exit codes instead of the methods' results.
+struct AdminVerb {
+  const char* name;
+  int (*run)(const std::vector<std::string>&, ConsoleStreams&);
+};
+
+constexpr AdminVerb adminVerbs[] = {{"reg", runReg}, {"ini", runIni}};
+
+// The verb's exit code, or nothing when the first argument names no verb.
+std::optional<int> runAdminVerb(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return std::nullopt;
+  for (const AdminVerb& verb : adminVerbs) {
+    if (arguments[0] != verb.name) continue;
+    ConsoleStreams console{std::cin, std::cout, std::cerr, standardInputIsTerminal()};
+    const int exitCode = verb.run({std::next(arguments.begin()), arguments.end()}, console);
+    std::cout.flush();
+    return exitCode;
+  }
+  return std::nullopt;
+}
 
 std::unique_ptr<CallTarget> callTarget(const Invocation& invocation) {
   if (invocation.throughCom) return comCallTarget(invocation.binding);
@@ -77,7 +100,7 @@ int run(const std::vector<std::string>& arguments) {
 }  // namespace zarn::cli
 
 int main(int argc, char** argv) {
-  zarn::useBinaryStandardStreams();
+  zarn::cli::useBinaryStandardStreams();
   std::ios::sync_with_stdio(false);
-  return zarn::cli::run(zarn::commandLineArguments(argc, argv));
+  return zarn::cli::run(zarn::cli::commandLineArguments(argc, argv));
 }

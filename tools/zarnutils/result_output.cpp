@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
+#include <vector>
 
+#include "command_line.h"
 #include "platform/conversions.h"
 #include "zarnutils/automation_error.h"
 
@@ -59,6 +62,27 @@ std::string jsonValue(const Variant& result) {
   return "null";
 }
 
+std::vector<std::string> splitFields(std::string_view line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t', start)) {
+    fields.emplace_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+  fields.emplace_back(line.substr(start));
+  return fields;
+}
+
+std::string answerLine(CallTarget& target, std::string_view line) {
+  try {
+    const CallOutcome outcome = target.call(parseCallRequest(splitFields(line)));
+    return outcome.status.succeeded() ? jsonResult(outcome.result)
+                                      : jsonError(outcome.status.error);
+  } catch (const UsageError& problem) {
+    return jsonUsage(problem.what());
+  }
+}
+
 }  // namespace
 
 std::string rawText(const Variant& result) {
@@ -88,6 +112,17 @@ std::string jsonError(int32_t error) {
 
 std::string jsonUsage(std::string_view message) {
   return "{\"usage\":" + jsonString(message) + "}";
+}
+
+void runBatch(CallTarget& target, std::istream& input, std::ostream& output) {
+  std::string line;
+  while (std::getline(input, line)) {
+    if (line.ends_with('\r')) line.pop_back();
+    if (line.empty()) continue;
+    // Flushed per line, so a program that feeds lines one by one and waits
+    // for each answer is not left waiting.
+    output << answerLine(target, line) << std::endl;
+  }
 }
 
 }  // namespace zarn::cli

@@ -1,11 +1,15 @@
 // How a call's outcome is written: as text for people, as raw bytes for
-// programs that want the exact text, or as one JSON line.
+// programs that want the exact text, or as one JSON line; and the batch
+// mode, which answers each of many calls with such a line.
 #pragma once
 
 #include <cstdint>
+#include <istream>
+#include <ostream>
 #include <string>
 #include <string_view>
 
+#include "call_target.h"
 #include "zarnutils/variant.h"
 
 namespace zarn::cli {
@@ -29,5 +33,11 @@ std::string jsonError(int32_t error);
 
 // {"usage":"..."}: a batch line that does not say what to call.
 std::string jsonUsage(std::string_view message);
+
+// Many calls in one process: one call per input line, its fields separated
+// by tabs (CLASS.METHOD, then the arguments), one JSON line out per call, in
+// order. A failing call or a malformed line gives its line and the batch
+// goes on; lines may end in LF or CRLF; empty lines are skipped.
+void runBatch(CallTarget& target, std::istream& input, std::ostream& output);
 
 }  // namespace zarn::cli

@@ -5,9 +5,19 @@
 #include "automation/text.h"
 #include "component/class_description.h"
 #include "component/library_identity.h"
-#include "method_signature.h"
 
 namespace zarn::cli {
+
+std::string parameterList(const MethodDescription& method) {
+  std::string list;
+  for (const ParameterDescription& parameter : method.parameters) {
+    if (!list.empty()) list += ' ';
+    const std::string name = textToUtf8(parameter.name);
+    list += parameter.optional ? "[" + name + "]" : name;
+  }
+  return list;
+}
+
 namespace {
 
 // The one text of --help and of the manual page, which
@@ -23,7 +33,7 @@ Usage:
   zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...]
   zarnutils [--com [--early]] [--json | --raw] CLASS.#ID [ARG...]
   zarnutils [--com [--early]] --batch
-  zarnutils reg query|add|delete|copy|export|import ARG...
+  zarnutils reg query|add|delete|copy|export|import|compare ARG...
   zarnutils ini get|set|del|list FILE ARG...
   zarnutils --help | --version
 
@@ -128,7 +138,8 @@ Exit status:
             an unknown class or method, 449 or 450 for too few or too
             many arguments); a verb failed; a usage error of a reg verb,
             as reg.exe.
-  2         a usage error of zarnutils or of an ini verb.
+  2         a usage error of zarnutils or of an ini verb; reg compare
+            found the keys different.
 
 Examples:
   zarnutils Regedit.WriteValue 'HKCU\Software\Demo\Port' D i:80

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "component/class_description.h"
+
 namespace zarn::cli {
 
 std::string usageText();
@@ -14,5 +16,9 @@ std::string versionText();
 
 // The short reminder printed with a usage error.
 std::string usageHint();
+
+// A method's parameters as a user types them: "sKey [sDelim]", optional ones
+// in brackets. --help and the hints of a failed call both show them.
+std::string parameterList(const MethodDescription& method);
 
 }  // namespace zarn::cli

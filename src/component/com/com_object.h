@@ -19,15 +19,94 @@
 #include <type_traits>
 #include <utility>
 
-#include "component/com/com_arguments.h"
-#include "component/com/dll_module.h"
+#include "automation/text.h"
 #include "component/com/platform_forms.h"
 #include "component/description_builder.h"
+#include "platform/win32/automation_variant.h"
 #include "zarnutils/automation_error.h"
+#include "zarnutils/call_status.h"
+#include "zarnutils/variant.h"
 
 namespace zarn::com {
 
-// What every object needs of the DLL's own type library: the interface's
+// One parameter of a class method at the vtable boundary: which COM type it
+// arrives as, and how it becomes the method's argument (inputs) or goes back
+// to the caller (the final result parameter). Texts and variants are copied,
+// so the caller's values are never touched.
+template <class Parameter>
+struct ComArgument;
+
+template <>
+struct ComArgument<Text> {
+  using Type = BSTR;
+  static bool prepare(BSTR) { return true; }
+  explicit ComArgument(BSTR text) : value(textOf(text)) {}
+  Text take() { return std::move(value); }
+  Text value;
+};
+
+template <>
+struct ComArgument<Variant> {
+  using Type = VARIANT;
+  static bool prepare(const VARIANT&) { return true; }
+  explicit ComArgument(const VARIANT& variant) : value(variantOf(variant)) {}
+  Variant take() { return std::move(value); }
+  Variant value;
+};
+
+// Result parameters: prepare() checks the caller's pointer and gives the
+// result its initial value before anything can fail.
+template <>
+struct ComArgument<Text&> {
+  using Type = BSTR*;
+  static bool prepare(BSTR* target) {
+    if (target == nullptr) return false;
+    *target = nullptr;
+    return true;
+  }
+  explicit ComArgument(BSTR* target) : resultSlot(target) {}
+  Text& take() { return value; }
+  void deliver() { *resultSlot = allocateText(value); }
+  Text value;
+  BSTR* resultSlot;
+};
+
+template <>
+struct ComArgument<AutomationBoolean&> {
+  using Type = VARIANT_BOOL*;
+  static bool prepare(VARIANT_BOOL* target) {
+    if (target == nullptr) return false;
+    *target = VARIANT_FALSE;
+    return true;
+  }
+  explicit ComArgument(VARIANT_BOOL* target) : resultSlot(target) {}
+  AutomationBoolean& take() { return value; }
+  void deliver() { *resultSlot = value; }
+  AutomationBoolean value = automationFalse;
+  VARIANT_BOOL* resultSlot;
+};
+
+template <>
+struct ComArgument<Variant&> {
+  using Type = VARIANT*;
+  static bool prepare(VARIANT* target) {
+    if (target == nullptr) return false;
+    VariantInit(target);
+    return true;
+  }
+  explicit ComArgument(VARIANT* target) : resultSlot(target) {}
+  Variant& take() { return value; }
+  void deliver() { fillVariant(*resultSlot, value); }
+  Variant value;
+  VARIANT* resultSlot;
+};
+
+// The module's side of every object (dll_module.cpp): the count of live
+// objects that decides whether the DLL may be unloaded...
+void objectCreated();
+void objectDestroyed();
+
+// ...and what every object needs of the DLL's own type library: the interface's
 // type information, loaded from the DLL's resources on first use and kept
 // for the life of the process, since late binding needs it on every call.
 struct InterfaceTypeInfo {
@@ -55,17 +134,27 @@ class ComObject {
   }
 
  private:
+  // What callers hold as the dual interface: its vtable pointer first, as the
+  // platform's calling convention reads it. Standard layout guarantees that
+  // the face and its first member share one address.
+  struct DualInterface {
+    const void* const* vtable;
+    ComObject* owner;
+  };
+  static_assert(std::is_standard_layout_v<DualInterface>);
+
   template <auto Method, class Signature = std::remove_cv_t<decltype(Method)>>
   struct VtableMethod;
 
   template <auto Method, class... Parameters>
   struct VtableMethod<Method, CallStatus (Object::*)(Parameters...)> {
-    static HRESULT __stdcall call(ComObject* self,
+    static HRESULT __stdcall call(DualInterface* face,
                                   typename ComArgument<Parameters>::Type... arguments) {
       if (!(ComArgument<Parameters>::prepare(arguments) && ...)) return E_POINTER;
-      self->addReference();
-      const HRESULT status = run(*self, arguments...);
-      self->release();
+      ComObject& self = *face->owner;
+      self.addReference();
+      const HRESULT status = run(self, arguments...);
+      self.release();
       return status;
     }
 
@@ -103,7 +192,7 @@ class ComObject {
   };
 
   ComObject()
-      : vtable_(vtable(std::make_index_sequence<Derived<Object>::count>{})), errorInfo_(*this) {
+      : dual_{vtable(std::make_index_sequence<Derived<Object>::count>{}), this}, errorInfo_(*this) {
     objectCreated();
   }
   ~ComObject() { objectDestroyed(); }
@@ -130,7 +219,7 @@ class ComObject {
     return table.data();
   }
 
-  IDispatch* asDispatch() { return reinterpret_cast<IDispatch*>(this); }
+  IDispatch* asDispatch() { return reinterpret_cast<IDispatch*>(&dual_); }
 
   bool isOwnInterface(REFIID id) const {
     for (const identity::Guid* own : description().answeredInterfaceIds) {
@@ -142,7 +231,7 @@ class ComObject {
   HRESULT queryInterface(REFIID id, void** result) {
     if (result == nullptr) return E_POINTER;
     if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDispatch) || isOwnInterface(id)) {
-      *result = this;
+      *result = asDispatch();
     } else if (IsEqualIID(id, IID_ISupportErrorInfo)) {
       *result = static_cast<ISupportErrorInfo*>(&errorInfo_);
     } else {
@@ -165,19 +254,19 @@ class ComObject {
     return interfaceTypeInfo(description(), info);
   }
 
-  static HRESULT __stdcall QueryInterface(ComObject* self, REFIID id, void** result) {
-    return self->queryInterface(id, result);
+  static HRESULT __stdcall QueryInterface(DualInterface* face, REFIID id, void** result) {
+    return face->owner->queryInterface(id, result);
   }
-  static ULONG __stdcall AddRef(ComObject* self) { return self->addReference(); }
-  static ULONG __stdcall Release(ComObject* self) { return self->release(); }
+  static ULONG __stdcall AddRef(DualInterface* face) { return face->owner->addReference(); }
+  static ULONG __stdcall Release(DualInterface* face) { return face->owner->release(); }
 
-  static HRESULT __stdcall GetTypeInfoCount(ComObject*, UINT* count) {
+  static HRESULT __stdcall GetTypeInfoCount(DualInterface*, UINT* count) {
     if (count == nullptr) return E_POINTER;
     *count = 1;
     return S_OK;
   }
 
-  static HRESULT __stdcall GetTypeInfo(ComObject*, UINT index, LCID, ITypeInfo** result) {
+  static HRESULT __stdcall GetTypeInfo(DualInterface*, UINT index, LCID, ITypeInfo** result) {
     if (result == nullptr) return E_POINTER;
     *result = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
@@ -189,7 +278,7 @@ class ComObject {
     return S_OK;
   }
 
-  static HRESULT __stdcall GetIDsOfNames(ComObject*, REFIID scope, LPOLESTR* names, UINT count,
+  static HRESULT __stdcall GetIDsOfNames(DualInterface*, REFIID scope, LPOLESTR* names, UINT count,
                                          LCID, DISPID* ids) {
     if (!IsEqualIID(scope, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     InterfaceTypeInfo info;
@@ -198,19 +287,18 @@ class ComObject {
     return DispGetIDsOfNames(info.vtableSide, names, count, ids);
   }
 
-  static HRESULT __stdcall Invoke(ComObject* self, DISPID id, REFIID scope, LCID, WORD flags,
+  static HRESULT __stdcall Invoke(DualInterface* face, DISPID id, REFIID scope, LCID, WORD flags,
                                   DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
                                   UINT* argumentError) {
     if (!IsEqualIID(scope, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     InterfaceTypeInfo info;
     const HRESULT status = typeInfo(info);
     if (FAILED(status)) return status;
-    return DispInvoke(self->asDispatch(), info.vtableSide, id, flags, parameters, result, exception,
-                      argumentError);
+    return DispInvoke(face->owner->asDispatch(), info.vtableSide, id, flags, parameters, result,
+                      exception, argumentError);
   }
 
-  // The dual interface's vtable pointer must come first.
-  const void* const* vtable_;
+  DualInterface dual_;
   ErrorInfoSupport errorInfo_;
   std::atomic<ULONG> references_{1};
   Object object_;

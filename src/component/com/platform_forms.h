@@ -5,7 +5,9 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <oaidl.h>
+#include <objbase.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -13,13 +15,27 @@
 
 namespace zarn::com {
 
-std::wstring wide(std::u16string_view text);
-std::wstring wide(std::string_view ascii);
+inline std::wstring wide(std::u16string_view text) {
+  return std::wstring(text.begin(), text.end());
+}
 
-GUID toGuid(const identity::Guid& id);
+inline std::wstring wide(std::string_view ascii) {
+  return std::wstring(ascii.begin(), ascii.end());
+}
+
+inline GUID toGuid(const identity::Guid& id) {
+  GUID guid{id.data1, id.data2, id.data3, {}};
+  std::copy(std::begin(id.data4), std::end(id.data4), std::begin(guid.Data4));
+  return guid;
+}
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
-std::wstring guidText(const identity::Guid& id);
+inline std::wstring guidText(const identity::Guid& id) {
+  const GUID guid = toGuid(id);
+  wchar_t text[40];
+  const int length = StringFromGUID2(guid, text, 40);
+  return std::wstring(text, length > 0 ? static_cast<size_t>(length - 1) : 0);
+}
 
 // This build's own kind of Windows, as its type library records it and as
 // the type library's registration key names it. Both bitnesses of the DLL

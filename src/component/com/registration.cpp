@@ -1,13 +1,66 @@
 #include "component/com/registration.h"
 
-#include <string>
+#include <cwchar>
 
-#include "component/com/dll_module.h"
+#include "component/class_description.h"
 #include "component/com/platform_forms.h"
-#include "component/com/registration_entries.h"
 
 namespace zarn::com {
 namespace {
+
+// ---- The entries ----
+
+// The automation marshaler, which marshals dual interfaces from the type library.
+constexpr identity::Guid automationMarshaler{
+    0x00020424, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// The platform writes a type library's version in hexadecimal: 34.1 is "22.1".
+std::wstring hexVersion() {
+  wchar_t text[16];
+  std::swprintf(text, 16, L"%x.%x", identity::versionMajor, identity::versionMinor);
+  return text;
+}
+
+std::wstring interfaceKey(const identity::Guid& id) { return L"Interface\\" + guidText(id); }
+
+// TypeLib\{id}, its version key below it, and the key of this build's system
+// kind below that ("...\0\win64").
+std::wstring typeLibraryKey() { return L"TypeLib\\" + guidText(identity::libraryId); }
+
+std::wstring typeLibraryVersionKey() { return typeLibraryKey() + L"\\" + hexVersion(); }
+
+std::wstring typeLibrarySystemKey() {
+  return typeLibraryVersionKey() + L"\\0\\" + wide(ownSystemKindName);
+}
+
+// What unregistration takes away whole.
+std::vector<std::wstring> classKeys() {
+  std::vector<std::wstring> keys;
+  for (const ClassDescription* description : describedClasses()) {
+    keys.push_back(L"CLSID\\" + guidText(description->classId));
+  }
+  return keys;
+}
+
+std::vector<std::wstring> interfaceKeys() {
+  std::vector<std::wstring> keys;
+  for (const ClassDescription* description : describedClasses()) {
+    for (const identity::Guid* id : description->answeredInterfaceIds) {
+      keys.push_back(interfaceKey(*id));
+    }
+  }
+  return keys;
+}
+
+std::vector<std::wstring> progIdKeys() {
+  std::vector<std::wstring> keys;
+  for (const ClassDescription* description : describedClasses()) {
+    keys.push_back(wide(description->progId));
+  }
+  return keys;
+}
+
+// ---- Writing and removing them ----
 
 HRESULT fromRegistry(LSTATUS status) { return HRESULT_FROM_WIN32(status); }
 
@@ -86,10 +139,47 @@ std::wstring folderOf(const std::wstring& path) {
 
 }  // namespace
 
-HRESULT registerServer(RegistrationScope scope) {
+std::vector<RegistryEntry> registrationEntries(const std::wstring& serverPath,
+                                               const std::wstring& serverFolder) {
+  const std::wstring library = guidText(identity::libraryId);
+  std::vector<RegistryEntry> entries{
+      {typeLibraryVersionKey(), L"", wide(identity::helpString)},
+      {typeLibrarySystemKey(), L"", serverPath},
+      {typeLibraryVersionKey() + L"\\FLAGS", L"", L"0"},
+      {typeLibraryVersionKey() + L"\\HELPDIR", L"", serverFolder},
+  };
+  for (const ClassDescription* description : describedClasses()) {
+    const std::wstring classKey = L"CLSID\\" + guidText(description->classId);
+    const std::wstring progId = wide(description->progId);
+    entries.insert(entries.end(),
+                   {
+                       {classKey, L"", progId},
+                       {classKey + L"\\InprocServer32", L"", serverPath},
+                       {classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+                       {classKey + L"\\ProgID", L"", progId},
+                       {classKey + L"\\TypeLib", L"", library},
+                       {progId, L"", progId},
+                       {progId + L"\\CLSID", L"", guidText(description->classId)},
+                   });
+    // Every identifier the class answers to is registered as its interface.
+    for (const identity::Guid* id : description->answeredInterfaceIds) {
+      const std::wstring key = interfaceKey(*id);
+      entries.insert(entries.end(),
+                     {
+                         {key, L"", wide(description->interfaceName)},
+                         {key + L"\\ProxyStubClsid", L"", guidText(automationMarshaler)},
+                         {key + L"\\ProxyStubClsid32", L"", guidText(automationMarshaler)},
+                         {key + L"\\TypeLib", L"", library},
+                         {key + L"\\TypeLib", L"Version", hexVersion()},
+                     });
+    }
+  }
+  return entries;
+}
+
+HRESULT registerServer(RegistrationScope scope, const std::wstring& serverPath) {
   const ClassesRoot root(scope);
   if (FAILED(root.status())) return root.status();
-  const std::wstring serverPath = modulePath();
   for (const RegistryEntry& entry : registrationEntries(serverPath, folderOf(serverPath))) {
     const HRESULT status = write(root.key(), entry);
     if (FAILED(status)) {
@@ -114,7 +204,7 @@ HRESULT unregisterServer(RegistrationScope scope) {
   return overall;
 }
 
-HRESULT install(bool install, const wchar_t* commandLine) {
+HRESULT install(bool install, const wchar_t* commandLine, const std::wstring& serverPath) {
   RegistrationScope scope = RegistrationScope::Machine;
   if (commandLine != nullptr &&
       CompareStringOrdinal(commandLine, -1, L"user", -1, TRUE) == CSTR_EQUAL) {
@@ -122,7 +212,7 @@ HRESULT install(bool install, const wchar_t* commandLine) {
   } else if (commandLine != nullptr && *commandLine != L'\0') {
     return E_INVALIDARG;
   }
-  return install ? registerServer(scope) : unregisterServer(scope);
+  return install ? registerServer(scope, serverPath) : unregisterServer(scope);
 }
 
 }  // namespace zarn::com

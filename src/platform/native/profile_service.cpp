@@ -3,20 +3,245 @@
 // locked read-modify-replace cycle that changes only the bytes it must.
 #include "platform/profile_service.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <list>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/narrow_text.h"
-#include "platform/native/ini/ini_cache.h"
-#include "platform/native/ini/ini_editor.h"
+#include "platform/native/ini/ini_document.h"
 #include "platform/native/ini/ini_file_io.h"
-#include "platform/native/ini/ini_value.h"
-#include "platform/native/ini/profile_buffer.h"
 #include "platform/profile_entry_rules.h"
 
 namespace zarn {
 namespace {
+
+// Parsed INI files kept between reads, so that reading an unchanged file does
+// not parse it again. A cached document is used only while the file still
+// has the identity (device and inode), size and modification and change
+// times it had when it was read; files are replaced by rename, so a write by
+// any process gives the path a new identity. The most recently used files
+// are kept; the cache is shared by all threads of the process.
+
+constexpr size_t cachedFileCount = 16;
+
+struct CachedFile {
+  std::string path;
+  FileStamp stamp;
+  std::shared_ptr<const IniDocument> document;
+};
+
+class IniCache {
+ public:
+  std::shared_ptr<const IniDocument> find(const std::string& path, const FileStamp& stamp) {
+    const std::lock_guard guard(mutex_);
+    const auto found = std::find_if(files_.begin(), files_.end(),
+                                    [&](const CachedFile& file) { return file.path == path; });
+    if (found == files_.end() || !(found->stamp == stamp)) return nullptr;
+    files_.splice(files_.begin(), files_, found);
+    return found->document;
+  }
+
+  void keep(const std::string& path, const FileStamp& stamp,
+            std::shared_ptr<const IniDocument> document) {
+    const std::lock_guard guard(mutex_);
+    std::erase_if(files_, [&](const CachedFile& file) { return file.path == path; });
+    files_.push_front({path, stamp, std::move(document)});
+    if (files_.size() > cachedFileCount) files_.pop_back();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::list<CachedFile> files_;  // most recently used first
+};
+
+IniCache& cache() {
+  static IniCache instance;
+  return instance;
+}
+
+std::shared_ptr<const IniDocument> emptyDocument() {
+  static const auto empty = std::make_shared<const IniDocument>(IniText{});
+  return empty;
+}
+
+// The current document of the file at path: an empty one when the file is
+// missing, unreadable or too large.
+std::shared_ptr<const IniDocument> loadIniDocument(const std::string& path) {
+  const std::optional<FileStamp> stamp = stampIniFile(path);
+  if (!stamp) return emptyDocument();
+  if (auto cached = cache().find(path, *stamp)) return cached;
+  std::optional<FileContent> content = readIniFile(path);
+  if (!content) return emptyDocument();
+  auto document = std::make_shared<const IniDocument>(decodeIniBytes(std::move(content->bytes)));
+  cache().keep(path, content->stamp, document);
+  return document;
+}
+
+// The edits a profile write makes to a document's text. Each returns the
+// whole new text with one change and every other byte as it was, or nullopt
+// when the edit changes nothing; the arguments have been checked (names
+// trimmed and non-empty, no line breaks).
+
+bool endsLine(const std::string& text, size_t position, size_t bodyBegin) {
+  return position <= bodyBegin || text[position - 1] == '\n' || text[position - 1] == '\r';
+}
+
+std::string spliced(const std::string& text, size_t begin, size_t end, std::string_view insert) {
+  std::string result;
+  result.reserve(text.size() - (end - begin) + insert.size());
+  result.append(text, 0, begin);
+  result.append(insert);
+  result.append(text, end);
+  return result;
+}
+
+// Inserts a whole line at position, which is the end of a line; the file's
+// last line gets a line end first when it has none.
+std::string withLineAt(const IniDocument& document, size_t position, std::string_view line) {
+  const std::string& text = document.text();
+  std::string insert;
+  if (endsLine(text, position, document.bodyBegin())) {
+    insert.append(line).append(document.lineBreak());
+  } else {
+    insert.append(document.lineBreak()).append(line);
+  }
+  return spliced(text, position, position, insert);
+}
+
+// Replaces the value of the entry in place (the name keeps the case and the
+// blanks it has in the file); a new entry goes behind the last line of its
+// section that is not blank or a comment, a new section at the end of the
+// file. New lines are "name=value" and end with the file's line end.
+std::optional<std::string> withValue(const IniDocument& document, std::string_view section,
+                                     std::string_view key, std::string_view value) {
+  const std::string& text = document.text();
+  const IniSection* found = document.findSection(section);
+  if (found == nullptr) {
+    std::string lines;
+    lines.append("[").append(section).append("]").append(document.lineBreak());
+    lines.append(key).append("=").append(value);
+    std::string result = withLineAt(document, text.size(), lines);
+    if (!result.ends_with(document.lineBreak())) result.append(document.lineBreak());
+    return result;
+  }
+  if (const IniLine* entry = document.findEntry(*found, key)) {
+    if (document.value(*entry) == value) return std::nullopt;
+    return spliced(text, entry->valueBegin, entry->valueEnd, value);
+  }
+  std::string line;
+  line.append(key).append("=").append(value);
+  return withLineAt(document, found->appendAt, line);
+}
+
+// Removes the entry's whole line, line end included.
+std::optional<std::string> withoutEntry(const IniDocument& document, std::string_view section,
+                                        std::string_view key) {
+  const IniSection* found = document.findSection(section);
+  const IniLine* entry = found == nullptr ? nullptr : document.findEntry(*found, key);
+  if (entry == nullptr) return std::nullopt;
+  return spliced(document.text(), entry->begin, entry->end, "");
+}
+
+// Removes the section's header and every line up to the next header.
+std::optional<std::string> withoutSection(const IniDocument& document, std::string_view section) {
+  const IniSection* found = document.findSection(section);
+  if (found == nullptr) return std::nullopt;
+  return spliced(document.text(), found->begin, found->end, "");
+}
+
+// How the profile functions read an entry's value: as text and as a number.
+
+constexpr size_t integerReadLimit = 29;
+
+int digitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  return -1;
+}
+
+// The value without one pair of matching quotes (" or ') around it, when it
+// is at least two characters long; unbalanced quotes stay.
+std::string_view unquotedValue(std::string_view value) {
+  const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                      value.back() == value.front();
+  return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
+// The value read as the platform's base-0 string-to-integer routine reads it:
+// characters up to the space skipped, one optional sign, a lower-case prefix
+// 0x, 0o or 0b, then digits up to the first that does not belong to the base;
+// no overflow check, the result wraps modulo 2^32. A leading zero stays
+// decimal. Only the first 29 characters count, as the platform reads the
+// value through a 30-character buffer.
+uint32_t profileInteger(std::string_view value) {
+  value = value.substr(0, integerReadLimit);
+  while (!value.empty() && static_cast<unsigned char>(value.front()) <= ' ') value.remove_prefix(1);
+  bool negative = false;
+  if (!value.empty() && (value.front() == '+' || value.front() == '-')) {
+    negative = value.front() == '-';
+    value.remove_prefix(1);
+  }
+  int base = 10;
+  if (value.size() >= 2 && value[0] == '0') {
+    switch (value[1]) {
+      case 'x': base = 16; break;
+      case 'o': base = 8; break;
+      case 'b': base = 2; break;
+      default: break;
+    }
+    if (base != 10) value.remove_prefix(2);
+  }
+  uint32_t total = 0;
+  for (const char c : value) {
+    const int digit = digitValue(c);
+    if (digit < 0 || digit >= base) break;
+    total = total * static_cast<uint32_t>(base) + static_cast<uint32_t>(digit);
+  }
+  return negative ? 0u - total : total;
+}
+
+// How the profile functions place their results in the caller's buffer.
+
+// Copies text and a NUL into buffer and returns the bytes copied. Text longer
+// than size - 1 bytes is cut there, or up to three bytes earlier so that no
+// UTF-8 character is split. Nothing is written when size is 0.
+uint32_t placeText(std::string_view text, char* buffer, uint32_t size) {
+  if (buffer == nullptr || size == 0) return 0;
+  const std::string_view placed =
+      text.size() < size ? text : withoutIncompleteCharacter(text.substr(0, size - 1));
+  std::memcpy(buffer, placed.data(), placed.size());
+  buffer[placed.size()] = '\0';
+  return static_cast<uint32_t>(placed.size());
+}
+
+// Copies list, its items each followed by a NUL, and one more NUL; returns
+// the bytes before that last NUL. A list that does not fit, or fits exactly,
+// has its last placed item cut, ends in two NULs and returns size - 2.
+// Nothing is written when size is 0; a size of 1 holds only the final NUL.
+uint32_t placeList(std::string_view list, char* buffer, uint32_t size) {
+  if (buffer == nullptr || size == 0) return 0;
+  if (list.size() + 1 < size) {
+    std::memcpy(buffer, list.data(), list.size());
+    buffer[list.size()] = '\0';
+    return static_cast<uint32_t>(list.size());
+  }
+  if (size == 1) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  // The first size - 2 bytes: whole items and the start of the one cut.
+  std::memcpy(buffer, list.data(), size - 2);
+  buffer[size - 2] = '\0';
+  buffer[size - 1] = '\0';
+  return size - 2;
+}
 
 // The value of the entry, or nullopt when the file, section or entry is
 // missing (or a name is null).

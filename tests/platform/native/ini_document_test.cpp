@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/native/ini/ini_document.h"
-#include "platform/native/ini/ini_name.h"
 
 namespace zarn {
 namespace {

@@ -1,11 +1,19 @@
-#include "com_call_target.h"
+// --com: calls through the COM server registered on the system, as any
+// other client would.
+#include <windows.h>
+// After windows.h, which they need.
+#include <oleauto.h>
+#include <wrl/client.h>
 
 #include <array>
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
 
-#include "com/member_caller.h"
+#include "call_target.h"
+#include "command_line.h"
+#include "component/class_description.h"
 #include "component/com/platform_forms.h"
 #include "platform/win32/automation_variant.h"
 #include "zarnutils/automation_error.h"
@@ -14,6 +22,98 @@ namespace zarn::cli {
 namespace {
 
 using Microsoft::WRL::ComPtr;
+
+// How a call reaches the methods of a created COM object: late-bound through
+// its IDispatch, as a script does, or early-bound through the class's own
+// interface, as a compiled client does.
+class MemberCaller {
+ public:
+  virtual ~MemberCaller() = default;
+
+  virtual HRESULT dispatchIdOfName(const wchar_t* name, DISPID& id) = 0;
+
+  // Calls the method as a method: a failure the method reports comes back as
+  // DISP_E_EXCEPTION with its status in exception.scode.
+  virtual HRESULT invoke(DISPID id, DISPPARAMS& arguments, VARIANT& result,
+                         EXCEPINFO& exception) = 0;
+};
+
+class DispatchCaller : public MemberCaller {
+ public:
+  explicit DispatchCaller(ComPtr<IDispatch> object) : object_(std::move(object)) {}
+
+  HRESULT dispatchIdOfName(const wchar_t* name, DISPID& id) override {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    return object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  }
+
+  HRESULT invoke(DISPID id, DISPPARAMS& arguments, VARIANT& result, EXCEPINFO& exception) override {
+    UINT argumentError = 0;
+    return object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &arguments, &result,
+                           &exception, &argumentError);
+  }
+
+ private:
+  ComPtr<IDispatch> object_;
+};
+
+// ITypeInfo::Invoke on the interface's own (vtable) type information calls
+// the method at the slot the type library records for it, on the interface
+// pointer given: the object's IDispatch::Invoke is never used.
+class InterfaceCaller : public MemberCaller {
+ public:
+  InterfaceCaller(ComPtr<IUnknown> face, ComPtr<ITypeInfo> slots)
+      : interface_(std::move(face)), slots_(std::move(slots)) {}
+
+  HRESULT dispatchIdOfName(const wchar_t* name, DISPID& id) override {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    return slots_->GetIDsOfNames(names, 1, &id);
+  }
+
+  HRESULT invoke(DISPID id, DISPPARAMS& arguments, VARIANT& result, EXCEPINFO& exception) override {
+    UINT argumentError = 0;
+    return slots_->Invoke(interface_.Get(), id, DISPATCH_METHOD, &arguments, &result, &exception,
+                          &argumentError);
+  }
+
+ private:
+  ComPtr<IUnknown> interface_;
+  ComPtr<ITypeInfo> slots_;
+};
+
+// A dual interface's type information describes its dispatch side; the
+// vtable side is the one it refers to as implemented type -1.
+HRESULT vtableSide(IDispatch& object, ComPtr<ITypeInfo>& slots) {
+  ComPtr<ITypeInfo> dispatchSide;
+  HRESULT status = object.GetTypeInfo(0, LOCALE_USER_DEFAULT, &dispatchSide);
+  if (FAILED(status)) return status;
+  HREFTYPE reference = 0;
+  status = dispatchSide->GetRefTypeOfImplType(static_cast<UINT>(-1), &reference);
+  if (FAILED(status)) return status;
+  return dispatchSide->GetRefTypeInfo(reference, &slots);
+}
+
+// The early-bound caller calls each method through its slot in the class's
+// interface (found by the object's type library, which knows the slots);
+// the late-bound one leaves lookup and calling to the object's IDispatch.
+// Fails with the platform's status when the object lacks that interface or
+// its type information.
+HRESULT bindMembers(const ComPtr<IDispatch>& object, const ClassDescription& description,
+                    Binding binding, std::unique_ptr<MemberCaller>& caller) {
+  if (binding == Binding::Late) {
+    caller = std::make_unique<DispatchCaller>(object);
+    return S_OK;
+  }
+  ComPtr<IUnknown> face;
+  HRESULT status = object->QueryInterface(com::toGuid(description.interfaceId),
+                                          reinterpret_cast<void**>(face.GetAddressOf()));
+  if (FAILED(status)) return status;
+  ComPtr<ITypeInfo> slots;
+  status = vtableSide(*object.Get(), slots);
+  if (FAILED(status)) return status;
+  caller = std::make_unique<InterfaceCaller>(std::move(face), std::move(slots));
+  return S_OK;
+}
 
 // The dispatch failures a script reports by their error numbers.
 constexpr std::array<std::pair<HRESULT, int32_t>, 7> dispatchFailures{{

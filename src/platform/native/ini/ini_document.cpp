@@ -6,7 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "platform/native/ini/ini_name.h"
+#include "automation/text.h"
 
 namespace zarn {
 namespace {
@@ -233,6 +233,122 @@ std::string_view IniDocument::linesList(const IniSection& section) const {
     }
     return list;
   });
+}
+
+// How file bytes become the document's text, and back.
+
+namespace {
+
+constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view utf16LeMark = "\xFF\xFE";
+
+}  // namespace
+
+IniText decodeIniBytes(std::string bytes) {
+  const std::string_view view = bytes;
+  if (view.starts_with(utf16LeMark)) {
+    Text wide;
+    wide.reserve((bytes.size() - utf16LeMark.size()) / 2);
+    for (size_t i = utf16LeMark.size(); i + 1 < bytes.size(); i += 2) {
+      const auto low = static_cast<unsigned char>(bytes[i]);
+      const auto high = static_cast<unsigned char>(bytes[i + 1]);
+      wide.push_back(static_cast<char16_t>(low | (high << 8)));
+    }
+    return {IniEncoding::Utf16Le, textToUtf8(wide), 0};
+  }
+  const size_t bodyBegin = view.starts_with(utf8Mark) ? utf8Mark.size() : 0;
+  return {IniEncoding::Utf8, std::move(bytes), bodyBegin};
+}
+
+std::string encodeIniText(IniEncoding encoding, std::string text) {
+  if (encoding == IniEncoding::Utf8) return text;
+  const Text wide = utf8ToText(text);
+  std::string bytes(utf16LeMark);
+  bytes.reserve(bytes.size() + wide.size() * 2);
+  for (const char16_t unit : wide) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
+// How names compare.
+
+namespace {
+
+constexpr uint64_t multiplier = 0x9E3779B97F4A7C15;
+
+bool isAscii(std::string_view name) {
+  return std::all_of(name.begin(), name.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Up to eight bytes of name from offset, zero-padded.
+uint64_t wordAt(std::string_view name, size_t offset) {
+  uint64_t word = 0;
+  std::memcpy(&word, name.data() + offset, std::min<size_t>(8, name.size() - offset));
+  return word;
+}
+
+// Upper-cases the ASCII letters of eight ASCII bytes at once: a byte's high
+// bit marks it as at least 'a' and not above 'z' (no sum carries into the
+// next byte, as every byte is below 0x80).
+uint64_t upperAsciiWord(uint64_t word) {
+  const uint64_t atLeastA = word + (0x80 - 'a') * everyByte;
+  const uint64_t aboveZ = word + (0x80 - 'z' - 1) * everyByte;
+  const uint64_t lower = atLeastA & ~aboveZ & highBits;
+  return word ^ (lower >> 2);
+}
+
+uint32_t finished(uint64_t hash) {
+  hash ^= hash >> 33;
+  hash *= 0xFF51AFD7ED558CCD;
+  hash ^= hash >> 33;
+  return static_cast<uint32_t>(hash);
+}
+
+uint64_t mixed(uint64_t hash, uint64_t word) {
+  hash = (hash ^ word) * multiplier;
+  return hash ^ (hash >> 29);
+}
+
+uint32_t hashOfFolded(std::string_view folded) {
+  uint64_t hash = folded.size() * multiplier;
+  for (size_t offset = 0; offset < folded.size(); offset += 8) {
+    hash = mixed(hash, wordAt(folded, offset));
+  }
+  return finished(hash);
+}
+
+}  // namespace
+
+std::string foldIniName(std::string_view name) {
+  if (!isAscii(name)) return textToUtf8(upperCase(utf8ToText(name)));
+  std::string folded(name);
+  for (char& c : folded) c = upperAscii(c);
+  return folded;
+}
+
+// Hashes the folded bytes, so that an ASCII name and the folded form of any
+// other name hash alike exactly when they match.
+uint32_t iniNameHash(std::string_view name) {
+  uint64_t hash = name.size() * multiplier;
+  for (size_t offset = 0; offset < name.size(); offset += 8) {
+    const uint64_t word = wordAt(name, offset);
+    if ((word & highBits) != 0) return hashOfFolded(foldIniName(name));
+    hash = mixed(hash, upperAsciiWord(word));
+  }
+  return finished(hash);
+}
+
+bool iniNamesMatch(std::string_view left, std::string_view right) {
+  if (isAscii(left) && isAscii(right)) {
+    return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                      [](char a, char b) { return upperAscii(a) == upperAscii(b); });
+  }
+  return foldIniName(left) == foldIniName(right);
 }
 
 }  // namespace zarn

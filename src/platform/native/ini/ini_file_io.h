@@ -22,7 +22,7 @@
 // - A path that is a symbolic link (or a chain of them) is written through
 //   to its target and the link stays, except that a link in a sticky,
 //   world-writable folder is followed only when it belongs to the writer or
-//   to the folder's owner (ini_write_place.h); otherwise the write fails.
+//   to the folder's owner (findWritePlace); otherwise the write fails.
 // - A missing file is created; a missing folder, a file or folder that may
 //   not be written, and a file without any write permission bit (the
 //   platform's read-only files) make the write fail and leave everything

@@ -1,17 +1,174 @@
 #include "platform/native/registry_store/registry_database.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <random>
 #include <thread>
 
 #include "platform/narrow_text.h"
-#include "platform/native/registry_store/folder_lock.h"
 
 namespace zarn {
+
+// The thin layer over SQLite's C interface.
+
+SqliteError::SqliteError(int code, const std::string& message)
+    : std::runtime_error(message), code_(code) {}
+
+void checkSqlite(sqlite3* database, int result) {
+  if (result != SQLITE_OK) throw SqliteError(result, sqlite3_errmsg(database));
+}
+
+void executeSql(sqlite3* database, const char* sql) {
+  checkSqlite(database, sqlite3_exec(database, sql, nullptr, nullptr, nullptr));
+}
+
+CachedStatement::CachedStatement(sqlite3* database, const char* sql) {
+  checkSqlite(database, sqlite3_prepare_v3(database, sql, -1, SQLITE_PREPARE_PERSISTENT,
+                                           &statement_, nullptr));
+}
+
+CachedStatement::~CachedStatement() { sqlite3_finalize(statement_); }
+
+Query::Query(const CachedStatement& statement) : statement_(statement.get()) {}
+
+Query::~Query() {
+  sqlite3_reset(statement_);
+  sqlite3_clear_bindings(statement_);
+}
+
+Query& Query::bind(int64_t value) {
+  checkSqlite(sqlite3_db_handle(statement_),
+              sqlite3_bind_int64(statement_, nextParameter_++, value));
+  return *this;
+}
+
+Query& Query::bindText(std::string_view text) {
+  // A null pointer would bind NULL; an empty text must stay an empty text.
+  checkSqlite(sqlite3_db_handle(statement_),
+              sqlite3_bind_text(statement_, nextParameter_++, text.empty() ? "" : text.data(),
+                                static_cast<int>(text.size()), SQLITE_TRANSIENT));
+  return *this;
+}
+
+Query& Query::bindBlob(std::string_view bytes) {
+  const int parameter = nextParameter_++;
+  const int result = bytes.empty()
+                         ? sqlite3_bind_zeroblob(statement_, parameter, 0)
+                         : sqlite3_bind_blob(statement_, parameter, bytes.data(),
+                                             static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  checkSqlite(sqlite3_db_handle(statement_), result);
+  return *this;
+}
+
+bool Query::step() {
+  const int result = sqlite3_step(statement_);
+  if (result == SQLITE_ROW) return true;
+  if (result == SQLITE_DONE) return false;
+  sqlite3* database = sqlite3_db_handle(statement_);
+  throw SqliteError(result, sqlite3_errmsg(database));
+}
+
+int64_t Query::integer(int column) const { return sqlite3_column_int64(statement_, column); }
+
+bool Query::isNull(int column) const {
+  return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}
+
+std::string Query::bytes(int column) const {
+  const auto* data = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+  const int size = sqlite3_column_bytes(statement_, column);
+  return data ? std::string(data, static_cast<size_t>(size)) : std::string();
+}
+
+TransactionStatements::TransactionStatements(sqlite3* database)
+    : begin(database, "BEGIN IMMEDIATE"),
+      commit(database, "COMMIT"),
+      rollback(database, "ROLLBACK"),
+      savepoint(database, "SAVEPOINT change"),
+      release(database, "RELEASE change"),
+      rollbackToSavepoint(database, "ROLLBACK TO change") {}
+
+Transaction::Transaction(TransactionStatements& statements, bool nested)
+    : statements_(&statements), nested_(nested) {
+  Query(nested_ ? statements_->savepoint : statements_->begin).step();
+}
+
+Transaction::Transaction(Transaction&& other) noexcept
+    : statements_(other.statements_), nested_(other.nested_), open_(other.open_) {
+  other.open_ = false;
+}
+
+Transaction::~Transaction() {
+  if (!open_) return;
+  // Errors are ignored: there is nothing left to undo them with.
+  const auto run = [](const CachedStatement& statement) {
+    sqlite3_step(statement.get());
+    sqlite3_reset(statement.get());
+  };
+  if (nested_) {
+    run(statements_->rollbackToSavepoint);
+    run(statements_->release);
+  } else {
+    run(statements_->rollback);
+  }
+}
+
+void Transaction::commit() {
+  Query(nested_ ? statements_->release : statements_->commit).step();
+  open_ = false;
+}
+
+namespace {
+
+// An exclusive lock on a folder, which makes the processes that set up a
+// store file in it take turns. It is a flock(2) lock on the folder itself,
+// so it needs no file of its own and is released when its holder dies, and it
+// is apart from the byte-range locks SQLite takes on the store's files.
+class FolderLock {
+ public:
+  // Waits at most patience for the lock. A folder that cannot be opened, or
+  // a lock another process holds for longer, leaves the lock untaken: the
+  // work it guards must still be safe then, only no longer in turns.
+  FolderLock(const std::filesystem::path& folder, std::chrono::milliseconds patience);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  bool held() const { return held_; }
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+};
+
+FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::milliseconds patience) {
+  fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  // Polled rather than blocking, so that a lock held forever by someone else
+  // costs a bounded wait.
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  while (!(held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0)) {
+    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > deadline) {
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+FolderLock::~FolderLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+}  // namespace
+
+// The store's own rows.
+
 namespace {
 
 constexpr int busyTimeout = 30000;  // milliseconds

@@ -1,22 +1,73 @@
 #include "platform/native/registry_store/registry_store.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
 #include <cstring>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 #include "platform/narrow_text.h"
+#include "platform/root_keys.h"
+#include "zarnutils/store_location.h"
 
 namespace zarn {
+
+// Where the store lives.
+
+namespace {
+
+std::filesystem::path environmentPath(std::string_view name) {
+  const char* value = std::getenv(std::string(name).c_str());
+  return value && *value ? std::filesystem::path(value) : std::filesystem::path();
+}
+
+std::filesystem::path homeDirectory() {
+  std::filesystem::path home = environmentPath("HOME");
+  if (home.empty()) {
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) home = entry->pw_dir;
+  }
+  return home;
+}
+
+}  // namespace
+
+RegistryLocation RegistryLocation::fromEnvironment() {
+  if (const char* chosen = std::getenv(std::string(registryDirVariable).c_str())) {
+    if (*chosen == '\0') {
+      throw std::invalid_argument(std::string(registryDirVariable) +
+                                  " is set but empty: name a folder, or unset it for the default "
+                                  "stores");
+    }
+    return inDirectory(chosen);
+  }
+  std::filesystem::path data = environmentPath(userDataHomeVariable);
+  if (data.empty()) data = homeDirectory() / ".local" / "share";
+  return {data / userStoreFolderName, machineStoreFolder};
+}
+
+RegistryLocation RegistryLocation::inDirectory(const std::filesystem::path& directory) {
+  return {directory, directory};
+}
+
+std::filesystem::path RegistryLocation::userFile() const {
+  return userDirectory / userStoreFileName;
+}
+
+std::filesystem::path RegistryLocation::machineFile() const {
+  return machineDirectory / machineStoreFileName;
+}
+
+// The store.
+
 namespace {
 
 using namespace registry_status;
-
-// The platform's status for a registry file that could not be read or written.
-constexpr RegistryStatus RegistryIoFailed = 1016;
-// The platform's status for data it cannot read: a null pointer with a size.
-constexpr RegistryStatus NoAccess = 998;
 
 constexpr uint32_t AllAccess = 0xF003F;
 // Creating and deleting keys ignore the rights of the handle they start from.
@@ -27,23 +78,14 @@ constexpr size_t MaxKeyDepth = 512;
 constexpr KeyHandle FirstHandle = 0x1000;
 constexpr KeyHandle HandleStep = 4;
 
-struct RootKey {
-  KeyHandle handle;
-  const char* name;
-  bool inUserStore;
-};
+// HKEY_CURRENT_USER lives in the user file, every other root that exists in
+// the machine file.
+bool inUserStore(RootKeyValue root) { return root == root_key::CurrentUser; }
 
-constexpr RootKey rootKeys[] = {
-    {root_key::ClassesRoot, "HKEY_CLASSES_ROOT", false},
-    {root_key::CurrentUser, "HKEY_CURRENT_USER", true},
-    {root_key::LocalMachine, "HKEY_LOCAL_MACHINE", false},
-    {root_key::Users, "HKEY_USERS", false},
-    {root_key::CurrentConfig, "HKEY_CURRENT_CONFIG", false},
-};
-
+// The root a handle names in the store; null for a root that does not exist.
 const RootKey* findRoot(KeyHandle handle) {
   for (const RootKey& root : rootKeys) {
-    if (root.handle == handle) return &root;
+    if (root.exists && rootKeyHandle(root.value) == handle) return &root;
   }
   return nullptr;
 }
@@ -51,7 +93,7 @@ const RootKey* findRoot(KeyHandle handle) {
 std::vector<std::string> rootNames(bool user) {
   std::vector<std::string> names;
   for (const RootKey& root : rootKeys) {
-    if (root.inUserStore == user) names.emplace_back(root.name);
+    if (root.exists && inUserStore(root.value) == user) names.emplace_back(root.longName);
   }
   return names;
 }
@@ -255,9 +297,9 @@ RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
   if (!root) return InvalidHandle;
   auto found = roots_.find(handle);
   if (found == roots_.end()) {
-    RegistryDatabase& rootDatabase = database(root->inUserStore);
+    RegistryDatabase& rootDatabase = database(inUserStore(root->value));
     found = roots_
-                .emplace(handle, newOpenKey(rootDatabase, rootDatabase.rootKey(root->name),
+                .emplace(handle, newOpenKey(rootDatabase, rootDatabase.rootKey(std::string(root->longName)),
                                             AllAccess, true))
                 .first;
   }
