@@ -8,6 +8,8 @@
 #include <streambuf>
 #include <string>
 
+#include "automation/text.h"
+
 namespace zarn::cli {
 namespace {
 
@@ -202,20 +204,14 @@ bool asksForUsage(const std::vector<std::string>& words) {
          (word[1] == '?' || word[1] == 'h' || word[1] == 'H');
 }
 
-namespace {
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
 bool sameWord(std::string_view left, std::string_view right) {
   return std::equal(left.begin(), left.end(), right.begin(), right.end(),
-                    [](char a, char b) { return lowerAscii(a) == lowerAscii(b); });
+                    [](char a, char b) { return asciiLower(a) == asciiLower(b); });
 }
 
 std::string lowerWord(std::string_view word) {
   std::string lower(word);
-  std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return asciiLower(c); });
   return lower;
 }
 

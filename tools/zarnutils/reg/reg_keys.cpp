@@ -4,26 +4,10 @@
 #include "reg/reg.h"
 
 #include "automation/text.h"
+#include "platform/growing_buffer.h"
+#include "platform/root_keys.h"
 
 namespace zarn::cli {
-namespace {
-
-struct RootName {
-  const char* shortName;
-  const char* longName;
-  KeyHandle handle;
-};
-
-// reg.exe's roots; HKEY_DYN_DATA, which no current system has, is not one.
-constexpr RootName rootNames[] = {
-    {"HKLM", "HKEY_LOCAL_MACHINE", root_key::LocalMachine},
-    {"HKCU", "HKEY_CURRENT_USER", root_key::CurrentUser},
-    {"HKCR", "HKEY_CLASSES_ROOT", root_key::ClassesRoot},
-    {"HKU", "HKEY_USERS", root_key::Users},
-    {"HKCC", "HKEY_CURRENT_CONFIG", root_key::CurrentConfig},
-};
-
-}  // namespace
 
 std::string KeyName::fullName() const { return path.empty() ? rootName : rootName + "\\" + path; }
 
@@ -45,9 +29,12 @@ std::optional<KeyName> parseKeyName(std::string_view written) {
       path.ends_with('\\')) {
     return std::nullopt;
   }
-  for (const RootName& candidate : rootNames) {
-    if (sameWord(root, candidate.shortName) || sameWord(root, candidate.longName)) {
-      return KeyName{candidate.handle, candidate.longName, std::string(path)};
+  // reg.exe's roots are those that exist: HKEY_DYN_DATA is not one.
+  for (const RootKey& candidate : rootKeys) {
+    if (candidate.exists &&
+        (sameWord(root, candidate.shortName) || sameWord(root, candidate.longName))) {
+      return KeyName{rootKeyHandle(candidate.value), std::string(candidate.longName),
+                     std::string(path)};
     }
   }
   return std::nullopt;
@@ -69,31 +56,26 @@ constexpr uint32_t fullAccess = readAccess | key_access::SetValue | key_access::
 constexpr uint32_t wow64Key64 = 0x0100;
 constexpr uint32_t wow64Key32 = 0x0200;
 uint32_t viewAccess = 0;
+
 // Key names have at most 255 characters, value names 16,383; a narrow
 // character takes up to four bytes.
 constexpr uint32_t keyNameRoom = 4 * 255 + 1;
 constexpr uint32_t valueNameRoom = 4 * 16383 + 1;
 
-// The data of value number index, whose name is known: asked for until the
-// buffer is large enough, as another writer may grow it meanwhile.
+// The value's data, asked for again with a larger buffer while it does not
+// fit, as another writer may grow it meanwhile.
 RegistryStatus readData(KeyHandle key, const std::string& name, StoredValue& value) {
+  RegistryStatus status = Success;
   uint32_t size = 0;
-  RegistryStatus status =
-      RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
-  while (status == Success) {
-    value.data.assign(size, '\0');
-    uint32_t room = size;
-    status =
-        RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                                          reinterpret_cast<uint8_t*>(value.data.data()), &room);
-    if (status == MoreData) {
-      size = room;
-      status = Success;
-      continue;
-    }
-    if (status == Success) value.data.resize(room);
-    break;
-  }
+  value.data =
+      callUntilItFits(256, '\0', [&](char* data, uint32_t room) -> std::optional<uint32_t> {
+        size = room;
+        status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                                                   reinterpret_cast<uint8_t*>(data), &size);
+        if (status == MoreData) return size;
+        return std::nullopt;
+      });
+  value.data.resize(status == Success ? size : 0);
   value.name = name;
   return status;
 }
