@@ -1,14 +1,16 @@
-// A .reg file as regedit reads and writes it, and the two forms it comes in.
+// A .reg file as regedit reads and writes it, and the forms it comes in.
 //
 // Version 5.00 ("Windows Registry Editor Version 5.00") is UTF-16LE text
 // with a byte order mark; the text in its hex(1), hex(2) and hex(7) data is
 // UTF-16LE too. REGEDIT4 is 8-bit text, and so is the text in its hex data.
 // Either form: CRLF line ends, [KEY] starts a key and [-KEY] deletes one with
 // its subkeys; "name"=DATA or @=DATA (the default value) sets a value and
-// "name"=- deletes it; DATA is "text" (\\ and \" escaped), dword:8 hex
+// "name"=- deletes it; DATA is "text" (\\ \" \r \n escaped), dword:8 hex
 // digits, hex:bytes (REG_BINARY) or hex(N):bytes (type N), the bytes as
 // comma-separated hex pairs, continued over lines ending in a backslash;
-// lines starting with ';' are comments.
+// lines starting with ';' or '#' are comments. REGEDIT, the Windows 3.1
+// form, is read only. How the platform reads what breaks these rules is
+// written down in reg_file_reader.cpp.
 #pragma once
 
 #include <cstdint>
