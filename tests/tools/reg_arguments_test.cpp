@@ -55,7 +55,7 @@ TEST(RegSwitches, AnOptionalValueIsLeftOutBeforeAKnownSwitch) {
 TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
   const auto longName = parseKeyName("hkey_local_machine\\Software\\Vendor\\");
   ASSERT_TRUE(longName);
-  EXPECT_EQ(longName->root, root_key::LocalMachine);
+  EXPECT_EQ(longName->root, rootKeyHandle(root_key::LocalMachine));
   EXPECT_EQ(longName->fullName(), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
   const auto root = parseKeyName("HKCU");
   ASSERT_TRUE(root);

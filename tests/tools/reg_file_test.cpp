@@ -75,7 +75,7 @@ void expectSameTree(const RegFile& file, const KeyTree& tree) {
   EXPECT_TRUE(file.keys[2].values.empty());
 }
 
-const KeyName sampleKey{root_key::CurrentUser, "HKEY_CURRENT_USER", "Software\\Zv"};
+const KeyName sampleKey{rootKeyHandle(root_key::CurrentUser), "HKEY_CURRENT_USER", "Software\\Zv"};
 
 std::string fileBytes(const KeyName& key, const KeyTree& tree, RegFileForm form) {
   std::string problem;
@@ -160,7 +160,7 @@ TEST(RegFileReader, ReadsDeletionsCommentsAndContinuations) {
   EXPECT_TRUE(file.keys[0].remove);
   EXPECT_EQ(file.keys[0].key.path, "Software\\Old");
   EXPECT_FALSE(file.keys[1].remove);
-  EXPECT_EQ(file.keys[1].key.root, root_key::CurrentUser);
+  EXPECT_EQ(file.keys[1].key.root, rootKeyHandle(root_key::CurrentUser));
   const auto& values = file.keys[1].values;
   ASSERT_EQ(values.size(), 4u);
   EXPECT_TRUE(values[0].remove);
