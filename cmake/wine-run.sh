@@ -10,7 +10,9 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export WINEPREFIX="${ZARNUTILS_WINEPREFIX:-$here/../build/win32/wineprefix}"
 export WINEARCH="${ZARNUTILS_WINEARCH:-win32}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installer; no winemenubuilder, which would copy a
+# package's Start-menu shortcuts into the host's desktop menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 case "$WINEARCH" in
   win32) loader=wine ;;
   win64) loader=/usr/lib/wine/wine64 ;;

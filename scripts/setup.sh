@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Installs every build and test dependency from Debian's packages, and the
-# further packages named as arguments (scripts/package.sh names its own).
+# Installs every build, test and release dependency from Debian's packages,
+# and the further packages named as arguments.
 # Idempotent: a machine that already has everything returns at once.
 set -euo pipefail
 
 # clang and libclang-rt-14-dev (the sanitizer and libFuzzer runtimes) build
 # the sanitize preset and the fuzzers; pkg-config, dpkg-dev (dpkg-shlibdeps,
 # for the .deb's dependencies), lintian and man-db serve the install and
-# .deb tests.
+# .deb tests; the Windows release (scripts/package.sh) takes wixl and
+# msitools (msibuild, msiinfo) for the MSI, cmark-gfm for the HTML of docs/,
+# osslsigncode for Authenticode signatures (openssl makes the test's
+# throw-away certificate), zip and unzip.
 packages=(
   cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
   dpkg-dev lintian man-db
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386
   g++-mingw-w64-x86-64-posix wine64
+  wixl msitools cmark-gfm osslsigncode openssl zip unzip
   "$@"
 )
 

@@ -4,9 +4,9 @@
 # UndefinedBehaviorSanitizer with a short run of every fuzzer (the sanitize
 # preset), then the win32 and win64 suites under Wine in each build tree's
 # private prefix (win64 after win32, whose DLL it registers beside its own),
-# then the Windows release: scripts/package.sh, the release's contents and
-# the MSI under Wine in a fresh prefix. Every wineserver started is stopped
-# at the end.
+# then the Windows release: scripts/package.sh, the release's contents, a
+# later version signed with a throw-away certificate, and the MSI under Wine
+# in a fresh prefix. Every wineserver started is stopped at the end.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -44,17 +44,18 @@ bash scripts/package.sh
 # shellcheck source=/dev/null
 source build/win64/release-identity.sh
 bash tests/packaging/release_test.sh dist "$version" || status=1
-# A later version of the same binaries, for the upgrade.
+# The same binaries as a later version, signed with a throw-away
+# certificate: the signatures are checked, and the MSI is the upgrade.
 IFS=. read -r major minor build revision <<<"$version"
 later="$major.$minor.$((build + 1)).$revision"
-release=build/package/release
-rm -rf "$release" && mkdir -p "$release"
-unzip -q "dist/ZarnUtils-$version-windows.zip" -d "$release"
-entries=src/component/com/resources/registration-entries.txt
-bash packaging/windows/make-msi.sh build/win64/release-identity.sh "$later" \
-  "build/package/ZarnUtils-$later.msi" "$release/x86/ZarnUtils.dll" "build/win32/$entries" \
-  "$release/x64/ZarnUtils.dll" "build/win64/$entries"
+signed=build/package/signed
+rm -rf "$signed" && mkdir -p "$signed"
+openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=ZARN Utils test signing" \
+  -addext extendedKeyUsage=codeSigning -keyout "$signed/key.pem" -out "$signed/cert.pem" 2>/dev/null
+ZARN_SIGN_CERT="$signed/cert.pem" ZARN_SIGN_KEY="$signed/key.pem" \
+  bash scripts/package.sh --version "$later" --out "$signed/dist" >/dev/null
+bash tests/packaging/release_test.sh "$signed/dist" "$later" "$signed/cert.pem" || status=1
 bash tests/packaging/msi_test.sh "$PWD/cmake/wine-run.sh" "$PWD/build/package/wineprefix" \
-  "$PWD/dist/ZarnUtils-$version.msi" "$PWD/build/package/ZarnUtils-$later.msi" \
+  "$PWD/dist/ZarnUtils-$version.msi" "$PWD/$signed/dist/ZarnUtils-$later.msi" \
   "$PWD/tests/component/com/com_both_classes.vbs" || status=1
 exit "$status"

@@ -132,6 +132,27 @@ HRESULT removeTypeLibrary(HKEY root) {
   return status;
 }
 
+// Deletes the keys above keyPath, nearest first, while they hold no value
+// and no subkey: per-user registration creates CLSID, Interface and TypeLib
+// when the user has none, and removal leaves the user's classes as it found
+// them. The first key that holds anything stops the walk.
+HRESULT removeEmptyParents(HKEY root, std::wstring keyPath) {
+  for (size_t end = keyPath.rfind(L'\\'); end != std::wstring::npos; end = keyPath.rfind(L'\\')) {
+    keyPath.resize(end);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return S_OK;
+    DWORD subKeys = 0;
+    DWORD values = 0;
+    const LSTATUS query = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr,
+                                           nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (query != ERROR_SUCCESS || subKeys > 0 || values > 0) return S_OK;
+    const LSTATUS status = RegDeleteKeyW(root, keyPath.c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return fromRegistry(status);
+  }
+  return S_OK;
+}
+
 std::wstring folderOf(const std::wstring& path) {
   const size_t lastBackslash = path.find_last_of(L'\\');
   return lastBackslash == std::wstring::npos ? std::wstring() : path.substr(0, lastBackslash);
@@ -201,6 +222,9 @@ HRESULT unregisterServer(RegistrationScope scope) {
   for (const std::wstring& key : interfaceKeys()) note(removeTree(root.key(), key));
   for (const std::wstring& key : progIdKeys()) note(removeTree(root.key(), key));
   note(removeTypeLibrary(root.key()));
+  for (const std::wstring& key : classKeys()) note(removeEmptyParents(root.key(), key));
+  for (const std::wstring& key : interfaceKeys()) note(removeEmptyParents(root.key(), key));
+  note(removeEmptyParents(root.key(), typeLibraryKey()));
   return overall;
 }
 

@@ -2,11 +2,12 @@
 # Per-user registration (regsvr32 /n /i:user) writes exactly the values that
 # per-machine registration writes, below HKCU\Software\Classes instead of
 # HKLM\Software\Classes, and nothing below the machine's classes; the
-# per-user removal takes back exactly that. Wine does not merge per-user
-# classes into HKEY_CLASSES_ROOT, as Windows does, so the set is proven
-# complete apart: in a throw-away prefix, the per-user entries copied into
-# the machine's classes are all a script needs to create and call both
-# classes.
+# per-user removal takes back exactly that, and in a fresh prefix leaves no
+# key behind, not even the empty CLSID, Interface and TypeLib keys that
+# registration had to create. Wine does not merge per-user classes into
+# HKEY_CLASSES_ROOT, as Windows does, so the set is proven complete apart:
+# in a throw-away prefix, the per-user entries copied into the machine's
+# classes are all a script needs to create and call both classes.
 # Usage: com_per_user_test.sh WINE_RUN ARCH PREFIX SCRATCH_PREFIX DLL SCRIPT
 #   WINE_RUN: cmake/wine-run.sh; ARCH: win32 or win64; PREFIX: the build's
 #   prefix; SCRATCH_PREFIX: the throw-away one, made and removed here.
@@ -42,6 +43,16 @@ values_below() {
     index(current, "\\wow6432node\\typelib") == 1 { next }
     /^(@|")/ { print current "\t" $0 }' | LC_ALL=C sort >"$work/$name"
 }
+# Every key below KEY in PREFIX, in lower case; none when KEY is missing
+# (then it fails).
+keys_below() {
+  local prefix=$1 key=$2 name=$3
+  : >"$work/$name"
+  in_prefix "$prefix" reg export "$key" "$(windows "$work/$name.reg")" /y >/dev/null 2>&1 || return 1
+  iconv -f UTF-16LE -t UTF-8 "$work/$name.reg" | tr -d '\r' |
+    awk -v root="[$key]" 'index($0, "[") == 1 && tolower($0) != tolower(root) { print tolower($0) }' |
+    LC_ALL=C sort >"$work/$name"
+}
 added() { LC_ALL=C comm -13 "$work/$1" "$work/$2"; }
 regsvr32() { in_prefix "$prefix" regsvr32 /s "$@" "$(windows "$dll")" || fail "regsvr32 $*"; }
 
@@ -76,11 +87,22 @@ cmp -s "$work/user-before" "$work/user-removed" || fail "per-user removal left v
 echo "per-user registration: $(wc -l <"$work/per-user") values, the per-machine set; removed again"
 regsvr32
 
-# The throw-away prefix: registered for the user only, then copied over.
+# The throw-away prefix: registered for the user only and removed again,
+# then the registration is copied over.
+# A fresh Wine prefix has no HKCU\Software\Classes, which registration
+# then creates and removal leaves (Windows always has it: it is the user's
+# classes hive, not ours to remove).
 rm -rf "$scratch"
+keys_below "$scratch" "$user" scratch-before
 in_prefix "$scratch" regsvr32 /s /n /i:user "$(windows "$dll")" || fail "per-user regsvr32 in $scratch"
 in_prefix "$scratch" reg export "$user" "$(windows "$work/copy.reg")" /y >/dev/null 2>&1 ||
   fail "reg export in $scratch"
+in_prefix "$scratch" regsvr32 /s /u /n /i:user "$(windows "$dll")" ||
+  fail "per-user regsvr32 /u in $scratch"
+keys_below "$scratch" "$user" scratch-removed || fail "reg export $user in $scratch"
+cmp -s "$work/scratch-before" "$work/scratch-removed" ||
+  { diff "$work/scratch-before" "$work/scratch-removed"; fail "per-user removal left keys behind"; }
+echo "per-user removal in a fresh prefix: the user's classes as before ($(wc -l <"$work/scratch-before") keys)"
 iconv -f UTF-16LE -t UTF-8 "$work/copy.reg" | sed 's/^\[HKEY_CURRENT_USER\\/[HKEY_LOCAL_MACHINE\\/' |
   iconv -f UTF-8 -t UTF-16LE >"$work/copied.reg"
 in_prefix "$scratch" reg import "$(windows "$work/copied.reg")" >/dev/null 2>&1 || fail "reg import"

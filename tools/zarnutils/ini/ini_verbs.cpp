@@ -8,6 +8,7 @@
 
 #include "file_bytes.h"
 #include "narrow_utf8.h"
+#include "platform/growing_buffer.h"
 #include "platform/profile_service.h"
 
 namespace zarn::cli {
@@ -30,32 +31,40 @@ constexpr uint32_t firstRoom = 4096;
 // A cut never splits a character, so it may stop up to three bytes short.
 constexpr uint32_t cutSlack = 4;
 
+// The answer fitted when it ended more than cutSlack bytes before the end
+// of the buffer; otherwise the next try doubles the room.
+std::optional<uint32_t> largerUnlessFitted(uint32_t count, uint32_t room) {
+  if (count + cutSlack < room) return std::nullopt;
+  return room * 2;
+}
+
 // Items separated by NULs; the listing was cut when it filled the buffer.
 template <typename List>
 std::vector<std::string> listing(List list) {
-  for (uint32_t room = firstRoom;; room *= 2) {
-    std::string buffer(room, '\0');
-    const uint32_t count = list(buffer.data(), room);
-    if (count + cutSlack >= room) continue;
-    std::vector<std::string> items;
-    for (size_t start = 0; start < count;) {
-      const size_t end = buffer.find('\0', start);
-      items.push_back(utf8FromNarrow(buffer.substr(start, end - start)));
-      start = end + 1;
-    }
-    return items;
+  uint32_t count = 0;
+  const std::string buffer = callUntilItFits(firstRoom, '\0', [&](char* data, uint32_t room) {
+    count = list(data, room);
+    return largerUnlessFitted(count, room);
+  });
+  std::vector<std::string> items;
+  for (size_t start = 0; start < count;) {
+    const size_t end = buffer.find('\0', start);
+    items.push_back(utf8FromNarrow(buffer.substr(start, end - start)));
+    start = end + 1;
   }
+  return items;
 }
 
 std::string readValue(const std::string& file, const std::string& section, const std::string& key,
                       const char* fallback) {
-  for (uint32_t room = firstRoom;; room *= 2) {
-    std::string buffer(room, '\0');
-    const uint32_t count = ProfileService::GetPrivateProfileStringA(
-        narrowFromUtf8(section).c_str(), narrowFromUtf8(key).c_str(), fallback, buffer.data(), room,
-        narrowFromUtf8(file).c_str());
-    if (count + cutSlack < room) return buffer.substr(0, count);
-  }
+  uint32_t count = 0;
+  const std::string buffer = callUntilItFits(firstRoom, '\0', [&](char* data, uint32_t room) {
+    count = ProfileService::GetPrivateProfileStringA(narrowFromUtf8(section).c_str(),
+                                                     narrowFromUtf8(key).c_str(), fallback, data,
+                                                     room, narrowFromUtf8(file).c_str());
+    return largerUnlessFitted(count, room);
+  });
+  return buffer.substr(0, count);
 }
 
 std::vector<std::string> sectionNames(const std::string& file) {
