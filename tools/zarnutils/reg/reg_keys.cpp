@@ -52,9 +52,7 @@ using namespace registry_status;
 constexpr uint32_t readAccess = key_access::QueryValue | key_access::EnumerateSubKeys;
 constexpr uint32_t fullAccess = readAccess | key_access::SetValue | key_access::CreateSubKey;
 
-// The platform's KEY_WOW64_64KEY and KEY_WOW64_32KEY rights.
-constexpr uint32_t wow64Key64 = 0x0100;
-constexpr uint32_t wow64Key32 = 0x0200;
+// KEY_WOW64_32KEY or KEY_WOW64_64KEY when a view was chosen.
 uint32_t viewAccess = 0;
 
 // Key names have at most 255 characters, value names 16,383; a narrow
@@ -95,6 +93,9 @@ void OpenedKey::close() {
 
 void useRegistryView(RegistryView view) {
 #ifdef _WIN32
+  // The platform's KEY_WOW64_32KEY and KEY_WOW64_64KEY rights.
+  constexpr uint32_t wow64Key32 = 0x0200;
+  constexpr uint32_t wow64Key64 = 0x0100;
   viewAccess = view == RegistryView::Bits32   ? wow64Key32
                : view == RegistryView::Bits64 ? wow64Key64
                                               : 0;
