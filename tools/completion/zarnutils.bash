@@ -7,12 +7,15 @@ HKEY_USERS HKEY_CURRENT_CONFIG HKEY_CLASSES_ROOT HKEY_DYN_DATA'
 
 _zarnutils_reg_switches() {
   case $1 in
-    query) echo '/v /ve /s /se' ;;
+    query) echo '/v /ve /s /se /f /k /d /c /e /t' ;;
     add) echo '/v /ve /t /s /d /f' ;;
     delete) echo '/v /ve /va /f' ;;
     copy) echo '/s /f' ;;
     export) echo '/y --regedit4' ;;
+    compare) echo '/v /ve /oa /od /os /on /s' ;;
+    import) echo '--strict' ;;
   esac
+  echo '/reg:32 /reg:64'
 }
 
 _zarnutils() {
@@ -29,10 +32,10 @@ $("${COMP_WORDS[0]}" --help 2>/dev/null | sed -n 's/^  \([A-Za-z]*\.[A-Za-z]*\) 
   elif [ "${COMP_WORDS[first]}" = reg ]; then
     local verb=${COMP_WORDS[first+1]}
     if [ "$COMP_CWORD" -eq $((first + 1)) ]; then
-      words='query add delete copy export import'
+      words='query add delete copy export import compare'
     elif [ "$previous" = /t ]; then
-      words='REG_SZ REG_EXPAND_SZ REG_MULTI_SZ REG_BINARY REG_DWORD REG_DWORD_BIG_ENDIAN
-REG_QWORD REG_NONE'
+      words='REG_SZ REG_EXPAND_SZ REG_MULTI_SZ REG_BINARY REG_DWORD REG_DWORD_LITTLE_ENDIAN
+REG_DWORD_BIG_ENDIAN REG_QWORD REG_NONE'
     elif [[ $current == [/-]* ]]; then
       words=$(_zarnutils_reg_switches "$verb")
     elif [ "$verb" = import ]; then
