@@ -177,13 +177,15 @@ bool isTemporaryOf(std::string_view entry, const std::string& prefix) {
 // makes temporary files for it, so the ones it finds are those of writers
 // that were killed before they renamed theirs.
 void removeLeftovers(int folder, const std::string& name) {
+  // Everything that may allocate comes before the listing is opened, so
+  // that running out of memory cannot leave it open.
+  const std::string prefix = temporaryPrefix(name);
   const int listed = ::dup(folder);
   DIR* entries = listed < 0 ? nullptr : ::fdopendir(listed);
   if (entries == nullptr) {
     if (listed >= 0) ::close(listed);
     return;
   }
-  const std::string prefix = temporaryPrefix(name);
   while (const dirent* entry = ::readdir(entries)) {
     if (isTemporaryOf(entry->d_name, prefix)) ::unlinkat(folder, entry->d_name, 0);
   }
