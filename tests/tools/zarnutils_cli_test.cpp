@@ -8,6 +8,7 @@
 #include "call_request.h"
 #include "call_target.h"
 #include "command_line.h"
+#include "json_writer.h"
 #include "result_output.h"
 
 namespace zarn::cli {
@@ -109,6 +110,27 @@ TEST(ResultOutput, JsonNamesTheTypeAndEscapesOnlyWhatJsonNeeds) {
   EXPECT_EQ(jsonResult(Variant::text(u"a"s + u'\0' + u"\"\\\n\r\t\b\f\x01\x1F\u00E9\u65E5\x7F")),
             "{\"type\":\"String\",\"value\":\"a\\u0000\\\"\\\\\\n\\r\\t\\b\\f\\u0001\\u001f"
             "\xC3\xA9\xE6\x97\xA5\x7F\"}");
+}
+
+TEST(JsonWriter, PutsCommasAndColonsBetweenNestedValues) {
+  JsonWriter json;
+  json.beginObject()
+      .member("a", "x\"\n")
+      .key("b")
+      .beginArray()
+      .number(-1)
+      .boolean(true)
+      .null()
+      .beginObject()
+      .endObject()
+      .beginArray()
+      .endArray()
+      .endArray()
+      .key("c")
+      .number(INT64_MIN)
+      .endObject();
+  EXPECT_EQ(json.text(),
+            "{\"a\":\"x\\\"\\n\",\"b\":[-1,true,null,{},[]],\"c\":-9223372036854775808}\n");
 }
 
 TEST(ResultOutput, TextFormsForPeopleAndPrograms) {
