@@ -85,6 +85,18 @@ TEST(CommandLine, OptionsComeBeforeTheCall) {
   EXPECT_EQ(early.binding, Binding::Early);
   EXPECT_EQ(parseCommandLine({"--com", "A.B"}).binding, Binding::Late);
   EXPECT_FALSE(parseCommandLine({"A.B"}).throughCom);
+  EXPECT_EQ(parseCommandLine({"-V"}).mode, Mode::Version);
+  EXPECT_EQ(parseCommandLine({"-q", "A.B"}).mode, Mode::Call);
+}
+
+TEST(CommandLine, VerbsTakeTheOutputOptionsAndKeepTheirWords) {
+  const Invocation verb = parseCommandLine({"-q", "--json", "ini", "get", "--help", "-V"});
+  EXPECT_EQ(verb.mode, Mode::Verb);
+  EXPECT_TRUE(verb.quiet);
+  EXPECT_EQ(verb.form, OutputForm::Json);
+  EXPECT_EQ(verb.callWords, (std::vector<std::string>{"ini", "get", "--help", "-V"}));
+  EXPECT_FALSE(parseCommandLine({"reg", "query", "HKCU"}).quiet);
+  EXPECT_EQ(parseCommandLine({"--quiet", "reg", "/?"}).mode, Mode::Verb);
 }
 
 TEST(CommandLine, MisuseIsAUsageError) {
@@ -94,7 +106,10 @@ TEST(CommandLine, MisuseIsAUsageError) {
                                                                  {"--bogus", "A.B"},
                                                                  {"--batch", "A.B"},
                                                                  {"--raw", "--batch"},
-                                                                 {"--early", "A.B"}}) {
+                                                                 {"--early", "A.B"},
+                                                                 {"--raw", "ini", "list", "x"},
+                                                                 {"--com", "reg", "query", "HKCU"},
+                                                                 {"--batch", "reg"}}) {
     EXPECT_THROW(parseCommandLine(words), UsageError);
   }
 }

@@ -1,6 +1,11 @@
 #include "command_line.h"
 
 namespace zarn::cli {
+namespace {
+
+bool isVerb(const std::string& word) { return word == "reg" || word == "ini"; }
+
+}  // namespace
 
 Invocation parseCommandLine(const std::vector<std::string>& arguments) {
   Invocation invocation;
@@ -18,7 +23,7 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
       invocation.mode = Mode::Help;
       return invocation;
     }
-    if (option == "--version") {
+    if (option == "--version" || option == "-V") {
       invocation.mode = Mode::Version;
       return invocation;
     }
@@ -32,6 +37,8 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
       invocation.throughCom = true;
     } else if (option == "--early") {
       invocation.binding = Binding::Early;
+    } else if (option == "--quiet" || option == "-q") {
+      invocation.quiet = true;
     } else {
       throw UsageError("unknown option " + option);
     }
@@ -41,6 +48,15 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
   }
   invocation.callWords.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next),
                               arguments.end());
+  if (!invocation.callWords.empty() && isVerb(invocation.callWords[0])) {
+    // The verbs answer the shell on their own; only the output options apply.
+    if (invocation.mode == Mode::Batch || invocation.throughCom ||
+        (formGiven && invocation.form == OutputForm::Raw)) {
+      throw UsageError("the reg and ini verbs take --json and --quiet only");
+    }
+    invocation.mode = Mode::Verb;
+    return invocation;
+  }
   if (invocation.mode == Mode::Batch) {
     if (invocation.form == OutputForm::Raw) throw UsageError("--batch writes JSON lines only");
     if (!invocation.callWords.empty())

@@ -10,12 +10,15 @@
 
 namespace zarn::cli {
 
-// The streams an administrative verb talks through.
+// The streams an administrative verb talks through, and how the command
+// line asked it to answer.
 struct ConsoleStreams {
   std::istream& in;
   std::ostream& out;
   std::ostream& err;
   bool inputIsTerminal;
+  bool json = false;   // --json: the data as one JSON document (docs/cli.md)
+  bool quiet = false;  // -q: no success messages, only data and errors
 };
 
 // The program's arguments, without its own name, as UTF-8. On Windows they
