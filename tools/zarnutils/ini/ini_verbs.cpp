@@ -205,7 +205,7 @@ void printValue(ConsoleStreams& console, const GetRequest& request, const TypedV
 }
 
 constexpr const char* getUsage =
-    "usage: zarnutils [--json] ini get FILE SECTION KEY [--default VALUE] [--type int|bool]\n";
+    "usage: zarnutils [--json] ini get FILE SECTION KEY [--default V] [--type int|bool]\n";
 
 // ini get FILE SECTION KEY: the entry's whole value, or which of file,
 // section and entry is missing. --default answers for a missing one;
@@ -365,9 +365,9 @@ struct Verb {
 // get checks its own words, which hold options.
 constexpr Verb verbs[] = {
     {"get", 3, 7, iniGet,
-     "zarnutils [--json] ini get FILE SECTION KEY [--default VALUE] [--type int|bool]\n"
+     "zarnutils [--json] ini get FILE SECTION KEY [--default V] [--type int|bool]\n"
      "  Prints the entry's whole value. A missing file, section or entry fails,\n"
-     "  unless --default gives the value to print. --type int reads the value\n"
+     "  unless --default gives the value V to print. --type int reads the value\n"
      "  as the profile functions read numbers (0x, 0o, 0b prefixes; reading stops\n"
      "  at the first other character: 12abc is 12, abc is 0); --type bool takes\n"
      "  true/false, yes/no, on/off or 1/0 in any letter case and prints true or\n"
