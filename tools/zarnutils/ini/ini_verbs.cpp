@@ -185,10 +185,12 @@ std::optional<GetRequest> parseGetRequest(const std::vector<std::string>& words)
 void printValue(ConsoleStreams& console, const GetRequest& request, const TypedValue& value,
                 bool found) {
   if (!console.json) {
-    if (value.kind == TypedValue::Kind::Integer) console.out << value.integer << '\n';
+    if (value.kind == TypedValue::Kind::Integer)
+      console.out << value.integer << '\n';
     else if (value.kind == TypedValue::Kind::Boolean)
       console.out << (value.boolean ? "true" : "false") << '\n';
-    else console.out << value.text << '\n';
+    else
+      console.out << value.text << '\n';
     return;
   }
   JsonWriter json;
@@ -197,9 +199,12 @@ void printValue(ConsoleStreams& console, const GetRequest& request, const TypedV
       .member("section", request.names[1])
       .member("key", request.names[2])
       .key("value");
-  if (value.kind == TypedValue::Kind::Integer) json.number(value.integer);
-  else if (value.kind == TypedValue::Kind::Boolean) json.boolean(value.boolean);
-  else json.string(value.text);
+  if (value.kind == TypedValue::Kind::Integer)
+    json.number(value.integer);
+  else if (value.kind == TypedValue::Kind::Boolean)
+    json.boolean(value.boolean);
+  else
+    json.string(value.text);
   json.key("found").boolean(found).endObject();
   console.out << json.text();
 }
@@ -253,8 +258,8 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   const std::string text = found ? *found : *request->fallback;
   if (value.kind == TypedValue::Kind::Integer) {
     value.integer = found ? static_cast<int32_t>(ProfileService::GetPrivateProfileIntA(
-                                narrowFromUtf8(section).c_str(), narrowFromUtf8(key).c_str(),
-                                0, narrowFromUtf8(file).c_str()))
+                                narrowFromUtf8(section).c_str(), narrowFromUtf8(key).c_str(), 0,
+                                narrowFromUtf8(file).c_str()))
                           : *integerDefault;
   } else if (value.kind == TypedValue::Kind::Boolean) {
     const std::optional<bool> boolean = booleanOfWord(text);
@@ -327,8 +332,10 @@ int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (words.size() == 1) {
     json.key("sections").beginArray();
     for (const std::string& name : sectionNames(file)) {
-      if (console.json) json.string(name);
-      else console.out << name << '\n';
+      if (console.json)
+        json.string(name);
+      else
+        console.out << name << '\n';
     }
     json.endArray().endObject();
     if (console.json) console.out << json.text();
@@ -345,8 +352,10 @@ int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
     }
     const size_t equals = line.find('=');
     json.beginObject().member("name", line.substr(0, equals)).key("value");
-    if (equals == std::string::npos) json.null();
-    else json.string(unquoted(line.substr(equals + 1)));
+    if (equals == std::string::npos)
+      json.null();
+    else
+      json.string(unquoted(line.substr(equals + 1)));
     json.endObject();
   }
   json.endArray().endObject();
