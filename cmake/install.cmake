@@ -1,39 +1,70 @@
-# What `cmake --install` puts under its prefix on Linux: the caller, one
-# library holding every layer, the public headers, a CMake package and a
-# pkg-config file, and the documents. Consumers see one library and one
-# target, ZarnUtils::zarnutils, not the layers the build is made of.
+# What `cmake --install` puts under its prefix on Linux, in the three parts
+# Debian splits it into (cmake/debian-package.cmake makes a package of
+# each): the program with its manual and completion (component "program"),
+# the shared library (component "library"), and what a developer builds
+# against (component "development"): the public headers, the static
+# library, a CMake package and a pkg-config file. Consumers see one library,
+# not the layers the build is made of: ZarnUtils::zarnutils, the shared
+# one, which pkg-config links too, or ZarnUtils::zarnutils_static.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
+# Libraries go where Debian's own packages keep them, the multiarch folder
+# (lib/x86_64-linux-gnu), in which the cross-compiling pkg-config looks too;
+# GNUInstallDirs picks it only for the prefix /usr. A folder chosen with
+# -DCMAKE_INSTALL_LIBDIR stays as chosen.
+if(CMAKE_LIBRARY_ARCHITECTURE AND CMAKE_INSTALL_LIBDIR STREQUAL "lib")
+  set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE})
+endif()
 
 find_package(SQLite3 REQUIRED)
 find_package(Threads REQUIRED)
-add_library(zarnutils_library)
-foreach(layer zarnutils_automation zarnutils_platform zarnutils_ini zarnutils_registry
-              zarnutils_component)
-  target_sources(zarnutils_library PRIVATE $<TARGET_OBJECTS:${layer}>)
+add_library(zarnutils_library SHARED)
+add_library(zarnutils_static_library STATIC)
+foreach(library zarnutils_library zarnutils_static_library)
+  foreach(layer zarnutils_automation zarnutils_platform zarnutils_ini zarnutils_registry
+                zarnutils_component)
+    target_sources(${library} PRIVATE $<TARGET_OBJECTS:${layer}>)
+  endforeach()
+  target_include_directories(${library} INTERFACE
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  target_compile_features(${library} INTERFACE cxx_std_17)
+  set_target_properties(${library} PROPERTIES
+    OUTPUT_NAME zarnutils
+    ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 endforeach()
-target_include_directories(zarnutils_library INTERFACE
-  $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
-  $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-target_link_libraries(zarnutils_library PUBLIC SQLite::SQLite3 Threads::Threads)
-target_compile_features(zarnutils_library INTERFACE cxx_std_17)
+# The shared library has its dependencies recorded in itself; the static one
+# leaves them to the consumer's link line.
+target_link_libraries(zarnutils_library PRIVATE SQLite::SQLite3 Threads::Threads)
+target_link_libraries(zarnutils_static_library PUBLIC SQLite::SQLite3 Threads::Threads)
 set_target_properties(zarnutils_library PROPERTIES
-  OUTPUT_NAME zarnutils
   EXPORT_NAME zarnutils
-  ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib
-  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib
   VERSION ${PROJECT_VERSION}
   SOVERSION ${PROJECT_VERSION_MAJOR})
+set_target_properties(zarnutils_static_library PROPERTIES EXPORT_NAME zarnutils_static)
 
-install(TARGETS zarnutils RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS zarnutils RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
 install(TARGETS zarnutils_library EXPORT ZarnUtilsTargets
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT library
+          NAMELINK_COMPONENT development)
+install(TARGETS zarnutils_static_library EXPORT ZarnUtilsTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+# Stripping (cpack, or `cmake --install --strip`) leaves a static library's
+# debug information in place, over 20 MB of it: remove it here, keeping the
+# symbols a link needs.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND ${CMAKE_STRIP} --strip-debug
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:zarnutils_static_library>\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()" COMPONENT development)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/zarnutils
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 
 set(zarn_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/ZarnUtils)
-install(EXPORT ZarnUtilsTargets NAMESPACE ZarnUtils:: DESTINATION ${zarn_package_dir})
+install(EXPORT ZarnUtilsTargets NAMESPACE ZarnUtils:: DESTINATION ${zarn_package_dir}
+  COMPONENT development)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/ZarnUtilsConfig.cmake.in
   ${CMAKE_BINARY_DIR}/package/ZarnUtilsConfig.cmake
   INSTALL_DESTINATION ${zarn_package_dir})
@@ -41,30 +72,22 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/package/ZarnUtilsConfigVers
   COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/package/ZarnUtilsConfig.cmake
               ${CMAKE_BINARY_DIR}/package/ZarnUtilsConfigVersion.cmake
-  DESTINATION ${zarn_package_dir})
+  DESTINATION ${zarn_package_dir} COMPONENT development)
 
-# A static library leaves its dependencies to the consumer's link line; a
-# shared one has them recorded in itself.
-if(BUILD_SHARED_LIBS)
-  set(ZARN_PKG_REQUIRES "Requires.private: sqlite3")
-  set(ZARN_PKG_LIBS "-lzarnutils")
-else()
-  set(ZARN_PKG_REQUIRES "Requires: sqlite3")
-  set(ZARN_PKG_LIBS "-lzarnutils -pthread")
-endif()
 # Relative to the .pc file, so that an install under any --prefix finds itself.
 file(RELATIVE_PATH ZARN_PKG_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/zarnutils.pc.in
   ${CMAKE_BINARY_DIR}/package/zarnutils.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/package/zarnutils.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
-  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zarnutils)
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zarnutils COMPONENT program)
 include(${PROJECT_SOURCE_DIR}/cmake/debian-package.cmake)
 
 install(FILES ${PROJECT_SOURCE_DIR}/tools/completion/zarnutils.bash
-  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME zarnutils)
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME zarnutils
+  COMPONENT program)
 
 # The manual page is the program's --help laid out for man, made at build
 # time so that the two are always the same text.
@@ -75,4 +98,4 @@ add_custom_command(OUTPUT ${zarn_manual}.gz
   COMMAND gzip -9nf ${zarn_manual}
   DEPENDS zarnutils ${PROJECT_SOURCE_DIR}/tools/manual/help-to-man.sh)
 add_custom_target(zarnutils_manual ALL DEPENDS ${zarn_manual}.gz)
-install(FILES ${zarn_manual}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${zarn_manual}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)

@@ -41,6 +41,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "zarnutils/call_status.h"
 #include "zarnutils/text.h"
@@ -103,6 +104,16 @@ class IniEdit {
                   const Variant& vValue);
   std::string EnumSections(std::string_view sFile);
   std::string EnumValues(std::string_view sFile, std::string_view sSection);
+
+  // ---- List forms of the two listings ----
+  // The listing of EnumSections or EnumValues cut at its NULs, each item in
+  // UTF-8: the section names, or the section's lines ("name=value", or the
+  // line itself when it has no '='). A missing or unreadable file, section
+  // or listing gives an empty vector; as every IniEdit method, they never
+  // fail (only std::bad_alloc can escape).
+
+  std::vector<std::string> ListSections(std::string_view sFile);
+  std::vector<std::string> ListValues(std::string_view sFile, std::string_view sSection);
 };
 
 }  // namespace zarn

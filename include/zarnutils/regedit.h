@@ -59,14 +59,31 @@
 // before it returns.
 #pragma once
 
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "zarnutils/call_status.h"
 #include "zarnutils/text.h"
 #include "zarnutils/variant.h"
 
 namespace zarn {
+
+// What the list forms of Regedit throw when the registry answers a listing
+// with a status code instead of a list (the EnumKeys and EnumValues of the
+// other forms would return the code as text). what() names the key and the
+// status: "cannot list HKCU\Software\Missing: status 2".
+class RegistryError : public std::runtime_error {
+ public:
+  RegistryError(int32_t status, std::string_view sKey);
+  // The registry's status code: 2, 5, 99, ... (see RESULTS above).
+  int32_t status() const { return status_; }
+
+ private:
+  int32_t status_;
+};
 
 class Regedit {
  public:
@@ -171,6 +188,24 @@ class Regedit {
   bool DeleteValue(std::string_view sKey);
   Variant ReadValue(std::string_view sKey, std::string_view sType, const Variant& vDefault);
   bool WriteValue(std::string_view sKey, std::string_view sType, const Variant& vValue);
+
+  // ---- List forms of the two listings ----
+  // The same listings as EnumKeys and EnumValues, as one UTF-8 string per
+  // item; an empty vector for a key without subkeys or listed values.
+  //   ListKeys: the subkey names (sorted as EnumKeys sorts them). They are
+  //     listed with a backslash between them, which no key name can hold,
+  //     so every name comes back whole.
+  //   ListValues: the value entries "name=text" as EnumValues lists them.
+  //     They are not split into name and text: a value name may itself hold
+  //     '=', and the listing does not say which '=' ends the name.
+  // A failed listing is never returned as an item: where EnumKeys or
+  // EnumValues would return a status code as text, these throw
+  // RegistryError carrying it (2 for a missing key, 99 for an unknown
+  // root, ...). An empty sKey throws AutomationError 9, and running out of
+  // memory AutomationError 7, as the UTF-8 forms do.
+
+  std::vector<std::string> ListKeys(std::string_view sKey);
+  std::vector<std::string> ListValues(std::string_view sKey);
 
  private:
   // The class's private procedures (path resolution and one registry worker

@@ -1,6 +1,6 @@
-// Where the native registry store keeps its files, and the environment
-// variables that choose the place. The store itself reads these; a program
-// using the library needs them to point its own runs at a private store.
+// Where the native registry store keeps its files, and how a program chooses
+// the place: in code with setRegistryDirectory, else through the
+// environment variables below, which the store itself reads.
 //
 // HKEY_CURRENT_USER lives in user.sqlite3 under $XDG_DATA_HOME/zarnutils
 // (~/.local/share/zarnutils when XDG_DATA_HOME is unset or empty). The other
@@ -18,6 +18,21 @@
 #include <string_view>
 
 namespace zarn {
+
+#ifndef _WIN32
+// Keeps both store files in `folder` (UTF-8; a relative name is made
+// absolute now) for the rest of the process, in place of
+// ZARNUTILS_REGISTRY_DIR and the default folders, which stay the default
+// when it is never called. The process places its store once, at its first
+// registry call: call this before that. It throws std::logic_error when the
+// store is already placed (nothing changes), and std::invalid_argument for
+// an empty name. Windows has no such store: there the registry is the
+// platform's, so this exists natively only.
+//
+//   zarn::setRegistryDirectory("/tmp/app-test-registry");
+//   zarn::Regedit().WriteValue("HKCU\\Software\\App\\Port", "D", 8080);
+void setRegistryDirectory(std::string_view folder);
+#endif
 
 // Holds both store files when set; set but empty fails every registry call.
 inline constexpr std::string_view registryDirVariable = "ZARNUTILS_REGISTRY_DIR";

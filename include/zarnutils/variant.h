@@ -9,26 +9,38 @@
 // automation kind, so that a default or a value can be written as a literal:
 //
 //   bool                    Boolean (true is -1)
-//   int (and anything that  Long
-//     promotes to it)
+//   any other integer type  Long, when the value fits a Long (-2147483648
+//     (int, long, unsigned,   to 2147483647); a value outside that range
+//     size_t, char, ...)      throws AutomationError 6 ("Overflow")
 //   double, float           Double
 //   const char*, std::string_view, std::string
 //                           String, decoded from UTF-8
 //   const char16_t*, std::u16string_view, Text
 //                           String
 //
-// Other integer types (long, unsigned, size_t, ...) do not convert, because
-// a Long cannot hold all their values: say which kind, e.g.
-// Variant::long32(static_cast<int32_t>(n)). The named constructors below
-// make every kind, Empty and Null included.
+// An integer outside the Long range is refused rather than made a Double
+// (as a script's literal would be): a Double rounds values beyond 2^53, and
+// the registry's "D" form could not store it anyway, so the error is raised
+// where the value is made instead of as a false return far from it. The
+// named constructors below make every kind, Empty and Null included.
+//
+// std::cout << value writes the value's text form, as the component turns a
+// value into text (a written "S" value, an INI entry): a String as it is
+// (UTF-8), numbers in decimal ("8080", "2.5"), a Boolean as "True" or
+// "False", Empty as nothing, and Null as "Null" (which has no text form; the
+// word is what a debugger shows).
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
+#include <limits>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
+#include "zarnutils/automation_error.h"
 #include "zarnutils/text.h"
 
 namespace zarn {
@@ -52,6 +64,10 @@ class Variant {
 
   Variant(bool value);
   Variant(int32_t value);
+  template <
+      typename Integer,
+      std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>, int> = 0>
+  Variant(Integer value) : Variant(long32(checkedLong(value))) {}
   Variant(double value);
   Variant(const char* utf8);
   Variant(std::string_view utf8);
@@ -59,6 +75,13 @@ class Variant {
   Variant(const char16_t* value);
   Variant(std::u16string_view value);
   Variant(Text value);
+  // A copy that runs out of memory throws std::bad_alloc and leaves the
+  // target as it was.
+  Variant(const Variant& other);
+  Variant& operator=(const Variant& other);
+  Variant(Variant&& other) noexcept = default;
+  Variant& operator=(Variant&& other) noexcept = default;
+  ~Variant() = default;
 
   static Variant null();
   static Variant boolean(bool value);
@@ -74,8 +97,9 @@ class Variant {
   bool isEmpty() const { return kind() == VariantKind::Empty; }
   bool isNull() const { return kind() == VariantKind::Null; }
 
-  // Each accessor requires the matching kind (std::bad_variant_access
-  // otherwise).
+  // Each accessor requires the matching kind and throws AutomationError 13
+  // ("Type mismatch") for any other: longValue() of a String throws, it does
+  // not convert.
   int16_t booleanBits() const;
   uint8_t byteValue() const;
   int16_t integerValue() const;
@@ -103,10 +127,27 @@ class Variant {
   using Storage = std::variant<EmptyValue, NullValue, BooleanValue, uint8_t, int16_t, int32_t,
                                float, double, Text>;
 
+  template <typename Integer>
+  static int32_t checkedLong(Integer value) {
+    using Limits = std::numeric_limits<int32_t>;
+    bool fits;
+    if constexpr (std::is_signed_v<Integer>) {
+      fits = static_cast<intmax_t>(value) >= Limits::min() &&
+             static_cast<intmax_t>(value) <= Limits::max();
+    } else {
+      fits = static_cast<uintmax_t>(value) <= static_cast<uintmax_t>(Limits::max());
+    }
+    if (!fits) throw AutomationError(error::Overflow);
+    return static_cast<int32_t>(value);
+  }
+
   explicit Variant(Storage storage) : storage_(std::move(storage)) {}
 
   Storage storage_;
 };
+
+// The value's text form (see above), in UTF-8.
+std::ostream& operator<<(std::ostream& out, const Variant& value);
 
 // Visual Basic's TypeName for the kind: "String", "Long", "Boolean", ...
 std::string_view typeName(VariantKind kind);

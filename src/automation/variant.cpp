@@ -12,6 +12,22 @@ Variant::Variant(const char16_t* value) : Variant(std::u16string_view(value)) {}
 Variant::Variant(std::u16string_view value) : Variant(text(Text(value))) {}
 Variant::Variant(Text value) : Variant(text(std::move(value))) {}
 
+// std::variant's own copy (libstdc++ 12) is not safe when copying its text
+// throws: it then destroys a text that was never made. The text is copied
+// first, and only moved into the variant.
+Variant::Variant(const Variant& other) {
+  if (const Text* text = std::get_if<Text>(&other.storage_)) {
+    storage_.emplace<Text>(Text(*text));
+  } else {
+    storage_ = other.storage_;
+  }
+}
+
+Variant& Variant::operator=(const Variant& other) {
+  if (this != &other) *this = Variant(other);
+  return *this;
+}
+
 Variant Variant::null() { return Variant(NullValue{}); }
 Variant Variant::boolean(bool value) { return Variant(BooleanValue{int16_t(value ? -1 : 0)}); }
 Variant Variant::booleanBits(int16_t bits) { return Variant(BooleanValue{bits}); }
@@ -39,13 +55,25 @@ VariantKind Variant::kind() const {
   return kinds[storage_.index()];
 }
 
-int16_t Variant::booleanBits() const { return std::get<BooleanValue>(storage_).bits; }
-uint8_t Variant::byteValue() const { return std::get<uint8_t>(storage_); }
-int16_t Variant::integerValue() const { return std::get<int16_t>(storage_); }
-int32_t Variant::longValue() const { return std::get<int32_t>(storage_); }
-float Variant::singleValue() const { return std::get<float>(storage_); }
-double Variant::realValue() const { return std::get<double>(storage_); }
-const Text& Variant::textValue() const { return std::get<Text>(storage_); }
+namespace {
+
+// The held value when it is of the asked kind; a script asking a value of
+// the wrong kind gets a type mismatch, and so does a C++ caller.
+template <typename Held, typename Storage>
+const Held& held(const Storage& storage) {
+  if (const Held* value = std::get_if<Held>(&storage)) return *value;
+  throw AutomationError(error::TypeMismatch);
+}
+
+}  // namespace
+
+int16_t Variant::booleanBits() const { return held<BooleanValue>(storage_).bits; }
+uint8_t Variant::byteValue() const { return held<uint8_t>(storage_); }
+int16_t Variant::integerValue() const { return held<int16_t>(storage_); }
+int32_t Variant::longValue() const { return held<int32_t>(storage_); }
+float Variant::singleValue() const { return held<float>(storage_); }
+double Variant::realValue() const { return held<double>(storage_); }
+const Text& Variant::textValue() const { return held<Text>(storage_); }
 
 std::string_view typeName(VariantKind kind) {
   switch (kind) {

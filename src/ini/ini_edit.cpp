@@ -2,6 +2,7 @@
 // their UTF-8 forms.
 #include "zarnutils/ini_edit.h"
 
+#include <new>
 #include <algorithm>
 #include <cstdint>
 #include <exception>
@@ -9,8 +10,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "automation/calling_model.h"
+#include "automation/listing.h"
 #include "automation/type_letter.h"
 #include "platform/conversions.h"
 #include "platform/growing_buffer.h"
@@ -85,6 +88,8 @@ CallStatus IniEdit::ReadValue(Text sFile, Text sSection, Text sName, Text sType,
     } else {
       result = vDefault;
     }
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     result = vDefault;
   }
@@ -101,6 +106,8 @@ CallStatus IniEdit::WriteValue(Text sFile, Text sSection, Text sName, Variant vV
         toNarrow(sSection).c_str(), toNarrow(sName).c_str(), toNarrow(value).c_str(),
         toNarrow(sFile).c_str());
     if (written) result = automationTrue;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     result = automationFalse;
   }
@@ -114,6 +121,8 @@ CallStatus IniEdit::EnumSections(Text sFile, Text& result) {
     result = readList(sectionNamesBufferSize, [&](char* buffer, uint32_t size) {
       return int64_t{ProfileService::GetPrivateProfileSectionNamesA(buffer, size, file.c_str())};
     });
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     result.clear();
   }
@@ -129,6 +138,8 @@ CallStatus IniEdit::EnumValues(Text sFile, Text sSection, Text& result) {
       return int64_t{
           ProfileService::GetPrivateProfileSectionA(section.c_str(), buffer, size, file.c_str())};
     });
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     result.clear();
   }
@@ -163,6 +174,20 @@ std::string IniEdit::EnumSections(std::string_view sFile) {
 std::string IniEdit::EnumValues(std::string_view sFile, std::string_view sSection) {
   return textToUtf8(resultOrThrow<Text>(
       [&](Text& result) { return EnumValues(utf8ToText(sFile), utf8ToText(sSection), result); }));
+}
+
+// The list forms: the same listings, cut at their NULs.
+
+std::vector<std::string> IniEdit::ListSections(std::string_view sFile) {
+  Text listing;
+  EnumSections(utf8ToText(sFile), listing);
+  return listingItems(listing, u'\0');
+}
+
+std::vector<std::string> IniEdit::ListValues(std::string_view sFile, std::string_view sSection) {
+  Text listing;
+  EnumValues(utf8ToText(sFile), utf8ToText(sSection), listing);
+  return listingItems(listing, u'\0');
 }
 
 }  // namespace zarn

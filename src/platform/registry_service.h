@@ -7,11 +7,16 @@
 // lives and what it promises). Text crosses this layer NUL-terminated in the narrow code page
 // (narrow_text.h); sizes are in bytes.
 //
+// Natively, an operation that runs out of memory throws std::bad_alloc, for
+// the calling model to fail the method with error 7, instead of answering a
+// status the caller would take for the store's.
+//
 // Status codes, the same on both targets:
 //   0    success
 //   2    key or value not found
 //   5    access denied: the handle lacks the right, the store may not be
-//        written, or RegDeleteKeyA on a key that still has subkeys
+//        written (natively also: its file may not even be read), or
+//        RegDeleteKeyA on a key that still has subkeys
 //   6    invalid handle: 0, unknown, already closed, or a root that does not
 //        exist (HKEY_DYN_DATA)
 //   10   native only: the environment names no place for the store (an
@@ -22,7 +27,9 @@
 //   234  more data: the buffer is too small; the needed size is written back
 //   259  no more items: enumeration index past the end
 //   998  RegSetValueExA with no data but a non-zero size
-//   1016 native only: the store's file could not be read or written
+//   1016 native only: the store's file could not be read or written, or
+//        holds no store (damaged, truncated, something else in its place),
+//        or the change group's transaction was rolled back under it
 //   1018 the key was deleted while this handle was open
 #pragma once
 

@@ -3,10 +3,12 @@
 // worker's status into its result; the INI shortcuts forward to a fresh
 // IniEdit; the UTF-8 forms convert, call the automation-shaped method and
 // give back its result or throw its failure.
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "automation/calling_model.h"
+#include "automation/listing.h"
 #include "platform/conversions.h"
 #include "platform/root_keys.h"
 #include "registry/regedit_internals.h"
@@ -232,6 +234,35 @@ bool Regedit::WriteValue(std::string_view sKey, std::string_view sType, const Va
   return isTrue(resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
     return WriteValue(utf8ToText(sKey), utf8ToText(sType), vValue, result);
   }));
+}
+
+// The list forms: the workers' listing itself, so that a failure is told by
+// its status rather than guessed from the text.
+
+RegistryError::RegistryError(int32_t status, std::string_view sKey)
+    : std::runtime_error("cannot list " + std::string(sKey) + ": status " + std::to_string(status)),
+      status_(status) {}
+
+std::vector<std::string> Regedit::ListKeys(std::string_view sKey) {
+  Text listing;
+  RegistryStatus status = 0;
+  throwOnFailure(runPublicMethod(listing, [&] {
+    const KeyPath path = Procedures::resolveListing(utf8ToText(sKey), EmptySegments::Skip);
+    Procedures::ListSubKeys(path.rootKey, path.keyPath, u"\\", listing, status);
+  }));
+  if (status != 0) throw RegistryError(status, sKey);
+  return listingItems(listing, u'\\');
+}
+
+std::vector<std::string> Regedit::ListValues(std::string_view sKey) {
+  Text listing;
+  RegistryStatus status = 0;
+  throwOnFailure(runPublicMethod(listing, [&] {
+    const KeyPath path = Procedures::resolveListing(utf8ToText(sKey), EmptySegments::Keep);
+    Procedures::ListValues(path.rootKey, path.keyPath, listing, status);
+  }));
+  if (status != 0) throw RegistryError(status, sKey);
+  return listingItems(listing, u'\0');
 }
 
 }  // namespace zarn

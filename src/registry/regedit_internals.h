@@ -19,11 +19,13 @@
 //     raised inside the worker: the status is reported as it stands, then the
 //     key handle is closed (0 when nothing was opened) and the result and any
 //     error of that close are ignored.
-// Either way no key stays open and nothing is raised to the caller.
+// Either way no key stays open, and nothing is raised to the caller but
+// std::bad_alloc, which the calling model turns into error 7.
 #pragma once
 
 #include <exception>
 #include <functional>
+#include <new>
 #include <string_view>
 
 #include "automation/text.h"
@@ -108,6 +110,11 @@ bool withKey(RootKeyValue rootKey, RegistryStatus& status, OpenStep openStep, Wo
     }
     closeIgnoringOutcome(key);
     return true;
+  } catch (const std::bad_alloc&) {
+    // Out of memory fails the method (error 7) rather than passing for a
+    // status; the key is closed all the same.
+    closeIgnoringOutcome(key);
+    throw;
   } catch (const std::exception&) {
     closeIgnoringOutcome(key);
     return false;

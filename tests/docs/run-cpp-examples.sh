@@ -15,7 +15,9 @@ trap 'rm -rf "$work"' EXIT
 bash "$here/extract-examples.sh" cpp cpp "$work/examples" "$docs"/*.md || exit 1
 examples=("$work"/examples/*.cpp)
 [ "${#examples[@]}" -gt 0 ] || { echo "no C++ examples found in $docs"; exit 1; }
-export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+pc=$(find "$prefix" -name zarnutils.pc -path '*/pkgconfig/*' | head -n 1)
+libdir=$(dirname "$(dirname "$pc")")
+export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046
 flags=$(pkg-config --cflags --libs zarnutils) || exit 1
 
@@ -32,7 +34,7 @@ for example in "${examples[@]}"; do
   fi
   mkdir "$base.run"
   actual=$(cd "$base.run" && ZARNUTILS_REGISTRY_DIR=$base.run/registry \
-             LD_LIBRARY_PATH=$prefix/lib "$base" 2>&1)
+             LD_LIBRARY_PATH=$libdir "$base" 2>&1)
   status=$?
   if [ "$status" -ne 0 ]; then
     echo "FAIL $where: exited with $status"

@@ -1,18 +1,30 @@
-// .reg file bytes, of either form and encoding, through the reader that the
-// import uses: any input is read into changes or refused with a line number,
-// and never crashes.
+// .reg file bytes, of any form and encoding, through the reader that the
+// import uses: any input is read into changes and skipped lines, or refused
+// at its header, and never crashes; every skipped line is a line of the file
+// with a reason, and no value is kept under a key being deleted.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 #include <variant>
 
-#include "tools/zarnutils/reg/reg_file_reader.h"
+#include "tools/zarnutils/reg/reg_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const auto result =
-      zarn::cli::readRegFile(std::string_view(reinterpret_cast<const char*>(data), size));
-  if (const auto* error = std::get_if<zarn::cli::RegFileError>(&result); error && error->line < 0) {
-    std::abort();  // a refusal must say where
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const auto result = zarn::cli::readRegFile(bytes);
+  if (const auto* error = std::get_if<zarn::cli::RegFileError>(&result)) {
+    if (error->line != 1 || error->message.empty()) std::abort();  // only the header refuses
+    return 0;
+  }
+  const auto& file = std::get<zarn::cli::RegFile>(result);
+  // A line is at least one byte, so no file has more lines than bytes.
+  for (const zarn::cli::RegFileSkip& skip : file.skipped) {
+    if (skip.line < 2 || static_cast<size_t>(skip.line) > size || skip.reason.empty()) {
+      std::abort();
+    }
+  }
+  for (const zarn::cli::RegFileKey& key : file.keys) {
+    if (key.remove && !key.values.empty()) std::abort();
   }
   return 0;
 }

@@ -38,9 +38,9 @@ offers 'IniEdit.EnumSections IniEdit.EnumValues' --json IniEdit.Enum
 offers 'reg' re
 offers 'query' reg q
 offers 'get' ini g
-offers '/v /ve /va /f' reg delete 'HKCU\Software' /
+offers '/v /ve /va /f /reg:32 /reg:64' reg delete 'HKCU\Software' /
 offers '--regedit4' reg export 'HKCU\Software' out.reg --r
-offers 'REG_DWORD REG_DWORD_BIG_ENDIAN' reg add 'HKCU\Software' /t REG_DW
+offers 'REG_DWORD REG_DWORD_LITTLE_ENDIAN REG_DWORD_BIG_ENDIAN' reg add 'HKCU\Software' /t REG_DW
 offers 'HKCU HKCC HKCR' reg query HKC
 offers 'HKEY_LOCAL_MACHINE' Regedit.ReadValue HKEY_L
 offers '' Regedit.ReadValue 'HKCU\Port' ''

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build tree into a temporary prefix, checks the installed
-# files, then builds and runs programs against that prefix alone: a CMake
-# project through find_package(ZarnUtils) and a one-line pkg-config build.
-# Each writes and reads a registry value in a scratch store and an INI
-# entry, so the link must have brought SQLite along. A build tree configured
-# with BUILD_SHARED_LIBS=ON must install libzarnutils.so with its soname.
+# files (both libraries, the shared one with its soname), then builds and
+# runs programs against that prefix alone (consumer-test.sh), and the C++
+# examples of the documentation, and checks the manual page.
 #
 #   install-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -15,8 +13,8 @@ trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-shared=$(sed -n 's/^BUILD_SHARED_LIBS:[A-Z]*=//p' "$build/CMakeCache.txt")
-case "$shared" in ON | on | TRUE | true | 1) shared=yes ;; *) shared=no ;; esac
+pc=$(cd "$prefix" && find lib -name zarnutils.pc -path '*/pkgconfig/*' | head -n 1)
+libdir=$(dirname "$(dirname "${pc:-lib/pkgconfig/zarnutils.pc}")")
 
 failures=0
 expect_file() {
@@ -25,19 +23,15 @@ expect_file() {
     failures=$((failures + 1))
   fi
 }
-if [ "$shared" = yes ]; then
-  libraries="lib/libzarnutils.so lib/libzarnutils.so.1"
-else
-  libraries=lib/libzarnutils.a
-fi
 for header in automation_error call_status ini_edit regedit store_location text variant \
               zarnutils; do
   expect_file "include/zarnutils/$header.h"
 done
-for file in bin/zarnutils $libraries \
-            lib/cmake/ZarnUtils/ZarnUtilsConfig.cmake \
-            lib/cmake/ZarnUtils/ZarnUtilsConfigVersion.cmake \
-            lib/cmake/ZarnUtils/ZarnUtilsTargets.cmake lib/pkgconfig/zarnutils.pc \
+for file in bin/zarnutils "$libdir/libzarnutils.a" "$libdir/libzarnutils.so" \
+            "$libdir/libzarnutils.so.1" \
+            "$libdir/cmake/ZarnUtils/ZarnUtilsConfig.cmake" \
+            "$libdir/cmake/ZarnUtils/ZarnUtilsConfigVersion.cmake" \
+            "$libdir/cmake/ZarnUtils/ZarnUtilsTargets.cmake" "$libdir/pkgconfig/zarnutils.pc" \
             share/doc/zarnutils/README.md share/doc/zarnutils/LICENSE \
             share/bash-completion/completions/zarnutils share/man/man1/zarnutils.1.gz; do
   expect_file "$file"
@@ -48,44 +42,11 @@ if [ -n "$strays" ]; then
   echo "files outside include/zarnutils/: $strays"
   failures=$((failures + 1))
 fi
-if [ "$shared" = yes ]; then
-  soname=$(readelf -d "$prefix/lib/libzarnutils.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
-  [ "$soname" = libzarnutils.so.1 ] || { echo "soname is '$soname', not libzarnutils.so.1"; exit 1; }
-fi
 [ "$failures" -eq 0 ] || exit 1
+soname=$(readelf -d "$prefix/$libdir/libzarnutils.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+[ "$soname" = libzarnutils.so.1 ] || { echo "soname is '$soname', not libzarnutils.so.1"; exit 1; }
 
-# Runs one consumer in a scratch store and checks what it did there.
-run_consumer() {
-  local name=$1 program=$2
-  local store=$work/$name-registry ini=$work/$name.ini
-  local expected answer
-  expected=$(printf '%s\n' 'port 8080, keys App' 'ini 8080' 'error 9: Subscript out of range')
-  answer=$(ZARNUTILS_REGISTRY_DIR=$store "$program" "$ini")
-  [ "$answer" = "$expected" ] || { printf '%s consumer printed:\n%s\n' "$name" "$answer"; exit 1; }
-  [ -f "$store/user.sqlite3" ] || { echo "$name consumer made no store in $store"; exit 1; }
-  grep -q '^Port=8080' "$ini" || { echo "$name consumer wrote no INI entry"; exit 1; }
-  if [ "$shared" = yes ]; then
-    local loads
-    loads=$(ldd "$program")
-    grep -qF "$prefix/lib/libzarnutils.so.1" <<<"$loads" ||
-      { echo "$name consumer does not load the installed libzarnutils.so.1"; exit 1; }
-  fi
-}
-
-cmake -S "$source/tests/install/consumer" -B "$work/consumer" \
-  -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
-cmake --build "$work/consumer" >/dev/null
-run_consumer find_package "$work/consumer/consumer"
-
-export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
-c++ -o "$work/pkg-consumer" "$source/tests/install/consumer/main.cpp" \
-  $(pkg-config --cflags --libs zarnutils)
-if [ "$shared" = yes ]; then
-  LD_LIBRARY_PATH=$prefix/lib run_consumer pkg-config "$work/pkg-consumer"
-else
-  run_consumer pkg-config "$work/pkg-consumer"
-fi
-
+bash "$source/tests/install/consumer-test.sh" "$prefix" "$source"
 "$prefix/bin/zarnutils" --version >/dev/null
 
 # The C++ examples of docs/ build against the same install and print what
@@ -120,6 +81,4 @@ page_words=$(sed '1d;$d;/^NAME$/,/^$/d' <<<"$page" | grep -vE '^[A-Z][A-Z ]*$' |
   diff <(echo "$help_words") <(echo "$page_words") || true
   exit 1
 }
-library=static
-[ "$shared" = no ] || library="shared (libzarnutils.so.1)"
-echo "install: find_package and pkg-config consumers build and run against $prefix, $library library"
+echo "install: $libdir holds libzarnutils.a and libzarnutils.so.1; consumers, examples and manual check out"

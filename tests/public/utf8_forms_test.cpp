@@ -3,8 +3,16 @@
 // failures must be those of the automation-shaped forms.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "support/ini_test_paths.h"
 #include "zarnutils/zarnutils.h"
@@ -18,9 +26,9 @@ static_assert(std::is_convertible_v<int, Variant>);
 static_assert(std::is_convertible_v<const char*, Variant>);
 static_assert(std::is_convertible_v<std::string, Variant>);
 static_assert(std::is_convertible_v<Text, Variant>);
-// A Long cannot hold every value of these; the caller says which kind.
-static_assert(!std::is_convertible_v<long long, Variant>);
-static_assert(!std::is_convertible_v<unsigned, Variant>);
+static_assert(std::is_convertible_v<long long, Variant>);
+static_assert(std::is_convertible_v<unsigned, Variant>);
+static_assert(std::is_convertible_v<size_t, Variant>);
 
 TEST(VariantFromCpp, LiteralsTakeTheirObviousKind) {
   EXPECT_EQ(Variant(80), Variant::long32(80));
@@ -37,10 +45,74 @@ TEST(VariantFromCpp, LiteralsTakeTheirObviousKind) {
   EXPECT_NE(Variant(80), Variant("80"));
 }
 
+TEST(VariantFromCpp, EveryIntegerTypeIsALongOrAnOverflow) {
+  EXPECT_EQ(Variant(80L), Variant::long32(80));
+  EXPECT_EQ(Variant(80UL), Variant::long32(80));
+  EXPECT_EQ(Variant(size_t{80}), Variant::long32(80));
+  EXPECT_EQ(Variant(uint8_t{255}), Variant::long32(255));
+  EXPECT_EQ(Variant(int64_t{INT32_MIN}), Variant::long32(INT32_MIN));
+  EXPECT_EQ(Variant(uint32_t{INT32_MAX}), Variant::long32(INT32_MAX));
+  const auto overflowOf = [](auto value) {
+    try {
+      static_cast<void>(Variant(value));
+    } catch (const AutomationError& failure) {
+      return failure.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(overflowOf(int64_t{INT32_MAX} + 1), error::Overflow);
+  EXPECT_EQ(overflowOf(int64_t{INT32_MIN} - 1), error::Overflow);
+  EXPECT_EQ(overflowOf(uint32_t{INT32_MAX} + 1U), error::Overflow);
+  EXPECT_EQ(overflowOf(std::numeric_limits<uint64_t>::max()), error::Overflow);
+  EXPECT_EQ(overflowOf(std::numeric_limits<int64_t>::min()), error::Overflow);
+}
+
+TEST(VariantFromCpp, AccessorsOfAnotherKindAreATypeMismatch) {
+  const auto errorOf = [](auto access) {
+    try {
+      access();
+    } catch (const AutomationError& failure) {
+      return failure.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(errorOf([] { Variant("80").longValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(80).textValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(80).integerValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant().booleanBits(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant::null().realValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(true).byteValue(); }), error::TypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(2.5).singleValue(); }), error::TypeMismatch);
+  EXPECT_EQ(Variant(80).longValue(), 80);
+}
+
+TEST(VariantFromCpp, PrintsItsTextForm) {
+  const auto printed = [](const Variant& value) {
+    std::ostringstream out;
+    out << '[' << value << ']';
+    return out.str();
+  };
+  EXPECT_EQ(printed("crème"), "[crème]");
+  EXPECT_EQ(printed(std::string("a\0b", 3)), std::string("[a\0b]", 5));
+  EXPECT_EQ(printed(-8080), "[-8080]");
+  EXPECT_EQ(printed(Variant::integer(7)), "[7]");
+  EXPECT_EQ(printed(Variant::byte(255)), "[255]");
+  EXPECT_EQ(printed(true), "[True]");
+  EXPECT_EQ(printed(false), "[False]");
+  EXPECT_EQ(printed(Variant::booleanBits(1)), "[True]");
+  EXPECT_EQ(printed(2.5), "[2.5]");
+  EXPECT_EQ(printed(Variant::single(0.1f)), "[0.1]");
+  EXPECT_EQ(printed(1e20), "[1E+20]");
+  EXPECT_EQ(printed(Variant()), "[]");
+  EXPECT_EQ(printed(Variant::null()), "[Null]");
+}
+
 class RegeditUtf8Test : public ::testing::Test {
  protected:
   void TearDown() override {
-    for (const char* key : {"Sub\\Leaf", "Sub", ""}) registry.DeleteKey(path(key) + "\\");
+    for (const char* key : {"Sub\\Leaf", "Sub", "a,b;c", "2", ""}) {
+      registry.DeleteKey(path(key) + "\\");
+    }
   }
   static std::string path(const std::string& rest) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -75,6 +147,39 @@ TEST_F(RegeditUtf8Test, ListsInUtf8WithNulBytesBetweenValues) {
   EXPECT_EQ(registry.EnumKeys("Nowhere\\Software"), "99");
 }
 
+TEST_F(RegeditUtf8Test, ListFormsGiveWholeItemsAndThrowFailedListings) {
+  using Items = std::vector<std::string>;
+  ASSERT_TRUE(registry.WriteValue(path("Sub\\Leaf\\v"), "S", "x"));
+  EXPECT_EQ(registry.ListKeys(path("Sub\\Leaf")), Items{});
+  // Names a delimiter or a status text would garble.
+  ASSERT_TRUE(registry.WriteValue(path("a,b;c\\"), "S", ""));
+  ASSERT_TRUE(registry.WriteValue(path("2\\"), "S", ""));
+  ASSERT_TRUE(registry.WriteValue(path("a=b"), "S", "c=d"));
+  ASSERT_TRUE(registry.WriteValue(path("Größe"), "D", 5));
+  EXPECT_EQ(registry.ListKeys(path("")), (Items{"2", "a,b;c", "Sub"}));
+  EXPECT_EQ(registry.ListKeys(path("Sub\\")), Items{"Leaf"});
+  EXPECT_EQ(registry.ListValues(path("")), (Items{"a=b=c=d", "Größe=5"}));
+  EXPECT_EQ(registry.ListValues(path("2")), Items{"="});
+  EXPECT_EQ(registry.ListValues(path("Sub")), Items{});
+  const auto statusOf = [](auto call) {
+    try {
+      call();
+    } catch (const RegistryError& failure) {
+      return failure.status();
+    }
+    return 0;
+  };
+  EXPECT_EQ(statusOf([&] { registry.ListKeys(path("Missing")); }), 2);
+  EXPECT_EQ(statusOf([&] { registry.ListValues(path("Missing")); }), 2);
+  EXPECT_EQ(statusOf([&] { registry.ListKeys("Nowhere\\Software"); }), 99);
+  EXPECT_EQ(statusOf([&] { registry.ListValues("HKCU\\\\Software"); }), 161);
+  try {
+    registry.ListKeys("HKCU\\Missing\\Key");
+  } catch (const RegistryError& failure) {
+    EXPECT_STREQ(failure.what(), "cannot list HKCU\\Missing\\Key: status 2");
+  }
+}
+
 TEST_F(RegeditUtf8Test, DeletesAsTheAutomationFormDoes) {
   ASSERT_TRUE(registry.WriteValue(path("Sub\\Leaf\\v"), "S", "x"));
   EXPECT_FALSE(registry.DeleteKey(path("Sub")));
@@ -99,12 +204,39 @@ TEST_F(RegeditUtf8Test, AFailedCallThrowsItsErrorNumber) {
   EXPECT_EQ(errorOf([&] { registry.DeleteValue(""); }), error::SubscriptOutOfRange);
   EXPECT_EQ(errorOf([&] { registry.ReadValue("", "S", "x"); }), error::SubscriptOutOfRange);
   EXPECT_EQ(errorOf([&] { registry.WriteValue("", "S", "x"); }), error::SubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { registry.ListKeys(""); }), error::SubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { registry.ListValues(""); }), error::SubscriptOutOfRange);
   try {
     registry.ReadValue("", "S", "x");
   } catch (const AutomationError& failure) {
     EXPECT_STREQ(failure.what(), "Subscript out of range");
   }
 }
+
+#ifndef _WIN32
+// The process places its store once, so the choice is tried in a process of
+// its own: a fresh run of this program with only this test.
+TEST(StoreFolderFromCode, WinsOverTheEnvironmentUntilTheStoreIsPlaced) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string folder = scratchFolder("store_folder_from_code");
+  EXPECT_THROW(setRegistryDirectory(""), std::invalid_argument);
+  EXPECT_EXIT(
+      {
+        setRegistryDirectory(folder + "/first");
+        setRegistryDirectory(folder + "/chosen");
+        Regedit().WriteValue("HKCU\\Software\\App\\Port", "D", 8080);
+        try {
+          setRegistryDirectory(folder + "/late");
+        } catch (const std::logic_error&) {
+          std::exit(3);
+        }
+      },
+      ::testing::ExitedWithCode(3), "");
+  EXPECT_TRUE(std::filesystem::exists(folder + "/chosen/user.sqlite3"));
+  EXPECT_FALSE(std::filesystem::exists(folder + "/first"));
+  EXPECT_FALSE(std::filesystem::exists(folder + "/late"));
+}
+#endif
 
 class IniEditUtf8Test : public ::testing::Test {
  protected:
@@ -129,6 +261,18 @@ TEST_F(IniEditUtf8Test, WritesReadsAndLists) {
   EXPECT_EQ(ini.EnumValues(file_, "Server"), "Port=8080\0Host=example"s);
   EXPECT_FALSE(ini.WriteValue(file_, "Server", "Bad", "one\ntwo"));
   EXPECT_FALSE(ini.WriteValue(file_, "Server", "Null", Variant::null()));
+}
+
+TEST_F(IniEditUtf8Test, ListFormsGiveOneItemPerSectionOrLine) {
+  using Items = std::vector<std::string>;
+  EXPECT_EQ(ini.ListSections(file_), Items{});
+  EXPECT_EQ(ini.ListValues(file_, "Server"), Items{});
+  std::ofstream(file_) << "[Server]\nPort = 8080\n; note\nflag\n\n";
+  ASSERT_TRUE(ini.WriteValue(file_, "Größe", "Maß", "\"süß\""));
+  EXPECT_EQ(ini.ListSections(file_), (Items{"Server", "Größe"}));
+  EXPECT_EQ(ini.ListValues(file_, "server"), (Items{"Port=8080", "flag"}));
+  EXPECT_EQ(ini.ListValues(file_, "Größe"), Items{"Maß=\"süß\""});
+  EXPECT_EQ(ini.ListValues(file_, "Missing"), Items{});
 }
 
 TEST_F(IniEditUtf8Test, RegeditShortcutsThrowOnlyForANullDefault) {

@@ -2,10 +2,7 @@
 // forms of /d and of a query's output.
 #include <gtest/gtest.h>
 
-#include "reg/reg_key_name.h"
-#include "reg/reg_switches.h"
-#include "reg/reg_types.h"
-#include "reg/reg_value_data.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 namespace {
@@ -30,20 +27,43 @@ TEST(RegSwitches, RefusesWhatBreaksTheForm) {
        {std::vector<std::string>{}, {"K", "/v"}, {"K", "/x"}, {"K", "/f", "/F"}, {"K", "stray"}}) {
     EXPECT_FALSE(parseRegArguments(words, 1, rules)) << words.size();
   }
-  EXPECT_TRUE(asksForUsage({"K", "/?"}));
-  EXPECT_TRUE(asksForUsage({"-?"}));
+  // Help is the verb's only word: reg.exe refuses "reg copy /? /f".
+  for (const char* word : {"/?", "-?", "/h", "-H"}) EXPECT_TRUE(asksForUsage({word})) << word;
+  EXPECT_FALSE(asksForUsage({"K", "/?"}));
+  EXPECT_FALSE(asksForUsage({"/?", "/f"}));
+  EXPECT_FALSE(asksForUsage({"/hh"}));
+}
+
+// query's /v names a value, or with /f is a flag: its value is the next word
+// unless that is one of the verb's switches.
+TEST(RegSwitches, AnOptionalValueIsLeftOutBeforeAKnownSwitch) {
+  constexpr SwitchRule query[] = {{"v", true, true}, {"d", false}, {"f", true}};
+  const auto flag = parseRegArguments({"K", "/f", "x", "/v", "/d"}, 1, query);
+  ASSERT_TRUE(flag);
+  EXPECT_TRUE(flag->withoutValue.count("v"));
+  EXPECT_TRUE(flag->has("d"));
+  const auto last = parseRegArguments({"K", "/v"}, 1, query);
+  ASSERT_TRUE(last);
+  EXPECT_TRUE(last->withoutValue.count("v"));
+  const auto named = parseRegArguments({"K", "/v", "/tmp/x"}, 1, query);
+  ASSERT_TRUE(named);
+  EXPECT_EQ(named->value("v"), "/tmp/x");
+  EXPECT_TRUE(parseRegArguments({"K", "/reg:32"}, 1, query));
+  EXPECT_FALSE(parseRegArguments({"K", "/reg:32", "/REG:32"}, 1, query));
 }
 
 TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
   const auto longName = parseKeyName("hkey_local_machine\\Software\\Vendor\\");
   ASSERT_TRUE(longName);
-  EXPECT_EQ(longName->root, root_key::LocalMachine);
+  EXPECT_EQ(longName->root, rootKeyHandle(root_key::LocalMachine));
   EXPECT_EQ(longName->fullName(), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
   const auto root = parseKeyName("HKCU");
   ASSERT_TRUE(root);
   EXPECT_TRUE(root->isRoot());
   EXPECT_EQ(root->child("Sub").fullName(), "HKEY_CURRENT_USER\\Sub");
-  for (const char* bad : {"HKXX\\A", "\\\\machine\\HKLM\\A", "HKCU\\\\A", "HKDD", ""}) {
+  // One backslash may end a key's name, but not a root's alone.
+  for (const char* bad :
+       {"HKXX\\A", "\\\\machine\\HKLM\\A", "HKCU\\\\A", "HKDD", "", "HKCU\\", "HKCU\\A\\\\"}) {
     EXPECT_FALSE(parseKeyName(bad)) << bad;
   }
   EXPECT_TRUE(
@@ -53,27 +73,58 @@ TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
 TEST(RegTypes, NamesBothWays) {
   EXPECT_EQ(typeCodeOfName("reg_multi_sz"), value_type::MultiText);
   EXPECT_EQ(typeCodeOfName("REG_QWORD"), value_type::Number64);
+  EXPECT_EQ(typeCodeOfName("REG_DWORD_LITTLE_ENDIAN"), value_type::Number);
   EXPECT_FALSE(typeCodeOfName("REG_LINK"));
+  EXPECT_EQ(typeNameOfCode(value_type::Number), "REG_DWORD");
   EXPECT_EQ(typeNameOfCode(value_type::NumberBigEndian), "REG_DWORD_BIG_ENDIAN");
   EXPECT_EQ(typeNameOfCode(0x1234), "0x1234");
 }
 
+// What reg.exe stores for /d, one row per case (its own conformance checks).
 TEST(RegValueData, DataFromTextPerType) {
-  EXPECT_EQ(dataFromText(value_type::Text, "hi", "\\0"), "hi\0"s);
-  EXPECT_EQ(dataFromText(value_type::None, "", "\\0"), "\0"s);
-  EXPECT_EQ(dataFromText(value_type::MultiText, "a\\0bc", "\\0"), "a\0bc\0\0"s);
-  EXPECT_EQ(dataFromText(value_type::MultiText, "a,b", ","), "a\0b\0\0"s);
-  EXPECT_EQ(dataFromText(value_type::MultiText, "", "\\0"), "\0"s);
-  EXPECT_FALSE(dataFromText(value_type::MultiText, "a\\0\\0b", "\\0"));
-  EXPECT_EQ(dataFromText(value_type::Number, "0x1F", "\\0"), "\x1F\0\0\0"s);
-  EXPECT_EQ(dataFromText(value_type::Number, "4294967295", "\\0"), "\xFF\xFF\xFF\xFF"s);
-  EXPECT_EQ(dataFromText(value_type::NumberBigEndian, "1", "\\0"), "\0\0\0\1"s);
-  EXPECT_EQ(dataFromText(value_type::Number64, "0x100000000", "\\0"), "\0\0\0\0\1\0\0\0"s);
-  EXPECT_EQ(dataFromText(value_type::Binary, "abc", "\\0"), "\x0a\xbc"s);
-  for (const char* bad : {"4294967296", "-1", "12abc", "0x"}) {
-    EXPECT_FALSE(dataFromText(value_type::Number, bad, "\\0")) << bad;
+  struct Row {
+    uint32_t type;
+    const char* text;
+    const char* separator;
+    std::optional<std::string> stored;  // nothing: refused
+  };
+  const Row rows[] = {
+      {value_type::Text, "hi", "\\0", "hi\0"s},
+      {value_type::None, "", "\\0", "\0\0"s},
+      {value_type::None, "ab", "\\0", "a\0b\0\0\0"s},
+      {value_type::MultiText, "a\\0bc", "\\0", "a\0bc\0\0"s},
+      {value_type::MultiText, "a,b", ",", "a\0b\0\0"s},
+      {value_type::MultiText, "", "\\0", "\0"s},
+      {value_type::MultiText, "a#", "#", "a\0\0"s},
+      {value_type::MultiText, "a\\0", "\\0", "a\0\0"s},
+      {value_type::MultiText, "#", "#", "\0\0"s},
+      {value_type::MultiText, "\\0", "\\0", "\0\0"s},
+      {value_type::MultiText, "two\\0#x", "#", "two\\0\0x\0\0"s},
+      {value_type::MultiText, "a\\0\\0b", "\\0", std::nullopt},
+      {value_type::MultiText, "##", "#", std::nullopt},
+      {value_type::MultiText, "#a", "#", std::nullopt},
+      {value_type::Number, "0x1F", "\\0", "\x1F\0\0\0"s},
+      {value_type::Number, "0123", "\\0", "\x7B\0\0\0"s},
+      {value_type::Number, "4294967295", "\\0", "\xFF\xFF\xFF\xFF"s},
+      {value_type::NumberBigEndian, "456", "\\0", "\xC8\x01\0\0"s},
+      {value_type::Number64, "0x100000000", "\\0", "\0\0\0\0\1\0\0\0"s},
+      {value_type::Number64, "-1", "\\0", std::string(8, '\xFF')},
+      {value_type::Number64, "", "\\0", std::string(8, '\0')},
+      {value_type::Number64, "-0x1", "\\0", std::nullopt},
+      {value_type::Number64, "18446744073709551616", "\\0", std::nullopt},
+      {value_type::Binary, "abc", "\\0", "\x0a\xbc"s},
+      {value_type::Binary, "0g", "\\0", std::nullopt},
+      {value_type::Number, "4294967296", "\\0", std::nullopt},
+      {value_type::Number, "-1", "\\0", std::nullopt},
+      {value_type::Number, "12abc", "\\0", std::nullopt},
+      {value_type::Number, "0x", "\\0", std::nullopt},
+      {value_type::Number, "00x123", "\\0", std::nullopt},
+      {value_type::Number, "", "\\0", std::nullopt},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(dataFromText(row.type, row.text, row.separator), row.stored)
+        << typeNameOfCode(row.type) << " " << row.text;
   }
-  EXPECT_FALSE(dataFromText(value_type::Binary, "0g", "\\0"));
 }
 
 TEST(RegValueData, QueryShowsDataAsRegExeDoes) {
@@ -81,7 +132,7 @@ TEST(RegValueData, QueryShowsDataAsRegExeDoes) {
   EXPECT_EQ(dataAsText(value_type::MultiText, "a\0b\0\0"s, "\\0"), "a\\0b");
   EXPECT_EQ(dataAsText(value_type::MultiText, "a\0b\0\0"s, ","), "a,b");
   EXPECT_EQ(dataAsText(value_type::Number, "\x2a\0\0\0"s, "\\0"), "0x2a");
-  EXPECT_EQ(dataAsText(value_type::NumberBigEndian, "\0\0\1\0"s, "\\0"), "0x100");
+  EXPECT_EQ(dataAsText(value_type::NumberBigEndian, "\0\1\0\0"s, "\\0"), "0x100");
   EXPECT_EQ(dataAsText(value_type::Number64, "\x10\0\0\0\0\0\0\0"s, "\\0"), "0x10");
   EXPECT_EQ(dataAsText(value_type::Number, "\1\2"s, "\\0"), "0102");
   EXPECT_EQ(dataAsText(value_type::Binary, "\x0a\xff"s, "\\0"), "0AFF");

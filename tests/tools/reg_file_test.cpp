@@ -6,10 +6,7 @@
 #include <variant>
 
 #include "platform/narrow_text.h"
-#include "reg/reg_file_encoding.h"
-#include "reg/reg_file_reader.h"
-#include "reg/reg_file_writer.h"
-#include "reg/reg_types.h"
+#include "reg/reg_file.h"
 
 namespace zarn::cli {
 namespace {
@@ -45,13 +42,16 @@ KeyTree sampleTree() {
                  {"Quad", value_type::Number64, "\1\2\3\4\5\6\7\x08"s},
                  {"Big", value_type::NumberBigEndian, "\0\0\0\1"s},
                  {"None", value_type::None, "\x01\x02"s},
-                 {"Unterminated text", value_type::Text, "abc"},
                  {"Text with a break", value_type::Text, "a\r\nb\0"s},
+                 // Names that would end a line or open a key if not escaped.
+                 {"line\r\nbreak", value_type::Text, "x\0"s},
+                 {"\n[HKEY_LOCAL_MACHINE\\Injected]", value_type::Number, "\1\0\0\0"s},
+                 {"]\r", value_type::Binary, "\1"s},
                  {"Odd-sized number", value_type::Number, "\1\2"s},
                  {"Type 0x1234", 0x1234, "\xFF"s}};
   KeyTree sub;
   sub.values = {{"Inner", value_type::Text, "x\0"s}};
-  tree.subKeys = {{"Sub", sub}, {"Empty", {}}};
+  tree.subKeys = {{"Sub]x", sub}, {"Empty", {}}};
   return tree;
 }
 
@@ -59,8 +59,9 @@ KeyTree sampleTree() {
 void expectSameTree(const RegFile& file, const KeyTree& tree) {
   ASSERT_EQ(file.keys.size(), 3u);
   EXPECT_EQ(file.keys[0].key.fullName(), "HKEY_CURRENT_USER\\Software\\Zv");
-  EXPECT_EQ(file.keys[1].key.fullName(), "HKEY_CURRENT_USER\\Software\\Zv\\Sub");
+  EXPECT_EQ(file.keys[1].key.fullName(), "HKEY_CURRENT_USER\\Software\\Zv\\Sub]x");
   EXPECT_EQ(file.keys[2].key.fullName(), "HKEY_CURRENT_USER\\Software\\Zv\\Empty");
+  EXPECT_TRUE(file.skipped.empty());
   ASSERT_EQ(file.keys[0].values.size(), tree.values.size());
   for (size_t i = 0; i < tree.values.size(); ++i) {
     const RegFileValue& read = file.keys[0].values[i];
@@ -74,10 +75,17 @@ void expectSameTree(const RegFile& file, const KeyTree& tree) {
   EXPECT_TRUE(file.keys[2].values.empty());
 }
 
-const KeyName sampleKey{root_key::CurrentUser, "HKEY_CURRENT_USER", "Software\\Zv"};
+const KeyName sampleKey{rootKeyHandle(root_key::CurrentUser), "HKEY_CURRENT_USER", "Software\\Zv"};
+
+std::string fileBytes(const KeyName& key, const KeyTree& tree, RegFileForm form) {
+  std::string problem;
+  const std::optional<std::string> bytes = regFileBytes(key, tree, form, problem);
+  EXPECT_TRUE(bytes) << problem;
+  return bytes.value_or("");
+}
 
 TEST(RegFileRoundTrip, Version5KeepsEveryTypeAndByte) {
-  const std::string bytes = regFileBytes(sampleKey, sampleTree(), RegFileForm::Version5);
+  const std::string bytes = fileBytes(sampleKey, sampleTree(), RegFileForm::Version5);
   ASSERT_TRUE(bytes.starts_with("\xFF\xFE"));
   const RegFile file = readOk(bytes);
   EXPECT_EQ(file.form, RegFileForm::Version5);
@@ -85,7 +93,7 @@ TEST(RegFileRoundTrip, Version5KeepsEveryTypeAndByte) {
 }
 
 TEST(RegFileRoundTrip, Regedit4KeepsEveryTypeAndByte) {
-  const std::string bytes = regFileBytes(sampleKey, sampleTree(), RegFileForm::Regedit4);
+  const std::string bytes = fileBytes(sampleKey, sampleTree(), RegFileForm::Regedit4);
   ASSERT_TRUE(bytes.starts_with("REGEDIT4\r\n\r\n"));
   const RegFile file = readOk(bytes);
   EXPECT_EQ(file.form, RegFileForm::Regedit4);
@@ -98,7 +106,7 @@ TEST(RegFileWriter, WritesRegeditsLayout) {
                  {"N", value_type::Number, "\x2a\0\0\0"s},
                  {"E", value_type::ExpandText, "%A%\0"s},
                  {"B", value_type::Binary, std::string(30, '\x01')}};
-  const std::string text = regFileBytes(sampleKey, tree, RegFileForm::Regedit4);
+  const std::string text = fileBytes(sampleKey, tree, RegFileForm::Regedit4);
   EXPECT_EQ(
       text,
       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zv]\r\n@=\"d\"\r\n\"N\"=dword:0000002a\r\n"
@@ -111,10 +119,31 @@ TEST(RegFileWriter, WritesRegeditsLayout) {
   }
 }
 
+// A REG_SZ as regedit writes it: its text up to the first NUL; names with
+// line breaks escaped; a name no escape carries refuses the whole file.
+TEST(RegFileWriter, TextAndNamesAsWindowsReadsThem) {
+  KeyTree tree;
+  tree.values = {{"empty", value_type::Text, ""},
+                 {"nul", value_type::Text, "abc\0def\0"s},
+                 {"a\r\nb", value_type::Text, "x\ny\0"s}};
+  EXPECT_EQ(fileBytes(sampleKey, tree, RegFileForm::Regedit4),
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zv]\r\n\"empty\"=\"\"\r\n"
+            "\"nul\"=\"abc\"\r\n\"a\\r\\nb\"=\"x\\ny\"\r\n\r\n");
+  std::string problem;
+  KeyTree nulName;
+  nulName.values = {{"a\0b"s, value_type::Text, "x\0"s}};
+  EXPECT_FALSE(regFileBytes(sampleKey, nulName, RegFileForm::Version5, problem));
+  EXPECT_NE(problem.find("a\\0b"), std::string::npos) << problem;
+  KeyTree lineBreakKey;
+  lineBreakKey.subKeys = {{"ok", {}}, {"bad\r\n[HKEY_LOCAL_MACHINE\\x]", {}}};
+  EXPECT_FALSE(regFileBytes(sampleKey, lineBreakKey, RegFileForm::Regedit4, problem));
+  EXPECT_NE(problem.find("Zv\\bad\\r\\n[HKEY_LOCAL_MACHINE"), std::string::npos) << problem;
+}
+
 TEST(RegFileWriter, Version5TextDataIsUtf16) {
   KeyTree tree;
   tree.values = {{"E", value_type::ExpandText, "%A%\0"s}};
-  const std::string bytes = regFileBytes(sampleKey, tree, RegFileForm::Version5);
+  const std::string bytes = fileBytes(sampleKey, tree, RegFileForm::Version5);
   FileEncoding encoding;
   const Text text = decodeFileText(bytes, encoding);
   EXPECT_EQ(encoding, FileEncoding::Utf16le);
@@ -122,23 +151,25 @@ TEST(RegFileWriter, Version5TextDataIsUtf16) {
 }
 
 TEST(RegFileReader, ReadsDeletionsCommentsAndContinuations) {
-  const RegFile file = readOk(utf16File(
-      u"\r\nWindows Registry Editor Version 5.00\r\n; a "
-      u"comment\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Old]\r\n"
-      u"  [HKCU\\Software\\New]  \r\n\"Gone\"=-\r\n\"Bytes\" = hex:01,\\\r\n    02 , 03\r\n"
-      u"\"Mixed\"=DWORD:FF\r\n@=\"x\"\r\n"));
+  const RegFile file = readOk(
+      utf16File(u"Windows Registry Editor Version 5.00\r\n; a "
+                u"comment\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Old]\r\n"
+                u"  [HKCU\\Software\\New]  \r\n\"Gone\"=-\r\n\"Bytes\" = hex:01,\\\r\n    02,03\r\n"
+                u"\"Text\"=hex(1):41,00\r\n@=\"x\"\r\n"));
   ASSERT_EQ(file.keys.size(), 2u);
   EXPECT_TRUE(file.keys[0].remove);
   EXPECT_EQ(file.keys[0].key.path, "Software\\Old");
   EXPECT_FALSE(file.keys[1].remove);
-  EXPECT_EQ(file.keys[1].key.root, root_key::CurrentUser);
+  EXPECT_EQ(file.keys[1].key.root, rootKeyHandle(root_key::CurrentUser));
   const auto& values = file.keys[1].values;
   ASSERT_EQ(values.size(), 4u);
   EXPECT_TRUE(values[0].remove);
   EXPECT_EQ(values[0].name, "Gone");
   EXPECT_EQ(values[1].data, "\1\2\3");
-  EXPECT_EQ(values[2].data, "\xFF\0\0\0"s);
+  EXPECT_EQ(values[1].line, 7);
+  EXPECT_EQ(values[2].data, "A\0"s);
   EXPECT_EQ(values[3].name, "");
+  EXPECT_TRUE(file.skipped.empty());
 }
 
 TEST(RegFileReader, EightBitTextIsUtf8WhenValidElseWindows1252) {
@@ -152,38 +183,118 @@ TEST(RegFileReader, EightBitTextIsUtf8WhenValidElseWindows1252) {
   EXPECT_EQ(cp1252.keys[0].values[0].data, toNarrow(u"\u20AC") + '\0');
 }
 
-TEST(RegFileReader, RefusesMalformedLinesWithTheirNumber) {
-  struct Case {
-    const char* body;
-    int line;
-  };
-  const Case cases[] = {
-      {"Windows Registry Editor Version 4.00\n", 1},
-      {"REGEDIT4\n\"v\"=\"x\"\n", 2},
-      {"REGEDIT4\n[HKEY_NOWHERE\\X]\n", 2},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X\n", 2},
-      {"REGEDIT4\n[-HKEY_CURRENT_USER]\n", 2},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"v\"=\"open\n", 3},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"v\"=\"a\\q\"\n", 3},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"v\"=dword:123456789\n", 3},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"v\"=hex:0g\n", 3},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"v\"=hex(zz):00\n", 3},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"v\"=text\n", 3},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"v\"\n", 3},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\n\"v\"=hex:00,\\\n", 4},
-      {"REGEDIT4\n[-HKEY_CURRENT_USER\\X]\n\"v\"=-\n", 3},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\nstray words\n", 3},
-  };
-  for (const Case& malformed : cases) {
-    const RegFileError problem = readError(malformed.body);
-    EXPECT_EQ(problem.line, malformed.line) << malformed.body;
-    EXPECT_FALSE(problem.message.empty());
+std::string hexOf(std::string_view bytes) {
+  static constexpr char digits[] = "0123456789abcdef";
+  std::string text;
+  for (const char c : bytes) {
+    text += digits[static_cast<uint8_t>(c) >> 4];
+    text += digits[static_cast<uint8_t>(c) & 0xF];
   }
-  EXPECT_EQ(
-      readError(utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\X]\r\n"
-                          u"\"v\"=hex(2):41\r\n"))
-          .line,
-      3);
+  return text;
+}
+
+// Line by line as Windows' reg import reads it (its conformance checks):
+// each row is the lines after "REGEDIT4" and "[HKEY_CURRENT_USER\Zv]" (so its
+// first line is line 3), the values read as name=hex bytes ("name-" for a
+// deletion), and the lines skipped.
+TEST(RegFileReader, SkipsWhatWindowsSkipsAndReadsTheRest) {
+  struct Row {
+    const char* lines;
+    std::vector<std::string> values;
+    std::vector<int> skipped;
+  };
+  const Row rows[] = {
+      {"\"a\"=\"Value 1\"#comment\n\"b\"=\"Value 2\";comment\n", {"b=56616c75652032 00"}, {3}},
+      {"\"a\"=dword:01020304 #c\n\"b\"=dword:02040608 ;c\n\"c\"=dword:  00000008\n",
+       {"b=08060402", "c=08000000"},
+       {3}},
+      {"\"a\"=dword:hello\n\"b\"=dword:\n\"c\"=dword:123456789\n\"d\"=DWORD:1\n\"e\"=dword:0x1\n",
+       {},
+       {3, 4, 5, 6, 7}},
+      // A comment inside a continuation ends the value, and is lost with it.
+      {"\"a\"=hex(7):4c,69,\\\n  #comment\n  63,00\n\"b\"=\"ok\"\n", {"b=6f6b 00"}, {3, 4, 5}},
+      {"\"a\"=hex(7):4c,69,\\\n  ;comment\n\n  63,00\n", {"a=4c696300"}, {}},
+      {"\"a\"=hex(7):4c,69,\\ ;c\n  63,61,;comment\n  65,6e\n", {"a=4c69636100"}, {5}},
+      {"[HKEY_CURRENT_USER\\No_Closing_Bracket\n\"v\"=\"x\"\n", {"v=78 00"}, {3}},
+      {"[ HKEY_CURRENT_USER\\Blank]\n\"v\"=\"x\"\n", {"v=78 00"}, {3}},
+      {"[-HKEY_CURRENT_USER\\Zv]\n\"v\"=\"x\"\n", {}, {4}},
+      {"[HKEY_NOWHERE\\X]\n\"v\"=\"x\"\n", {}, {3, 4}},
+      {"\"a\\0b\"=\"x\"\n\"c\"=\"x\\0\"\n", {}, {3, 4}},
+      // What does not continue: a dword, a string, bytes without a comma
+      // before the backslash, or a continuation that is not hex data.
+      {"\"a\"=dword:1234\\\n5678\n", {}, {3, 4}},
+      {"\"a\"=\"Test \\\nValue\"\n", {}, {3, 4}},
+      {"\"a\"=hex(7):4c,69,6e,65,20\\\n,63,6f\n", {}, {3, 4}},
+      {"\"a\"=hex:11,\\\n\\\n", {}, {3, 4}},
+      {"\"a\"=hex:11,\\\n\n@=\"x\"\n\"b\"=\"y\"\n", {"b=79 00"}, {3, 5}},
+      {"\"a\"=hex:11,,22\n\"b\"=hex:11,22\\\n", {}, {3, 4}},
+      {"#comment\\\n\"a\"=\"Line 1\"\n;comment\\\n\"b\"=\"Line 2\"\n",
+       {"a=4c696e652031 00", "b=4c696e652032 00"},
+       {}},
+      {"\"e\"=hex(2):41,42\n\"m\"=hex(7):41,00\n\"n\"=hex:\n\"z\"=hex(1):\n",
+       {"e=414200", "m=4100", "n=", "z="},
+       {}},
+      {"\"v\"=-\n\"w\"=- x\n@=\"d\"\n", {"v-", "=64 00"}, {4}},
+      {"\"n\\r\\n\"=\"a\\\"b\\\\c\\q\"\n", {"n\r\n=6122625c6371 00"}, {}},
+      {"\"a\"=hex(0x2):41\n\"b\"=hex(2) :41\n\"c\"=text\nstray words\n\"d\"\n",
+       {},
+       {3, 4, 5, 6, 7}},
+      {"\"last\"=hex:11,\\", {"last=11"}, {}},
+  };
+  for (const Row& row : rows) {
+    const RegFile file = readOk(std::string("REGEDIT4\n[HKEY_CURRENT_USER\\Zv]\n") + row.lines);
+    std::vector<std::string> values;
+    for (const RegFileKey& key : file.keys) {
+      for (const RegFileValue& value : key.values) {
+        values.push_back(value.name + (value.remove ? "-" : "=" + hexOf(value.data)));
+      }
+    }
+    std::vector<std::string> expected;
+    for (std::string value : row.values) {
+      std::erase(value, ' ');
+      expected.push_back(value);
+    }
+    std::vector<int> skipped;
+    for (const RegFileSkip& skip : file.skipped) skipped.push_back(skip.line);
+    EXPECT_EQ(values, expected) << row.lines;
+    EXPECT_EQ(skipped, row.skipped) << row.lines;
+    for (const RegFileSkip& skip : file.skipped) EXPECT_FALSE(skip.reason.empty());
+  }
+}
+
+// The header: blanks may come before it; REGEDIT alone is the Windows 3.1
+// form; other REGEDIT lines are taken with nothing read; anything else, a
+// blank line first among them, is not a registry file.
+TEST(RegFileReader, HeadersAsWindowsTakesThem) {
+  for (const char* header :
+       {"REGEDIT4", " REGEDIT4", "\tREGEDIT4", "Windows Registry Editor Version 5.00", "REGEDIT"}) {
+    const RegFile file = readOk(std::string(header) + "\n[HKEY_CLASSES_ROOT\\Zv]\n");
+    EXPECT_FALSE(file.readsNothing) << header;
+  }
+  for (const char* header :
+       {"REGEDIT3", "REGEDIT5", "REGEDIT9", "REGEDIT 4", "REGEDIT4 FOO", "REGEDIT4FOO"}) {
+    const RegFile file = readOk(std::string(header) + "\n[HKEY_CURRENT_USER\\Zv]\n\"a\"=\"b\"\n");
+    EXPECT_TRUE(file.readsNothing) << header;
+    EXPECT_TRUE(file.keys.empty()) << header;
+  }
+  for (const char* header :
+       {"\nREGEDIT4", "regedit4", "Regedit4", "AREGEDIT4", "Windows Registry Editor Version 4.00",
+        "WINDOWS REGISTRY EDITOR VERSION 5.00", ""}) {
+    EXPECT_EQ(readError(std::string(header) + "\n[HKEY_CURRENT_USER\\Zv]\n").line, 1) << header;
+  }
+}
+
+TEST(RegFileReader, Windows31LinesSetDefaultValuesOfClassesRoot) {
+  const RegFile file = readOk(
+      "REGEDIT\r\nHKEY_CLASSES_ROOT\\Zv = Value0\r\nHKEY_CLASSES_ROOT\\Zv\\A =  Two\r\n"
+      "HKEY_CLASSES_ROOT\\Zv\\B Three \r\n hkey_classes_root\\Zv = no\r\n;comment\r\n");
+  ASSERT_EQ(file.keys.size(), 3u);
+  EXPECT_EQ(file.keys[1].key.fullName(), "HKEY_CLASSES_ROOT\\Zv\\A");
+  EXPECT_EQ(file.keys[0].values[0].data, "Value0\0"s);
+  EXPECT_EQ(file.keys[1].values[0].data, " Two\0"s);
+  EXPECT_EQ(file.keys[2].values[0].data, "Three \0"s);
+  ASSERT_EQ(file.skipped.size(), 2u);
+  EXPECT_EQ(file.skipped[0].line, 5);
 }
 
 }  // namespace

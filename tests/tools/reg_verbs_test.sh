@@ -7,8 +7,8 @@
 # commands that only report failure just the exit codes are compared with
 # it; commands that change the registry run once through each, on the same
 # key in turn. Wine's reg.exe is never run without /f, as its prompts do not
-# stop at the end of input, and never on REG_DWORD_BIG_ENDIAN or REG_QWORD
-# values, which it stores or shows wrongly.
+# stop at the end of input, and never shows REG_QWORD values, which it
+# shows as (null).
 #
 #   reg_verbs_test.sh TARGET FILES_DIR ZARNUTILS_COMMAND...
 set -uo pipefail
@@ -138,9 +138,9 @@ expect - 1 "Value A_text exists, overwrite (Yes/No)? No (standard input is not a
   add "$K" /v A_text /d replaced
 expect code 1 "" add "$K" /v Bad /t REG_DWORD /d 12abc /f
 expect code 1 "" add "$K" /v Bad /t REG_WRONG /d 1 /f
-# Wine's reg.exe shows every REG_QWORD as (null), and keeps a
-# REG_DWORD_BIG_ENDIAN little-endian; Windows and the verbs do neither.
-expect - 0 "$done_ok" add "$K\Numbers" /v Big /t REG_DWORD_BIG_ENDIAN /d 0x102 /f
+# Wine's reg.exe shows every REG_QWORD as (null); Windows and the verbs
+# show the number. REG_DWORD_BIG_ENDIAN is stored little-endian by both.
+expect code 0 "$done_ok" add "$K\Numbers" /v Big /t REG_DWORD_BIG_ENDIAN /d 0x102 /f
 expect - 0 "$done_ok" add "$K\Numbers" /v Quad /t REG_QWORD /d 0x1122334455667788 /f
 expect - 0 "
 $L\Numbers
@@ -148,6 +148,116 @@ $L\Numbers
     Quad    REG_QWORD    0x1122334455667788
 " query "$K\Numbers"
 expect - 0 "$done_ok" delete "$K\Numbers" /f
+
+# What reg add stores, one row per case, seen in the line an export writes:
+#   add_row COMPARE CODE LINE ARGS...  (COMPARE as for expect; "out": Wine's
+#   reg.exe stores the same bytes). Every row ends in /f.
+A="$K\Add"
+stored_line() {
+  run zarn export "$A" "$(scratch_path "$scratch/line.reg")" /y --regedit4
+  tr -d '\r' <"$scratch/line.reg" | grep -m1 -F -- "$1"
+}
+add_row() {
+  local compare=$1 want_code=$2 want_line=$3 who
+  shift 3
+  checks=$((checks + 1))
+  for who in zarn wine; do
+    if [ "$who" = wine ] && { [ "$target" != win32 ] || [ "$compare" = - ]; }; then break; fi
+    run "$who" add "$A" "$@"
+    [ "$code" = "$want_code" ] || fail "$who: reg add $A $* exited $code, not $want_code ($err)"
+    [ "$want_code" = 0 ] || continue
+    local line
+    line=$(stored_line "${want_line%%=*}=")
+    [ "$line" = "$want_line" ] || fail "$who: reg add $A $* stored '$line', not '$want_line'"
+  done
+}
+add_row out 0 '@=dword:00000005' /ve /t REG_DWORD /d 5 /f
+# No value named: the default value becomes an empty REG_SZ, replacing any.
+add_row out 0 '@=""' /f
+add_row out 0 '"none0"=hex(0):64,00,65,00,61,00,64,00,62,00,65,00,65,00,66,00,00,00' \
+  /v none0 /t REG_NONE /d deadbeef /f
+add_row out 0 '"none1"=hex(0):00,00' /v none1 /t REG_NONE /f
+add_row out 0 '"le"=dword:000001c8' /v le /t REG_DWORD_LITTLE_ENDIAN /d 456 /f
+add_row out 0 '"be"=hex(5):c8,01,00,00' /v be /t REG_DWORD_BIG_ENDIAN /d 456 /f
+add_row code 1 '' /v be2 /t REG_DWORD_BIG_ENDIAN /f
+add_row code 1 '' /v d1 /t REG_DWORD /f
+add_row code 1 '' /v d2 /t REG_DWORD /d -1 /f
+add_row out 0 '"d3"=dword:0000007b' /v d3 /t REG_DWORD /d 0123 /f
+add_row out 0 '"q1"=hex(b):ff,ff,ff,ff,ff,ff,ff,ff' /v q1 /t REG_QWORD /d -1 /f
+add_row out 0 '"q2"=hex(b):00,00,00,00,00,00,00,00' /v q2 /t REG_QWORD /f
+add_row code 1 '' /v q3 /t REG_QWORD /d -0x1 /f
+add_row out 0 '"m1"=hex(7):61,00,00' /v m1 /t REG_MULTI_SZ /s '#' /d 'a#' /f
+add_row out 0 '"m2"=hex(7):61,00,00' /v m2 /t REG_MULTI_SZ /d 'a\0' /f
+add_row out 0 '"m3"=hex(7):00,00' /v m3 /t REG_MULTI_SZ /s '#' /d '#' /f
+add_row out 0 '"m4"=hex(7):00,00' /v m4 /t REG_MULTI_SZ /d '\0' /f
+add_row out 0 '"m5"=hex(7):00' /v m5 /t REG_MULTI_SZ /d '' /f
+add_row code 1 '' /v m6 /t REG_MULTI_SZ /s '#' /d '##' /f
+add_row code 1 '' /v m7 /t REG_MULTI_SZ /s '#' /d '#a' /f
+run zarn delete "$A" /f
+# A root with a trailing backslash is not a key name; a key's may have one.
+expect code 1 "" add 'HKCU\' /v ZarnRootValue /d foo /f
+expect code 1 "" query HKCU /v ZarnRootValue
+run zarn delete HKCU /v ZarnRootValue /f
+expect code 0 "$done_ok" add "$K\\Trailing\\" /v x /d y /f
+expect - 0 "$done_ok" delete "$K\\Trailing\\" /f
+
+# query /s names every subkey it walks into, values or not, each followed by
+# a blank line; the key asked for only when it has values.
+run zarn add "$K\\Tree\\s1\\deep" /ve /d x /f
+run zarn add "$K\\Tree\\s2" /v v /d y /f
+expect out 0 "
+$L\\Tree\\s1
+
+$L\\Tree\\s1\\deep
+    (Default)    REG_SZ    x
+
+$L\\Tree\\s2
+    v    REG_SZ    y
+" query "$K\\Tree" /s
+run zarn delete "$K\\Tree" /f
+
+# Help: /?, /h and -H alone after any verb; beside other words a syntax error.
+for verb in query add delete copy export import; do
+  for word in /? /h -H; do
+    checks=$((checks + 1))
+    run zarn "$verb" "$word"
+    [[ $code = 0 && "$out" == "REG ${verb^^} "* ]] || fail "reg $verb $word: $code '$out'"
+  done
+done
+expect code 1 "" copy /? /f
+expect code 1 "" copy /? /s
+
+# /reg:32 and /reg:64 choose the registry view; both, or one twice, is a
+# usage error. 64-bit Windows keeps the 32-bit view of HKLM\Software under
+# Wow6432Node; 32-bit Windows and the native store have one view.
+expect code 1 "" query "$K" /reg:32 /reg:64
+expect code 1 "" add "$K" /v x /d y /f /reg:64 /reg:64
+V='HKLM\Software\ZarnViewTest'
+run zarn delete "$V" /f /reg:32
+run zarn delete "$V" /f /reg:64
+expect code 0 "$done_ok" add "$V" /v bits /d 32 /f /reg:32
+if [[ ${zarn[-1]} == */win64/* ]]; then
+  expect - 0 "
+HKEY_LOCAL_MACHINE\Software\Wow6432Node\ZarnViewTest
+    bits    REG_SZ    32
+" query 'HKLM\Software\Wow6432Node\ZarnViewTest' /v bits
+  expect - 1 "" query "$V" /v bits /reg:64
+else
+  expect out 0 "
+HKEY_LOCAL_MACHINE\Software\ZarnViewTest
+    bits    REG_SZ    32
+" query "$V" /v bits /reg:64
+fi
+expect - 0 "$done_ok" delete "$V" /f /reg:32
+expect code 1 "" query "$V" /reg:32
+
+# Console output ends its lines in CRLF on Windows, also through a pipe.
+checks=$((checks + 1))
+"${zarn[@]}" reg query "$K" >"$scratch/raw" 2>/dev/null </dev/null
+"${zarn[@]}" reg query "$K\\Missing" 2>>"$scratch/raw" >/dev/null </dev/null
+lines=$(tr -cd '\n' <"$scratch/raw" | wc -c) crlf=$(grep -c $'\r$' "$scratch/raw")
+if [ "$target" = native ]; then want_crlf=0; else want_crlf=$lines; fi
+[ "$lines" -gt 3 ] && [ "$crlf" = "$want_crlf" ] || fail "$crlf of $lines lines end in CRLF"
 expect out 0 "$tree" query "$K" /s
 
 # copy and delete
@@ -226,10 +336,89 @@ expect - 0 "$done_ok" import "$(scratch_path "$scratch/again.reg")"
 expect - 0 "$wine_tree" query "$W" /s
 run zarn delete "$W" /f
 
-# A malformed file is refused with its line and nothing of it is applied.
-printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\ZarnVerbsTest\\New]\r\n"ok"="1"\r\n"bad"=dword:xyz\r\n' >"$scratch/bad.reg"
-expect_error 1 'line 5: dword: needs 1 to 8 hex digits; nothing was imported.' import "$(scratch_path "$scratch/bad.reg")"
-expect code 1 "" query "$K\New"
+# Import reads line by line as Windows does: what it cannot use is skipped,
+# each skipped line named on standard error with why, the rest applied, exit
+# 0. --strict refuses such a file whole. Wine's reg.exe reads the same way.
+# (Names in alphabetical order: Wine lists values sorted by name.)
+printf '%s\r\n' 'REGEDIT4' '' "[$L\\New]" '"a_ok"="1"' '"bad"=dword:xyz' '"w10"="Value 1"#comment' \
+  '"b_spaced"=dword:  00000008' '"cont"=hex:11,\' '' '@="swallowed"' '#comment\' '"c_after"="2"' \
+  '[HKEY_CURRENT_USER\No_Closing_Bracket' "[-$L\\Gone]" '"under"="deleted"' >"$scratch/skips.reg"
+skips=$(scratch_path "$scratch/skips.reg")
+imported="
+$L\\New
+    a_ok    REG_SZ    1
+    b_spaced    REG_DWORD    0x8
+    c_after    REG_SZ    2
+"
+for who in zarn wine; do
+  [ "$who" = wine ] && [ "$target" != win32 ] && break
+  run zarn delete "$K\\New" /f
+  checks=$((checks + 1))
+  run "$who" import "$skips"
+  [ "$code" = 0 ] || fail "$who: reg import of skips.reg exited $code ($err)"
+  expect - 0 "$imported" query "$K\\New"
+done
+run zarn import "$skips"
+for line in 5 6 8 10 13 15; do
+  [[ "$err" == *"skips.reg, line $line: skipped: "* ]] || fail "no word on skipped line $line: $err"
+done
+[ "$(grep -c 'skipped:' <<<"$err")" = 6 ] || fail "more lines named skipped than 6: $err"
+run zarn delete "$K\\New" /f
+expect_error 1 'could not be used; nothing was imported.' import "$skips" --strict
+expect code 1 "" query "$K\\New"
+# A header that starts REGEDIT but is no known one: taken, nothing applied.
+printf 'REGEDIT4 FOO\r\n\r\n[%s\\New]\r\n"ok"="1"\r\n' "$L" >"$scratch/fuzzy.reg"
+expect code 0 "$done_ok" import "$(scratch_path "$scratch/fuzzy.reg")"
+expect code 1 "" query "$K\\New"
+printf 'regedit4\r\n\r\n[%s\\New]\r\n"ok"="1"\r\n' "$L" >"$scratch/bad.reg"
+expect code 1 "" import "$(scratch_path "$scratch/bad.reg")"
+expect_error 1 'line 1: not a registry file' import "$(scratch_path "$scratch/bad.reg")"
+
+# A REG_SZ is exported as regedit writes it, its text up to the first NUL
+# ("" when empty), and copied so: the copy differs from a source that holds
+# more after its NUL.
+S="$K\\Sz"
+printf '%s\r\n' 'REGEDIT4' "[$L\\Sz]" '"empty"=hex(1):' '"nul"=hex(1):61,00,62,00' >"$scratch/sz.reg"
+expect - 0 "$done_ok" import "$(scratch_path "$scratch/sz.reg")" --strict
+expect - 0 "$done_ok" export "$S" "$(scratch_path "$scratch/sz-out.reg")" /y --regedit4
+checks=$((checks + 1))
+[ "$(tr -d '\r' <"$scratch/sz-out.reg" | grep -c -x -e '"empty"=""' -e '"nul"="a"')" = 2 ] ||
+  fail "REG_SZ exported as $(cat "$scratch/sz-out.reg")"
+expect - 0 "$done_ok" copy "$S" "$S.copy" /f
+expect - 2 "< $L\\Sz    empty    REG_SZ    
+> $L\\Sz.copy    empty    REG_SZ    
+< $L\\Sz    nul    REG_SZ    a
+> $L\\Sz.copy    nul    REG_SZ    a
+
+Result Compared: Different
+$done_ok" compare "$S" "$S.copy"
+run zarn delete "$S" /f
+run zarn delete "$S.copy" /f
+
+# Names holding CR, LF and ']' make the round trip through both forms; a key
+# name with a line break, which no .reg file can carry, refuses the export by
+# name and writes nothing.
+R="$K\\Names"
+odd_value=$'line\r\nbreak]'
+run zarn add "$R\\a]b" /v "$odd_value" /d x /f
+run zarn add "$R\\a]b" /v '[HKEY_LOCAL_MACHINE\Injected]' /t REG_DWORD /d 1 /f
+run zarn query "$R" /s
+names_tree=$out
+[[ "$names_tree" == *'a]b'* ]] || fail "the odd names were not added: $names_tree"
+for form in "" --regedit4; do
+  expect - 0 "$done_ok" export "$R" "$(scratch_path "$scratch/names.reg")" /y $form
+  run zarn delete "$R" /f
+  expect - 0 "$done_ok" import "$(scratch_path "$scratch/names.reg")" --strict
+  expect - 0 "$names_tree" query "$R" /s
+done
+run zarn delete 'HKLM\Injected' /f
+expect code 1 "" query 'HKLM\Injected'
+run zarn add "$R\\bad"$'\r\n''[HKEY_LOCAL_MACHINE]' /f
+rm -f "$scratch/refused.reg"
+expect_error 1 'HKEY_CURRENT_USER\Software\ZarnVerbsTest\Names\bad\r\n[HKEY_LOCAL_MACHINE] holds a line break' \
+  export "$R" "$(scratch_path "$scratch/refused.reg")"
+[ ! -e "$scratch/refused.reg" ] || fail "a refused export wrote a file"
+run zarn delete "$R" /f
 
 # Natively an import or a recursive delete is one transaction: a change the
 # store refuses only when applying it (a key name over 255 characters, a
@@ -239,17 +428,80 @@ if [ "$target" != win32 ]; then
   long_name=$(printf 'k%.0s' {1..300})
   printf 'REGEDIT4\r\n\r\n[%s\\First]\r\n"ok"="1"\r\n\r\n[%s\\%s]\r\n' \
     "$L" "$L" "$long_name" >"$scratch/long.reg"
-  expect - 1 "" import "$scratch/long.reg"
+  expect - 1 "" import "$scratch/long.reg" --strict
   expect - 1 "" query "$K\First"
+  # Without --strict the key the store refuses is skipped and named.
+  expect_error 0 'long.reg, line 6: skipped: The parameter is incorrect.' import "$scratch/long.reg"
+  expect - 0 "$done_ok" delete "$K\First" /f
   expect - 0 "$done_ok" add "$K\Half\Deep" /f
   store=$ZARNUTILS_REGISTRY_DIR/user.sqlite3
   sqlite3 "$store" "CREATE TRIGGER refuse BEFORE DELETE ON keys WHEN old.name = 'Half'
     BEGIN SELECT RAISE(ABORT, 'refused'); END;" || fail "could not plant a trigger in $store"
   expect - 1 "" delete "$K\Half" /f
-  expect - 0 "" query "$K\Half\Deep"
+  expect - 0 "
+$L\Half\Deep
+    (Default)    REG_SZ    
+" query "$K\Half\Deep"
   sqlite3 "$store" "DROP TRIGGER refuse"
   expect - 0 "$done_ok" delete "$K\Half" /f
 fi
+
+# query /f searches subkey names, value names and data (Wine's reg.exe has
+# no /f): one row per search, over a tree of two keys alike but for one value.
+F="$K\\Find" G="$L\\Find"
+run zarn add "$F\\A" /v one /d hello /f
+run zarn add "$F\\A\\Sub" /v two /t REG_DWORD /d 5 /f
+run zarn add "$F\\A\\Hello" /ve /d x /f
+run zarn copy "$F\\A" "$F\\B" /s /f
+run zarn add "$F\\B" /v one /d other /f
+run zarn add "$F\\B\\Only" /v three /d 3 /f
+expect - 0 "
+$G\\A
+    one    REG_SZ    hello
+
+$G\\A\\Hello
+$G\\B\\Hello
+End of search: 3 match(es) found." query "$F" /f hello /s
+expect - 0 "
+$G\\A\\Hello
+End of search: 1 match(es) found." query "$F\\A" /f hello /k
+expect - 0 "
+$G\\A\\Sub
+    two    REG_DWORD    0x5
+
+End of search: 1 match(es) found." query "$F\\A" /f 5 /d /t REG_DWORD,REG_QWORD /s
+expect - 1 "
+End of search: 0 match(es) found." query "$F\\A" /f ONE /v /c
+expect - 0 "
+$G\\A
+    one    REG_SZ    hello
+
+End of search: 1 match(es) found." query "$F\\A" /f ONE /v /e
+expect - 1 "" query "$F" /f x /t REG_WRONG
+expect - 1 "" query "$F" /v
+
+# compare: "<" the first key's side, ">" the second's, "=" alike; exit 0
+# when identical, 2 when different.
+expect - 2 "< $G\\A    one    REG_SZ    hello
+> $G\\B    one    REG_SZ    other
+> $G\\B\\Only
+
+Result Compared: Different
+$done_ok" compare "$F\\A" "$F\\B" /s
+expect - 0 "= $G\\A\\Sub    two    REG_DWORD    0x5
+
+Result Compared: Identical
+$done_ok" compare "$F\\A\\Sub" "$F\\B\\Sub" /oa
+expect - 0 "= $G\\A\\Hello    (Default)    REG_SZ    x
+
+Result Compared: Identical
+$done_ok" compare "$F\\A\\Hello" "$F\\B\\Hello" /ve /os /s
+expect - 2 "
+Result Compared: Different
+$done_ok" compare "$F\\A" "$F\\B" /v one /on
+expect - 1 "" compare "$F\\A" "$F\\Missing"
+expect - 1 "" compare "$F\\A" "$F\\B" /od /os
+run zarn delete "$F" /f
 
 # Usage, and the failures of the command line itself.
 expect_error 1 'Invalid syntax.' 

@@ -11,12 +11,15 @@ HKEY_USERS HKEY_CURRENT_CONFIG HKEY_CLASSES_ROOT'
 
 _zarnutils_reg_switches() {
   case $1 in
-    query) echo '/v /ve /s /se' ;;
+    query) echo '/v /ve /s /se /f /k /d /c /e /t' ;;
     add) echo '/v /ve /t /s /d /f' ;;
     delete) echo '/v /ve /va /f' ;;
     copy) echo '/s /f' ;;
     export) echo '/y --regedit4' ;;
+    compare) echo '/v /ve /oa /od /os /on /s' ;;
+    import) echo '--strict' ;;
   esac
+  echo '/reg:32 /reg:64'
 }
 
 # A word as typed, without an opening quote and with ~ expanded, so that it
@@ -83,10 +86,10 @@ $("$zarnutils_program" --help 2>/dev/null | sed -n 's/^  \([A-Za-z]*\.[A-Za-z]*\
     local verb=${COMP_WORDS[first+1]}
     local position=$((COMP_CWORD - first - 1))
     if [ "$position" -eq 0 ]; then
-      words='query add delete copy export import'
+      words='query add delete copy export import compare'
     elif [ "$previous" = /t ]; then
-      words='REG_SZ REG_EXPAND_SZ REG_MULTI_SZ REG_BINARY REG_DWORD REG_DWORD_BIG_ENDIAN
-REG_QWORD REG_NONE'
+      words='REG_SZ REG_EXPAND_SZ REG_MULTI_SZ REG_BINARY REG_DWORD REG_DWORD_LITTLE_ENDIAN
+REG_DWORD_BIG_ENDIAN REG_QWORD REG_NONE'
     elif [[ $verb == import && $position -eq 1 ]] || [[ $verb == export && $position -eq 2 ]]; then
       # A Unix path starts like a switch.
       mapfile -t COMPREPLY < <(compgen -f -- "$current"

@@ -7,29 +7,23 @@
 namespace zarn::cli {
 
 CallOutcome InProcessCallTarget::call(const CallRequest& request) {
-  CallOutcome outcome;
-  std::optional<LateBoundObject> object = LateBoundObject::create(request.className);
-  if (!object) {
-    outcome.status = {error::ObjectDoesntSupport};
-    return outcome;
-  }
-  std::optional<int32_t> dispatchId;
-  if (const auto* name = std::get_if<Text>(&request.method)) {
-    dispatchId = object->dispatchIdOfName(*name);
-  } else {
-    dispatchId = std::get<int32_t>(request.method);
-  }
-  if (!dispatchId) {
-    outcome.status = {error::ObjectDoesntSupport};
-    return outcome;
-  }
   try {
+    std::optional<LateBoundObject> object = LateBoundObject::create(request.className);
+    if (!object) return {{error::ObjectDoesntSupport}, Variant()};
+    std::optional<int32_t> dispatchId;
+    if (const auto* name = std::get_if<Text>(&request.method)) {
+      dispatchId = object->dispatchIdOfName(*name);
+    } else {
+      dispatchId = std::get<int32_t>(request.method);
+    }
+    if (!dispatchId) return {{error::ObjectDoesntSupport}, Variant()};
+    CallOutcome outcome;
     outcome.status = object->invoke(*dispatchId, request.arguments, outcome.result);
+    return outcome;
   } catch (const std::bad_alloc&) {
     // Running out of memory fails a call as it would fail a script.
-    outcome = {{error::OutOfMemory}, Variant()};
+    return {{error::OutOfMemory}, Variant()};
   }
-  return outcome;
 }
 
 #ifndef _WIN32

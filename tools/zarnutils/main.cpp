@@ -14,7 +14,7 @@
 #include "command_line.h"
 #include "console_streams.h"
 #include "ini/ini_verbs.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
 #include "result_output.h"
 #include "usage_text.h"
 

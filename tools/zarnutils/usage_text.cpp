@@ -33,7 +33,7 @@ Usage:
   zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...]
   zarnutils [--com [--early]] [--json | --raw] CLASS.#ID [ARG...]
   zarnutils [--com [--early]] --batch
-  zarnutils [-q] [--json] reg query|add|delete|copy|export|import ARG...
+  zarnutils [-q] [--json] reg query|add|delete|copy|export|import|compare
   zarnutils [-q] [--json] ini get|set|del|list FILE ARG...
   zarnutils --help | -V | --version
 
@@ -95,10 +95,12 @@ a failure from a result; these verbs exit with 1 when they fail.
   reg       reg.exe's verbs with its switches (/v /ve /va /s /t /d /se
             /f /y, written / or -, any case), output and messages;
             "zarnutils reg VERB /?" shows one. export writes a .reg file
-            (5.00, UTF-16LE; --regedit4 for the 8-bit form); import reads
-            either and applies nothing of a malformed file. Questions are
-            answered no when standard input is not a terminal; /f or /y
-            skips them.
+            (5.00, UTF-16LE; --regedit4 for the 8-bit form); import skips
+            the lines Windows skips, naming each on standard error
+            (--strict: applies nothing of such a file). /reg:32 and
+            /reg:64 choose the registry view on Windows; the native store
+            has one view, which both name. Questions are answered no when
+            standard input is not a terminal; /f or /y skips them.
   ini       get FILE SECTION KEY [--default VALUE] [--type int|bool]
             (the whole value; a missing file, section or entry fails
             unless --default gives one; --type int reads it as
@@ -152,7 +154,8 @@ Exit status:
             an unknown class or method, 449 or 450 for too few or too
             many arguments); a verb failed; a usage error of a reg verb,
             as reg.exe.
-  2         a usage error of zarnutils or of an ini verb.
+  2         a usage error of zarnutils or of an ini verb; reg compare
+            found the keys different.
 
 Examples:
   zarnutils Regedit.WriteValue 'HKCU\Software\Demo\Port' D i:80

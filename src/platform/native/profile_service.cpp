@@ -3,6 +3,7 @@
 // locked read-modify-replace cycle that changes only the bytes it must.
 #include "platform/profile_service.h"
 
+#include <new>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -267,8 +268,11 @@ uint32_t ProfileService::GetPrivateProfileStringA(const char* section, const cha
         return placeText(*value, buffer, size);
       }
     }
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
-    // An engine failure (out of memory) reads like a missing entry.
+    // A file that cannot be read reads like a missing entry; running out of
+    // memory fails the caller's call instead.
   }
   std::string_view fallback = defaultText == nullptr ? "" : defaultText;
   while (fallback.ends_with(' ')) fallback.remove_suffix(1);
@@ -283,6 +287,8 @@ uint32_t ProfileService::GetPrivateProfileIntA(const char* section, const char* 
       const auto value = entryValue(*document, section, key);
       if (value && !value->empty()) return profileInteger(*value);
     }
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     // As for text: the default.
   }
@@ -307,6 +313,8 @@ bool ProfileService::WritePrivateProfileStringA(const char* section, const char*
       if (!text) return std::nullopt;
       return encodeIniText(document.encoding(), std::move(*text));
     });
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     return false;
   }
@@ -318,6 +326,8 @@ uint32_t ProfileService::GetPrivateProfileSectionNamesA(char* buffer, uint32_t s
   try {
     const auto document = file == nullptr ? nullptr : loadIniDocument(file);
     return placeList(document ? document->sectionNamesList() : "", buffer, size);
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     return placeList("", buffer, size);
   }
@@ -331,6 +341,8 @@ uint32_t ProfileService::GetPrivateProfileSectionA(const char* section, char* bu
     const IniSection* found =
         document == nullptr || section == nullptr ? nullptr : document->findSection(section);
     return placeList(found != nullptr ? document->linesList(*found) : "", buffer, size);
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     return placeList("", buffer, size);
   }

@@ -262,6 +262,151 @@ TEST(RegistryStoreAccess, AMachineStoreThatCannotBeCreatedIsEmptyAndReadOnly) {
   EXPECT_EQ(failures, 0);
 }
 
+// The states a store's -wal and -shm files can be found in by a reader, as
+// left by the writer before it: the reader must read every committed value
+// in each, whether or not it may write the folder.
+enum class LogFiles {
+  KeptByTheLastToClose,    // root wrote, then read, and closed last
+  BothMissing,             // removed after a clean close, as older writers did
+  LogWithoutIndex,         // the writer was killed; its -wal holds "late"; no -shm
+  BothAfterAKilledWriter,  // the same with the -shm left in place
+  StoreUnreadable,         // the files are root's alone
+};
+
+struct ReaderSituation {
+  const char* name;
+  LogFiles files;
+  bool folderWritable;
+  RegistryStatus expected;  // of opening the key; on success both values read
+};
+
+// Makes root's machine store in directory, in the situation's state.
+void arrangeForReader(const fs::path& directory, const ReaderSituation& situation) {
+  const bool killed = situation.files == LogFiles::LogWithoutIndex ||
+                      situation.files == LogFiles::BothAfterAKilledWriter;
+  const int wrote = inChildProcess([&] {
+    RegistryStore store(RegistryLocation::inDirectory(directory));
+    KeyHandle key = 0;
+    if (createKey(store, root_key::LocalMachine, "Software\\Vendor", &key) != Success ||
+        setText(store, key, "v", "committed") != Success || setText(store, key, "late", "in the log") != Success) {
+      return 1;
+    }
+    if (killed) raise(SIGKILL);
+    store.closeKey(key);
+    return 0;
+  });
+  ASSERT_EQ(wrote, killed ? -SIGKILL : 0) << situation.name;
+  const std::string machine = (directory / "machine.sqlite3").string();
+  if (situation.files == LogFiles::KeptByTheLastToClose) {
+    ASSERT_EQ(readBack(directory, root_key::LocalMachine, "Software\\Vendor", "v"), "committed");
+    ASSERT_TRUE(fs::exists(machine + "-wal") && fs::exists(machine + "-shm"));
+  }
+  if (situation.files == LogFiles::BothMissing) fs::remove(machine + "-wal");
+  if (situation.files == LogFiles::BothMissing || situation.files == LogFiles::LogWithoutIndex) {
+    fs::remove(machine + "-shm");
+  }
+  if (killed) {
+    ASSERT_GT(fs::file_size(machine + "-wal"), 0u) << situation.name;
+  }
+  if (situation.files == LogFiles::StoreUnreadable) {
+    for (const char* suffix : {"", "-wal", "-shm"}) chmod((machine + suffix).c_str(), 0600);
+  }
+  chmod(directory.c_str(), situation.folderWritable ? 0777 : 0755);
+}
+
+TEST(RegistryStoreAccess, EveryUserWhoMayReadTheStoreReadsWhatIsCommitted) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to write a store that another user only reads";
+  const ReaderSituation situations[] = {
+      {"-wal and -shm kept, folder read-only", LogFiles::KeptByTheLastToClose, false, Success},
+      {"-wal and -shm kept, folder writable", LogFiles::KeptByTheLastToClose, true, Success},
+      {"both missing, folder read-only", LogFiles::BothMissing, false, Success},
+      {"both missing, folder writable", LogFiles::BothMissing, true, Success},
+      {"-wal without -shm, folder read-only", LogFiles::LogWithoutIndex, false, Success},
+      {"-wal without -shm, folder writable", LogFiles::LogWithoutIndex, true, Success},
+      {"both after a killed writer, folder read-only", LogFiles::BothAfterAKilledWriter, false,
+       Success},
+      {"files root's alone", LogFiles::StoreUnreadable, false, AccessDenied},
+  };
+  for (const ReaderSituation& situation : situations) {
+    TemporaryDirectory directory;
+    arrangeForReader(directory.path(), situation);
+    const int failures = asNobody([&] {
+      RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+      int result = 0;
+      KeyHandle key = 0;
+      const RegistryStatus opened =
+          store.openKey(root_key::LocalMachine, "Software\\Vendor", AllRights, &key);
+      if (opened != situation.expected) return int{ReadFailed};
+      if (opened == Success && (queryText(store, key, "v") != "committed" ||
+                                queryText(store, key, "late") != "in the log")) {
+        result |= ReadFailed;
+      }
+      if (opened == Success && setText(store, key, "v", "mine") != AccessDenied) {
+        result |= SetNotDenied;
+      }
+      char name[64];
+      if (store.enumKey(root_key::LocalMachine, 0, name, sizeof name) !=
+          (opened == Success ? Success : situation.expected)) {
+        result |= ReadFailed;
+      }
+      store.closeKey(key);
+      return store.openHandleCount() == 0 ? result : result | ReadFailed;
+    });
+    EXPECT_EQ(failures, 0) << situation.name;
+    EXPECT_EQ(readBack(directory.path(), root_key::LocalMachine, "Software\\Vendor", "late"),
+              "in the log")
+        << situation.name;
+  }
+}
+
+TEST(RegistryStoreAccess, AReaderOfACopySeesChangesMadeSinceOnceItsHandlesAreClosed) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to write a store that another user only reads";
+  TemporaryDirectory directory;
+  arrangeForReader(directory.path(), {"", LogFiles::BothMissing, false, Success});
+  int toWriter[2];
+  int toReader[2];
+  ASSERT_EQ(pipe(toWriter), 0);
+  ASSERT_EQ(pipe(toReader), 0);
+  const pid_t reader = fork();
+  if (reader == 0) {
+    const int failures = [&] {
+      if (setgid(Nobody) != 0 || setuid(Nobody) != 0) return int{CouldNotDropPrivileges};
+      RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+      KeyHandle key = 0;
+      if (store.openKey(root_key::LocalMachine, "Software\\Vendor", AllRights, &key) != Success ||
+          queryText(store, key, "v") != "committed") {
+        return int{ReadFailed};
+      }
+      char go = 0;
+      if (write(toWriter[1], "r", 1) != 1 || read(toReader[0], &go, 1) != 1) return 100;
+      // Still the copy while the handle is open: one state throughout.
+      int result = queryText(store, key, "v") == "committed" ? 0 : int{ReadFailed};
+      store.closeKey(key);
+      if (store.openKey(root_key::LocalMachine, "Software\\Vendor", AllRights, &key) != Success ||
+          queryText(store, key, "v") != "changed") {
+        result |= ReadFailed;
+      }
+      store.closeKey(key);
+      return result;
+    }();
+    _exit(failures);
+  }
+  char ready = 0;
+  ASSERT_EQ(read(toWriter[0], &ready, 1), 1);
+  {
+    RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+    KeyHandle key = 0;
+    ASSERT_EQ(store.openKey(root_key::LocalMachine, "Software\\Vendor", AllRights, &key), Success);
+    ASSERT_EQ(setText(store, key, "v", "changed"), Success);
+    store.closeKey(key);
+  }
+  ASSERT_EQ(write(toReader[1], "w", 1), 1);
+  int status = 0;
+  waitpid(reader, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "reader status " << status;
+  for (const int end : {toWriter[0], toWriter[1], toReader[0], toReader[1]}) close(end);
+}
+
 // The changes of the store, each one call through a handle to a key that
 // holds the value "v" and no subkeys.
 struct Change {
@@ -291,7 +436,7 @@ const Change malformedChanges[] = {
     {"delete key", [](RegistryStore& store, KeyHandle key) { return store.deleteKey(key, "\\A"); }},
 };
 
-enum class Handle { Open, Closed, OfDeletedKey, ToReadOnlyStore };
+enum class Handle { Open, Closed, OfDeletedKey, ToUnusableStore };
 
 struct Situation {
   const char* name;
@@ -303,9 +448,9 @@ struct Situation {
 // A handle of the situation's kind in a store over directory that has not
 // been used yet.
 KeyHandle arrange(RegistryStore& store, const fs::path& directory, const Situation& situation) {
-  if (situation.handle == Handle::ToReadOnlyStore) {
-    // A store file that cannot be opened at all reads as empty and may not
-    // be written.
+  if (situation.handle == Handle::ToUnusableStore) {
+    // Something that is there but holds no store is left alone: every
+    // change answers 1016.
     fs::create_directory(directory / "user.sqlite3");
     return root_key::CurrentUser;
   }
@@ -329,7 +474,7 @@ void expectStatuses(const Change (&changes)[count], const std::vector<Situation>
       const KeyHandle key = arrange(store, directory.path(), situation);
       EXPECT_EQ(changes[change].apply(store, key), situation.expected[change])
           << changes[change].name << " through " << situation.name;
-      if (situation.handle != Handle::ToReadOnlyStore) store.closeKey(key);
+      if (situation.handle != Handle::ToUnusableStore) store.closeKey(key);
       EXPECT_EQ(store.openHandleCount(), 0);
     }
   }
@@ -352,10 +497,10 @@ TEST(RegistryStoreChanges, EveryChangeChecksHandleAccessStoreAndKeyInThatOrder) 
                       Handle::Closed,
                       AllRights,
                       {InvalidHandle, InvalidHandle, InvalidHandle, InvalidHandle}},
-                     {"a read-only store",
-                      Handle::ToReadOnlyStore,
+                     {"an unusable store",
+                      Handle::ToUnusableStore,
                       AllRights,
-                      {AccessDenied, AccessDenied, AccessDenied, AccessDenied}},
+                      {RegistryIoFailed, RegistryIoFailed, RegistryIoFailed, RegistryIoFailed}},
                      {"a deleted key",
                       Handle::OfDeletedKey,
                       AllRights,
@@ -373,8 +518,8 @@ TEST(RegistryStoreChanges, ArgumentsAreCheckedAfterTheHandleAndBeforeEverythingE
                                         Handle::Closed,
                                         AllRights,
                                         {InvalidHandle, InvalidHandle, InvalidHandle}},
-                                       {"a read-only store",
-                                        Handle::ToReadOnlyStore,
+                                       {"an unusable store",
+                                        Handle::ToUnusableStore,
                                         AllRights,
                                         {BadPathName, InvalidParameter, BadPathName}},
                                        {"a deleted key's handle for queries",

@@ -1,13 +1,9 @@
-// reg add: creates a key and, with /v or /ve (or /t or /d alone, which name
-// the default value), sets one value, asking before it replaces one.
+// reg add: creates a key and sets one value in it: /v names it, /ve or no
+// name at all is the default value, which reg.exe then sets to an empty
+// REG_SZ unless /t or /d say otherwise. An existing value is replaced after a
+// question that /f skips.
 #include "narrow_utf8.h"
-#include "reg/reg_key_name.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_prompt.h"
-#include "reg/reg_tree.h"
-#include "reg/reg_types.h"
-#include "reg/reg_value_data.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 
@@ -15,29 +11,26 @@ int regAdd(const RegArguments& arguments, ConsoleStreams& console) {
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
   if (!name) return reportInvalidKeyName(console, "add");
   if (arguments.has("v") && arguments.has("ve")) return reportInvalidSyntax(console, "add");
-  const bool setsValue =
-      arguments.has("v") || arguments.has("ve") || arguments.has("t") || arguments.has("d");
   StoredValue value;
-  if (setsValue) {
-    value.name = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
-    const std::optional<uint32_t> type =
-        arguments.has("t") ? typeCodeOfName(arguments.value("t")) : value_type::Text;
-    const std::string separator = arguments.has("s") ? arguments.value("s") : "\\0";
-    if (!type ||
-        (arguments.has("s") && (separator.size() != 1 || *type != value_type::MultiText))) {
-      return reportInvalidSyntax(console, "add");
-    }
-    const std::optional<std::string> data =
-        dataFromText(*type, arguments.has("d") ? arguments.value("d") : "", separator);
-    if (!data) return reportInvalidSyntax(console, "add");
-    value.type = *type;
-    value.data = *data;
+  value.name = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
+  const std::optional<uint32_t> type =
+      arguments.has("t") ? typeCodeOfName(arguments.value("t")) : value_type::Text;
+  const std::string separator = arguments.has("s") ? arguments.value("s") : "\\0";
+  if (!type || (arguments.has("s") && (separator.size() != 1 || *type != value_type::MultiText))) {
+    return reportInvalidSyntax(console, "add");
   }
+  // A 32-bit number needs its /d; every other type has a value without one.
+  const bool needsData = *type == value_type::Number || *type == value_type::NumberBigEndian;
+  if (needsData && !arguments.has("d")) return reportInvalidSyntax(console, "add");
+  const std::optional<std::string> data =
+      dataFromText(*type, arguments.has("d") ? arguments.value("d") : "", separator);
+  if (!data) return reportInvalidSyntax(console, "add");
+  value.type = *type;
+  value.data = *data;
   OpenedKey key;
   if (const RegistryStatus status = key.create(name->root, narrowFromUtf8(name->path))) {
     return reportStatus(console, status);
   }
-  if (!setsValue) return reportSuccess(console);
   StoredValue existing;
   if (!arguments.has("f") &&
       readValue(key.handle(), value.name, existing) == registry_status::Success) {

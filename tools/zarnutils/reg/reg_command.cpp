@@ -1,18 +1,30 @@
-#include <iterator>
+// The command line of the reg verbs: the table of verbs with their switches
+// and usage, reading switches, and what the verbs say and ask.
+#include "reg/reg.h"
 
-#include "reg/reg_messages.h"
-#include "reg/reg_verbs.h"
-#include "reg/reg_words.h"
+#include <algorithm>
+#include <iterator>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+#include "automation/text.h"
 
 namespace zarn::cli {
 namespace {
 
-constexpr SwitchRule querySwitches[] = {{"v", true}, {"ve", false}, {"s", false}, {"se", true}};
+constexpr SwitchRule querySwitches[] = {
+    {"v", true, true}, {"ve", false}, {"s", false}, {"se", true}, {"f", true},
+    {"k", false},      {"d", false},  {"c", false}, {"e", false}, {"t", true}};
 constexpr SwitchRule addSwitches[] = {{"v", true}, {"ve", false}, {"t", true},
                                       {"s", true}, {"d", true},   {"f", false}};
 constexpr SwitchRule deleteSwitches[] = {{"v", true}, {"ve", false}, {"va", false}, {"f", false}};
 constexpr SwitchRule copySwitches[] = {{"s", false}, {"f", false}};
 constexpr SwitchRule exportSwitches[] = {{"y", false}, {"-regedit4", false}};
+constexpr SwitchRule importSwitches[] = {{"-strict", false}};
+constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false}, {"oa", false},
+                                          {"od", false}, {"os", false}, {"on", false},
+                                          {"s", false}};
 
 struct Verb {
   const char* name;
@@ -25,8 +37,13 @@ struct Verb {
 const Verb verbs[] = {
     {"query", 1, querySwitches, regQuery,
      "REG QUERY KeyName [/v ValueName | /ve] [/s] [/se Separator]\n"
+     "REG QUERY KeyName /f Data [/k] [/v] [/d] [/c] [/e] [/t Types] [/s] [/se Separator]\n"
      "  Lists the values of KeyName and its subkeys; /s the whole tree below it.\n"
-     "  /se sets the separator shown between the strings of a REG_MULTI_SZ.\n"},
+     "  /se sets the separator shown between the strings of a REG_MULTI_SZ.\n"
+     "  /f searches for Data (* for anything) in subkey names (/k), value names\n"
+     "  (/v) and data (/d), all three unless one is named; /c matches letter case,\n"
+     "  /e only the whole text; /t limits it to values of the types listed\n"
+     "  (REG_SZ,REG_DWORD...).\n"},
     {"add", 1, addSwitches, regAdd,
      "REG ADD KeyName [/v ValueName | /ve] [/t Type] [/s Separator] [/d Data] [/f]\n"
      "  Type: REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY, REG_DWORD,\n"
@@ -45,27 +62,51 @@ const Verb verbs[] = {
      "  Writes the key and everything below it as a .reg file (Windows Registry\n"
      "  Editor Version 5.00, UTF-16LE; --regedit4: REGEDIT4, 8-bit text).\n"
      "  /y replaces an existing file without asking.\n"},
-    {"import",
-     1,
-     {},
-     regImport,
-     "REG IMPORT FileName\n"
-     "  Applies a .reg file of either form; a malformed file is refused with its\n"
-     "  line number and nothing of it is applied.\n"},
+    {"compare", 2, compareSwitches, regCompare,
+     "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/oa | /od | /os | /on] [/s]\n"
+     "  Compares the values of two keys (one value with /v or /ve; with /s the\n"
+     "  subkeys too). Shows differences (/od, the default), all (/oa), matches\n"
+     "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
+     "  Return code: 0 identical, 2 different, 1 failure.\n"},
+    {"import", 1, importSwitches, regImport,
+     "REG IMPORT FileName [--strict]\n"
+     "  Applies a .reg file (5.00, REGEDIT4 or REGEDIT) as Windows does: lines it\n"
+     "  cannot use are skipped, each named on standard error with the reason, and\n"
+     "  the rest applied. --strict refuses a file with any such line and applies\n"
+     "  nothing of it.\n"},
 };
 
 void printOverview(ConsoleStreams& console) {
   console.out << "REG Operation [Parameter List]\n"
-                 "  Operation: QUERY | ADD | DELETE | COPY | EXPORT | IMPORT\n"
-                 "  Return code: 0 success, 1 failure.\n"
+                 "  Operation: QUERY | ADD | DELETE | COPY | EXPORT | IMPORT | COMPARE\n"
+                 "  Return code: 0 success, 1 failure (COMPARE: 2 when the keys differ).\n"
+                 "  /reg:32 or /reg:64 after any operation chooses the 32- or 64-bit registry\n"
+                 "  view on Windows; the native store has one view, which both name.\n"
                  "  Type \"REG Operation /?\" for the usage of one operation.\n";
 }
 
-}  // namespace
+// Ends every line in CRLF on its way to the stream below, as reg.exe's
+// console output does on Windows, whether to a console, a file or a pipe.
+class CrlfBuffer : public std::streambuf {
+ public:
+  explicit CrlfBuffer(std::ostream& below) : below_(below) {}
 
-int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    if (c == '\n') below_.put('\r');
+    below_.put(traits_type::to_char_type(c));
+    return below_ ? c : traits_type::eof();
+  }
+  int sync() override { return below_.flush() ? 0 : -1; }
+
+ private:
+  std::ostream& below_;
+};
+
+int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (words.empty()) return reportInvalidSyntax(console, "");
-  if (words[0] == "/?" || words[0] == "-?") {
+  if (asksForUsage(words)) {
     printOverview(console);
     return regSucceeded;
   }
@@ -78,12 +119,190 @@ int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
     }
     const std::optional<RegArguments> arguments =
         parseRegArguments(rest, verb.fixedCount, verb.switches);
-    if (!arguments) return reportInvalidSyntax(console, verb.name);
+    if (!arguments || (arguments->has("reg:32") && arguments->has("reg:64"))) {
+      return reportInvalidSyntax(console, verb.name);
+    }
+    useRegistryView(arguments->has("reg:32")   ? RegistryView::Bits32
+                    : arguments->has("reg:64") ? RegistryView::Bits64
+                                               : RegistryView::Default);
     return verb.run(*arguments, console);
   }
   console.err << "ERROR: Invalid argument/option - '" << words[0]
               << "'.\nType \"REG /?\" for usage.\n";
   return regFailed;
+}
+
+}  // namespace
+
+int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
+#ifdef _WIN32
+  CrlfBuffer outBuffer(console.out);
+  CrlfBuffer errBuffer(console.err);
+  std::ostream out(&outBuffer);
+  std::ostream err(&errBuffer);
+  ConsoleStreams crlf{console.in, out, err, console.inputIsTerminal};
+  const int code = runVerb(words, crlf);
+  out.flush();
+  err.flush();
+  return code;
+#else
+  return runVerb(words, console);
+#endif
+}
+
+namespace {
+
+// Every verb takes the registry view.
+constexpr SwitchRule viewSwitches[] = {{"reg:32", false}, {"reg:64", false}};
+
+const SwitchRule* findRule(std::span<const SwitchRule> rules, const std::string& name) {
+  for (const SwitchRule& rule : rules) {
+    if (name == rule.name) return &rule;
+  }
+  return nullptr;
+}
+
+bool looksLikeSwitch(const std::string& word) {
+  return word.size() > 1 && (word.front() == '/' || word.front() == '-');
+}
+
+}  // namespace
+
+std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& words,
+                                              size_t fixedCount,
+                                              std::span<const SwitchRule> rules) {
+  if (words.size() < fixedCount) return std::nullopt;
+  RegArguments arguments;
+  arguments.fixed.assign(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(fixedCount));
+  for (size_t next = fixedCount; next < words.size(); ++next) {
+    if (!looksLikeSwitch(words[next])) return std::nullopt;
+    const std::string name = lowerWord(words[next].substr(1));
+    const SwitchRule* rule = findRule(rules, name);
+    if (!rule) rule = findRule(viewSwitches, name);
+    if (!rule || arguments.has(name)) return std::nullopt;
+    std::string value;
+    const bool valueFollows = next + 1 < words.size() &&
+                              !(rule->valueOptional && looksLikeSwitch(words[next + 1]) &&
+                                (findRule(rules, lowerWord(words[next + 1].substr(1))) ||
+                                 findRule(viewSwitches, lowerWord(words[next + 1].substr(1)))));
+    if (rule->takesValue && valueFollows) {
+      value = words[++next];
+    } else if (rule->takesValue && rule->valueOptional) {
+      arguments.withoutValue.insert(name);
+    } else if (rule->takesValue) {
+      return std::nullopt;
+    }
+    arguments.switches.emplace(name, value);
+  }
+  return arguments;
+}
+
+bool asksForUsage(const std::vector<std::string>& words) {
+  if (words.size() != 1) return false;
+  const std::string& word = words[0];
+  return word.size() == 2 && (word[0] == '/' || word[0] == '-') &&
+         (word[1] == '?' || word[1] == 'h' || word[1] == 'H');
+}
+
+bool sameWord(std::string_view left, std::string_view right) {
+  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                    [](char a, char b) { return asciiLower(a) == asciiLower(b); });
+}
+
+std::string lowerWord(std::string_view word) {
+  std::string lower(word);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return asciiLower(c); });
+  return lower;
+}
+
+namespace {
+
+struct StatusText {
+  RegistryStatus status;
+  const char* text;
+};
+
+constexpr StatusText statusTexts[] = {
+    {registry_status::NotFound,
+     "The system was unable to find the specified registry key or value."},
+    {registry_status::AccessDenied, "Access is denied."},
+    {registry_status::InvalidHandle, "The handle is invalid."},
+    {registry_status::InvalidParameter, "The parameter is incorrect."},
+    {registry_status::BadPathName, "The specified path is invalid."},
+    {1016, "An I/O operation initiated by the registry failed unrecoverably."},
+    {registry_status::KeyDeleted,
+     "Illegal operation attempted on a registry key that has been marked for deletion."},
+};
+
+std::string upperWord(std::string_view word) {
+  std::string upper(word);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+int reportWithUsageHint(ConsoleStreams& console, std::string_view problem, std::string_view verb) {
+  const std::string command = verb.empty() ? "REG" : "REG " + upperWord(verb);
+  console.err << "ERROR: " << problem << "\nType \"" << command << " /?\" for usage.\n";
+  return regFailed;
+}
+
+}  // namespace
+
+int reportSuccess(ConsoleStreams& console) {
+  console.out << "The operation completed successfully.\n";
+  return regSucceeded;
+}
+
+int reportInvalidSyntax(ConsoleStreams& console, std::string_view verb) {
+  return reportWithUsageHint(console, "Invalid syntax.", verb);
+}
+
+int reportInvalidKeyName(ConsoleStreams& console, std::string_view verb) {
+  return reportWithUsageHint(console, "Invalid key name.", verb);
+}
+
+int reportStatus(ConsoleStreams& console, RegistryStatus status) {
+  return reportError(console, statusText(status));
+}
+
+int reportError(ConsoleStreams& console, std::string_view text) {
+  console.err << "ERROR: " << text << '\n';
+  return regFailed;
+}
+
+std::string statusText(RegistryStatus status) {
+  for (const StatusText& known : statusTexts) {
+    if (known.status == status) return known.text;
+  }
+  return "The registry operation failed with status " + std::to_string(status) + ".";
+}
+
+int reportCanceled(ConsoleStreams& console) {
+  console.err << "The operation was canceled by the user.\n";
+  return regFailed;
+}
+
+Answer ask(ConsoleStreams& console, std::string_view question, bool offerAll) {
+  const char* choices = offerAll ? " (Yes/No/All)? " : " (Yes/No)? ";
+  while (true) {
+    console.out << question << choices;
+    if (!console.inputIsTerminal) {
+      console.out << "No (standard input is not a terminal; /f or /y answers yes)\n";
+      return Answer::No;
+    }
+    console.out.flush();
+    std::string reply;
+    if (!std::getline(console.in, reply)) {
+      console.out << '\n';
+      return Answer::No;
+    }
+    if (!reply.empty() && reply.back() == '\r') reply.pop_back();
+    if (sameWord(reply, "y") || sameWord(reply, "yes")) return Answer::Yes;
+    if (sameWord(reply, "n") || sameWord(reply, "no")) return Answer::No;
+    if (offerAll && (sameWord(reply, "a") || sameWord(reply, "all"))) return Answer::All;
+  }
 }
 
 }  // namespace zarn::cli

@@ -2,11 +2,7 @@
 // /s the subkeys too. The source is read whole before anything is written,
 // so a destination inside the source does not copy itself again.
 #include "narrow_utf8.h"
-#include "reg/reg_key_name.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_prompt.h"
-#include "reg/reg_tree.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 namespace {
@@ -18,8 +14,10 @@ class TreeCopy {
   RegistryStatus write(KeyHandle root, const std::string& path, const KeyTree& tree) {
     OpenedKey key;
     if (const RegistryStatus status = key.create(root, path)) return status;
-    for (const StoredValue& value : tree.values) {
+    for (StoredValue value : tree.values) {
       if (!mayWrite(key.handle(), value.name)) continue;
+      // reg.exe copies a REG_SZ as its text up to the first NUL.
+      if (value.type == value_type::Text) value.data = std::string(textUpToNul(value.data)) + '\0';
       if (const RegistryStatus status = writeValue(key.handle(), value)) return status;
     }
     for (const auto& [name, subTree] : tree.subKeys) {

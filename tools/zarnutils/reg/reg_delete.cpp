@@ -1,11 +1,7 @@
 // reg delete: a key with all its subkeys, one value (/v, /ve) or every value
 // of the key (/va), each after a question that /f skips.
 #include "narrow_utf8.h"
-#include "reg/reg_key_name.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_prompt.h"
-#include "reg/reg_tree.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 namespace {

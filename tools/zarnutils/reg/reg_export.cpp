@@ -3,10 +3,8 @@
 // question that /y skips.
 #include "file_bytes.h"
 #include "narrow_utf8.h"
-#include "reg/reg_file_writer.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_prompt.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
+#include "reg/reg_file.h"
 
 namespace zarn::cli {
 
@@ -24,7 +22,10 @@ int regExport(const RegArguments& arguments, ConsoleStreams& console) {
   }
   const RegFileForm form =
       arguments.has("-regedit4") ? RegFileForm::Regedit4 : RegFileForm::Version5;
-  if (!writeFileBytes(fileName, regFileBytes(*name, tree, form))) {
+  std::string problem;
+  const std::optional<std::string> bytes = regFileBytes(*name, tree, form, problem);
+  if (!bytes) return reportError(console, "Cannot export: " + problem + "; nothing was written.");
+  if (!writeFileBytes(fileName, *bytes)) {
     return reportError(console, "Unable to write the file " + fileName + ".");
   }
   return reportSuccess(console);

@@ -1,26 +1,33 @@
-// A .reg file as regedit reads and writes it, and the two forms it comes in.
+// A .reg file as regedit reads and writes it, and the forms it comes in.
 //
 // Version 5.00 ("Windows Registry Editor Version 5.00") is UTF-16LE text
 // with a byte order mark; the text in its hex(1), hex(2) and hex(7) data is
 // UTF-16LE too. REGEDIT4 is 8-bit text, and so is the text in its hex data.
 // Either form: CRLF line ends, [KEY] starts a key and [-KEY] deletes one with
 // its subkeys; "name"=DATA or @=DATA (the default value) sets a value and
-// "name"=- deletes it; DATA is "text" (\\ and \" escaped), dword:8 hex
+// "name"=- deletes it; DATA is "text" (\\ \" \r \n escaped), dword:8 hex
 // digits, hex:bytes (REG_BINARY) or hex(N):bytes (type N), the bytes as
 // comma-separated hex pairs, continued over lines ending in a backslash;
-// lines starting with ';' are comments.
+// lines starting with ';' or '#' are comments. REGEDIT, the Windows 3.1
+// form, is read only. How the platform reads what breaks these rules is
+// written down in reg_file_reader.cpp.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
-#include "reg/reg_key_name.h"
+#include "automation/text.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 
-enum class RegFileForm { Version5, Regedit4 };
+// Version5 and Regedit4 are both forms the verbs write; Windows31 is the
+// REGEDIT form, read only.
+enum class RegFileForm { Version5, Regedit4, Windows31 };
 
 // Names and data in the store's narrow form: what the import writes.
 struct RegFileValue {
@@ -28,22 +35,76 @@ struct RegFileValue {
   bool remove = false;
   uint32_t type = 0;
   std::string data;
+  int line = 0;
 };
 
 struct RegFileKey {
   KeyName key;
   bool remove = false;
+  int line = 0;
   std::vector<RegFileValue> values;
+};
+
+// A line the reader could not use, and why.
+struct RegFileSkip {
+  int line = 0;
+  std::string reason;
 };
 
 struct RegFile {
   RegFileForm form = RegFileForm::Version5;
-  std::vector<RegFileKey> keys;
+  // A header that starts REGEDIT but is none of the known ones: the
+  // platform takes the file and applies none of it.
+  bool readsNothing = false;
+  std::vector<RegFileKey> keys;  // in file order
+  std::vector<RegFileSkip> skipped;
 };
 
+// A file that is not a registry file at all.
 struct RegFileError {
   int line = 0;
   std::string message;
 };
+
+// ---- Reading (reg_file_reader.cpp) ----
+
+// Reads a .reg file of any form and encoding into the changes it asks for
+// and the lines it skipped, as the platform's reg import reads it (the rules
+// are listed in reg_file_reader.cpp); a file whose first line is no registry
+// header is refused. The whole file is read before anything is applied.
+std::variant<RegFile, RegFileError> readRegFile(std::string_view bytes);
+
+// The encodings a .reg file comes in: UTF-16LE with a byte order mark (what
+// regedit writes for version 5.00), or 8-bit text, read as UTF-8 when it is
+// valid UTF-8 and as Windows-1252 otherwise.
+enum class FileEncoding { Utf16le, Utf8, Windows1252 };
+
+// The file's text, without its byte order mark, and the encoding found.
+Text decodeFileText(std::string_view bytes, FileEncoding& encoding);
+
+// UTF-16LE code units as bytes, low byte first, and back (an odd last byte
+// is dropped).
+std::string utf16leBytes(std::u16string_view text);
+Text textOfUtf16le(std::string_view bytes);
+
+// 8-bit text in the given encoding (UTF-8 or Windows-1252).
+Text textOf8bit(std::string_view bytes, FileEncoding encoding);
+
+bool isValidUtf8(std::string_view bytes);
+
+// ---- Writing (reg_file_writer.cpp) ----
+
+// The whole file's bytes: the header, then each key in enumeration order,
+// depth first, with its values. Version 5.00 is UTF-16LE with a byte order
+// mark; REGEDIT4 is the narrow code page. Lines end in CRLF; hex data is
+// wrapped so that no line passes 80 columns. A REG_SZ is written as its text
+// up to the first NUL, as regedit writes it. Nothing, and the problem in
+// problem, when a name cannot be written so that the file reads back the
+// same: a key name holding CR, LF or NUL, or a value name holding NUL.
+std::optional<std::string> regFileBytes(const KeyName& top, const KeyTree& tree, RegFileForm form,
+                                        std::string& problem);
+
+// A name as a message shows it, with CR, LF and NUL written \r, \n, \0.
+std::string shownName(std::string_view name);
 
 }  // namespace zarn::cli

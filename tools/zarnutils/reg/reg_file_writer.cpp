@@ -1,10 +1,12 @@
-#include "reg/reg_file_writer.h"
+// Writes .reg files as regedit exports them, but never one that reads back
+// differently: names are escaped in the ways the platform's import reads
+// (\\ \" \r \n), and a name no escape can carry (a key name holding a line
+// break or a NUL, a value name holding a NUL) refuses the whole export.
+#include "reg/reg_file.h"
 
 #include <cstdio>
 
 #include "narrow_utf8.h"
-#include "reg/reg_file_encoding.h"
-#include "reg/reg_types.h"
 
 namespace zarn::cli {
 namespace {
@@ -15,24 +17,33 @@ constexpr size_t lastHexColumn = 79;  // the continuation backslash takes column
 Text quoted(std::u16string_view text) {
   Text result = u"\"";
   for (const char16_t c : text) {
-    if (c == u'\\' || c == u'"') result += u'\\';
-    result += c;
+    if (c == u'\r') {
+      result += u"\\r";
+    } else if (c == u'\n') {
+      result += u"\\n";
+    } else {
+      if (c == u'\\' || c == u'"') result += u'\\';
+      result += c;
+    }
   }
   return result + u"\"";
 }
 
-// Text that a quoted string gives back exactly: one NUL, at the end, and no
-// line break (which a quoted string cannot hold).
-bool fitsQuotedText(std::string_view data) {
-  return !data.empty() && data.find('\0') == data.size() - 1 &&
-         data.find_first_of("\r\n") == std::string_view::npos;
-}
+struct Refusal {
+  std::string problem;
+};
 
 class FileText {
  public:
   explicit FileText(RegFileForm form) : form_(form) {}
 
   void writeKey(const KeyName& name, const KeyTree& tree) {
+    // The key name ends at the line's last ']', so a ']' in it reads back.
+    if (name.path.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+      throw Refusal{"the key name " + shownName(name.fullName()) +
+                    " holds a line break or a NUL, which a .reg file cannot carry"};
+    }
+    key_ = &name;
     text_ += u"[" + utf8ToText(name.fullName()) + u"]" + lineEnd;
     for (const StoredValue& value : tree.values) writeValue(value);
     text_ += lineEnd;
@@ -45,10 +56,14 @@ class FileText {
 
  private:
   void writeValue(const StoredValue& value) {
+    if (value.name.find('\0') != std::string::npos) {
+      throw Refusal{"the value name " + shownName(utf8FromNarrow(value.name)) + " of " +
+                    shownName(key_->fullName()) + " holds a NUL, which a .reg file cannot carry"};
+    }
     const Text name = value.name.empty() ? Text(u"@") : quoted(fromNarrow(value.name));
-    if (value.type == value_type::Text && fitsQuotedText(value.data)) {
-      const std::string_view data(value.data.data(), value.data.size() - 1);
-      text_ += name + u"=" + quoted(fromNarrow(data)) + lineEnd;
+    // A REG_SZ is written as regedit writes it: its text up to the first NUL.
+    if (value.type == value_type::Text) {
+      text_ += name + u"=" + quoted(fromNarrow(textUpToNul(value.data))) + lineEnd;
     } else if (value.type == value_type::Number && value.data.size() == 4) {
       char digits[16];
       std::snprintf(digits, sizeof digits, "%02x%02x%02x%02x", byte(value.data, 3),
@@ -93,18 +108,41 @@ class FileText {
 
   RegFileForm form_;
   Text text_;
+  const KeyName* key_ = nullptr;
 };
 
 }  // namespace
 
-std::string regFileBytes(const KeyName& top, const KeyTree& tree, RegFileForm form) {
+std::optional<std::string> regFileBytes(const KeyName& top, const KeyTree& tree, RegFileForm form,
+                                        std::string& problem) {
   FileText file(form);
   file.text() = form == RegFileForm::Version5 ? Text(u"Windows Registry Editor Version 5.00")
                                               : Text(u"REGEDIT4");
   file.text() += Text(lineEnd) + lineEnd;
-  file.writeKey(top, tree);
+  try {
+    file.writeKey(top, tree);
+  } catch (const Refusal& refusal) {
+    problem = refusal.problem;
+    return std::nullopt;
+  }
   if (form == RegFileForm::Regedit4) return toNarrow(file.text());
   return "\xFF\xFE" + utf16leBytes(file.text());
+}
+
+std::string shownName(std::string_view name) {
+  std::string shown;
+  for (const char c : name) {
+    if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\0') {
+      shown += "\\0";
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
 }
 
 }  // namespace zarn::cli

@@ -1,15 +1,15 @@
-// reg import: applies a .reg file. The file is read whole first: a malformed
-// one is refused with its line number before anything is changed, and its
-// changes are applied as one group, so that a change the store refuses
-// halfway leaves none of them applied where the store can undo them.
+// reg import: applies a .reg file as the platform's reg import does, line by
+// line: what it cannot use is skipped, the rest applied, and the exit code is
+// 0. Beyond Windows, which skips in silence, each skipped line is named on
+// standard error with the reason; --strict refuses a file with any such line
+// and applies nothing of it. The changes are applied as one group, so that
+// natively a failure under --strict leaves none of them applied.
 #include <variant>
 
 #include "file_bytes.h"
 #include "narrow_utf8.h"
-#include "reg/reg_file_reader.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_tree.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
+#include "reg/reg_file.h"
 
 namespace zarn::cli {
 namespace {
@@ -17,31 +17,65 @@ namespace {
 using registry_status::NotFound;
 using registry_status::Success;
 
-RegistryStatus applyKey(const RegFileKey& change) {
-  const std::string path = narrowFromUtf8(change.key.path);
-  if (change.remove) {
-    const RegistryStatus status = deleteTree(change.key.root, path);
-    return status == NotFound ? Success : status;
-  }
-  OpenedKey key;
-  if (const RegistryStatus status = key.create(change.key.root, path)) return status;
-  for (const RegFileValue& value : change.values) {
-    RegistryStatus status;
-    if (value.remove) {
-      status = RegistryService::RegDeleteValueA(key.handle(), value.name.c_str());
-      if (status == NotFound) status = Success;
-    } else {
-      status = writeValue(key.handle(), {value.name, value.type, value.data});
+class Import {
+ public:
+  Import(ConsoleStreams& console, const std::string& fileName, bool strict)
+      : console_(console), fileName_(fileName), strict_(strict) {}
+
+  // Applies the key's changes; false when --strict stops at a failure.
+  bool apply(const RegFileKey& change) {
+    const std::string path = narrowFromUtf8(change.key.path);
+    if (change.remove) {
+      const RegistryStatus status = deleteTree(change.key.root, path);
+      return status == Success || status == NotFound || failed(change.line, status);
     }
-    if (status != Success) return status;
+    OpenedKey key;
+    if (const RegistryStatus status = key.create(change.key.root, path)) {
+      if (!failed(change.line, status)) return false;
+      for (const RegFileValue& value : change.values) {
+        skipped(value.line, "its key (line " + std::to_string(change.line) + ") was not opened");
+      }
+      return true;
+    }
+    for (const RegFileValue& value : change.values) {
+      RegistryStatus status;
+      if (value.remove) {
+        status = RegistryService::RegDeleteValueA(key.handle(), value.name.c_str());
+        if (status == NotFound) status = Success;
+      } else {
+        status = writeValue(key.handle(), {value.name, value.type, value.data});
+      }
+      if (status != Success && !failed(value.line, status)) return false;
+    }
+    return true;
   }
-  return Success;
-}
+
+  void skipped(int line, const std::string& reason) {
+    console_.err << fileName_ << ", line " << line << ": skipped: " << reason << '\n';
+  }
+
+ private:
+  // Under --strict a failure ends the import; otherwise its line is skipped.
+  bool failed(int line, RegistryStatus status) {
+    if (strict_) {
+      reportError(console_, fileName_ + ", line " + std::to_string(line) + ": " +
+                                statusText(status) + " Nothing was imported.");
+      return false;
+    }
+    skipped(line, statusText(status));
+    return true;
+  }
+
+  ConsoleStreams& console_;
+  const std::string& fileName_;
+  bool strict_;
+};
 
 }  // namespace
 
 int regImport(const RegArguments& arguments, ConsoleStreams& console) {
   const std::string& fileName = arguments.fixed[0];
+  const bool strict = arguments.has("-strict");
   const std::optional<std::string> bytes = readFileBytes(fileName);
   if (!bytes) {
     return reportError(console,
@@ -52,9 +86,22 @@ int regImport(const RegArguments& arguments, ConsoleStreams& console) {
     return reportError(console, fileName + ", line " + std::to_string(problem->line) + ": " +
                                     problem->message + "; nothing was imported.");
   }
+  const RegFile& file = std::get<RegFile>(read);
+  Import import(console, fileName, strict);
+  if (file.readsNothing) {
+    import.skipped(1,
+                   "a REGEDIT header of no known version: Windows imports nothing of such a file");
+    return strict ? reportError(console, fileName + ": nothing was imported.")
+                  : reportSuccess(console);
+  }
+  for (const RegFileSkip& skip : file.skipped) import.skipped(skip.line, skip.reason);
+  if (strict && !file.skipped.empty()) {
+    return reportError(console, fileName + ": " + std::to_string(file.skipped.size()) +
+                                    " line(s) could not be used; nothing was imported.");
+  }
   RegistryChangeGroup group;
-  for (const RegFileKey& change : std::get<RegFile>(read).keys) {
-    if (const RegistryStatus status = applyKey(change)) return reportStatus(console, status);
+  for (const RegFileKey& change : file.keys) {
+    if (!import.apply(change)) return regFailed;
   }
   if (const RegistryStatus status = group.commit()) return reportStatus(console, status);
   return reportSuccess(console);

@@ -1,12 +1,10 @@
-// reg query: a key's values and subkeys, the whole tree with /s, or one
-// value with /v (searched for through the tree with /s).
+// reg query: a key's values and subkeys, the whole tree with /s, one value
+// with /v (searched for through the tree with /s), or with /f a search of
+// subkey names, value names and data.
+#include <algorithm>
+
 #include "narrow_utf8.h"
-#include "reg/reg_key_name.h"
-#include "reg/reg_messages.h"
-#include "reg/reg_tree.h"
-#include "reg/reg_types.h"
-#include "reg/reg_value_data.h"
-#include "reg/reg_verbs.h"
+#include "reg/reg.h"
 
 namespace zarn::cli {
 namespace {
@@ -22,10 +20,11 @@ void printValue(ConsoleStreams& console, const StoredValue& value, const QueryFo
               << dataAsText(value.type, value.data, form.separator) << '\n';
 }
 
-// A key with values: its name, its values and a blank line (reg.exe names
-// a key only above its values). Then its subkeys: by name, or with /s each
-// the same way.
-RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const QueryForm& form) {
+// The key's name, its values and a blank line, then its subkeys: by name, or
+// with /s each the same way. reg.exe leaves out the name of the key asked for
+// when it has no values, but names every subkey that /s walks into.
+RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const QueryForm& form,
+                       bool asked) {
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
   {
@@ -34,7 +33,7 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
     if (const RegistryStatus status = listValues(key.handle(), values)) return status;
     if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
   }
-  if (!values.empty()) {
+  if (!values.empty() || !asked) {
     console.out << name.fullName() << '\n';
     for (const StoredValue& value : values) printValue(console, value, form);
     console.out << '\n';
@@ -43,7 +42,7 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
     const KeyName below = name.child(utf8FromNarrow(subKey));
     if (!form.recursive) {
       console.out << below.fullName() << '\n';
-    } else if (const RegistryStatus status = listKey(console, below, form)) {
+    } else if (const RegistryStatus status = listKey(console, below, form, false)) {
       return status;
     }
   }
@@ -96,6 +95,105 @@ int queryOneValue(ConsoleStreams& console, const KeyName& name, const std::strin
 
 }  // namespace
 
+// What /f looks for, and where.
+struct Search {
+  std::string pattern;  // folded unless caseSensitive; "*" matches anything
+  bool keys = true, valueNames = true, data = true;
+  bool caseSensitive = false, exact = false;
+  std::vector<uint32_t> types;  // none: every type
+  QueryForm form;
+
+  bool matches(std::string text) const {
+    if (pattern == "*") return true;
+    if (!caseSensitive) text = lowerWord(text);
+    return exact ? text == pattern : text.find(pattern) != std::string::npos;
+  }
+
+  bool typeSearched(uint32_t type) const {
+    return types.empty() || std::find(types.begin(), types.end(), type) != types.end();
+  }
+};
+
+// The key's matching values under its name, then its subkeys: those whose
+// name matches are named, and with /s each is searched the same way.
+RegistryStatus searchKey(ConsoleStreams& console, const KeyName& name, const Search& search,
+                         int& found) {
+  std::vector<StoredValue> values;
+  std::vector<std::string> subKeys;
+  {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
+    if (const RegistryStatus status = listValues(key.handle(), values)) return status;
+    if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
+  }
+  bool named = false;
+  for (const StoredValue& value : values) {
+    if (!search.typeSearched(value.type)) continue;
+    const std::string valueName = utf8FromNarrow(value.name);
+    if ((search.valueNames && search.matches(valueName)) ||
+        (search.data &&
+         search.matches(dataAsText(value.type, value.data, search.form.separator)))) {
+      if (!named) console.out << name.fullName() << '\n';
+      named = true;
+      printValue(console, value, search.form);
+      ++found;
+    }
+  }
+  if (named) console.out << '\n';
+  for (const std::string& subKey : subKeys) {
+    const KeyName below = name.child(utf8FromNarrow(subKey));
+    if (search.keys && search.types.empty() && search.matches(utf8FromNarrow(subKey))) {
+      console.out << below.fullName() << '\n';
+      ++found;
+    }
+    if (!search.form.recursive) continue;
+    if (const RegistryStatus status = searchKey(console, below, search, found)) return status;
+  }
+  return registry_status::Success;
+}
+
+int queryFind(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name,
+              const QueryForm& form) {
+  if (arguments.has("ve") || (arguments.has("v") && !arguments.withoutValue.count("v"))) {
+    return reportInvalidSyntax(console, "query");
+  }
+  Search search;
+  search.form = form;
+  search.caseSensitive = arguments.has("c");
+  search.exact = arguments.has("e");
+  search.pattern = search.caseSensitive ? arguments.value("f") : lowerWord(arguments.value("f"));
+  if (search.pattern.empty()) return reportInvalidSyntax(console, "query");
+  if (arguments.has("k") || arguments.has("v") || arguments.has("d")) {
+    search.keys = arguments.has("k");
+    search.valueNames = arguments.has("v");
+    search.data = arguments.has("d");
+  }
+  if (arguments.has("t")) {
+    std::string_view list = arguments.value("t");
+    while (true) {
+      const size_t comma = list.find(',');
+      const std::optional<uint32_t> type = typeCodeOfName(list.substr(0, comma));
+      if (!type) return reportInvalidSyntax(console, "query");
+      search.types.push_back(*type);
+      if (comma == std::string_view::npos) break;
+      list.remove_prefix(comma + 1);
+    }
+  }
+  {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
+      return reportStatus(console, status);
+    }
+  }
+  int found = 0;
+  console.out << '\n';
+  if (const RegistryStatus status = searchKey(console, name, search, found)) {
+    return reportStatus(console, status);
+  }
+  console.out << "End of search: " << found << " match(es) found.\n";
+  return found > 0 ? regSucceeded : regFailed;
+}
+
 int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
   if (!name) return reportInvalidKeyName(console, "query");
@@ -107,6 +205,11 @@ int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
     if (arguments.value("se").size() != 1) return reportInvalidSyntax(console, "query");
     form.separator = arguments.value("se");
   }
+  if (arguments.has("f")) return queryFind(arguments, console, *name, form);
+  if (arguments.withoutValue.count("v") || arguments.has("k") || arguments.has("d") ||
+      arguments.has("c") || arguments.has("e") || arguments.has("t")) {
+    return reportInvalidSyntax(console, "query");
+  }
   if (!oneValue) {
     {
       OpenedKey key;
@@ -115,7 +218,7 @@ int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
       }
     }
     console.out << '\n';
-    const RegistryStatus status = listKey(console, *name, form);
+    const RegistryStatus status = listKey(console, *name, form, true);
     return status == registry_status::Success ? regSucceeded : reportStatus(console, status);
   }
   const std::string valueName = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";

@@ -338,8 +338,15 @@ bool replaceIniFile(const std::string& path,
                             currentStatus.st_dev == lockedStatus.st_dev &&
                             currentStatus.st_ino == lockedStatus.st_ino;
     if (!stillThere) continue;
-    const Outcome outcome = editLocked(*place, locked.get(), lockedStatus, edit);
-    // A file made only to be locked goes again unless the edit wrote it.
+    // A file made only to be locked goes again unless the edit wrote it,
+    // also when the edit throws (out of memory).
+    Outcome outcome = Outcome::Failed;
+    try {
+      outcome = editLocked(*place, locked.get(), lockedStatus, edit);
+    } catch (...) {
+      if (created) ::unlinkat(place->folder.get(), place->name.c_str(), 0);
+      throw;
+    }
     if (created && outcome != Outcome::Written)
       ::unlinkat(place->folder.get(), place->name.c_str(), 0);
     return outcome != Outcome::Failed;

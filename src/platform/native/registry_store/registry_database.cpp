@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -260,7 +261,14 @@ struct RegistryDatabase::Statements {
 RegistryDatabase::RegistryDatabase(std::filesystem::path file, mode_t createMode,
                                    std::vector<std::string> rootNames)
     : file_(std::move(file)), createMode_(createMode), rootNames_(std::move(rootNames)) {
-  if (!openStore(false)) openAbsent();
+  // A constructor that throws gets no destructor: the connection is closed
+  // here, or it would be lost (out of memory while preparing, say).
+  try {
+    if (!openStore(false) && !connection_) openAbsent();
+  } catch (...) {
+    close();
+    throw;
+  }
 }
 
 RegistryDatabase::~RegistryDatabase() { close(); }
@@ -268,7 +276,8 @@ RegistryDatabase::~RegistryDatabase() { close(); }
 bool RegistryDatabase::openIfMade() { return !present_ && openStore(false); }
 
 bool RegistryDatabase::make() {
-  if (present_) return false;
+  // A file that is there but cannot be used is left as it is.
+  if (present_ || failure_) return false;
   const std::filesystem::path folder = file_.parent_path();
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
@@ -290,41 +299,158 @@ bool RegistryDatabase::openStore(bool setUp) {
   // now making it, holds no store yet; not opening it keeps a read from
   // creating anything and from getting in the way of the one setting it up.
   struct stat status {};
-  if (!setUp && (::stat(file_.c_str(), &status) != 0 || status.st_size == 0)) return false;
+  if (!setUp && ::stat(file_.c_str(), &status) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) {
+      return unusable(errno == EACCES ? SQLITE_PERM : SQLITE_CANTOPEN);
+    }
+    status.st_size = 0;
+  }
+  if (!setUp && status.st_size == 0) {
+    if (failure_) openAbsent();
+    return false;
+  }
   close();
   try {
     // Without SQLITE_OPEN_CREATE: only make() creates the file, with its mode.
     // SQLite falls back to read-only by itself when the file may not be written.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(file_.c_str(), &connection_, flags, nullptr) == SQLITE_OK) {
-      writable_ = sqlite3_db_readonly(connection_, "main") == 0;
-      sqlite3_commit_hook(connection_, countCommit, &committedChanges_);
-      sqlite3_busy_timeout(connection_, busyTimeout);
-      // Every commit reaches the disk before the operation that made it returns.
-      executeSql(connection_, "PRAGMA synchronous = FULL");
-      if (setUp && writable_) setUpStore();
-      if (hasSchema()) {
-        prepare();
-        present_ = true;
-        return true;
-      }
+    checkSqlite(connection_, sqlite3_open_v2(file_.c_str(), &connection_, flags, nullptr));
+    writable_ = sqlite3_db_readonly(connection_, "main") == 0;
+    // The last connection to close keeps the -wal and -shm files (the
+    // store's rule on them is in registry_store.h).
+    int persist = 1;
+    sqlite3_file_control(connection_, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+    sqlite3_commit_hook(connection_, countCommit, &committedChanges_);
+    sqlite3_busy_timeout(connection_, busyTimeout);
+    // Every commit reaches the disk before the operation that made it returns.
+    executeSql(connection_, "PRAGMA synchronous = FULL");
+    if (setUp && writable_) setUpStore();
+    if (hasSchema()) {
+      prepare();
+      present_ = true;
+      return true;
     }
   } catch (const SqliteError& error) {
-    // A file this process may not even read is one it cannot use: empty.
-    if ((error.code() & 0xFF) != SQLITE_CANTOPEN) {
-      openAbsent();
-      throw;
+    if (::access(file_.c_str(), R_OK) != 0) {
+      if (errno == ENOENT) {
+        openAbsent();
+        return false;
+      }
+      return unusable(errno == EACCES ? SQLITE_PERM : error.code());
     }
+    // A reader that may not create the -wal or -shm file SQLite wants
+    // beside a file it may read reads a copy instead.
+    const int primary = error.code() & 0xFF;
+    if (setUp || (primary != SQLITE_CANTOPEN && primary != SQLITE_READONLY) ||
+        !openPrivateCopy()) {
+      return unusable(error.code());
+    }
+    return true;
   }
   openAbsent();
   return false;
 }
 
+bool RegistryDatabase::unusable(int code) {
+  openAbsent();
+  failure_ = code;
+  return false;
+}
+
+void RegistryDatabase::checkUsable() const {
+  if (failure_) throw SqliteError(failure_, "the registry store cannot be used: " + file_.string());
+}
+
+RegistryDatabase::FileState RegistryDatabase::fileState() const {
+  FileState state;
+  const auto of = [](const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::array<int64_t, 4>{-1, 0, 0, 0};
+    return std::array<int64_t, 4>{static_cast<int64_t>(status.st_ino), status.st_size,
+                                  status.st_mtim.tv_sec, status.st_mtim.tv_nsec};
+  };
+  state.store = of(file_.string());
+  state.log = of(file_.string() + "-wal");
+  return state;
+}
+
+bool RegistryDatabase::isStaleCopy() const { return copiedFrom_ && fileState() != *copiedFrom_; }
+
+namespace {
+
+// A folder of this process's own, removed with everything in it.
+class PrivateFolder {
+ public:
+  PrivateFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zarnutils-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~PrivateFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+bool RegistryDatabase::openPrivateCopy() {
+  std::error_code failed;
+  // Copied while neither file changes, so that the copy is one committed
+  // state: a writer that comes meanwhile changes one of them.
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    const FileState before = fileState();
+    PrivateFolder folder;
+    if (folder.path().empty()) return false;
+    const std::filesystem::path copy = folder.path() / "store";
+    std::filesystem::copy_file(file_, copy, failed);
+    if (failed) return false;
+    if (before.log[0] != -1) {
+      std::filesystem::copy_file(file_.string() + "-wal", copy.string() + "-wal", failed);
+      if (failed) return false;
+    }
+    if (fileState() != before) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1 + attempt));
+      continue;
+    }
+    // SQLite reads the copy's log into it; the bytes of the result are then
+    // kept in memory, and the copy goes.
+    sqlite3* reader = nullptr;
+    sqlite3_int64 size = 0;
+    unsigned char* bytes = nullptr;
+    if (sqlite3_open_v2(copy.c_str(), &reader, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) == SQLITE_OK &&
+        sqlite3_exec(reader, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) ==
+            SQLITE_OK) {
+      bytes = sqlite3_serialize(reader, "main", &size, 0);
+    }
+    sqlite3_close(reader);
+    // Bytes 18 and 19 of the header say WAL; an image in memory has no log.
+    if (!bytes || size < 100) {
+      sqlite3_free(bytes);
+      return false;
+    }
+    bytes[18] = bytes[19] = 1;
+    close();
+    sqlite3_open_v2(":memory:", &connection_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int loaded = sqlite3_deserialize(
+        connection_, "main", bytes, size, size,
+        SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY);
+    if (loaded != SQLITE_OK || !hasSchema()) return false;
+    prepare();
+    present_ = true;
+    copiedFrom_ = before;
+    return true;
+  }
+  return false;
+}
+
 void RegistryDatabase::setUpStore() {
-  // Keeping the -wal and -shm files after the last writer closes lets
-  // readers that may not create files in the folder open the store.
-  int persist = 1;
-  sqlite3_file_control(connection_, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
   useWriteAheadLog(connection_);
   if (!hasSchema()) createSchema();
 }
@@ -396,9 +522,12 @@ void RegistryDatabase::close() {
   connection_ = nullptr;
   present_ = false;
   writable_ = false;
+  failure_ = 0;
+  copiedFrom_.reset();
 }
 
 void RegistryDatabase::readInSnapshot() {
+  checkUsable();
   const auto now = std::chrono::steady_clock::now();
   if (snapshotHolder_ && now - snapshotBegan_ < maxSnapshotAge) return;
   releaseSnapshot();

@@ -26,6 +26,7 @@
 
 #include <sys/types.h>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -201,6 +202,14 @@ class RegistryDatabase {
   RegistryDatabase& operator=(const RegistryDatabase&) = delete;
 
   bool present() const { return present_; }
+  // The SQLite code of why a file that is there cannot be used (it may not
+  // be read, it is no store): such a database reads as empty, make() leaves
+  // it alone, and checkUsable() throws it. 0 for a usable or missing file.
+  int failure() const { return failure_; }
+  void checkUsable() const;
+  // Read through a private copy (see openPrivateCopy) whose files have
+  // changed since: the database should be opened anew.
+  bool isStaleCopy() const;
   // Write transactions committed to the file since this object opened it.
   int committedChanges() const { return committedChanges_; }
   bool writable() const { return writable_; }
@@ -278,6 +287,21 @@ class RegistryDatabase {
   // unchanged) when it does not hold one yet. Throws for a file that is no
   // SQLite database.
   bool openStore(bool setUp);
+  // Records why an existing file cannot be used; false.
+  bool unusable(int code);
+  // For a reader that may read the file but cannot have SQLite create its
+  // -wal or -shm file (the folder may not be written): copies the file and
+  // its -wal, taken while neither changes, into a folder of this process,
+  // lets SQLite read the log into the copy there, and keeps the result in
+  // memory, read-only; the copy is removed at once.
+  bool openPrivateCopy();
+  // Identity, size and time of change of the file and of its -wal.
+  struct FileState {
+    std::array<int64_t, 4> store;
+    std::array<int64_t, 4> log;
+    bool operator==(const FileState&) const = default;
+  };
+  FileState fileState() const;
   void openAbsent();
   void setUpStore();
   void createSchema();
@@ -297,6 +321,8 @@ class RegistryDatabase {
   sqlite3* connection_ = nullptr;
   bool present_ = false;
   bool writable_ = false;
+  int failure_ = 0;
+  std::optional<FileState> copiedFrom_;
   std::unique_ptr<Statements> statements_;
   std::map<std::string, KeyId> roots_;
   int committedChanges_ = 0;

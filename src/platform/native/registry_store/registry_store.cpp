@@ -8,11 +8,13 @@
 #include <stdexcept>
 #include <string>
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 #include "platform/narrow_text.h"
+#include "platform/native/registry_folder.h"
 #include "platform/root_keys.h"
 #include "zarnutils/store_location.h"
 
@@ -38,6 +40,9 @@ std::filesystem::path homeDirectory() {
 }  // namespace
 
 RegistryLocation RegistryLocation::fromEnvironment() {
+  if (std::optional<std::filesystem::path> chosen = registryDirectoryChosenInCode()) {
+    return inDirectory(*chosen);
+  }
   if (const char* chosen = std::getenv(std::string(registryDirVariable).c_str())) {
     if (*chosen == '\0') {
       throw std::invalid_argument(std::string(registryDirVariable) +
@@ -169,9 +174,15 @@ RegistryStatus RegistryStore::guarded(Operation operation) {
   std::lock_guard lock(mutex_);
   RegistryStatus status = Success;
   try {
+    dropStaleCopies();
     status = operation();
   } catch (const SqliteError& error) {
     status = statusOf(error);
+  } catch (const std::bad_alloc&) {
+    // Passed on, for the caller to fail its call with out of memory rather
+    // than take it for a status of the store.
+    releaseIdleSnapshots();
+    throw;
   } catch (const std::exception&) {
     status = RegistryIoFailed;
   }
@@ -186,6 +197,18 @@ RegistryStatus RegistryStore::guarded(Operation operation) {
 void RegistryStore::releaseIdleSnapshots() {
   for (RegistryDatabase* database : {user_.get(), machine_.get()}) {
     if (database && !handlesInto_[database]) database->releaseSnapshot();
+  }
+}
+
+void RegistryStore::dropStaleCopies() {
+  for (std::unique_ptr<RegistryDatabase>* owner : {&user_, &machine_}) {
+    RegistryDatabase* database = owner->get();
+    if (!database || !database->isStaleCopy() || handlesInto_[database]) continue;
+    // Read anew once nothing is open in it, so that a copy does not fall
+    // behind the store; the roots find the new one by themselves.
+    std::erase_if(roots_, [&](const auto& root) { return root.second.database == database; });
+    handlesInto_.erase(database);
+    owner->reset();
   }
 }
 
@@ -208,7 +231,9 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
     if ((open->access & requiredAccess) != requiredAccess) return AccessDenied;
     RegistryDatabase& database = *open->database;
     bringOntoDisk(database, &RegistryDatabase::make);
+    database.checkUsable();
     if (!database.writable()) return AccessDenied;
+    if (const RegistryStatus status = groupStatus(database)) return status;
     if (const RegistryStatus status = readKey(*open)) return status;
     if (const std::optional<RegistryStatus> settled = settle(*open)) {
       return *settled;
@@ -226,15 +251,17 @@ RegistryStatus RegistryStore::change(KeyHandle handle, RegistryStatus argumentSt
 }
 
 RegistryStatus RegistryStore::joinGroup(RegistryDatabase& database) {
-  if (!grouping_) return Success;
-  const auto joined = groupTransactions_.find(&database);
-  if (joined == groupTransactions_.end()) {
-    groupTransactions_.emplace(&database, database.beginChangeGroup());
-    return Success;
-  }
+  if (!grouping_ || groupTransactions_.count(&database)) return groupStatus(database);
+  groupTransactions_.emplace(&database, database.beginChangeGroup());
+  return Success;
+}
+
+RegistryStatus RegistryStore::groupStatus(RegistryDatabase& database) {
+  if (!grouping_ || !groupTransactions_.count(&database)) return Success;
   // SQLite rolls a whole transaction back on some failures (a full disk, an
-  // I/O error); changes after that must not be committed one by one. A
-  // snapshot begun since would hide that.
+  // I/O error, a trigger raising ROLLBACK); changes after that must not be
+  // committed one by one, nor be told that their key is gone. A snapshot
+  // begun since would hide that.
   database.releaseSnapshot();
   return sqlite3_get_autocommit(database.connection()) ? RegistryIoFailed : Success;
 }
@@ -251,6 +278,11 @@ RegistryStatus RegistryStore::endChangeGroup(bool commit) {
   groupTransactions_.clear();
   for (const auto& [database, transaction] : transactions) database->endChangeGroup();
   if (!commit) return Success;
+  // A file whose part SQLite already rolled back fails the whole group
+  // before any other file commits its part.
+  for (const auto& [database, transaction] : transactions) {
+    if (sqlite3_get_autocommit(database->connection())) return RegistryIoFailed;
+  }
   for (const auto& [database, transaction] : transactions) {
     try {
       transaction->commit();
@@ -364,8 +396,8 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
   if (!key) return InvalidParameter;
   std::vector<std::string_view> names;
   const RegistryStatus pathStatus = splitKeyPath(subKey, names);
-  const auto opened = [&](RegistryDatabase& database, KeyId found, bool created) {
-    *key = addHandle(database, found, access);
+  const auto opened = [&](KeyHandle handle, bool created) {
+    *key = handle;
     if (disposition) *disposition = created ? 1 : 2;
     return Success;
   };
@@ -374,7 +406,7 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
       [&](OpenKey& base) -> std::optional<RegistryStatus> {
         const std::optional<KeyId> existing = findExistingPath(*base.database, base.key, names);
         if (!existing) return std::nullopt;
-        return opened(*base.database, *existing, false);
+        return opened(addHandle(*base.database, *existing, access), false);
       },
       [&](Transaction& transaction, RegistryDatabase& database, KeyId base) {
         KeyId current = base;
@@ -387,16 +419,29 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
             created = true;
           }
         }
-        transaction.commit();
-        return opened(database, current, created);
+        // The handle is made before the commit, so that running out of
+        // memory for it cannot leave a key made by a call that failed.
+        const KeyHandle handle = addHandle(database, current, access);
+        try {
+          transaction.commit();
+        } catch (...) {
+          removeHandle(handle);
+          throw;
+        }
+        return opened(handle, created);
       });
+}
+
+void RegistryStore::removeHandle(KeyHandle key) {
+  const auto found = handles_.find(key);
+  --handlesInto_[found->second.database];
+  handles_.erase(found);
 }
 
 RegistryStatus RegistryStore::closeKey(KeyHandle key) {
   return guarded([&] {
-    if (const auto found = handles_.find(key); found != handles_.end()) {
-      --handlesInto_[found->second.database];
-      handles_.erase(found);
+    if (handles_.count(key)) {
+      removeHandle(key);
       return Success;
     }
     return findRoot(key) ? Success : InvalidHandle;

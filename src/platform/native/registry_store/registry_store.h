@@ -19,16 +19,38 @@
 // threads may read and write at once (WAL journal, busy timeout); writers take
 // turns and lose nothing.
 //
-// Who may write. A process that may not write a file gets 5 from every
-// create, set and delete in it and still reads it; a file that cannot be
-// opened at all reads as empty. HKEY_DYN_DATA does not exist: 6.
+// Who may write, and who may read. A process that may not write a file gets
+// 5 from every create, set and delete in it and still reads it. A missing
+// file reads as empty. A file that is there but may not be read answers 5 to
+// every operation on its roots, and one that holds no store (a folder,
+// garbage, a damaged or truncated file) 1016, whether read or changed; such
+// a file is never written. HKEY_DYN_DATA does not exist: 6.
+//
+// The -wal and -shm files. Every user who may read the files reads exactly
+// what is committed, whatever state the -wal and -shm files are in and
+// whether or not the folder may be written. The rule that keeps this cheap:
+// every connection keeps the -wal and -shm files when it closes
+// (SQLITE_FCNTL_PERSIST_WAL), so once a store has been opened for writing
+// they stay beside it, created with the store file's mode, and a reader who
+// may not write them reads through them as SQLite allows (a -shm it may not
+// write is read into memory of its own). A reader who finds them missing
+// (a store copied or last closed by a writer that removed them) and may not
+// create them, or a -wal without its -shm, cannot have SQLite read the
+// store in place; it reads a private copy instead: the file and its -wal,
+// copied while neither changes, read by SQLite in a folder of the
+// process's own and kept in memory, read-only; the copy on disk is removed
+// at once. Such a reader sees the store as of the copy until it has no
+// handle open into it, and copies it again if it changed by then.
 //
 // Change groups. Between beginChangeGroup and endChangeGroup every change is
 // made in one transaction per file, begun at the group's first change in
 // that file and committed (or rolled back) at its end, so a group that fails
 // or is abandoned leaves nothing of itself in the store. A group that
 // changes both files commits each of them atomically, one after the other:
-// when the second commit fails the first stands. While a group is open the
+// when the second commit fails the first stands. When SQLite rolls a file's
+// group transaction back by itself (a full disk, an I/O error, a trigger
+// raising ROLLBACK), every later change of the group answers 1016 and the
+// group's end commits no file. While a group is open the
 // process holds the write lock of each file it changed; changes from other
 // threads of the process join the group. Groups do not nest.
 //
@@ -71,6 +93,7 @@ struct RegistryLocation {
   std::filesystem::path userDirectory;     // holds the HKEY_CURRENT_USER store
   std::filesystem::path machineDirectory;  // holds the store of the other roots
 
+  // A folder chosen in code (setRegistryDirectory) holds both files; else
   // ZARNUTILS_REGISTRY_DIR, when set, holds both files. Otherwise the user
   // store lives in $XDG_DATA_HOME/zarnutils (else ~/.local/share/zarnutils)
   // and the machine store in /var/lib/zarnutils. ZARNUTILS_REGISTRY_DIR set
@@ -148,6 +171,9 @@ class RegistryStore {
   RegistryStatus readKey(OpenKey& openKey);
   // Ends the snapshots of files into which no handle is open.
   void releaseIdleSnapshots();
+  // Forgets the databases read through a private copy of a file that has
+  // changed since, unless a handle into them is open.
+  void dropStaleCopies();
   RegistryDatabase& database(bool user);
   // An absent database is looked for on disk again at every use (openIfMade)
   // and made by the first change (make), so that a read creates nothing and
@@ -158,17 +184,21 @@ class RegistryStore {
   static const RecentValue* recall(const OpenKey& open, std::string_view name);
   OpenKey newOpenKey(RegistryDatabase& database, KeyId key, uint32_t access, bool isRoot);
   KeyHandle addHandle(RegistryDatabase& database, KeyId key, uint32_t access);
+  void removeHandle(KeyHandle key);
   // Inside a change group, begins the file's group transaction at its first
   // change; the change itself is then a savepoint in it.
   RegistryStatus joinGroup(RegistryDatabase& database);
+  // 1016 once the file's group transaction was rolled back under the group.
+  RegistryStatus groupStatus(RegistryDatabase& database);
   template <typename Operation>
   RegistryStatus guarded(Operation operation);
   // Every create, set and delete goes through here, which keeps the promises
   // above for all of them. Checked in this order, the first failure being
   // the one reported: the handle names a key (else 6), the change's own
   // arguments are valid (else argumentStatus), the handle carries
-  // requiredAccess (else 5), the store may be written (else 5), the key
-  // exists in the snapshot (else 1018). settle then looks in the snapshot
+  // requiredAccess (else 5), the file holds a store (else 1016) that may be
+  // written (else 5), its change group was not rolled back (else 1016), the
+  // key exists in the snapshot (else 1018). settle then looks in the snapshot
   // through the handle's key:
   // a status from it is the outcome, with nothing written. Otherwise the one
   // transaction begins, the key must still exist (else 1018), and work makes

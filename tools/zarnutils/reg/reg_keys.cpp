@@ -1,37 +1,81 @@
-#include "reg/reg_tree.h"
+// Keys as reg.exe names them, and the registry work of the verbs through
+// RegistryService alone: keys opened and always closed again, whole lists of
+// subkeys and values, trees read into memory, written and deleted depth first.
+#include "reg/reg.h"
+
+#include "automation/text.h"
+#include "platform/growing_buffer.h"
+#include "platform/root_keys.h"
 
 namespace zarn::cli {
+
+std::string KeyName::fullName() const { return path.empty() ? rootName : rootName + "\\" + path; }
+
+KeyName KeyName::child(std::string_view name) const {
+  KeyName below = *this;
+  below.path = path.empty() ? std::string(name) : path + "\\" + std::string(name);
+  return below;
+}
+
+std::optional<KeyName> parseKeyName(std::string_view written) {
+  const size_t separator = written.find('\\');
+  const std::string_view root = written.substr(0, separator);
+  std::string_view path = separator == std::string_view::npos ? "" : written.substr(separator + 1);
+  // reg.exe takes one backslash after a key (HKCU\Software\), but not after
+  // a root alone (HKCU\) nor two of them.
+  if (path.ends_with('\\')) path.remove_suffix(1);
+  if (separator != std::string_view::npos && path.empty()) return std::nullopt;
+  if (path.find("\\\\") != std::string_view::npos || path.starts_with('\\') ||
+      path.ends_with('\\')) {
+    return std::nullopt;
+  }
+  // reg.exe's roots are those that exist: HKEY_DYN_DATA is not one.
+  for (const RootKey& candidate : rootKeys) {
+    if (candidate.exists &&
+        (sameWord(root, candidate.shortName) || sameWord(root, candidate.longName))) {
+      return KeyName{rootKeyHandle(candidate.value), std::string(candidate.longName),
+                     std::string(path)};
+    }
+  }
+  return std::nullopt;
+}
+
+bool sameKey(const KeyName& left, const KeyName& right) {
+  return left.root == right.root &&
+         equalsIgnoringCase(utf8ToText(left.path), utf8ToText(right.path));
+}
+
 namespace {
 
 using namespace registry_status;
 
 constexpr uint32_t readAccess = key_access::QueryValue | key_access::EnumerateSubKeys;
 constexpr uint32_t fullAccess = readAccess | key_access::SetValue | key_access::CreateSubKey;
+
+// The platform's KEY_WOW64_64KEY and KEY_WOW64_32KEY rights.
+constexpr uint32_t wow64Key64 = 0x0100;
+constexpr uint32_t wow64Key32 = 0x0200;
+uint32_t viewAccess = 0;
+
 // Key names have at most 255 characters, value names 16,383; a narrow
 // character takes up to four bytes.
 constexpr uint32_t keyNameRoom = 4 * 255 + 1;
 constexpr uint32_t valueNameRoom = 4 * 16383 + 1;
 
-// The data of value number index, whose name is known: asked for until the
-// buffer is large enough, as another writer may grow it meanwhile.
+// The value's data, asked for again with a larger buffer while it does not
+// fit, as another writer may grow it meanwhile.
 RegistryStatus readData(KeyHandle key, const std::string& name, StoredValue& value) {
+  RegistryStatus status = Success;
   uint32_t size = 0;
-  RegistryStatus status =
-      RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
-  while (status == Success) {
-    value.data.assign(size, '\0');
-    uint32_t room = size;
-    status =
-        RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                                          reinterpret_cast<uint8_t*>(value.data.data()), &room);
-    if (status == MoreData) {
-      size = room;
-      status = Success;
-      continue;
-    }
-    if (status == Success) value.data.resize(room);
-    break;
-  }
+  value.data =
+      callUntilItFits(256, '\0', [&](char* data, uint32_t room) -> std::optional<uint32_t> {
+        size = room;
+        status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                                                   reinterpret_cast<uint8_t*>(data), &size);
+        if (status == MoreData) return size;
+        return std::nullopt;
+      });
+  value.data.resize(status == Success ? size : 0);
   value.name = name;
   return status;
 }
@@ -49,18 +93,28 @@ void OpenedKey::close() {
   handle_ = 0;
 }
 
+void useRegistryView(RegistryView view) {
+#ifdef _WIN32
+  viewAccess = view == RegistryView::Bits32   ? wow64Key32
+               : view == RegistryView::Bits64 ? wow64Key64
+                                              : 0;
+#else
+  (void)view;
+#endif
+}
+
 RegistryStatus OpenedKey::open(KeyHandle root, const std::string& path, bool writable) {
   close();
-  return RegistryService::RegOpenKeyExA(root, path.c_str(), 0, writable ? fullAccess : readAccess,
-                                        &handle_);
+  return RegistryService::RegOpenKeyExA(
+      root, path.c_str(), 0, viewAccess | (writable ? fullAccess : readAccess), &handle_);
 }
 
 RegistryStatus OpenedKey::create(KeyHandle root, const std::string& path) {
   close();
   const SecurityAttributes security;
   uint32_t disposition = 0;
-  return RegistryService::RegCreateKeyExA(root, path.c_str(), 0, "", 0, fullAccess, &security,
-                                          &handle_, &disposition);
+  return RegistryService::RegCreateKeyExA(root, path.c_str(), 0, "", 0, viewAccess | fullAccess,
+                                          &security, &handle_, &disposition);
 }
 
 RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names) {
@@ -117,16 +171,14 @@ RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive,
 }
 
 RegistryStatus deleteTree(KeyHandle root, const std::string& path) {
+  OpenedKey key;
+  if (const RegistryStatus status = key.open(root, path)) return status;
   std::vector<std::string> names;
-  {
-    OpenedKey key;
-    if (const RegistryStatus status = key.open(root, path)) return status;
-    if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
-  }
+  if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
   for (const std::string& name : names) {
     if (const RegistryStatus status = deleteTree(root, childPath(path, name))) return status;
   }
-  return RegistryService::RegDeleteKeyA(root, path.c_str());
+  return RegistryService::RegDeleteKeyA(key.handle(), "");
 }
 
 }  // namespace zarn::cli

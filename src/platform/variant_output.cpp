@@ -1,0 +1,17 @@
+// Writing a Variant to a stream: the text form the component's own
+// conversion gives (VariantChangeTypeEx on Windows, its native twin here),
+// so that what a program prints is what a written "S" value or INI entry
+// would hold.
+#include <ostream>
+
+#include "platform/conversions.h"
+#include "zarnutils/variant.h"
+
+namespace zarn {
+
+std::ostream& operator<<(std::ostream& out, const Variant& value) {
+  if (value.isNull()) return out << "Null";
+  return out << textToUtf8(toText(value));
+}
+
+}  // namespace zarn

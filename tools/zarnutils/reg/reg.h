@@ -1,0 +1,232 @@
+// zarnutils reg: the verbs of the platform's reg.exe with its syntax, output
+// layout, messages and exit codes, working through RegistryService alone so
+// that the same code runs over the native store and over the platform's
+// registry. One file per verb (reg_query.cpp, reg_add.cpp ...) behind this
+// header; reg_command.cpp finds them and holds what they say, reg_keys.cpp
+// names and walks keys, reg_data.cpp turns value data into text and back,
+// and reg_file.h reads and writes .reg files. Names, paths and data cross
+// RegistryService in the narrow code page; the verbs take and print UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console_streams.h"
+#include "platform/registry_service.h"
+
+namespace zarn::cli {
+
+// ---- The command line (reg_command.cpp) ----
+
+// reg.exe's command-line form: the verb's fixed words first (key names,
+// file names), then switches written /x or -x in any letter case, some of
+// which take the next word as their value. Fixed words come first so that a
+// Unix path such as /tmp/x.reg is never taken for a switch.
+struct SwitchRule {
+  const char* name;  // lower case, without the / or -
+  bool takesValue;
+  // The value may be left out: the next word is the value unless it is one
+  // of the verb's switches (query's /v, a name or, with /f, a flag).
+  bool valueOptional = false;
+};
+
+struct RegArguments {
+  std::vector<std::string> fixed;
+  std::map<std::string, std::string> switches;  // name -> value, "" for a flag
+  std::set<std::string> withoutValue;           // optional values left out
+
+  bool has(const std::string& name) const { return switches.count(name) != 0; }
+  const std::string& value(const std::string& name) const { return switches.at(name); }
+};
+
+// Nothing when the words break the form: too few fixed words, an unknown or
+// repeated switch, a switch without its value, or a stray word.
+std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& words,
+                                              size_t fixedCount, std::span<const SwitchRule> rules);
+
+// /?, /h, -? or -h (any letter case) as the only word asks for the usage;
+// reg.exe refuses it beside other words.
+bool asksForUsage(const std::vector<std::string>& words);
+
+// Switches, root and type names match in any letter case (ASCII folding, as
+// reg.exe's names are ASCII).
+bool sameWord(std::string_view left, std::string_view right);
+std::string lowerWord(std::string_view word);
+
+// words: everything after "reg". Returns the exit code: 0 success, 1 failure.
+int runReg(const std::vector<std::string>& words, ConsoleStreams& console);
+
+// Each verb gets its words already split into fixed words and switches.
+int regQuery(const RegArguments& arguments, ConsoleStreams& console);
+int regAdd(const RegArguments& arguments, ConsoleStreams& console);
+int regDelete(const RegArguments& arguments, ConsoleStreams& console);
+int regCopy(const RegArguments& arguments, ConsoleStreams& console);
+int regExport(const RegArguments& arguments, ConsoleStreams& console);
+int regImport(const RegArguments& arguments, ConsoleStreams& console);
+int regCompare(const RegArguments& arguments, ConsoleStreams& console);
+
+// ---- What the verbs say (reg_command.cpp) ----
+// In Windows reg.exe's words (Wine's reg.exe words some of them
+// differently). Errors go to standard error, and every verb that prints one
+// exits with 1.
+
+constexpr int regSucceeded = 0;
+constexpr int regFailed = 1;
+
+// "The operation completed successfully." on standard output; returns 0.
+int reportSuccess(ConsoleStreams& console);
+// "ERROR: Invalid syntax." and where to find the verb's usage; returns 1.
+int reportInvalidSyntax(ConsoleStreams& console, std::string_view verb);
+// "ERROR: Invalid key name." and where to find the verb's usage; returns 1.
+int reportInvalidKeyName(ConsoleStreams& console, std::string_view verb);
+// "ERROR: " and the platform's text for a registry status; returns 1.
+int reportStatus(ConsoleStreams& console, RegistryStatus status);
+// "ERROR: " and the text; returns 1.
+int reportError(ConsoleStreams& console, std::string_view text);
+// The answer to a question was no: nothing was changed; returns 1.
+int reportCanceled(ConsoleStreams& console);
+// The platform's text for a registry status code.
+std::string statusText(RegistryStatus status);
+
+// reg.exe's confirmation questions, which /f (or /y) skips. A question is
+// answered from standard input only when it is a terminal; otherwise the
+// answer is no, and the prompt line says why, so that a script never hangs
+// on a question nobody can see.
+enum class Answer { Yes, No, All };
+
+// Writes "question (Yes/No)? " (or "(Yes/No/All)? " when all is offered) on
+// standard output and reads answers (y, yes, n, no, a, all in any case)
+// until one fits; the end of input answers no.
+Answer ask(ConsoleStreams& console, std::string_view question, bool offerAll = false);
+
+// ---- Keys (reg_keys.cpp) ----
+
+// A key as reg.exe names it: a root (HKLM or HKEY_LOCAL_MACHINE, in any
+// letter case) and the path below it, as typed.
+struct KeyName {
+  KeyHandle root = 0;
+  std::string rootName;  // the long form: HKEY_LOCAL_MACHINE
+  std::string path;      // UTF-8, without leading or trailing backslashes; empty for the root
+
+  // HKEY_LOCAL_MACHINE\Software\Vendor, as reg.exe prints it.
+  std::string fullName() const;
+  // The key below this one, named as enumeration returned it.
+  KeyName child(std::string_view name) const;
+  bool isRoot() const { return path.empty(); }
+};
+
+// Nothing for an unknown root, a remote key (\\machine\...), or an empty
+// name between backslashes.
+std::optional<KeyName> parseKeyName(std::string_view written);
+
+// Whether two names denote the same key (names compare case-insensitively).
+bool sameKey(const KeyName& left, const KeyName& right);
+
+struct StoredValue {
+  std::string name;  // empty for the default value
+  uint32_t type = 0;
+  std::string data;
+};
+
+struct KeyTree {
+  // A named struct rather than a std::pair, which may not hold the still
+  // incomplete KeyTree (clang refuses it).
+  struct SubKey;
+  std::vector<StoredValue> values;
+  std::vector<SubKey> subKeys;  // in enumeration order
+};
+
+struct KeyTree::SubKey {
+  std::string name;
+  KeyTree tree;
+};
+
+// The registry view of /reg:32 and /reg:64: on 64-bit Windows the 32-bit
+// programs' keys (KEY_WOW64_32KEY) or the 64-bit ones (KEY_WOW64_64KEY);
+// without either, the view of the program's own bitness. The native store
+// has one view, which all three name. Every key the verbs open or create
+// afterwards is in the chosen view.
+enum class RegistryView { Default, Bits32, Bits64 };
+void useRegistryView(RegistryView view);
+
+// A key handle that is closed when it goes away.
+class OpenedKey {
+ public:
+  OpenedKey() = default;
+  ~OpenedKey();
+  OpenedKey(const OpenedKey&) = delete;
+  OpenedKey& operator=(const OpenedKey&) = delete;
+
+  // Opens for reading values and listing subkeys, and for setting and
+  // deleting values when writable.
+  RegistryStatus open(KeyHandle root, const std::string& path, bool writable = false);
+  // Opens for everything, creating the key and every missing one above it.
+  RegistryStatus create(KeyHandle root, const std::string& path);
+  KeyHandle handle() const { return handle_; }
+
+ private:
+  void close();
+  KeyHandle handle_ = 0;
+};
+
+// path\name, or name below a root (whose path is empty).
+std::string childPath(const std::string& path, const std::string& name);
+
+RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names);
+RegistryStatus listValues(KeyHandle key, std::vector<StoredValue>& values);
+// 2 when there is no such value.
+RegistryStatus readValue(KeyHandle key, const std::string& name, StoredValue& value);
+RegistryStatus writeValue(KeyHandle key, const StoredValue& value);
+
+// The key's values and, when recursive, all of its subkeys.
+RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive, KeyTree& tree);
+
+// Deletes the key with everything below it, deepest keys first, through
+// RegDeleteKeyA, which only ever deletes a key without subkeys. Each key is
+// deleted through a handle of its own, opened in the chosen view.
+RegistryStatus deleteTree(KeyHandle root, const std::string& path);
+
+// ---- Value data (reg_data.cpp) ----
+
+// The code of a name that /t accepts (REG_SZ ...), in any letter case.
+std::optional<uint32_t> typeCodeOfName(std::string_view name);
+// REG_SZ for 1; a code without a name is shown as reg.exe shows it, 0x...
+std::string typeNameOfCode(uint32_t code);
+// REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ: data that is narrow text.
+bool isTextType(uint32_t code);
+
+// The bytes to store for /d text (UTF-8) of a type, as reg.exe stores them:
+//   REG_SZ, REG_EXPAND_SZ: the narrow text and a NUL;
+//   REG_NONE: the text as UTF-16LE and a two-byte NUL;
+//   REG_MULTI_SZ: the strings between separators (the two characters \0, or
+//     the one character given by /s), each ending in a NUL, then one more NUL;
+//     one separator may end the list, but no string between separators may
+//     be empty;
+//   REG_DWORD, REG_DWORD_BIG_ENDIAN (both little-endian), REG_QWORD: a decimal
+//     or 0x hexadecimal number that fits (REG_QWORD: a negative decimal wraps,
+//     and no text is 0);
+//   REG_BINARY: hexadecimal digits, two per byte (an odd count gets a leading 0).
+// Nothing when the text does not fit the type.
+std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
+                                        std::string_view separator);
+
+// How a query shows stored bytes (UTF-8): text up to its first NUL; the
+// strings of a multi-string joined by separator (\0 unless /se gave one);
+// numbers as 0x and lower-case hex; everything else, and numbers of the
+// wrong size, as upper-case hex digits.
+std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view separator);
+
+// REG_SZ data as regedit exports and reg copy copies it: the text up to the
+// first NUL.
+std::string_view textUpToNul(std::string_view data);
+
+// The strings of REG_MULTI_SZ data, without the empty string that ends it.
+std::vector<std::string> multiTextStrings(std::string_view bytes);
+
+}  // namespace zarn::cli

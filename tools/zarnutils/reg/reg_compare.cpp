@@ -1,0 +1,143 @@
+// reg compare: the values of two keys side by side (one value with /v or
+// /ve; with /s their subkeys too), as reg.exe shows them: "<" for what the
+// first key holds and the second does not hold the same, ">" for the
+// second's side, "=" for what both hold alike; then "Result Compared:
+// Identical" (exit 0) or "Different" (exit 2). Value names, and subkey names,
+// are matched in any letter case, as the registry matches them.
+#include "automation/text.h"
+#include "narrow_utf8.h"
+#include "reg/reg.h"
+
+namespace zarn::cli {
+namespace {
+
+enum class Shown { Differences, All, Matches, Nothing };
+
+class Comparison {
+ public:
+  Comparison(ConsoleStreams& console, Shown shown, bool recursive,
+             std::optional<std::string> valueName)
+      : console_(console), shown_(shown), recursive_(recursive), valueName_(std::move(valueName)) {}
+
+  RegistryStatus compare(const KeyName& first, const KeyName& second) {
+    std::vector<StoredValue> firstValues, secondValues;
+    std::vector<std::string> firstKeys, secondKeys;
+    if (const RegistryStatus status = read(first, firstValues, firstKeys)) return status;
+    if (const RegistryStatus status = read(second, secondValues, secondKeys)) return status;
+    for (const StoredValue& value : firstValues) {
+      const StoredValue* other = find(secondValues, value.name);
+      if (!other) {
+        line('<', first, &value);
+      } else if (other->type == value.type && other->data == value.data) {
+        line('=', first, &value);
+      } else {
+        line('<', first, &value);
+        line('>', second, other);
+      }
+    }
+    for (const StoredValue& value : secondValues) {
+      if (!find(firstValues, value.name)) line('>', second, &value);
+    }
+    if (!recursive_) return registry_status::Success;
+    for (const std::string& name : firstKeys) {
+      const KeyName below = first.child(utf8FromNarrow(name));
+      if (!contains(secondKeys, name)) {
+        line('<', below, nullptr);
+      } else if (const RegistryStatus status = compare(below, second.child(utf8FromNarrow(name)))) {
+        return status;
+      }
+    }
+    for (const std::string& name : secondKeys) {
+      if (!contains(firstKeys, name)) line('>', second.child(utf8FromNarrow(name)), nullptr);
+    }
+    return registry_status::Success;
+  }
+
+  bool different() const { return different_; }
+
+ private:
+  RegistryStatus read(const KeyName& name, std::vector<StoredValue>& values,
+                      std::vector<std::string>& subKeys) {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
+    if (valueName_) {
+      StoredValue value;
+      const RegistryStatus status = readValue(key.handle(), *valueName_, value);
+      if (status == registry_status::Success) values.push_back(value);
+      if (status != registry_status::Success && status != registry_status::NotFound) return status;
+    } else if (const RegistryStatus status = listValues(key.handle(), values)) {
+      return status;
+    }
+    return recursive_ ? listSubKeys(key.handle(), subKeys) : registry_status::Success;
+  }
+
+  static bool sameName(const std::string& left, const std::string& right) {
+    return equalsIgnoringCase(fromNarrow(left), fromNarrow(right));
+  }
+
+  static const StoredValue* find(const std::vector<StoredValue>& values, const std::string& name) {
+    for (const StoredValue& value : values) {
+      if (sameName(value.name, name)) return &value;
+    }
+    return nullptr;
+  }
+
+  static bool contains(const std::vector<std::string>& names, const std::string& name) {
+    for (const std::string& candidate : names) {
+      if (sameName(candidate, name)) return true;
+    }
+    return false;
+  }
+
+  // One line of the comparison: the key, and the value when there is one.
+  void line(char side, const KeyName& key, const StoredValue* value) {
+    const bool match = side == '=';
+    if (!match) different_ = true;
+    const bool show =
+        shown_ == Shown::All || (match ? shown_ == Shown::Matches : shown_ == Shown::Differences);
+    if (!show) return;
+    console_.out << side << ' ' << key.fullName();
+    if (value) {
+      console_.out << "    " << (value->name.empty() ? "(Default)" : utf8FromNarrow(value->name))
+                   << "    " << typeNameOfCode(value->type) << "    "
+                   << dataAsText(value->type, value->data, "\\0");
+    }
+    console_.out << '\n';
+  }
+
+  ConsoleStreams& console_;
+  Shown shown_;
+  bool recursive_;
+  std::optional<std::string> valueName_;
+  bool different_ = false;
+};
+
+}  // namespace
+
+int regCompare(const RegArguments& arguments, ConsoleStreams& console) {
+  const std::optional<KeyName> first = parseKeyName(arguments.fixed[0]);
+  const std::optional<KeyName> second = parseKeyName(arguments.fixed[1]);
+  if (!first || !second) return reportInvalidKeyName(console, "compare");
+  const int outputSwitches =
+      arguments.has("oa") + arguments.has("od") + arguments.has("os") + arguments.has("on");
+  if (outputSwitches > 1 || (arguments.has("v") && arguments.has("ve"))) {
+    return reportInvalidSyntax(console, "compare");
+  }
+  const Shown shown = arguments.has("oa")   ? Shown::All
+                      : arguments.has("os") ? Shown::Matches
+                      : arguments.has("on") ? Shown::Nothing
+                                            : Shown::Differences;
+  std::optional<std::string> valueName;
+  if (arguments.has("v")) valueName = narrowFromUtf8(arguments.value("v"));
+  if (arguments.has("ve")) valueName = "";
+  Comparison comparison(console, shown, arguments.has("s"), valueName);
+  if (const RegistryStatus status = comparison.compare(*first, *second)) {
+    return reportStatus(console, status);
+  }
+  console.out << "\nResult Compared: " << (comparison.different() ? "Different" : "Identical")
+              << '\n';
+  reportSuccess(console);
+  return comparison.different() ? 2 : regSucceeded;
+}
+
+}  // namespace zarn::cli
