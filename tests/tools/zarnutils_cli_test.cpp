@@ -143,9 +143,12 @@ TEST(JsonWriter, PutsCommasAndColonsBetweenNestedValues) {
       .endArray()
       .key("c")
       .number(INT64_MIN)
+      .key("d")
+      .unsignedNumber(UINT64_MAX)
       .endObject();
   EXPECT_EQ(json.text(),
-            "{\"a\":\"x\\\"\\n\",\"b\":[-1,true,null,{},[]],\"c\":-9223372036854775808}\n");
+            "{\"a\":\"x\\\"\\n\",\"b\":[-1,true,null,{},[]],\"c\":-9223372036854775808,"
+            "\"d\":18446744073709551615}\n");
 }
 
 TEST(ResultOutput, TextFormsForPeopleAndPrograms) {

@@ -89,6 +89,12 @@ JsonWriter& JsonWriter::number(int64_t value) {
   return *this;
 }
 
+JsonWriter& JsonWriter::unsignedNumber(uint64_t value) {
+  beforeValue();
+  text_ += std::to_string(value);
+  return *this;
+}
+
 JsonWriter& JsonWriter::boolean(bool value) {
   beforeValue();
   text_ += value ? "true" : "false";

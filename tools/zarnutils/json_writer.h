@@ -25,6 +25,8 @@ class JsonWriter {
   JsonWriter& key(std::string_view name);
   JsonWriter& string(std::string_view utf8);
   JsonWriter& number(int64_t value);
+  // Registry numbers are unsigned; a REG_QWORD may not fit int64_t.
+  JsonWriter& unsignedNumber(uint64_t value);
   JsonWriter& boolean(bool value);
   JsonWriter& null();
   // key(name).string(utf8), the commonest member.

@@ -47,13 +47,10 @@ int runAdminVerb(const Invocation& invocation) {
   std::vector<std::string> words(std::next(invocation.callWords.begin()),
                                  invocation.callWords.end());
   if (name == "reg") words = regHelpAsReg(std::move(words));
-  if (name == "reg" && invocation.form == OutputForm::Json) {
-    std::cerr << "zarnutils: --json goes with ini get and ini list\n" << usageHint();
-    return usageFailed;
-  }
   ConsoleStreams console{std::cin, std::cout, std::cerr, standardInputIsTerminal()};
   console.json = invocation.form == OutputForm::Json;
   console.quiet = invocation.quiet;
+  console.binaryOut = &std::cout;
   int exitCode = usageFailed;
   for (const AdminVerb& verb : adminVerbs) {
     if (name == verb.name) exitCode = verb.run(words, console);

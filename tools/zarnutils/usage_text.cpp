@@ -114,15 +114,24 @@ either, or after one of their verbs, prints its help.
 
 Options of the verbs, written before reg or ini:
   --json    the data as one JSON document on one line, whose schema
-            docs/cli.md describes: ini get prints {"file", "section",
-            "key", "value", "found"}, the value a string, a number
-            (--type int) or true/false (--type bool); ini list prints
-            {"file", "sections": [...]} or {"file", "section", "entries":
-            [{"name", "value"}...]}. Errors stay text on standard error.
+            docs/cli.md describes. reg query prints the key as
+            {"path", "values", "subkeys"} (with /s each subkey the
+            same way), each value {"name", "type", "data"} with data as
+            text, a number, an array of strings (REG_MULTI_SZ) or hex
+            text; reg compare prints {"first", "second", "identical",
+            "lines"}; ini get prints {"file", "section", "key", "value",
+            "found"}, the value a string, a number (--type int) or
+            true/false (--type bool); ini list prints {"file",
+            "sections"} or {"file", "section", "entries": [{"name",
+            "value"}...]}. Errors stay text on standard error.
   -q, --quiet
             no success messages: only data and errors are printed.
-Errors name what failed and the system's reason: "zarnutils ini: cannot
-open /x.ini: No such file or directory".
+"-" is standard input for reg import and standard output for reg export.
+Whenever the data goes to standard output, messages go to standard error.
+A reg verb's error is reg.exe's message, then a line naming the key, value
+or file and the system's reason ("zarnutils reg: no such key
+HKEY_CURRENT_USER\Software\X"); the ini verbs' errors name them too
+("zarnutils ini: cannot open /x.ini: No such file or directory").
 
 Environment:
   ZARNUTILS_REGISTRY_DIR
@@ -173,6 +182,8 @@ Examples:
   zarnutils ini get /tmp/demo.ini Main Size
   zarnutils ini get /tmp/demo.ini Main Size --type int --default 10
   zarnutils --json ini list /tmp/demo.ini Main | jq -r '.entries[].name'
+  zarnutils --json reg query 'HKCU\Software\Demo' /s | jq .subkeys
+  zarnutils reg export 'HKCU\Software\Demo' - | zarnutils -q reg import -
 )";
 
 std::string methodLine(std::u16string_view className, const MethodDescription& method) {
