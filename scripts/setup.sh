@@ -10,11 +10,12 @@ set -euo pipefail
 # .deb tests; the Windows release (scripts/package.sh) takes wixl and
 # msitools (msibuild, msiinfo) for the MSI, cmark-gfm for the HTML of docs/,
 # osslsigncode for Authenticode signatures (openssl makes the test's
-# throw-away certificate), zip and unzip.
+# throw-away certificate), zip and unzip; jq and python3 read back the
+# verbs' --json output in their tests.
 packages=(
   cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
-  dpkg-dev lintian man-db
+  dpkg-dev lintian man-db jq python3
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386
   g++-mingw-w64-x86-64-posix wine64
   wixl msitools cmark-gfm osslsigncode openssl zip unzip

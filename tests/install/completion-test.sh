@@ -6,6 +6,17 @@
 set -uo pipefail
 source "$1"
 zarnutils=$2
+# Key paths and INI names come from a scratch store and file, never the
+# user's own.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export ZARNUTILS_REGISTRY_DIR=$scratch
+"$zarnutils" reg add 'HKCU\Software\Demo\Sub One' /f >/dev/null
+"$zarnutils" reg add 'HKCU\Software\Demo2' /v Port /d 1 /f >/dev/null
+ini=$scratch/app.ini
+"$zarnutils" ini set "$ini" Server Port 8080
+"$zarnutils" ini set "$ini" Server Host example
+"$zarnutils" ini set "$ini" Client Proxy none
 
 failures=0
 offers() {
@@ -33,6 +44,21 @@ offers 'REG_DWORD REG_DWORD_LITTLE_ENDIAN REG_DWORD_BIG_ENDIAN' reg add 'HKCU\So
 offers 'HKCU HKCC HKCR' reg query HKC
 offers 'HKEY_LOCAL_MACHINE' Regedit.ReadValue HKEY_L
 offers '' Regedit.ReadValue 'HKCU\Port' ''
+offers '' reg query HKD
+offers 'HKCU\Software\Demo HKCU\Software\Demo2' reg query 'HKCU\Software\De'
+offers 'HKCU\Software\Demo\Sub One' -q reg delete \''HKCU\Software\Demo\'
+offers 'HKEY_CURRENT_USER\Software' Regedit.ReadValue 'HKEY_CURRENT_USER\'
+offers 'HKCU\Software\Demo2' reg copy 'HKCU\Software' 'HKCU\Software\Demo2'
+offers '' reg query 'HKCU\Nowhere\'
+offers "$ini" reg export 'HKCU\Software' "$scratch/a"
+offers "$ini" reg import "$scratch/a"
+offers "$ini" --json ini get "$scratch/a"
+offers 'Server Client' ini list "$ini" ''
+offers 'Host' ini set "$ini" Server H
+offers 'Proxy' ini get --type bool "$ini" client ''
+offers '' ini set "$ini" Server Port ''
+offers '--default --type' ini get "$ini" Server Port --
+offers 'int' ini get "$ini" Server Port --type i
 
 [ "$failures" -eq 0 ] || exit 1
-echo "completion: methods, verbs, switches, types and root keys complete"
+echo "completion: methods, verbs, switches, types, key paths, INI names and files complete"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# zarnutils ini from the outside: what get, set, del and list print, what
-# they leave in the file, and their exit codes (0 success, 1 failure,
-# 2 usage), through the native INI engine or the platform's profile
-# functions.
+# zarnutils ini from the outside: what get, set, del and list print (as
+# text and as JSON, which jq and Python's json must both read), what they
+# leave in the file, what their errors name, and their exit codes
+# (0 success, 1 failure, 2 usage), through the native INI engine or the
+# platform's profile functions.
 #
 #   ini_verbs_test.sh TARGET ZARNUTILS_COMMAND...
 set -uo pipefail
@@ -11,8 +12,12 @@ shift
 zarn=("$@")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-if [ "$target" = win32 ]; then file="Z:${scratch//\//\\}\\app.ini"; else file=$scratch/app.ini; fi
+# A scratch file's name as the program under test spells it.
+name_of() { if [[ $target == win* ]]; then local p="Z:$scratch/$1"; echo "${p//\//\\}"; else echo "$scratch/$1"; fi; }
+file=$(name_of app.ini)
 failures=0 checks=0
+global=()       # options before "ini"
+reader=(cat)    # what reads the output before it is compared
 
 # expect CODE STDOUT ARGS...
 expect() {
@@ -21,10 +26,23 @@ expect() {
   shift 2
   checks=$((checks + 1))
   local out code
-  out=$("${zarn[@]}" ini "$@" </dev/null 2>"$scratch/err" | tr -d '\r'; exit "${PIPESTATUS[0]}")
+  out=$("${zarn[@]}" "${global[@]}" ini "$@" </dev/null 2>"$scratch/err" | tr -d '\r' | "${reader[@]}"; exit "${PIPESTATUS[0]}")
   code=$?
   [ "$code" = "$want_code" ] || { echo "FAIL: ini $* exited $code, not $want_code ($(cat "$scratch/err"))"; failures=$((failures + 1)); }
   [ "$out" = "$want_out" ] || { echo "FAIL: ini $* printed '$out', not '$want_out'"; failures=$((failures + 1)); }
+}
+
+# expect_json CODE JQ_COMPACT ARGS...: the --json form, read back by jq
+# (compared compactly) and by Python's json.
+expect_json() {
+  local want_code=$1 want=$2
+  shift 2
+  global=(--json) reader=(jq -c .)
+  expect "$want_code" "$want" "$@"
+  global=() reader=(cat)
+  [ "$want_code" = 0 ] || return
+  "${zarn[@]}" --json ini "$@" </dev/null 2>/dev/null | python3 -m json.tool >/dev/null ||
+    { echo "FAIL: Python's json cannot read ini $*"; failures=$((failures + 1)); }
 }
 
 expect_said() {
@@ -34,7 +52,10 @@ expect_said() {
 
 long=$(printf 'x%.0s' $(seq 1 600))
 expect 1 "" get "$file" Main Port
-expect_said 'no such file'
+expect_said 'cannot open .*app.ini: No such file or directory'
+expect 0 "8" get "$file" Main Port --default 8
+expect 1 "" list "$scratch"
+expect_said 'cannot open .*: Is a directory'
 expect 0 "" set "$file" Main Port 8080
 expect 0 "" set "$file" Main Name 'a = b'
 expect 0 "" set "$file" Main Long "$long"
@@ -52,6 +73,49 @@ Other" list "$file"
 expect 0 "Port=8080
 Name=a = b
 Long=$long" list "$file" Main
+expect_json 0 '{"file":"'"${file//\\/\\\\}"'","sections":["Main","Other"]}' list "$file"
+expect_json 0 '{"file":"'"${file//\\/\\\\}"'","section":"Main","entries":[{"name":"Port","value":"8080"},{"name":"Name","value":"a = b"},{"name":"Long","value":"'"$long"'"}]}' list "$file" Main
+
+# --default answers for a missing file, section or entry only; --type reads
+# the value (or the default) as the profile functions read numbers, or as
+# a Boolean word.
+expect 0 "8080" get "$file" Main Port --default 1
+expect 0 "none" get "$file" Main Missing --default none
+expect 0 "none" get "$file" Nowhere Port --default none
+expect 0 "none" get "$(name_of none.ini)" Main Port --default none
+expect_json 0 '{"file":"x","section":"S","key":"K","value":"d","found":false}' get x S K --default d
+expect_json 0 '{"file":"'"${file//\\/\\\\}"'","section":"main","key":"PORT","value":8080,"found":true}' get "$file" main PORT --type int
+expect_json 0 '{"file":"x","section":"S","key":"K","value":-3,"found":false}' get --type int x S K --default -3
+expect_json 0 '{"file":"x","section":"S","key":"K","value":true,"found":false}' get x S K --type bool --default on
+# typed KIND VALUE CODE OUT: VALUE written, then read back with --type KIND.
+typed() {
+  expect 0 "" set "$file" Typed Value "$2"
+  expect "$3" "$4" get "$file" Typed Value --type "$1"
+}
+typed int ' 0x1F' 0 31
+typed int '12abc' 0 12
+typed int '3.9' 0 3
+typed int 'abc' 0 0
+typed int '0X1F' 0 0
+typed int '010' 0 10
+typed int '"42"' 0 42
+typed int '-1' 0 -1
+typed int '4294967297' 0 1
+typed int '' 1 ""
+expect_said 'entry Value in \[Typed\] is empty'
+typed bool 'Yes' 0 true
+typed bool 'OFF' 0 false
+typed bool 'true' 0 true
+typed bool '0' 0 false
+typed bool "'on'" 0 true
+typed bool 'maybe' 1 ""
+expect_said "is 'maybe', not true/false"
+expect 2 "" get "$file" Main Port --type float
+expect 2 "" get "$file" Main Port --type int --default 0x10
+expect 2 "" get "$file" Main Port --type bool --default maybe
+expect 2 "" get "$file" Main Port --default
+expect 0 "" del "$file" Typed
+
 expect 0 "" del "$file" Main Name
 expect 1 "" get "$file" Main Name
 expect 0 "8080" get "$file" Main Port
@@ -59,7 +123,8 @@ expect 0 "" del "$file" Other
 expect 0 "Main" list "$file"
 expect 1 "" list "$file" Other
 expect 0 "" del "$file" Other Gone
-expect 1 "" del "$scratch/none.ini" Main
+expect 1 "" del "$(name_of none.ini)" Main
+expect_said 'cannot open .*none.ini: No such file or directory'
 # Every refused write says why, with the file's name.
 expect 1 "" set "$file" Main 'Bad
 Key' v
@@ -99,6 +164,12 @@ if [ "$target" = native ]; then
 fi
 expect 2 "" frob "$file"
 expect 2 ""
+# --help, alone or after a verb, is no usage error.
+expect 0 "zarnutils ini set FILE SECTION KEY VALUE
+  Writes the entry, creating the section and the file when missing." set --help
+checks=$((checks + 1))
+"${zarn[@]}" ini --help </dev/null | grep -q 'ini list FILE \[SECTION\]' ||
+  { echo "FAIL: ini --help does not list the verbs"; failures=$((failures + 1)); }
 
 echo "ini verbs ($target): $checks checks, $failures failed"
 [ "$failures" = 0 ]

@@ -25,6 +25,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export ZARNUTILS_REGISTRY_DIR=$scratch/registry
 failures=0 checks=0
+global=()  # zarnutils' options before "reg"
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -34,7 +35,7 @@ run() {
   shift
   local command
   case $who in
-    zarn) command=("${zarn[@]}" reg "$@") ;;
+    zarn) command=("${zarn[@]}" "${global[@]}" reg "$@") ;;
     wine) command=("${wine_run[@]}" reg "$@") ;;
   esac
   out=$("${command[@]}" </dev/null 2>"$scratch/err" | tr -d '\r'; exit "${PIPESTATUS[0]}")
@@ -503,11 +504,93 @@ expect - 1 "" compare "$F\\A" "$F\\Missing"
 expect - 1 "" compare "$F\\A" "$F\\B" /od /os
 run zarn delete "$F" /f
 
+# Pipelines. --json prints one document that jq and Python's json read (and
+# nothing on standard output when the verb fails); "-" is standard input for
+# import and standard output for export, whose message then goes to standard
+# error; -q drops the success message; a failure's second line names what
+# failed and why. Values in name order, as Wine lists them.
+P="$K\\Json"
+jl=${L//\\/\\\\}\\\\Json
+run zarn add "$P" /v a_text /d 'one "two"' /f
+run zarn add "$P" /v b_number /t REG_DWORD /d 42 /f
+run zarn add "$P" /v c_multi /t REG_MULTI_SZ /d 'a\0b' /f
+run zarn add "$P" /v d_binary /t REG_BINARY /d 0aff /f
+run zarn add "$P" /v e_quad /t REG_QWORD /d 0x100000000 /f
+run zarn add "$P\\Sub" /ve /d 'sub default' /f
+# expect_json CODE JSON ARGS...: JSON as jq prints it compactly.
+expect_json() {
+  local want_code=$1 want=$2
+  shift 2
+  checks=$((checks + 1))
+  global=(--json)
+  run zarn "$@"
+  global=()
+  [ "$code" = "$want_code" ] || fail "reg --json $* exited $code, not $want_code ($err)"
+  if [ "$want_code" = 1 ]; then
+    [ -z "$out" ] || fail "reg --json $* failed but printed '$out'"
+    return
+  fi
+  python3 -m json.tool <<<"$out" >/dev/null || fail "Python's json cannot read reg --json $*: $out"
+  local read
+  read=$(jq -c . <<<"$out") || fail "jq cannot read reg --json $*: $out"
+  [ "$read" = "$want" ] || fail "reg --json $* printed"$'\n'"$read"$'\n'"instead of"$'\n'"$want"
+}
+values_json='[{"name":"a_text","type":"REG_SZ","data":"one \"two\""},{"name":"b_number","type":"REG_DWORD","data":42},{"name":"c_multi","type":"REG_MULTI_SZ","data":["a","b"]},{"name":"d_binary","type":"REG_BINARY","data":"0AFF"},{"name":"e_quad","type":"REG_QWORD","data":4294967296}]'
+expect_json 0 '{"path":"'"$jl"'","values":'"$values_json"',"subkeys":[{"name":"Sub","path":"'"$jl"'\\Sub"}]}' query "$P"
+expect_json 0 '{"path":"'"$jl"'","values":'"$values_json"',"subkeys":[{"name":"Sub","path":"'"$jl"'\\Sub","values":[{"name":"","type":"REG_SZ","data":"sub default"}],"subkeys":[]}]}' query "$P" /s
+expect_json 0 '{"path":"'"$jl"'","values":[{"name":"b_number","type":"REG_DWORD","data":42}]}' query "$P" /v b_number
+expect_json 0 '{"path":"'"$jl"'","values":[]}' query "$P" /ve
+expect_json 1 '' query "$P" /v missing
+expect_json 1 '' query "$P" /f one
+expect_json 2 '{"first":"'"$jl"'","second":"'"$jl"'\\Sub","identical":false,"lines":[{"side":"<","path":"'"$jl"'","value":{"name":"b_number","type":"REG_DWORD","data":42}}]}' compare "$P" "$P\\Sub" /v b_number
+expect_json 0 '{"first":"'"$jl"'","second":"'"$jl"'","identical":true,"lines":[]}' compare "$P" "$P"
+[ "$err" = "$done_ok" ] || fail "reg --json compare said '$err' on standard error, not '$done_ok'"
+checks=$((checks + 1))
+"${zarn[@]}" reg export "$P" - </dev/null >"$scratch/piped.reg" 2>"$scratch/err"
+[ "$(head -c 2 "$scratch/piped.reg" | od -An -tx1)" = " ff fe" ] || fail "export to - wrote no .reg file"
+[ "$(tr -d '\r' <"$scratch/err")" = "$done_ok" ] || fail "export to - said '$(cat "$scratch/err")'"
+[ ! -e ./- ] || fail "export to - wrote a file named -"
+run zarn delete "$P" /f
+checks=$((checks + 1))
+"${zarn[@]}" -q reg import - <"$scratch/piped.reg" >"$scratch/out" 2>&1 || fail "import from - failed"
+[ ! -s "$scratch/out" ] || fail "import -q printed '$(cat "$scratch/out")'"
+expect_json 0 '{"path":"'"$jl"'","values":'"$values_json"',"subkeys":[{"name":"Sub","path":"'"$jl"'\\Sub"}]}' query "$P"
+checks=$((checks + 1))
+"${zarn[@]}" -q reg export "$P" - --regedit4 </dev/null 2>"$scratch/err" | grep -q '^REGEDIT4' ||
+  fail "export --regedit4 to - wrote no REGEDIT4 file"
+[ ! -s "$scratch/err" ] || fail "export -q to - said '$(cat "$scratch/err")'"
+global=(-q)
+expect - 0 "" add "$P" /v quiet /d x /f
+global=()
+# "ERROR: ..." as reg.exe words it, first; then what failed and why.
+second_line() {
+  checks=$((checks + 1))
+  local want=$1
+  shift
+  run zarn "$@"
+  [ "$code" = 1 ] || fail "reg $* exited $code, not 1"
+  [[ $err == ERROR:*$'\n'"zarnutils reg: $want" ]] || fail "reg $* said '$err', not ERROR: ... then '$want'"
+}
+second_line "no such key $L\\Json\\Missing" query "$P\\Missing"
+second_line "no such key $L\\Json\\Missing" delete "$P\\Missing" /f
+second_line "no such value missing in $L\\Json" query "$P" /v missing
+second_line "no such value missing in $L\\Json" delete "$P" /v missing /f
+second_line "REG_DWORD data 'abc' is not a number" add "$P" /v n /t REG_DWORD /d abc /f
+second_line "REG_DWORD data '4294967296' is out of the type's range" add "$P" /v n /t REG_DWORD /d 4294967296 /f
+second_line "cannot open $(scratch_path "$scratch/none.reg"): No such file or directory" import "$(scratch_path "$scratch/none.reg")"
+second_line "cannot write $(scratch_path "$scratch/none/x.reg"): No such file or directory" export "$P" "$(scratch_path "$scratch/none/x.reg")" /y
+run zarn delete "$P" /f
+
 # Usage, and the failures of the command line itself.
 expect_error 1 'Invalid syntax.' 
 expect_error 1 "Invalid argument/option - 'frob'." frob
 run zarn query /?
 [[ "$out" == "REG QUERY KeyName"* && $code = 0 ]] || fail "reg query /? printed '$out'"
+# --help as /?, alone or after a verb.
+run zarn query --help
+[[ "$out" == "REG QUERY KeyName"* && $code = 0 ]] || fail "reg query --help printed '$out'"
+run zarn --help
+[[ "$out" == "REG Operation"* && $code = 0 ]] || fail "reg --help printed '$out'"
 
 run zarn delete "$K" /f
 echo "reg verbs ($target): $checks checks, $failures failed"

@@ -8,6 +8,7 @@
 #include "call_request.h"
 #include "call_target.h"
 #include "command_line.h"
+#include "json_writer.h"
 #include "result_output.h"
 
 namespace zarn::cli {
@@ -84,6 +85,18 @@ TEST(CommandLine, OptionsComeBeforeTheCall) {
   EXPECT_EQ(early.binding, Binding::Early);
   EXPECT_EQ(parseCommandLine({"--com", "A.B"}).binding, Binding::Late);
   EXPECT_FALSE(parseCommandLine({"A.B"}).throughCom);
+  EXPECT_EQ(parseCommandLine({"-V"}).mode, Mode::Version);
+  EXPECT_EQ(parseCommandLine({"-q", "A.B"}).mode, Mode::Call);
+}
+
+TEST(CommandLine, VerbsTakeTheOutputOptionsAndKeepTheirWords) {
+  const Invocation verb = parseCommandLine({"-q", "--json", "ini", "get", "--help", "-V"});
+  EXPECT_EQ(verb.mode, Mode::Verb);
+  EXPECT_TRUE(verb.quiet);
+  EXPECT_EQ(verb.form, OutputForm::Json);
+  EXPECT_EQ(verb.callWords, (std::vector<std::string>{"ini", "get", "--help", "-V"}));
+  EXPECT_FALSE(parseCommandLine({"reg", "query", "HKCU"}).quiet);
+  EXPECT_EQ(parseCommandLine({"--quiet", "reg", "/?"}).mode, Mode::Verb);
 }
 
 TEST(CommandLine, MisuseIsAUsageError) {
@@ -93,7 +106,10 @@ TEST(CommandLine, MisuseIsAUsageError) {
                                                                  {"--bogus", "A.B"},
                                                                  {"--batch", "A.B"},
                                                                  {"--raw", "--batch"},
-                                                                 {"--early", "A.B"}}) {
+                                                                 {"--early", "A.B"},
+                                                                 {"--raw", "ini", "list", "x"},
+                                                                 {"--com", "reg", "query", "HKCU"},
+                                                                 {"--batch", "reg"}}) {
     EXPECT_THROW(parseCommandLine(words), UsageError);
   }
 }
@@ -109,6 +125,30 @@ TEST(ResultOutput, JsonNamesTheTypeAndEscapesOnlyWhatJsonNeeds) {
   EXPECT_EQ(jsonResult(Variant::text(u"a"s + u'\0' + u"\"\\\n\r\t\b\f\x01\x1F\u00E9\u65E5\x7F")),
             "{\"type\":\"String\",\"value\":\"a\\u0000\\\"\\\\\\n\\r\\t\\b\\f\\u0001\\u001f"
             "\xC3\xA9\xE6\x97\xA5\x7F\"}");
+}
+
+TEST(JsonWriter, PutsCommasAndColonsBetweenNestedValues) {
+  JsonWriter json;
+  json.beginObject()
+      .member("a", "x\"\n")
+      .key("b")
+      .beginArray()
+      .number(-1)
+      .boolean(true)
+      .null()
+      .beginObject()
+      .endObject()
+      .beginArray()
+      .endArray()
+      .endArray()
+      .key("c")
+      .number(INT64_MIN)
+      .key("d")
+      .unsignedNumber(UINT64_MAX)
+      .endObject();
+  EXPECT_EQ(json.text(),
+            "{\"a\":\"x\\\"\\n\",\"b\":[-1,true,null,{},[]],\"c\":-9223372036854775808,"
+            "\"d\":18446744073709551615}\n");
 }
 
 TEST(ResultOutput, TextFormsForPeopleAndPrograms) {

@@ -3,6 +3,11 @@
 #include "automation/text.h"
 
 namespace zarn::cli {
+namespace {
+
+bool isVerb(const std::string& word) { return word == "reg" || word == "ini"; }
+
+}  // namespace
 
 void requireUtf8(std::string_view word, const std::string& name) {
   if (isUtf8(word)) return;
@@ -39,7 +44,7 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
       invocation.mode = Mode::Help;
       return invocation;
     }
-    if (option == "--version") {
+    if (option == "--version" || option == "-V") {
       invocation.mode = Mode::Version;
       return invocation;
     }
@@ -53,6 +58,8 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
       invocation.throughCom = true;
     } else if (option == "--early") {
       invocation.binding = Binding::Early;
+    } else if (option == "--quiet" || option == "-q") {
+      invocation.quiet = true;
     } else {
       throw UsageError("unknown option " + option);
     }
@@ -62,6 +69,15 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
   }
   invocation.callWords.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next),
                               arguments.end());
+  if (!invocation.callWords.empty() && isVerb(invocation.callWords[0])) {
+    // The verbs answer the shell on their own; only the output options apply.
+    if (invocation.mode == Mode::Batch || invocation.throughCom ||
+        (formGiven && invocation.form == OutputForm::Raw)) {
+      throw UsageError("the reg and ini verbs take --json and --quiet only");
+    }
+    invocation.mode = Mode::Verb;
+    return invocation;
+  }
   if (invocation.mode == Mode::Batch) {
     if (invocation.form == OutputForm::Raw) throw UsageError("--batch writes JSON lines only");
     if (!invocation.callWords.empty())

@@ -22,7 +22,8 @@ class UsageError : public std::runtime_error {
 // into one.
 void requireUtf8(std::string_view word, const std::string& name);
 
-enum class Mode { Help, Version, Call, Batch };
+// Verb: "reg ..." or "ini ...", the administrative verbs with exit codes.
+enum class Mode { Help, Version, Call, Batch, Verb };
 enum class OutputForm { Text, Raw, Json };
 // How a COM call finds its method: by name through IDispatch, or through the
 // class's interface.
@@ -33,11 +34,13 @@ struct Invocation {
   OutputForm form = OutputForm::Text;
   bool throughCom = false;
   Binding binding = Binding::Late;
-  std::vector<std::string> callWords;  // CLASS.METHOD and its arguments
+  bool quiet = false;  // -q: the verbs print no success messages
+  // CLASS.METHOD and its arguments, or the verb's name and its words.
+  std::vector<std::string> callWords;
 };
 
-// Options come before CLASS.METHOD; every word after it is an argument, so
-// an argument may look like an option. Throws UsageError.
+// Options come before CLASS.METHOD or the verb; every word after it is an
+// argument, so an argument may look like an option. Throws UsageError.
 Invocation parseCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace zarn::cli

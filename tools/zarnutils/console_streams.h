@@ -10,12 +10,24 @@
 
 namespace zarn::cli {
 
-// The streams an administrative verb talks through.
+// The streams an administrative verb talks through, and how the command
+// line asked it to answer.
 struct ConsoleStreams {
   std::istream& in;
   std::ostream& out;
   std::ostream& err;
   bool inputIsTerminal;
+  bool json = false;   // --json: the data as one JSON document (docs/cli.md)
+  bool quiet = false;  // -q: no success messages, only data and errors
+  // Set when a verb writes its data (a .reg file, say) to standard output,
+  // which then carries nothing else.
+  bool dataOnOutput = false;
+  // Standard output without any line-end translation, for such data.
+  std::ostream* binaryOut = nullptr;
+
+  // Where messages go: standard error whenever the data goes to standard
+  // output, so that the data stays whole.
+  std::ostream& messages() { return json || dataOnOutput ? err : out; }
 };
 
 // The program's arguments, without its own name, as UTF-8. On Windows they

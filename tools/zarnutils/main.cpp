@@ -33,17 +33,30 @@ struct AdminVerb {
 
 constexpr AdminVerb adminVerbs[] = {{"reg", runReg}, {"ini", runIni}};
 
-// The verb's exit code, or nothing when the first argument names no verb.
-std::optional<int> runAdminVerb(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return std::nullopt;
+// reg.exe asks for help with /?; --help and -h mean the same to the reg
+// verbs, alone or after a verb's name.
+std::vector<std::string> regHelpAsReg(std::vector<std::string> words) {
+  auto isHelp = [](const std::string& word) { return word == "--help" || word == "-h"; };
+  if (words.size() == 1 && isHelp(words[0])) words[0] = "/?";
+  if (words.size() == 2 && isHelp(words[1])) words[1] = "/?";
+  return words;
+}
+
+int runAdminVerb(const Invocation& invocation) {
+  const std::string& name = invocation.callWords[0];
+  std::vector<std::string> words(std::next(invocation.callWords.begin()),
+                                 invocation.callWords.end());
+  if (name == "reg") words = regHelpAsReg(std::move(words));
+  ConsoleStreams console{std::cin, std::cout, std::cerr, standardInputIsTerminal()};
+  console.json = invocation.form == OutputForm::Json;
+  console.quiet = invocation.quiet;
+  console.binaryOut = &std::cout;
+  int exitCode = usageFailed;
   for (const AdminVerb& verb : adminVerbs) {
-    if (arguments[0] != verb.name) continue;
-    ConsoleStreams console{std::cin, std::cout, std::cerr, standardInputIsTerminal()};
-    const int exitCode = verb.run({std::next(arguments.begin()), arguments.end()}, console);
-    std::cout.flush();
-    return exitCode;
+    if (name == verb.name) exitCode = verb.run(words, console);
   }
-  return std::nullopt;
+  std::cout.flush();
+  return exitCode;
 }
 
 std::unique_ptr<CallTarget> callTarget(const Invocation& invocation) {
@@ -78,8 +91,8 @@ int run(const std::vector<std::string>& arguments) {
     for (size_t i = 0; i < arguments.size(); ++i) {
       requireUtf8(arguments[i], "argument " + std::to_string(i + 1));
     }
-    if (const std::optional<int> exitCode = runAdminVerb(arguments)) return *exitCode;
     const Invocation invocation = parseCommandLine(arguments);
+    if (invocation.mode == Mode::Verb) return runAdminVerb(invocation);
     if (invocation.mode == Mode::Help) {
       std::cout << usageText();
       return 0;

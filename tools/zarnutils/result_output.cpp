@@ -9,38 +9,12 @@
 
 #include "call_hints.h"
 #include "command_line.h"
+#include "json_writer.h"
 #include "platform/conversions.h"
 #include "zarnutils/automation_error.h"
 
 namespace zarn::cli {
 namespace {
-
-// Escapes what JSON requires (quote, backslash, control characters) and
-// leaves every other character as UTF-8.
-std::string jsonString(std::string_view utf8) {
-  std::string quoted = "\"";
-  for (const char c : utf8) {
-    switch (c) {
-      case '"': quoted += "\\\""; break;
-      case '\\': quoted += "\\\\"; break;
-      case '\n': quoted += "\\n"; break;
-      case '\r': quoted += "\\r"; break;
-      case '\t': quoted += "\\t"; break;
-      case '\b': quoted += "\\b"; break;
-      case '\f': quoted += "\\f"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          static constexpr char hex[] = "0123456789abcdef";
-          quoted += "\\u00";
-          quoted += hex[(c >> 4) & 0xF];
-          quoted += hex[c & 0xF];
-        } else {
-          quoted += c;
-        }
-    }
-  }
-  return quoted + '"';
-}
 
 // Shortest text that reads back as the same number.
 template <class Real>

@@ -33,9 +33,9 @@ Usage:
   zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...]
   zarnutils [--com [--early]] [--json | --raw] CLASS.#ID [ARG...]
   zarnutils [--com [--early]] --batch
-  zarnutils reg query|add|delete|copy|export|import|compare ARG...
-  zarnutils ini get|set|del|list FILE ARG...
-  zarnutils --help | --version
+  zarnutils [-q] [--json] reg query|add|delete|copy|export|import|compare
+  zarnutils [-q] [--json] ini get|set|del|list FILE ARG...
+  zarnutils --help | -V | --version
 
 CLASS is Regedit or IniEdit (or the ProgID ZarnUtils.Regedit,
 ZarnUtils.IniEdit) and METHOD a method name, both case-insensitive. #ID calls
@@ -101,12 +101,37 @@ a failure from a result; these verbs exit with 1 when they fail.
             /reg:64 choose the registry view on Windows; the native store
             has one view, which both name. Questions are answered no when
             standard input is not a terminal; /f or /y skips them.
-  ini       get FILE SECTION KEY (the whole value; a missing file,
-            section or entry fails), set FILE SECTION KEY VALUE, del FILE
-            SECTION [KEY] (an entry or the whole section), list FILE
-            [SECTION].
+  ini       get FILE SECTION KEY [--default VALUE] [--type int|bool]
+            (the whole value; a missing file, section or entry fails
+            unless --default gives one; --type int reads it as
+            GetPrivateProfileInt does, --type bool takes true/false,
+            yes/no, on/off, 1/0 in any case), set FILE SECTION KEY VALUE,
+            del FILE SECTION [KEY] (an entry or the whole section), list
+            FILE [SECTION]. "zarnutils ini VERB --help" shows one.
 On Windows both go through the narrow (ANSI) registry and profile functions:
-text outside the system's code page does not survive there.
+text outside the system's code page does not survive there. --help after
+either, or after one of their verbs, prints its help.
+
+Options of the verbs, written before reg or ini:
+  --json    the data as one JSON document on one line, whose schema
+            docs/cli.md describes. reg query prints the key as
+            {"path", "values", "subkeys"} (with /s each subkey the
+            same way), each value {"name", "type", "data"} with data as
+            text, a number, an array of strings (REG_MULTI_SZ) or hex
+            text; reg compare prints {"first", "second", "identical",
+            "lines"}; ini get prints {"file", "section", "key", "value",
+            "found"}, the value a string, a number (--type int) or
+            true/false (--type bool); ini list prints {"file",
+            "sections"} or {"file", "section", "entries": [{"name",
+            "value"}...]}. Errors stay text on standard error.
+  -q, --quiet
+            no success messages: only data and errors are printed.
+"-" is standard input for reg import and standard output for reg export.
+Whenever the data goes to standard output, messages go to standard error.
+A reg verb's error is reg.exe's message, then a line naming the key, value
+or file and the system's reason ("zarnutils reg: no such key
+HKEY_CURRENT_USER\Software\X"); the ini verbs' errors name them too
+("zarnutils ini: cannot open /x.ini: No such file or directory").
 
 Environment:
   ZARNUTILS_REGISTRY_DIR
@@ -155,6 +180,10 @@ Examples:
   zarnutils reg query 'HKCU\Software\Demo' /s
   zarnutils reg export 'HKCU\Software\Demo' demo.reg /y
   zarnutils ini get /tmp/demo.ini Main Size
+  zarnutils ini get /tmp/demo.ini Main Size --type int --default 10
+  zarnutils --json ini list /tmp/demo.ini Main | jq -r '.entries[].name'
+  zarnutils --json reg query 'HKCU\Software\Demo' /s | jq .subkeys
+  zarnutils reg export 'HKCU\Software\Demo' - | zarnutils -q reg import -
 )";
 
 std::string methodLine(std::u16string_view className, const MethodDescription& method) {
@@ -188,7 +217,7 @@ std::string versionText() {
 
 std::string usageHint() {
   return "usage: zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...] | --batch |"
-         " reg VERB ... | ini VERB ... | --help | --version\n";
+         " [-q] [--json] reg|ini VERB ... | --help | --version\n";
 }
 
 }  // namespace zarn::cli

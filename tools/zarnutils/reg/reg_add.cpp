@@ -4,6 +4,7 @@
 // question that /f skips.
 #include "narrow_utf8.h"
 #include "reg/reg.h"
+#include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
 
@@ -22,9 +23,12 @@ int regAdd(const RegArguments& arguments, ConsoleStreams& console) {
   // A 32-bit number needs its /d; every other type has a value without one.
   const bool needsData = *type == value_type::Number || *type == value_type::NumberBigEndian;
   if (needsData && !arguments.has("d")) return reportInvalidSyntax(console, "add");
-  const std::optional<std::string> data =
-      dataFromText(*type, arguments.has("d") ? arguments.value("d") : "", separator);
-  if (!data) return reportInvalidSyntax(console, "add");
+  const std::string text = arguments.has("d") ? arguments.value("d") : "";
+  const std::optional<std::string> data = dataFromText(*type, text, separator);
+  if (!data) {
+    noteFailure(dataProblem(*type, text, separator));
+    return reportInvalidSyntax(console, "add");
+  }
   value.type = *type;
   value.data = *data;
   OpenedKey key;

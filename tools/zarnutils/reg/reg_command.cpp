@@ -9,6 +9,7 @@
 #include <string>
 
 #include "automation/text.h"
+#include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
 namespace {
@@ -125,7 +126,9 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
     useRegistryView(arguments->has("reg:32")   ? RegistryView::Bits32
                     : arguments->has("reg:64") ? RegistryView::Bits64
                                                : RegistryView::Default);
-    return verb.run(*arguments, console);
+    const int code = verb.run(*arguments, console);
+    if (code == regFailed) console.err << takeFailureLine();
+    return code;
   }
   console.err << "ERROR: Invalid argument/option - '" << words[0]
               << "'.\nType \"REG /?\" for usage.\n";
@@ -140,7 +143,8 @@ int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
   CrlfBuffer errBuffer(console.err);
   std::ostream out(&outBuffer);
   std::ostream err(&errBuffer);
-  ConsoleStreams crlf{console.in, out, err, console.inputIsTerminal};
+  ConsoleStreams crlf{console.in, out, err, console.inputIsTerminal, console.json, console.quiet};
+  crlf.binaryOut = console.binaryOut;
   const int code = runVerb(words, crlf);
   out.flush();
   err.flush();
@@ -251,7 +255,8 @@ int reportWithUsageHint(ConsoleStreams& console, std::string_view problem, std::
 }  // namespace
 
 int reportSuccess(ConsoleStreams& console) {
-  console.out << "The operation completed successfully.\n";
+  if (console.quiet) return regSucceeded;
+  console.messages() << "The operation completed successfully.\n";
   return regSucceeded;
 }
 

@@ -7,6 +7,7 @@
 #include "automation/text.h"
 #include "narrow_utf8.h"
 #include "reg/reg.h"
+#include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
 namespace {
@@ -54,6 +55,7 @@ class Comparison {
   }
 
   bool different() const { return different_; }
+  const CompareJson& json() const { return json_; }
 
  private:
   RegistryStatus read(const KeyName& name, std::vector<StoredValue>& values,
@@ -96,6 +98,7 @@ class Comparison {
     const bool show =
         shown_ == Shown::All || (match ? shown_ == Shown::Matches : shown_ == Shown::Differences);
     if (!show) return;
+    if (console_.json) return json_.add(side, key, value);
     console_.out << side << ' ' << key.fullName();
     if (value) {
       console_.out << "    " << (value->name.empty() ? "(Default)" : utf8FromNarrow(value->name))
@@ -110,6 +113,7 @@ class Comparison {
   bool recursive_;
   std::optional<std::string> valueName_;
   bool different_ = false;
+  CompareJson json_;
 };
 
 }  // namespace
@@ -134,8 +138,12 @@ int regCompare(const RegArguments& arguments, ConsoleStreams& console) {
   if (const RegistryStatus status = comparison.compare(*first, *second)) {
     return reportStatus(console, status);
   }
-  console.out << "\nResult Compared: " << (comparison.different() ? "Different" : "Identical")
-              << '\n';
+  if (console.json) {
+    console.out << comparison.json().document(*first, *second, comparison.different());
+  } else {
+    console.out << "\nResult Compared: " << (comparison.different() ? "Different" : "Identical")
+                << '\n';
+  }
   reportSuccess(console);
   return comparison.different() ? 2 : regSucceeded;
 }

@@ -5,6 +5,7 @@
 #include "narrow_utf8.h"
 #include "reg/reg.h"
 #include "reg/reg_file.h"
+#include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
 
@@ -16,7 +17,7 @@ int regExport(const RegArguments& arguments, ConsoleStreams& console) {
   if (const RegistryStatus status = readTree(name->root, narrowFromUtf8(name->path), true, tree)) {
     return reportStatus(console, status);
   }
-  if (!arguments.has("y") && fileExists(fileName) &&
+  if (!arguments.has("y") && !isStandardStream(fileName) && fileExists(fileName) &&
       ask(console, "File " + fileName + " already exists. Overwrite") != Answer::Yes) {
     return reportCanceled(console);
   }
@@ -25,7 +26,7 @@ int regExport(const RegArguments& arguments, ConsoleStreams& console) {
   std::string problem;
   const std::optional<std::string> bytes = regFileBytes(*name, tree, form, problem);
   if (!bytes) return reportError(console, "Cannot export: " + problem + "; nothing was written.");
-  if (!writeFileBytes(fileName, *bytes)) {
+  if (!writeRegOutput(console, fileName, *bytes)) {
     return reportError(console, "Unable to write the file " + fileName + ".");
   }
   return reportSuccess(console);

@@ -10,6 +10,7 @@
 #include "narrow_utf8.h"
 #include "reg/reg.h"
 #include "reg/reg_file.h"
+#include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
 namespace {
@@ -76,7 +77,7 @@ class Import {
 int regImport(const RegArguments& arguments, ConsoleStreams& console) {
   const std::string& fileName = arguments.fixed[0];
   const bool strict = arguments.has("-strict");
-  const std::optional<std::string> bytes = readFileBytes(fileName);
+  const std::optional<std::string> bytes = readRegInput(console, fileName);
   if (!bytes) {
     return reportError(console,
                        "Error opening the file. There may be a disk or file system error.");

@@ -6,6 +6,7 @@
 #include "automation/text.h"
 #include "platform/growing_buffer.h"
 #include "platform/root_keys.h"
+#include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
 
@@ -106,16 +107,18 @@ void useRegistryView(RegistryView view) {
 
 RegistryStatus OpenedKey::open(KeyHandle root, const std::string& path, bool writable) {
   close();
-  return RegistryService::RegOpenKeyExA(
+  const RegistryStatus status = RegistryService::RegOpenKeyExA(
       root, path.c_str(), 0, viewAccess | (writable ? fullAccess : readAccess), &handle_);
+  return noteKeyOutcome(root, path, status);
 }
 
 RegistryStatus OpenedKey::create(KeyHandle root, const std::string& path) {
   close();
   const SecurityAttributes security;
   uint32_t disposition = 0;
-  return RegistryService::RegCreateKeyExA(root, path.c_str(), 0, "", 0, viewAccess | fullAccess,
-                                          &security, &handle_, &disposition);
+  const RegistryStatus status = RegistryService::RegCreateKeyExA(
+      root, path.c_str(), 0, "", 0, viewAccess | fullAccess, &security, &handle_, &disposition);
+  return noteKeyOutcome(root, path, status);
 }
 
 RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names) {
@@ -145,13 +148,14 @@ RegistryStatus listValues(KeyHandle key, std::vector<StoredValue>& values) {
 }
 
 RegistryStatus readValue(KeyHandle key, const std::string& name, StoredValue& value) {
-  return readData(key, name, value);
+  return noteValueOutcome(name, readData(key, name, value), false);
 }
 
 RegistryStatus writeValue(KeyHandle key, const StoredValue& value) {
-  return RegistryService::RegSetValueExA(key, value.name.c_str(), 0, value.type,
-                                         reinterpret_cast<const uint8_t*>(value.data.data()),
-                                         static_cast<uint32_t>(value.data.size()));
+  const RegistryStatus status = RegistryService::RegSetValueExA(
+      key, value.name.c_str(), 0, value.type, reinterpret_cast<const uint8_t*>(value.data.data()),
+      static_cast<uint32_t>(value.data.size()));
+  return noteValueOutcome(value.name, status, true);
 }
 
 RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive, KeyTree& tree) {

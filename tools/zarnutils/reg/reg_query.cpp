@@ -5,6 +5,7 @@
 
 #include "narrow_utf8.h"
 #include "reg/reg.h"
+#include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
 namespace {
@@ -205,6 +206,7 @@ int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
     if (arguments.value("se").size() != 1) return reportInvalidSyntax(console, "query");
     form.separator = arguments.value("se");
   }
+  if (console.json) return queryAsJson(arguments, console, *name);
   if (arguments.has("f")) return queryFind(arguments, console, *name, form);
   if (arguments.withoutValue.count("v") || arguments.has("k") || arguments.has("d") ||
       arguments.has("c") || arguments.has("e") || arguments.has("t")) {

@@ -1,0 +1,150 @@
+// reg query --json and reg compare --json: keys, values and comparison lines
+// as JSON objects (the schema is in docs/cli.md).
+#include "narrow_utf8.h"
+#include "reg/reg_pipeline.h"
+
+namespace zarn::cli {
+namespace {
+
+uint64_t littleEndian(std::string_view bytes) {
+  uint64_t number = 0;
+  for (size_t at = bytes.size(); at-- > 0;) {
+    number = number << 8 | static_cast<unsigned char>(bytes[at]);
+  }
+  return number;
+}
+
+std::string hexText(std::string_view bytes) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char byte : bytes) {
+    text += digits[(byte >> 4) & 0xF];
+    text += digits[byte & 0xF];
+  }
+  return text;
+}
+
+// The key's values and subkeys; with recursive each subkey the same way,
+// else each named only.
+RegistryStatus writeKeyJson(JsonWriter& json, const KeyName& name, bool recursive) {
+  std::vector<StoredValue> values;
+  std::vector<std::string> subKeys;
+  {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
+    if (const RegistryStatus status = listValues(key.handle(), values)) return status;
+    if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
+  }
+  json.member("path", name.fullName()).key("values").beginArray();
+  for (const StoredValue& value : values) writeValueJson(json, value);
+  json.endArray().key("subkeys").beginArray();
+  for (const std::string& subKey : subKeys) {
+    const std::string subKeyName = utf8FromNarrow(subKey);
+    json.beginObject().member("name", subKeyName);
+    if (!recursive) {
+      json.member("path", name.child(subKeyName).fullName());
+    } else if (const RegistryStatus status = writeKeyJson(json, name.child(subKeyName), true)) {
+      return status;
+    }
+    json.endObject();
+  }
+  json.endArray();
+  return registry_status::Success;
+}
+
+}  // namespace
+
+void writeValueJson(JsonWriter& json, const StoredValue& value) {
+  json.beginObject()
+      .member("name", utf8FromNarrow(value.name))
+      .member("type", typeNameOfCode(value.type))
+      .key("data");
+  const size_t size = value.data.size();
+  switch (value.type) {
+    case value_type::Text:
+    case value_type::ExpandText: json.string(utf8FromNarrow(textUpToNul(value.data))); break;
+    case value_type::MultiText:
+      json.beginArray();
+      for (const std::string& text : multiTextStrings(value.data))
+        json.string(utf8FromNarrow(text));
+      json.endArray();
+      break;
+    case value_type::Number:
+    case value_type::NumberBigEndian:
+      if (size == 4)
+        json.unsignedNumber(littleEndian(value.data));
+      else
+        json.string(hexText(value.data));
+      break;
+    case value_type::Number64:
+      if (size == 8)
+        json.unsignedNumber(littleEndian(value.data));
+      else
+        json.string(hexText(value.data));
+      break;
+    default: json.string(hexText(value.data));
+  }
+  json.endObject();
+}
+
+int queryAsJson(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name) {
+  const bool oneValue = arguments.has("v") || arguments.has("ve");
+  if (arguments.has("f") || (oneValue && arguments.has("s"))) {
+    noteFailure("--json lists a key or one of its values: not /f, nor /v or /ve with /s");
+    return reportInvalidSyntax(console, "query");
+  }
+  if ((arguments.has("v") && arguments.has("ve")) || arguments.withoutValue.count("v") ||
+      arguments.has("k") || arguments.has("d") || arguments.has("c") || arguments.has("e") ||
+      arguments.has("t")) {
+    return reportInvalidSyntax(console, "query");
+  }
+  JsonWriter json;
+  json.beginObject();
+  if (!oneValue) {
+    if (const RegistryStatus status = writeKeyJson(json, name, arguments.has("s"))) {
+      return reportStatus(console, status);
+    }
+  } else {
+    OpenedKey key;
+    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
+      return reportStatus(console, status);
+    }
+    const std::string valueName = arguments.has("v") ? arguments.value("v") : "";
+    StoredValue value;
+    const RegistryStatus status = readValue(key.handle(), narrowFromUtf8(valueName), value);
+    // An unset default value is no failure: reg.exe shows "(value not set)".
+    const bool unsetDefault = status == registry_status::NotFound && valueName.empty();
+    if (status != registry_status::Success && !unsetDefault) return reportStatus(console, status);
+    json.member("path", name.fullName()).key("values").beginArray();
+    if (status == registry_status::Success) writeValueJson(json, value);
+    json.endArray();
+  }
+  json.endObject();
+  console.out << json.text();
+  return regSucceeded;
+}
+
+void CompareJson::add(char side, const KeyName& key, const StoredValue* value) {
+  lines_.push_back({side, key.fullName(), value ? std::optional(*value) : std::nullopt});
+}
+
+std::string CompareJson::document(const KeyName& first, const KeyName& second,
+                                  bool different) const {
+  JsonWriter json;
+  json.beginObject()
+      .member("first", first.fullName())
+      .member("second", second.fullName())
+      .key("identical")
+      .boolean(!different)
+      .key("lines")
+      .beginArray();
+  for (const Line& line : lines_) {
+    json.beginObject().member("side", std::string(1, line.side)).member("path", line.path);
+    if (line.value) writeValueJson(json.key("value"), *line.value);
+    json.endObject();
+  }
+  json.endArray().endObject();
+  return json.text();
+}
+
+}  // namespace zarn::cli

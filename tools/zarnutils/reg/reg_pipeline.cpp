@@ -1,0 +1,121 @@
+#include "reg/reg_pipeline.h"
+
+#include <iterator>
+
+#include "file_bytes.h"
+#include "narrow_utf8.h"
+#include "platform/root_keys.h"
+
+namespace zarn::cli {
+namespace {
+
+// One verb runs per process, so one note is enough.
+std::string failureNote;
+std::string lastKey;  // the key last opened or created, as reg.exe names it
+
+std::string keyNameOf(KeyHandle root, const std::string& narrowPath) {
+  std::string name;
+  for (const RootKey& candidate : rootKeys) {
+    if (rootKeyHandle(candidate.value) == root) name = candidate.longName;
+  }
+  if (narrowPath.empty()) return name;
+  return name.empty() ? utf8FromNarrow(narrowPath) : name + "\\" + utf8FromNarrow(narrowPath);
+}
+
+bool isNumberText(std::string_view text) {
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    text.remove_prefix(2);
+    return !text.empty() && text.find_first_not_of("0123456789abcdefABCDEF") == text.npos;
+  }
+  if (text.starts_with('-')) text.remove_prefix(1);
+  return !text.empty() && text.find_first_not_of("0123456789") == text.npos;
+}
+
+}  // namespace
+
+void noteFailure(std::string what) { failureNote = std::move(what); }
+
+std::string takeFailureLine() {
+  if (failureNote.empty()) return "";
+  std::string line = "zarnutils reg: " + failureNote + "\n";
+  failureNote.clear();
+  return line;
+}
+
+RegistryStatus noteKeyOutcome(KeyHandle root, const std::string& narrowPath,
+                              RegistryStatus status) {
+  const std::string key = keyNameOf(root, narrowPath);
+  if (status == registry_status::Success) {
+    lastKey = key;
+    failureNote.clear();
+  } else if (status == registry_status::NotFound) {
+    noteFailure("no such key " + key);
+  } else if (status == registry_status::AccessDenied) {
+    noteFailure("access denied to key " + key);
+  } else {
+    noteFailure("cannot open key " + key + ": " + statusText(status));
+  }
+  return status;
+}
+
+RegistryStatus noteValueOutcome(const std::string& narrowName, RegistryStatus status,
+                                bool writing) {
+  const std::string value = narrowName.empty() ? "(Default)" : utf8FromNarrow(narrowName);
+  if (status == registry_status::Success) {
+    failureNote.clear();
+  } else if (status == registry_status::NotFound && !writing) {
+    noteFailure("no such value " + value + " in " + lastKey);
+  } else {
+    noteFailure(std::string(writing ? "cannot write" : "cannot read") + " value " + value + " in " +
+                lastKey + ": " + statusText(status));
+  }
+  return status;
+}
+
+std::string dataProblem(uint32_t type, std::string_view text, std::string_view separator) {
+  const std::string quoted = typeNameOfCode(type) + " data '" + std::string(text) + "'";
+  switch (type) {
+    case value_type::Number:
+    case value_type::NumberBigEndian:
+    case value_type::Number64:
+      return quoted + (isNumberText(text) ? " is out of the type's range" : " is not a number");
+    case value_type::Binary: return quoted + " is not pairs of hexadecimal digits";
+    case value_type::MultiText:
+      return quoted + " has an empty string between separators (" + std::string(separator) + ")";
+    default: return quoted + " does not fit the type";
+  }
+}
+
+std::optional<std::string> readRegInput(ConsoleStreams& console, const std::string& fileName) {
+  if (isStandardStream(fileName)) {
+    std::string bytes{std::istreambuf_iterator<char>(console.in), std::istreambuf_iterator<char>()};
+    if (!console.in.bad()) return bytes;
+    noteFailure("cannot read standard input");
+    return std::nullopt;
+  }
+  std::optional<std::string> bytes = readFileBytes(fileName);
+  if (!bytes) {
+    noteFailure("cannot open " + fileName + ": " +
+                unreadableReason(fileName).value_or("the file could not be read"));
+  }
+  return bytes;
+}
+
+bool writeRegOutput(ConsoleStreams& console, const std::string& fileName, std::string_view bytes) {
+  if (isStandardStream(fileName)) {
+    console.dataOnOutput = true;
+    console.out.flush();
+    std::ostream& data = console.binaryOut ? *console.binaryOut : console.out;
+    data.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    data.flush();
+    if (data) return true;
+    noteFailure("cannot write standard output");
+    return false;
+  }
+  if (writeFileBytes(fileName, bytes)) return true;
+  noteFailure("cannot write " + fileName + ": " +
+              unwritableReason(fileName).value_or("the file could not be written"));
+  return false;
+}
+
+}  // namespace zarn::cli

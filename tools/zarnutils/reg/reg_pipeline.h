@@ -1,0 +1,73 @@
+// What the reg verbs add to reg.exe for pipelines: a second line on standard
+// error saying what failed and why, "-" for standard input and output, and
+// --json for query and compare. reg.exe's own output and messages stay as
+// they are; these only add to them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console_streams.h"
+#include "json_writer.h"
+#include "reg/reg.h"
+
+namespace zarn::cli {
+
+// ---- What failed (reg_pipeline.cpp) ----
+
+// Remembers what failed and why ("no such key HKEY_CURRENT_USER\Software\X"),
+// for the line that runReg prints after reg.exe's message when the verb
+// fails. A later note replaces an earlier one.
+void noteFailure(std::string what);
+// The note as that line, "zarnutils reg: ...\n", or "" without one; forgets it.
+std::string takeFailureLine();
+// The outcome of opening or creating a key, returned unchanged: a failure
+// is noted with the key's name, a success forgets the note and makes the
+// key the one that value notes name.
+RegistryStatus noteKeyOutcome(KeyHandle root, const std::string& narrowPath, RegistryStatus status);
+// The outcome of reading or writing a value of that key, the same way.
+RegistryStatus noteValueOutcome(const std::string& narrowName, RegistryStatus status, bool writing);
+// Why /d text is not data of the type ("REG_DWORD data 'abc' is not a number").
+std::string dataProblem(uint32_t type, std::string_view text, std::string_view separator);
+
+// ---- Standard input and output (reg_pipeline.cpp) ----
+
+// "-": standard input for import, standard output for export.
+inline bool isStandardStream(std::string_view fileName) { return fileName == "-"; }
+// The file's bytes, or all of standard input for "-"; nothing, with a note
+// naming the file and the system's reason, when it cannot be read.
+std::optional<std::string> readRegInput(ConsoleStreams& console, const std::string& fileName);
+// Writes the bytes to the file, or unchanged to standard output for "-"
+// (whose messages then go to standard error); false, with a note, when the
+// file cannot be written.
+bool writeRegOutput(ConsoleStreams& console, const std::string& fileName, std::string_view bytes);
+
+// ---- JSON (reg_json.cpp); the schema is in docs/cli.md ----
+
+// {"name", "type", "data"}: the data as JSON: text, a number, an array of
+// strings for REG_MULTI_SZ, hexadecimal text for everything else.
+void writeValueJson(JsonWriter& json, const StoredValue& value);
+// reg query --json: the key as one object ({"path", "values", "subkeys"}),
+// with /s the whole tree, with /v or /ve only that value.
+int queryAsJson(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name);
+
+// reg compare --json: each line of the comparison as an object, then the
+// result.
+class CompareJson {
+ public:
+  void add(char side, const KeyName& key, const StoredValue* value);
+  // {"first", "second", "identical", "lines": [{"side", "path", "value"}...]}
+  std::string document(const KeyName& first, const KeyName& second, bool different) const;
+
+ private:
+  struct Line {
+    char side;
+    std::string path;
+    std::optional<StoredValue> value;  // nothing for a line about a subkey
+  };
+  std::vector<Line> lines_;
+};
+
+}  // namespace zarn::cli
