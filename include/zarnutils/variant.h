@@ -14,7 +14,9 @@
 //     size_t, char, ...)      throws AutomationError 6 ("Overflow")
 //   double, float           Double
 //   const char*, std::string_view, std::string
-//                           String, decoded from UTF-8
+//                           String, decoded from UTF-8; bytes that are not
+//                           UTF-8 throw AutomationError 5, as the methods'
+//                           text arguments do
 //   const char16_t*, std::u16string_view, Text
 //                           String
 //

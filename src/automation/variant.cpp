@@ -1,12 +1,14 @@
 #include "zarnutils/variant.h"
 
+#include "automation/text.h"
+
 namespace zarn {
 
 Variant::Variant(bool value) : Variant(boolean(value)) {}
 Variant::Variant(int32_t value) : Variant(long32(value)) {}
 Variant::Variant(double value) : Variant(real(value)) {}
 Variant::Variant(const char* utf8) : Variant(std::string_view(utf8)) {}
-Variant::Variant(std::string_view utf8) : Variant(text(utf8ToText(utf8))) {}
+Variant::Variant(std::string_view utf8) : Variant(text(utf8Argument(utf8))) {}
 Variant::Variant(const std::string& utf8) : Variant(std::string_view(utf8)) {}
 Variant::Variant(const char16_t* value) : Variant(std::u16string_view(value)) {}
 Variant::Variant(std::u16string_view value) : Variant(text(Text(value))) {}

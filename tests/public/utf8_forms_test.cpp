@@ -41,7 +41,13 @@ TEST(VariantFromCpp, LiteralsTakeTheirObviousKind) {
   EXPECT_EQ(Variant("café"), Variant::text(u"café"));
   EXPECT_EQ(Variant(u"x"), Variant::text(u"x"));
   EXPECT_EQ(Variant("80"s), Variant::text(u"80"));
-  EXPECT_EQ(Variant(std::string_view("\xff")), Variant::text(u"\uFFFD"));
+  // Two different byte strings must never become one stored value.
+  try {
+    static_cast<void>(Variant(std::string_view("S\xff")));
+    ADD_FAILURE() << "bytes that are not UTF-8 made a Variant";
+  } catch (const AutomationError& failure) {
+    EXPECT_EQ(failure.number(), 5);
+  }
   EXPECT_NE(Variant(80), Variant("80"));
 }
 
