@@ -184,6 +184,10 @@ RegistryStatus listValues(KeyHandle key, std::vector<StoredValue>& values);
 RegistryStatus readValue(KeyHandle key, const std::string& name, StoredValue& value);
 RegistryStatus writeValue(KeyHandle key, const StoredValue& value);
 
+// The key's values and the names of its subkeys, read through one handle.
+RegistryStatus readKey(const KeyName& name, std::vector<StoredValue>& values,
+                       std::vector<std::string>& subKeys);
+
 // The key's values and, when recursive, all of its subkeys.
 RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive, KeyTree& tree);
 

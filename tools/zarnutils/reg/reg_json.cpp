@@ -29,12 +29,7 @@ std::string hexText(std::string_view bytes) {
 RegistryStatus writeKeyJson(JsonWriter& json, const KeyName& name, bool recursive) {
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
-  {
-    OpenedKey key;
-    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
-    if (const RegistryStatus status = listValues(key.handle(), values)) return status;
-    if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
-  }
+  if (const RegistryStatus status = readKey(name, values, subKeys)) return status;
   json.member("path", name.fullName()).key("values").beginArray();
   for (const StoredValue& value : values) writeValueJson(json, value);
   json.endArray().key("subkeys").beginArray();

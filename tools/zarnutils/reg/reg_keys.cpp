@@ -4,6 +4,7 @@
 #include "reg/reg.h"
 
 #include "automation/text.h"
+#include "narrow_utf8.h"
 #include "platform/growing_buffer.h"
 #include "platform/root_keys.h"
 #include "reg/reg_pipeline.h"
@@ -156,6 +157,14 @@ RegistryStatus writeValue(KeyHandle key, const StoredValue& value) {
       key, value.name.c_str(), 0, value.type, reinterpret_cast<const uint8_t*>(value.data.data()),
       static_cast<uint32_t>(value.data.size()));
   return noteValueOutcome(value.name, status, true);
+}
+
+RegistryStatus readKey(const KeyName& name, std::vector<StoredValue>& values,
+                       std::vector<std::string>& subKeys) {
+  OpenedKey key;
+  if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
+  if (const RegistryStatus status = listValues(key.handle(), values)) return status;
+  return listSubKeys(key.handle(), subKeys);
 }
 
 RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive, KeyTree& tree) {

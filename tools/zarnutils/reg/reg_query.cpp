@@ -28,12 +28,7 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
                        bool asked) {
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
-  {
-    OpenedKey key;
-    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
-    if (const RegistryStatus status = listValues(key.handle(), values)) return status;
-    if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
-  }
+  if (const RegistryStatus status = readKey(name, values, subKeys)) return status;
   if (!values.empty() || !asked) {
     console.out << name.fullName() << '\n';
     for (const StoredValue& value : values) printValue(console, value, form);
@@ -121,12 +116,7 @@ RegistryStatus searchKey(ConsoleStreams& console, const KeyName& name, const Sea
                          int& found) {
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
-  {
-    OpenedKey key;
-    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
-    if (const RegistryStatus status = listValues(key.handle(), values)) return status;
-    if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
-  }
+  if (const RegistryStatus status = readKey(name, values, subKeys)) return status;
   bool named = false;
   for (const StoredValue& value : values) {
     if (!search.typeSearched(value.type)) continue;
