@@ -84,8 +84,8 @@ void writeValueJson(JsonWriter& json, const StoredValue& value) {
 
 int queryAsJson(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name) {
   const bool oneValue = arguments.has("v") || arguments.has("ve");
-  if (arguments.has("f") || (oneValue && arguments.has("s"))) {
-    noteFailure("--json lists a key or one of its values: not /f, nor /v or /ve with /s");
+  if (oneValue && arguments.has("s")) {
+    noteFailure("--json lists a key or one of its values: not /v or /ve with /s");
     return reportInvalidSyntax(console, "query");
   }
   if ((arguments.has("v") && arguments.has("ve")) || arguments.withoutValue.count("v") ||

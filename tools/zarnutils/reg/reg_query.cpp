@@ -110,35 +110,65 @@ struct Search {
   }
 };
 
+// Where the matches go: reg.exe's listing, or the items of a JSON array.
+class SearchOutput {
+ public:
+  SearchOutput(ConsoleStreams& console, const QueryForm& form, JsonWriter* json)
+      : console_(console), form_(form), json_(json) {}
+
+  void valuesOf(const KeyName& key, const std::vector<const StoredValue*>& values) {
+    if (json_ == nullptr) {
+      console_.out << key.fullName() << '\n';
+      for (const StoredValue* value : values) printValue(console_, *value, form_);
+      console_.out << '\n';
+      return;
+    }
+    json_->beginObject().member("path", key.fullName()).key("values").beginArray();
+    for (const StoredValue* value : values) writeValueJson(*json_, *value);
+    json_->endArray().endObject();
+  }
+
+  void keyNamed(const KeyName& key) {
+    if (json_ == nullptr) {
+      console_.out << key.fullName() << '\n';
+      return;
+    }
+    json_->beginObject().member("key", key.fullName()).endObject();
+  }
+
+ private:
+  ConsoleStreams& console_;
+  const QueryForm& form_;
+  JsonWriter* json_;
+};
+
 // The key's matching values under its name, then its subkeys: those whose
 // name matches are named, and with /s each is searched the same way.
-RegistryStatus searchKey(ConsoleStreams& console, const KeyName& name, const Search& search,
+RegistryStatus searchKey(SearchOutput& output, const KeyName& name, const Search& search,
                          int& found) {
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
   if (const RegistryStatus status = readKey(name, values, subKeys)) return status;
-  bool named = false;
+  std::vector<const StoredValue*> matching;
   for (const StoredValue& value : values) {
     if (!search.typeSearched(value.type)) continue;
     const std::string valueName = utf8FromNarrow(value.name);
     if ((search.valueNames && search.matches(valueName)) ||
         (search.data &&
          search.matches(dataAsText(value.type, value.data, search.form.separator)))) {
-      if (!named) console.out << name.fullName() << '\n';
-      named = true;
-      printValue(console, value, search.form);
-      ++found;
+      matching.push_back(&value);
     }
   }
-  if (named) console.out << '\n';
+  if (!matching.empty()) output.valuesOf(name, matching);
+  found += static_cast<int>(matching.size());
   for (const std::string& subKey : subKeys) {
     const KeyName below = name.child(utf8FromNarrow(subKey));
     if (search.keys && search.types.empty() && search.matches(utf8FromNarrow(subKey))) {
-      console.out << below.fullName() << '\n';
+      output.keyNamed(below);
       ++found;
     }
     if (!search.form.recursive) continue;
-    if (const RegistryStatus status = searchKey(console, below, search, found)) return status;
+    if (const RegistryStatus status = searchKey(output, below, search, found)) return status;
   }
   return registry_status::Success;
 }
@@ -177,8 +207,21 @@ int queryFind(const RegArguments& arguments, ConsoleStreams& console, const KeyN
     }
   }
   int found = 0;
+  if (console.json) {
+    // reg.exe's exit codes stay: 1 when nothing matched, the document says so too.
+    JsonWriter json;
+    json.beginObject().member("path", name.fullName()).key("matches").beginArray();
+    SearchOutput output(console, form, &json);
+    if (const RegistryStatus status = searchKey(output, name, search, found)) {
+      return reportStatus(console, status);
+    }
+    json.endArray().key("found").number(found).endObject();
+    console.out << json.text();
+    return found > 0 ? regSucceeded : regFailed;
+  }
   console.out << '\n';
-  if (const RegistryStatus status = searchKey(console, name, search, found)) {
+  SearchOutput output(console, form, nullptr);
+  if (const RegistryStatus status = searchKey(output, name, search, found)) {
     return reportStatus(console, status);
   }
   console.out << "End of search: " << found << " match(es) found.\n";
@@ -196,8 +239,8 @@ int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
     if (arguments.value("se").size() != 1) return reportInvalidSyntax(console, "query");
     form.separator = arguments.value("se");
   }
-  if (console.json) return queryAsJson(arguments, console, *name);
   if (arguments.has("f")) return queryFind(arguments, console, *name, form);
+  if (console.json) return queryAsJson(arguments, console, *name);
   if (arguments.withoutValue.count("v") || arguments.has("k") || arguments.has("d") ||
       arguments.has("c") || arguments.has("e") || arguments.has("t")) {
     return reportInvalidSyntax(console, "query");
