@@ -31,10 +31,4 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   flock -u 9
 fi
 
-# A server that outlives its last client by a minute: tests start one Wine
-# program after another, and one that connects while the server is shutting
-# down fails with "a wine server seems to be running, but I cannot connect
-# to it". Starting it fails harmlessly when one is running already.
-wineserver -p60 2>/dev/null || true
-
 exec "$loader" "$@"
