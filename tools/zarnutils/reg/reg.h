@@ -226,6 +226,11 @@ std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
 // wrong size, as upper-case hex digits.
 std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view separator);
 
+// A number stored little-endian in bytes (at most 8 of them).
+uint64_t numberOfBytes(std::string_view bytes);
+// Bytes as upper-case hexadecimal digits, two per byte.
+std::string upperHex(std::string_view bytes);
+
 // REG_SZ data as regedit exports and reg copy copies it: the text up to the
 // first NUL.
 std::string_view textUpToNul(std::string_view data);

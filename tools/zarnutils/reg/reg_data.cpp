@@ -89,15 +89,6 @@ std::string numberBytes(uint64_t number, size_t size) {
   return bytes;
 }
 
-uint64_t numberOfBytes(std::string_view bytes) {
-  uint64_t number = 0;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const auto byte = static_cast<uint8_t>(bytes[bytes.size() - 1 - i]);
-    number = (number << 8) | byte;
-  }
-  return number;
-}
-
 std::optional<std::string> hexBytes(std::string_view text) {
   std::string digits(text.size() % 2 ? "0" : "");
   digits += text;
@@ -129,16 +120,6 @@ std::optional<std::string> multiTextBytes(std::string_view text, std::string_vie
     bytes += narrowFromUtf8(piece) + '\0';
   }
   return bytes + '\0';
-}
-
-std::string upperHex(std::string_view bytes) {
-  static constexpr char digits[] = "0123456789ABCDEF";
-  std::string text;
-  for (const char c : bytes) {
-    text += digits[static_cast<uint8_t>(c) >> 4];
-    text += digits[static_cast<uint8_t>(c) & 0xF];
-  }
-  return text;
 }
 
 std::string lowerHexNumber(uint64_t number) {
@@ -224,6 +205,25 @@ std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view s
     default: break;
   }
   return upperHex(bytes);
+}
+
+uint64_t numberOfBytes(std::string_view bytes) {
+  uint64_t number = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<uint8_t>(bytes[bytes.size() - 1 - i]);
+    number = (number << 8) | byte;
+  }
+  return number;
+}
+
+std::string upperHex(std::string_view bytes) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : bytes) {
+    text += digits[static_cast<uint8_t>(c) >> 4];
+    text += digits[static_cast<uint8_t>(c) & 0xF];
+  }
+  return text;
 }
 
 }  // namespace zarn::cli

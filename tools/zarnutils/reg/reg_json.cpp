@@ -6,24 +6,6 @@
 namespace zarn::cli {
 namespace {
 
-uint64_t littleEndian(std::string_view bytes) {
-  uint64_t number = 0;
-  for (size_t at = bytes.size(); at-- > 0;) {
-    number = number << 8 | static_cast<unsigned char>(bytes[at]);
-  }
-  return number;
-}
-
-std::string hexText(std::string_view bytes) {
-  static constexpr char digits[] = "0123456789ABCDEF";
-  std::string text;
-  for (const char byte : bytes) {
-    text += digits[(byte >> 4) & 0xF];
-    text += digits[byte & 0xF];
-  }
-  return text;
-}
-
 // The key's values and subkeys; with recursive each subkey the same way,
 // else each named only.
 RegistryStatus writeKeyJson(JsonWriter& json, const KeyName& name, bool recursive) {
@@ -67,17 +49,17 @@ void writeValueJson(JsonWriter& json, const StoredValue& value) {
     case value_type::Number:
     case value_type::NumberBigEndian:
       if (size == 4)
-        json.unsignedNumber(littleEndian(value.data));
+        json.unsignedNumber(numberOfBytes(value.data));
       else
-        json.string(hexText(value.data));
+        json.string(upperHex(value.data));
       break;
     case value_type::Number64:
       if (size == 8)
-        json.unsignedNumber(littleEndian(value.data));
+        json.unsignedNumber(numberOfBytes(value.data));
       else
-        json.string(hexText(value.data));
+        json.string(upperHex(value.data));
       break;
-    default: json.string(hexText(value.data));
+    default: json.string(upperHex(value.data));
   }
   json.endObject();
 }
