@@ -74,10 +74,16 @@ install(FILES ${CMAKE_BINARY_DIR}/package/ZarnUtilsConfig.cmake
               ${CMAKE_BINARY_DIR}/package/ZarnUtilsConfigVersion.cmake
   DESTINATION ${zarn_package_dir} COMPONENT development)
 
-# Relative to the .pc file, so that an install under any --prefix finds itself.
-file(RELATIVE_PATH ZARN_PKG_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+# The prefix is written at install time, when `cmake --install --prefix`
+# has settled it, as the plain absolute path: pkg-config leaves out the
+# system folders (-I/usr/include) only when they are spelled exactly so.
+set(ZARN_PKG_PREFIX @ZARN_PKG_PREFIX@)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/zarnutils.pc.in
-  ${CMAKE_BINARY_DIR}/package/zarnutils.pc @ONLY)
+  ${CMAKE_BINARY_DIR}/package/zarnutils.pc.in @ONLY)
+install(CODE "
+  set(ZARN_PKG_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+  configure_file(${CMAKE_BINARY_DIR}/package/zarnutils.pc.in
+    ${CMAKE_BINARY_DIR}/package/zarnutils.pc @ONLY)" COMPONENT development)
 install(FILES ${CMAKE_BINARY_DIR}/package/zarnutils.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 

@@ -50,8 +50,22 @@ for library in shared static; do
 done
 
 export PKG_CONFIG_PATH=$libdir/pkgconfig
-# shellcheck disable=SC2046
-c++ -std=c++17 -o "$work/pkg-consumer" "$source/tests/install/consumer/main.cpp" \
-  $(pkg-config --cflags --libs zarnutils)
+# The file names its prefix as an absolute path; package files unpacked
+# below a folder (the .deb's /usr in $prefix) are reached through
+# pkg-config's sysroot, with the system folders it would leave out kept.
+declared=$(pkg-config --variable=prefix zarnutils)
+if [ "$declared" != "$prefix" ]; then
+  [ "${prefix%"$declared"}" != "$prefix" ] ||
+    { echo "zarnutils.pc names prefix $declared, installed in $prefix"; exit 1; }
+  export PKG_CONFIG_SYSROOT_DIR=${prefix%"$declared"}
+  export PKG_CONFIG_ALLOW_SYSTEM_CFLAGS=1 PKG_CONFIG_ALLOW_SYSTEM_LIBS=1
+fi
+flags=$(pkg-config --cflags --libs zarnutils)
+if grep -qE '(^|/)\.\.?(/|$| )' <<<"$flags"; then
+  echo "pkg-config gives paths that are not canonical: $flags"
+  exit 1
+fi
+# shellcheck disable=SC2086
+c++ -std=c++17 -o "$work/pkg-consumer" "$source/tests/install/consumer/main.cpp" $flags
 run_consumer pkg-config shared "$work/pkg-consumer"
 echo "consumers: find_package (shared, static) and pkg-config build and run against $prefix"

@@ -77,6 +77,12 @@ grep -qF "libzarnutils1 (= $version)" <<<"$(dpkg-deb -f "$development" Depends)"
 mkdir "$work/root"
 dpkg-deb -x "$library" "$work/root"
 dpkg-deb -x "$development" "$work/root"
+# As installed, pkg-config finds the headers and library in the system
+# folders and so gives no -I or -L at all.
+pc=$(find "$work/root" -name zarnutils.pc)
+grep -qx 'prefix=/usr' "$pc" || fail "zarnutils.pc does not name prefix /usr"
+flags=$(PKG_CONFIG_PATH=$(dirname "$pc") PKG_CONFIG_SYSROOT_DIR='' pkg-config --cflags --libs zarnutils)
+[ "$(echo $flags)" = "-lzarnutils" ] || fail "zarnutils.pc gives more than -lzarnutils: $flags"
 archive=$(find "$work/root" -name libzarnutils.a)
 debug=$(objdump -h "$archive" | grep -c '\.debug_' || true)
 [ "$debug" -eq 0 ] || fail "libzarnutils.a carries $debug debug sections"
