@@ -21,53 +21,19 @@
 #pragma once
 
 #include <atomic>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/native/ini/ini_encoding.h"
+#include "platform/native/ini/ini_names.h"
+
 namespace zarn {
-
-// How INI section and entry names compare: without regard to letter case,
-// as the platform folds them (automation/text.h's upperCase of the narrow
-// text). Names in ASCII, nearly all of them, are hashed and compared in
-// place, without making their folded form.
-
-// The form under which names compare: upper-cased.
-std::string foldIniName(std::string_view name);
-
-// The same for every two names that fold alike.
-uint32_t iniNameHash(std::string_view name);
-
-// Whether the two names fold alike.
-bool iniNamesMatch(std::string_view left, std::string_view right);
-
-// How INI file bytes become the UTF-8 text the engine parses, and back.
-//
-// Files are UTF-8 (our narrow code page), with or without a byte order mark,
-// or UTF-16 when they start with the mark FF FE (little-endian) or FE FF
-// (big-endian), as the platform reads them. UTF-8 bytes are taken as they
-// are, so every byte survives a rewrite; the mark stays at the start of the
-// text and parsing begins behind it. A UTF-16 file is turned into UTF-8 and
-// written back in its own byte order with its mark, never partly in another
-// encoding; an unpaired surrogate or a dangling last byte in it does not
-// survive that.
-enum class IniEncoding { Utf8, Utf16Le, Utf16Be };
-
-struct IniText {
-  IniEncoding encoding = IniEncoding::Utf8;
-  std::string text;      // UTF-8, including a UTF-8 byte order mark if the file has one
-  size_t bodyBegin = 0;  // where the lines start: behind a UTF-8 byte order mark
-};
-
-IniText decodeIniBytes(std::string bytes);
-std::string encodeIniText(IniEncoding encoding, std::string text);
 
 // The listings of one parsed document, each made on first use and kept as
 // long as the document, so that a caller who asks again (IniEdit doubles its
@@ -88,60 +54,6 @@ class IniListCache {
  private:
   std::mutex mutex_;
   std::unordered_map<size_t, std::string> lists_;  // nodes, whose strings never move
-};
-
-// A hash table from names to row numbers (of sections or lines) that holds
-// no names itself: the caller keeps the rows and says whether a row is the
-// one sought. It is sized once for the rows it will hold, so it never
-// rehashes, and it keeps the first row added under each name.
-class IniNameIndex {
- public:
-  // Room for rows rows, at most half full; empties the table.
-  void reserve(size_t rows) {
-    const size_t capacity = std::bit_ceil(rows * 2 + 2);
-    slots_.assign(capacity, Slot{});
-    shift_ = 64 - std::countr_zero(capacity);
-  }
-
-  // Adds row under hash unless a row under the same hash is the same name
-  // (isSame(earlierRow)); then the earlier row stays.
-  template <class IsSame>
-  void add(uint32_t hash, uint32_t row, IsSame isSame) {
-    for (size_t at = home(hash);; at = next(at)) {
-      Slot& slot = slots_[at];
-      if (slot.rowPlusOne == 0) {
-        slot = {hash, row + 1};
-        return;
-      }
-      if (slot.hash == hash && isSame(slot.rowPlusOne - 1)) return;
-    }
-  }
-
-  // The row under hash for which isSame(row) holds.
-  template <class IsSame>
-  std::optional<uint32_t> find(uint32_t hash, IsSame isSame) const {
-    if (slots_.empty()) return std::nullopt;
-    for (size_t at = home(hash);; at = next(at)) {
-      const Slot& slot = slots_[at];
-      if (slot.rowPlusOne == 0) return std::nullopt;
-      if (slot.hash == hash && isSame(slot.rowPlusOne - 1)) return slot.rowPlusOne - 1;
-    }
-  }
-
- private:
-  struct Slot {
-    uint32_t hash = 0;
-    uint32_t rowPlusOne = 0;  // 0: empty
-  };
-
-  // Fibonacci hashing: the high bits of the product spread any hashes.
-  size_t home(uint32_t hash) const {
-    return static_cast<size_t>((uint64_t{hash} * 0x9E3779B97F4A7C15) >> shift_);
-  }
-  size_t next(size_t at) const { return (at + 1) & (slots_.size() - 1); }
-
-  std::vector<Slot> slots_;
-  int shift_ = 64;
 };
 
 // Offsets into the document's text, which is below 4 GiB (the largest file
