@@ -2,11 +2,11 @@
 // their UTF-8 forms.
 #include "zarnutils/ini_edit.h"
 
-#include <new>
 #include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,17 +40,16 @@ template <class ListCall>
 Text readList(int32_t initialSize, ListCall listCall) {
   int32_t size = initialSize;
   int64_t written = 0;
-  const std::string buffer =
-      callUntilItFits(static_cast<uint32_t>(size), ' ',
-                      [&](char* data, uint32_t room) -> std::optional<uint32_t> {
-                        size = static_cast<int32_t>(room);
-                        written = listCall(data, room);
-                        if (written != int64_t{size} - 2) return std::nullopt;
-                        if (size > std::numeric_limits<int32_t>::max() / 2) {
-                          throw AutomationError(error::Overflow);
-                        }
-                        return static_cast<uint32_t>(size) * 2;
-                      });
+  const std::string buffer = callUntilItFits(
+      static_cast<uint32_t>(size), ' ', [&](char* data, uint32_t room) -> std::optional<uint32_t> {
+        size = static_cast<int32_t>(room);
+        written = listCall(data, room);
+        if (written != int64_t{size} - 2) return std::nullopt;
+        if (size > std::numeric_limits<int32_t>::max() / 2) {
+          throw AutomationError(error::Overflow);
+        }
+        return static_cast<uint32_t>(size) * 2;
+      });
   // The service wrote the list and at most two NULs after it; the rest is
   // still the space fill. Converting only up to there gives what trimming
   // the whole converted buffer would, as spaces and NULs convert to

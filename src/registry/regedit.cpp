@@ -21,8 +21,8 @@ namespace {
 
 // The roots a path may name, compared in this order, each by its short and
 // then its long name.
-constexpr RootKeyValue namedRoots[] = {root_key::LocalMachine, root_key::CurrentUser,
-                                       root_key::Users,        root_key::DynData,
+constexpr RootKeyValue namedRoots[] = {root_key::LocalMachine,  root_key::CurrentUser,
+                                       root_key::Users,         root_key::DynData,
                                        root_key::CurrentConfig, root_key::ClassesRoot};
 
 bool names(std::u16string_view segment, std::string_view name) {
@@ -228,14 +228,16 @@ bool Regedit::DeleteKey(std::string_view sKey) {
 std::string Regedit::ReadIni(std::string_view sFile, std::string_view sSection,
                              std::string_view sItem, const Variant& vDefValue) {
   return textToUtf8(resultOrThrow<Text>([&](Text& result) {
-    return ReadIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vDefValue, result);
+    return ReadIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vDefValue,
+                   result);
   }));
 }
 
 bool Regedit::WriteIni(std::string_view sFile, std::string_view sSection, std::string_view sItem,
                        const Variant& vValue) {
   return isTrue(resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
-    return WriteIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vValue, result);
+    return WriteIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vValue,
+                    result);
   }));
 }
 
