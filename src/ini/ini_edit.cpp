@@ -2,11 +2,11 @@
 // their UTF-8 forms.
 #include "zarnutils/ini_edit.h"
 
-#include <new>
 #include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +30,14 @@ enum class IniForm { Text, Integer, None };
 
 constexpr TypeLetter<IniForm> iniLetters[] = {{u"S", IniForm::Text}, {u"N", IniForm::Integer}};
 
+// The narrow form of a text argument. Text the narrow code page cannot hold
+// would reach the file changed ("?" in place of a character), so it fails
+// the call, and the method's handler answers its fallback.
+std::string narrowArgument(std::u16string_view text) {
+  if (!narrowHolds(text)) throw AutomationError(error::InvalidProcedureCall);
+  return toNarrow(text);
+}
+
 constexpr uint32_t readBufferSize = 255;
 constexpr int32_t sectionNamesBufferSize = 30;
 constexpr int32_t sectionLinesBufferSize = 8192;
@@ -40,17 +48,16 @@ template <class ListCall>
 Text readList(int32_t initialSize, ListCall listCall) {
   int32_t size = initialSize;
   int64_t written = 0;
-  const std::string buffer =
-      callUntilItFits(static_cast<uint32_t>(size), ' ',
-                      [&](char* data, uint32_t room) -> std::optional<uint32_t> {
-                        size = static_cast<int32_t>(room);
-                        written = listCall(data, room);
-                        if (written != int64_t{size} - 2) return std::nullopt;
-                        if (size > std::numeric_limits<int32_t>::max() / 2) {
-                          throw AutomationError(error::Overflow);
-                        }
-                        return static_cast<uint32_t>(size) * 2;
-                      });
+  const std::string buffer = callUntilItFits(
+      static_cast<uint32_t>(size), ' ', [&](char* data, uint32_t room) -> std::optional<uint32_t> {
+        size = static_cast<int32_t>(room);
+        written = listCall(data, room);
+        if (written != int64_t{size} - 2) return std::nullopt;
+        if (size > std::numeric_limits<int32_t>::max() / 2) {
+          throw AutomationError(error::Overflow);
+        }
+        return static_cast<uint32_t>(size) * 2;
+      });
   // The service wrote the list and at most two NULs after it; the rest is
   // still the space fill. Converting only up to there gives what trimming
   // the whole converted buffer would, as spaces and NULs convert to
@@ -73,17 +80,17 @@ CallStatus IniEdit::ReadValue(Text sFile, Text sSection, Text sName, Text sType,
     const IniForm form = formForTypeLetter(sType, iniLetters, IniForm::None);
     if (form == IniForm::Text) {
       std::string buffer(readBufferSize, ' ');
-      const std::string defaultText = toNarrow(toText(vDefault));
+      const std::string defaultText = narrowArgument(toText(vDefault));
       const auto count = ProfileService::GetPrivateProfileStringA(
-          toNarrow(sSection).c_str(), toNarrow(sName).c_str(), defaultText.c_str(), buffer.data(),
-          readBufferSize, toNarrow(sFile).c_str());
+          narrowArgument(sSection).c_str(), narrowArgument(sName).c_str(), defaultText.c_str(),
+          buffer.data(), readBufferSize, narrowArgument(sFile).c_str());
       buffer.resize(count);
       result = Variant::text(fromNarrow(withoutIncompleteCharacter(buffer)));
     } else if (form == IniForm::Integer) {
       const int32_t defaultNumber = isNumeric(vDefault) ? toLong(vDefault) : 0;
-      const auto number =
-          ProfileService::GetPrivateProfileIntA(toNarrow(sSection).c_str(), toNarrow(sName).c_str(),
-                                                defaultNumber, toNarrow(sFile).c_str());
+      const auto number = ProfileService::GetPrivateProfileIntA(
+          narrowArgument(sSection).c_str(), narrowArgument(sName).c_str(), defaultNumber,
+          narrowArgument(sFile).c_str());
       result = Variant::long32(static_cast<int32_t>(number));
     } else {
       result = vDefault;
@@ -103,8 +110,8 @@ CallStatus IniEdit::WriteValue(Text sFile, Text sSection, Text sName, Variant vV
     const Text value = toText(vValue);
     if (!isStorableEntry(sSection, sName, value)) return {};
     const auto written = ProfileService::WritePrivateProfileStringA(
-        toNarrow(sSection).c_str(), toNarrow(sName).c_str(), toNarrow(value).c_str(),
-        toNarrow(sFile).c_str());
+        narrowArgument(sSection).c_str(), narrowArgument(sName).c_str(),
+        narrowArgument(value).c_str(), narrowArgument(sFile).c_str());
     if (written) result = automationTrue;
   } catch (const std::bad_alloc&) {
     throw;
@@ -117,7 +124,7 @@ CallStatus IniEdit::WriteValue(Text sFile, Text sSection, Text sName, Variant vV
 CallStatus IniEdit::EnumSections(Text sFile, Text& result) {
   result.clear();
   try {
-    const std::string file = toNarrow(sFile);
+    const std::string file = narrowArgument(sFile);
     result = readList(sectionNamesBufferSize, [&](char* buffer, uint32_t size) {
       return int64_t{ProfileService::GetPrivateProfileSectionNamesA(buffer, size, file.c_str())};
     });
@@ -132,8 +139,8 @@ CallStatus IniEdit::EnumSections(Text sFile, Text& result) {
 CallStatus IniEdit::EnumValues(Text sFile, Text sSection, Text& result) {
   result.clear();
   try {
-    const std::string file = toNarrow(sFile);
-    const std::string section = toNarrow(sSection);
+    const std::string file = narrowArgument(sFile);
+    const std::string section = narrowArgument(sSection);
     result = readList(sectionLinesBufferSize, [&](char* buffer, uint32_t size) {
       return int64_t{
           ProfileService::GetPrivateProfileSectionA(section.c_str(), buffer, size, file.c_str())};

@@ -13,6 +13,14 @@ namespace zarn {
 std::string toNarrow(std::u16string_view text);
 Text fromNarrow(std::string_view narrow);
 
+// Whether the narrow code page holds the text exactly, so that toNarrow
+// hands a service the text itself. Where it does not, a character becomes
+// the default character ("?") or a look-alike, and a name would reach
+// another key or entry, a write store other text. On Windows that is any
+// character outside the system code page; natively (UTF-8) only a surrogate
+// without its partner.
+bool narrowHolds(std::u16string_view text);
+
 // The text without a multi-byte character that a byte-counted cut left
 // incomplete at its end.
 std::string_view withoutIncompleteCharacter(std::string_view narrow);

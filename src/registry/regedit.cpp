@@ -21,8 +21,8 @@ namespace {
 
 // The roots a path may name, compared in this order, each by its short and
 // then its long name.
-constexpr RootKeyValue namedRoots[] = {root_key::LocalMachine, root_key::CurrentUser,
-                                       root_key::Users,        root_key::DynData,
+constexpr RootKeyValue namedRoots[] = {root_key::LocalMachine,  root_key::CurrentUser,
+                                       root_key::Users,         root_key::DynData,
                                        root_key::CurrentConfig, root_key::ClassesRoot};
 
 bool names(std::u16string_view segment, std::string_view name) {
@@ -54,15 +54,20 @@ Text joinSegments(const std::vector<Text>& segments, size_t first, size_t last,
   return joined;
 }
 
-// The registry's narrow functions end a name at its first NUL, so a key path
-// or value name holding one would silently name another key or value; it is
-// refused before any registry call, as the registry refuses an invalid
-// parameter.
-bool refusedForNul(const KeyPath& path, RegistryStatus& status) {
-  const bool holdsNul =
-      path.keyPath.find(u'\0') != Text::npos || path.lastSegment.find(u'\0') != Text::npos;
-  if (holdsNul) status = registry_status::InvalidParameter;
-  return holdsNul;
+// A key path or value name that the registry's narrow functions would
+// receive changed would silently name another key or value: they end a name
+// at its first NUL, and the narrow code page puts "?" in place of a
+// character it cannot hold. Such a name is refused before any registry call,
+// as the registry refuses an invalid parameter.
+bool reachesRegistryUnchanged(const Text& name) {
+  return name.find(u'\0') == Text::npos && narrowHolds(name);
+}
+
+bool refusedName(const KeyPath& path, RegistryStatus& status) {
+  const bool refused =
+      !reachesRegistryUnchanged(path.keyPath) || !reachesRegistryUnchanged(path.lastSegment);
+  if (refused) status = registry_status::InvalidParameter;
+  return refused;
 }
 
 std::vector<Text> nonEmptySplit(const Text& path) {
@@ -118,7 +123,7 @@ CallStatus Regedit::EnumKeys(Text sKey, Text sDelim, Text& result) {
     const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Skip);
     Text list;
     RegistryStatus status = 0;
-    if (!refusedForNul(path, status))
+    if (!refusedName(path, status))
       Procedures::ListSubKeys(path.rootKey, path.keyPath, sDelim, list, status);
     result = status == 0 ? list : decimalText(status);
   });
@@ -129,7 +134,7 @@ CallStatus Regedit::EnumValues(Text sKey, Text& result) {
     const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Keep);
     Text list;
     RegistryStatus status = 0;
-    if (!refusedForNul(path, status))
+    if (!refusedName(path, status))
       Procedures::ListValues(path.rootKey, path.keyPath, list, status);
     result = status == 0 ? list : decimalText(status);
   });
@@ -139,7 +144,7 @@ CallStatus Regedit::DeleteKey(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    if (!refusedForNul(path, status))
+    if (!refusedName(path, status))
       Procedures::DeleteSubKey(path.rootKey, path.keyPath, path.lastSegment, status);
     if (status == 0) result = automationTrue;
   });
@@ -149,7 +154,7 @@ CallStatus Regedit::DeleteValue(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    if (!refusedForNul(path, status))
+    if (!refusedName(path, status))
       Procedures::DeleteNamedValue(path.rootKey, path.keyPath, path.lastSegment, status);
     if (status == 0) result = automationTrue;
   });
@@ -159,7 +164,7 @@ CallStatus Regedit::ReadValue(Text sKey, Text sType, Variant vDefault, Variant& 
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    if (refusedForNul(path, status)) {
+    if (refusedName(path, status)) {
       result = vDefault;
       return;
     }
@@ -172,7 +177,7 @@ CallStatus Regedit::WriteValue(Text sKey, Text sType, Variant vValue, Automation
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
     RegistryStatus status = 0;
-    if (!refusedForNul(path, status))
+    if (!refusedName(path, status))
       Procedures::StoreTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vValue,
                                   status);
     if (status == 0) result = automationTrue;
@@ -228,14 +233,16 @@ bool Regedit::DeleteKey(std::string_view sKey) {
 std::string Regedit::ReadIni(std::string_view sFile, std::string_view sSection,
                              std::string_view sItem, const Variant& vDefValue) {
   return textToUtf8(resultOrThrow<Text>([&](Text& result) {
-    return ReadIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vDefValue, result);
+    return ReadIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vDefValue,
+                   result);
   }));
 }
 
 bool Regedit::WriteIni(std::string_view sFile, std::string_view sSection, std::string_view sItem,
                        const Variant& vValue) {
   return isTrue(resultOrThrow<AutomationBoolean>([&](AutomationBoolean& result) {
-    return WriteIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vValue, result);
+    return WriteIni(utf8Argument(sFile), utf8Argument(sSection), utf8Argument(sItem), vValue,
+                    result);
   }));
 }
 
@@ -268,7 +275,8 @@ std::vector<std::string> Regedit::ListKeys(std::string_view sKey) {
   RegistryStatus status = 0;
   throwOnFailure(runPublicMethod(listing, [&] {
     const KeyPath path = Procedures::resolveListing(utf8ToText(sKey), EmptySegments::Skip);
-    Procedures::ListSubKeys(path.rootKey, path.keyPath, u"\\", listing, status);
+    if (!refusedName(path, status))
+      Procedures::ListSubKeys(path.rootKey, path.keyPath, u"\\", listing, status);
   }));
   if (status != 0) throw RegistryError(status, sKey);
   return listingItems(listing, u'\\');
@@ -279,7 +287,8 @@ std::vector<std::string> Regedit::ListValues(std::string_view sKey) {
   RegistryStatus status = 0;
   throwOnFailure(runPublicMethod(listing, [&] {
     const KeyPath path = Procedures::resolveListing(utf8ToText(sKey), EmptySegments::Keep);
-    Procedures::ListValues(path.rootKey, path.keyPath, listing, status);
+    if (!refusedName(path, status))
+      Procedures::ListValues(path.rootKey, path.keyPath, listing, status);
   }));
   if (status != 0) throw RegistryError(status, sKey);
   return listingItems(listing, u'\0');

@@ -78,21 +78,33 @@ StoredData fixedData(uint32_t type, Number number) {
   return {type, bytes, sizeof(Number)};
 }
 
-// The bytes to store for a letter; nothing for an unknown letter. Throws
-// AutomationError when the value's conversion for the letter fails.
-std::optional<StoredData> dataToStore(RegistryForm form, const Variant& value) {
-  switch (form) {
-    case RegistryForm::String: {
-      const Text text = toText(value);
-      std::string narrow = toNarrow(text);
-      const auto size = static_cast<uint32_t>(text.empty() ? 0 : narrow.size() + 1);
-      return StoredData{value_type::Text, narrow, size};
+// The bytes to store for a letter, none for an unknown letter; or the status
+// that refuses the value: 13 when its conversion for the letter fails, 87
+// for text the narrow code page cannot hold, which would be stored changed.
+RegistryStatus dataToStore(RegistryForm form, const Variant& value,
+                           std::optional<StoredData>& data) {
+  try {
+    switch (form) {
+      case RegistryForm::String: {
+        const Text text = toText(value);
+        if (!narrowHolds(text)) return registry_status::InvalidParameter;
+        std::string narrow = toNarrow(text);
+        const auto size = static_cast<uint32_t>(text.empty() ? 0 : narrow.size() + 1);
+        data = StoredData{value_type::Text, std::move(narrow), size};
+        break;
+      }
+      case RegistryForm::Boolean:
+        data = fixedData<int16_t>(value_type::Binary, toBoolean(value));
+        break;
+      case RegistryForm::Number:
+        data = fixedData<int32_t>(value_type::Number, toLong(value));
+        break;
+      case RegistryForm::None: break;
     }
-    case RegistryForm::Boolean: return fixedData<int16_t>(value_type::Binary, toBoolean(value));
-    case RegistryForm::Number: return fixedData<int32_t>(value_type::Number, toLong(value));
-    case RegistryForm::None: break;
+  } catch (const AutomationError&) {
+    return statusRejectedValue;
   }
-  return std::nullopt;
+  return 0;
 }
 
 }  // namespace
@@ -136,11 +148,8 @@ void Regedit::Procedures::StoreTypedValue(RootKeyValue rootKey, Text keyPath, Te
   const auto convertThenCreate = [&](KeyHandle& key) -> RegistryStatus {
     // Convert before touching the registry, so that a rejected value leaves
     // no trace and is reported as a failure.
-    try {
-      data = dataToStore(registryFormForLetter(typeLetter), value);
-    } catch (const AutomationError&) {
-      return statusRejectedValue;
-    }
+    if (const RegistryStatus refused = dataToStore(registryFormForLetter(typeLetter), value, data))
+      return refused;
     const SecurityAttributes security;
     uint32_t disposition = 0;
     return RegistryService::RegCreateKeyExA(rootKeyHandle(rootKey), toNarrow(keyPath).c_str(), 0,
