@@ -33,6 +33,7 @@
 //        or the change group's transaction was rolled back under it
 //   1010 bad key: RegCreateKeyExA with nowhere to put the handle
 //   1018 the key was deleted while this handle was open
+//   1021 RegCreateKeyExA of a key that is not volatile under a volatile one
 #pragma once
 
 #include <cstdint>
@@ -78,6 +79,9 @@ constexpr uint32_t CreateSubKey = 4;
 constexpr uint32_t EnumerateSubKeys = 8;
 }  // namespace key_access
 
+// REG_OPTION_VOLATILE: the key lives until the machine restarts.
+constexpr uint32_t VolatileKeyOption = 1;
+
 namespace value_type {
 constexpr uint32_t None = 0;
 constexpr uint32_t Text = 1;             // REG_SZ
@@ -103,6 +107,7 @@ constexpr RegistryStatus NoAccess = 998;
 constexpr RegistryStatus BadKey = 1010;
 constexpr RegistryStatus RegistryIoFailed = 1016;
 constexpr RegistryStatus KeyDeleted = 1018;
+constexpr RegistryStatus ChildMustBeVolatile = 1021;
 }  // namespace registry_status
 
 // The platform's record, passed all-zero to key creation.
@@ -123,8 +128,11 @@ class RegistryService {
                                       uint32_t access, KeyHandle* key);
 
   // Opens root\subKey, creating every missing key on the path, whatever the
-  // rights of root. disposition receives 1 (created) or 2 (existed). 1010
-  // when key is null; on any other failure *key is 0 as for RegOpenKeyExA.
+  // rights of root. disposition receives 1 (created) or 2 (existed). With
+  // options REG_OPTION_VOLATILE the keys it creates are volatile; under a
+  // volatile key only volatile keys may be created (1021), while opening an
+  // existing key ignores the option. 1010 when key is null; on any other
+  // failure *key is 0 as for RegOpenKeyExA.
   static RegistryStatus RegCreateKeyExA(KeyHandle root, const char* subKey, uint32_t reserved,
                                         const char* keyClass, uint32_t options, uint32_t access,
                                         const SecurityAttributes* security, KeyHandle* key,

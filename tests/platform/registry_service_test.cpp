@@ -23,13 +23,17 @@ constexpr uint32_t AllRights = key_access::QueryValue | key_access::SetValue |
                                key_access::CreateSubKey | key_access::EnumerateSubKeys;
 
 RegistryStatus createKey(KeyHandle base, const std::string& path, KeyHandle* key,
-                         uint32_t* disposition = nullptr, uint32_t access = AllRights) {
+                         uint32_t* disposition = nullptr, uint32_t access = AllRights,
+                         uint32_t options = 0) {
   const SecurityAttributes security;
   uint32_t ignored = 0;
-  return Service::RegCreateKeyExA(base, path.c_str(), 0, "", 0, access, &security, key,
+  return Service::RegCreateKeyExA(base, path.c_str(), 0, "", options, access, &security, key,
                                   disposition ? disposition : &ignored);
 }
 
+RegistryStatus createVolatileKey(KeyHandle base, const std::string& path, KeyHandle* key) {
+  return createKey(base, path, key, nullptr, AllRights, VolatileKeyOption);
+}
 
 RegistryStatus openKey(KeyHandle base, const std::string& path, uint32_t access, KeyHandle* key) {
   return Service::RegOpenKeyExA(base, path.c_str(), 0, access, key);
@@ -221,6 +225,25 @@ TEST_F(RegistryServiceTest, ClassesRootTakesALeadingBackslash) {
   EXPECT_EQ(
       openKey(rootKeyHandle(root_key::CurrentUser), "\\" + path_, key_access::QueryValue, &key),
       BadPathName);
+}
+
+TEST_F(RegistryServiceTest, UnderAVolatileKeyOnlyVolatileKeysAreMade) {
+  KeyHandle fleeting = 0;
+  ASSERT_EQ(createVolatileKey(key_, "Fleeting", &fleeting), Success);
+  KeyHandle child = 0;
+  EXPECT_EQ(createKey(fleeting, "Child", &child), ChildMustBeVolatile);
+  EXPECT_EQ(createKey(key_, "Fleeting\\Child\\Grandchild", &child), ChildMustBeVolatile);
+  EXPECT_EQ(openKey(fleeting, "Child", key_access::QueryValue, &child), NotFound);
+  ASSERT_EQ(createVolatileKey(fleeting, "Child\\Grandchild", &child), Success);
+  EXPECT_EQ(Service::RegCloseKey(child), Success);
+  // A key that exists is opened whatever the option.
+  uint32_t disposition = 0;
+  ASSERT_EQ(createKey(fleeting, "Child", &child, &disposition), Success);
+  EXPECT_EQ(disposition, 2u);
+  EXPECT_EQ(Service::RegCloseKey(child), Success);
+  EXPECT_EQ(Service::RegCloseKey(fleeting), Success);
+  // A volatile key may sit under one that is not, and be listed with it.
+  EXPECT_EQ(subKeyNames(key_), std::vector<std::string>{"Fleeting"});
 }
 
 TEST_F(RegistryServiceTest, KeyNamesEndAt255Characters) {

@@ -425,8 +425,9 @@ RegistryStatus RegistryStore::openKey(KeyHandle root, const char* subKey, uint32
 }
 
 RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint32_t access,
-                                        KeyHandle* key, uint32_t* disposition) {
+                                        KeyHandle* key, uint32_t* disposition, uint32_t options) {
   if (!key) return BadKey;
+  const bool makesVolatile = (options & VolatileKeyOption) != 0;
   std::vector<std::string_view> names;
   const RegistryStatus pathStatus = splitKeyPath(subKey, names);
   const auto opened = [&](KeyHandle handle, bool created) {
@@ -447,10 +448,16 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
         for (const std::string_view name : names) {
           if (const std::optional<KeyId> child = database.findSubKey(current, name)) {
             current = *child;
-          } else {
-            current = database.insertSubKey(current, name);
-            created = true;
+            continue;
           }
+          // Only the first key made can have a volatile parent: the rest are
+          // made under it, alike.
+          if (!created && !makesVolatile && database.isVolatile(current)) {
+            return ChildMustBeVolatile;
+          }
+          current = makesVolatile ? database.insertVolatileSubKey(current, name)
+                                  : database.insertSubKey(current, name);
+          created = true;
         }
         // The handle is made before the commit, so that running out of
         // memory for it cannot leave a key made by a call that failed.
