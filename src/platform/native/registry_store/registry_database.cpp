@@ -565,13 +565,14 @@ void RegistryDatabase::forgetEarlierBoots() {
   if (current && !hasKeysOfEarlierBoots(connection_)) return;
   if (!writable_) {
     // A reader that may not write the file sees it as a writer would leave
-    // it, through a view of its own that stands in for the table.
-    executeSql(connection_, current ? ("CREATE TEMP VIEW keys AS SELECT * FROM main.keys WHERE "
-                                       "volatile_boot IS NULL OR volatile_boot = " +
-                                       quotedText(bootIdentifier()))
-                                          .c_str()
-                                    : "CREATE TEMP VIEW keys AS SELECT *, NULL AS volatile_boot "
-                                      "FROM main.keys");
+    // it, through a view of its own that stands in for the table; kept in
+    // memory, as such a reader may have nowhere to write a temporary file.
+    const std::string view =
+        current ? "SELECT * FROM main.keys WHERE volatile_boot IS NULL OR volatile_boot = " +
+                      quotedText(bootIdentifier())
+                : "SELECT *, NULL AS volatile_boot FROM main.keys";
+    executeSql(connection_,
+               ("PRAGMA temp_store = MEMORY; CREATE TEMP VIEW keys AS " + view).c_str());
     return;
   }
   // Files made before keys could be volatile gain the column, and the keys
