@@ -161,7 +161,8 @@ class RegistryService {
   // null only the type and size are reported; with a buffer smaller than the
   // value, 234, the needed size in *dataSize and the buffer left untouched.
   // *dataSize is read before *type is written, so they may be one variable.
-  // A missing value answers 2 with *dataSize 0. Sizes are the stored ones:
+  // A missing value answers 2, with *dataSize 0 when data is null (a read
+  // into a buffer keeps its size). Sizes are the stored ones:
   // a REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ stored without its final NUL
   // reports its size without one, and when the buffer has room after the
   // data one NUL (never two) is written there, outside the size reported.

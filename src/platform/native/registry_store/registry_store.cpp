@@ -550,7 +550,8 @@ RegistryStatus RegistryStore::queryValue(KeyHandle key, const char* valueName, u
     }
     auto found = open->database->findValue(open->key, name);
     if (!found) {
-      if (dataSize) *dataSize = 0;
+      // A size probe learns there is nothing; a read keeps its buffer's size.
+      if (dataSize && !data) *dataSize = 0;
       return NotFound;
     }
     const RegistryStatus status = placeValue(found->first, found->second, type, data, dataSize);
