@@ -22,15 +22,18 @@
 //   10   native only: the environment names no place for the store (an
 //        empty ZARNUTILS_REGISTRY_DIR)
 //   87   invalid parameter: a key name over 255 characters, a value name over
-//        16,383, a path deeper than 512 keys
-//   161  bad path name: a key path that begins with a backslash
+//        16,383, a path deeper than 512 keys; RegDeleteKeyA with no subkey
+//   161  bad path name: a key path that begins with a backslash (except
+//        under HKEY_CLASSES_ROOT, which opens it as if without it)
 //   234  more data: the buffer is too small; the needed size is written back
 //   259  no more items: enumeration index past the end
 //   998  RegSetValueExA with no data but a non-zero size
 //   1016 native only: the store's file could not be read or written, or
 //        holds no store (damaged, truncated, something else in its place),
 //        or the change group's transaction was rolled back under it
+//   1010 bad key: RegCreateKeyExA with nowhere to put the handle
 //   1018 the key was deleted while this handle was open
+//   1021 RegCreateKeyExA of a key that is not volatile under a volatile one
 #pragma once
 
 #include <cstdint>
@@ -76,6 +79,9 @@ constexpr uint32_t CreateSubKey = 4;
 constexpr uint32_t EnumerateSubKeys = 8;
 }  // namespace key_access
 
+// REG_OPTION_VOLATILE: the key lives until the machine restarts.
+constexpr uint32_t VolatileKeyOption = 1;
+
 namespace value_type {
 constexpr uint32_t None = 0;
 constexpr uint32_t Text = 1;             // REG_SZ
@@ -98,8 +104,10 @@ constexpr RegistryStatus BadPathName = 161;
 constexpr RegistryStatus MoreData = 234;
 constexpr RegistryStatus NoMoreItems = 259;
 constexpr RegistryStatus NoAccess = 998;
+constexpr RegistryStatus BadKey = 1010;
 constexpr RegistryStatus RegistryIoFailed = 1016;
 constexpr RegistryStatus KeyDeleted = 1018;
+constexpr RegistryStatus ChildMustBeVolatile = 1021;
 }  // namespace registry_status
 
 // The platform's record, passed all-zero to key creation.
@@ -111,13 +119,20 @@ struct SecurityAttributes {
 
 class RegistryService {
  public:
-  // Opens root\subKey (an empty subKey opens the root itself) with one access
-  // right; the handle carries that right. 2 when a key on the path is missing.
+  // Opens root\subKey with one access right; the handle carries that right.
+  // 2 when a key on the path is missing. A null or empty subKey of a root
+  // answers the root's own handle (closing it does nothing); of any other
+  // key, a new handle to that key. On failure *key is 0, except for a base
+  // handle of 0 or a root that does not exist, which leave it alone.
   static RegistryStatus RegOpenKeyExA(KeyHandle root, const char* subKey, uint32_t options,
                                       uint32_t access, KeyHandle* key);
 
   // Opens root\subKey, creating every missing key on the path, whatever the
-  // rights of root. disposition receives 1 (created) or 2 (existed).
+  // rights of root. disposition receives 1 (created) or 2 (existed). With
+  // options REG_OPTION_VOLATILE the keys it creates are volatile; under a
+  // volatile key only volatile keys may be created (1021), while opening an
+  // existing key ignores the option. 1010 when key is null; on any other
+  // failure *key is 0 as for RegOpenKeyExA.
   static RegistryStatus RegCreateKeyExA(KeyHandle root, const char* subKey, uint32_t reserved,
                                         const char* keyClass, uint32_t options, uint32_t access,
                                         const SecurityAttributes* security, KeyHandle* key,
@@ -132,10 +147,12 @@ class RegistryService {
   static RegistryStatus RegEnumKeyA(KeyHandle key, uint32_t index, char* name, uint32_t nameSize);
 
   // Value number index, in creation order. nameLength: buffer size in, name
-  // length without its NUL out (234 when the name does not fit, and the size
-  // needed is not reported). type and dataSize are written when not null;
-  // data, when not null, receives the value's bytes (234 when *dataSize is
-  // too small). Needs KEY_QUERY_VALUE.
+  // length without its NUL out. type and dataSize are written when not null
+  // (*dataSize is read first, so they may be one variable); data, when not
+  // null, receives the value's bytes as RegQueryValueExA places them. 234
+  // when the name or the data does not fit: a name that does not fit is not
+  // written (nor its length), but data that fits still is; data that does
+  // not fit leaves the name and its length alone too. Needs KEY_QUERY_VALUE.
   static RegistryStatus RegEnumValueA(KeyHandle key, uint32_t index, char* name,
                                       uint32_t* nameLength, uint32_t* reserved, uint32_t* type,
                                       uint8_t* data, uint32_t* dataSize);
@@ -143,6 +160,12 @@ class RegistryService {
   // Reads a value; an empty or null name is the default value. With data
   // null only the type and size are reported; with a buffer smaller than the
   // value, 234, the needed size in *dataSize and the buffer left untouched.
+  // *dataSize is read before *type is written, so they may be one variable.
+  // A missing value answers 2, with *dataSize 0 when data is null (a read
+  // into a buffer keeps its size). Sizes are the stored ones:
+  // a REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ stored without its final NUL
+  // reports its size without one, and when the buffer has room after the
+  // data one NUL (never two) is written there, outside the size reported.
   // Needs KEY_QUERY_VALUE.
   static RegistryStatus RegQueryValueExA(KeyHandle key, const char* valueName, uint32_t* reserved,
                                          uint32_t* type, uint8_t* data, uint32_t* dataSize);
@@ -153,7 +176,8 @@ class RegistryService {
                                        uint32_t type, const uint8_t* data, uint32_t dataSize);
 
   // Deletes subKey of key (the key itself for an empty subKey) with its
-  // values, whatever the rights of key; 5 while it has subkeys.
+  // values, whatever the rights of key; 5 while it has subkeys. A null
+  // subKey deletes nothing and answers 87.
   static RegistryStatus RegDeleteKeyA(KeyHandle key, const char* subKey);
 
   // 2 when there is no such value. Needs KEY_SET_VALUE.

@@ -23,11 +23,16 @@ constexpr uint32_t AllRights = key_access::QueryValue | key_access::SetValue |
                                key_access::CreateSubKey | key_access::EnumerateSubKeys;
 
 RegistryStatus createKey(KeyHandle base, const std::string& path, KeyHandle* key,
-                         uint32_t* disposition = nullptr, uint32_t access = AllRights) {
+                         uint32_t* disposition = nullptr, uint32_t access = AllRights,
+                         uint32_t options = 0) {
   const SecurityAttributes security;
   uint32_t ignored = 0;
-  return Service::RegCreateKeyExA(base, path.c_str(), 0, "", 0, access, &security, key,
+  return Service::RegCreateKeyExA(base, path.c_str(), 0, "", options, access, &security, key,
                                   disposition ? disposition : &ignored);
+}
+
+RegistryStatus createVolatileKey(KeyHandle base, const std::string& path, KeyHandle* key) {
+  return createKey(base, path, key, nullptr, AllRights, VolatileKeyOption);
 }
 
 RegistryStatus openKey(KeyHandle base, const std::string& path, uint32_t access, KeyHandle* key) {
@@ -168,6 +173,80 @@ TEST_F(RegistryServiceTest, RefusesBadPathsAndOverlongNames) {
   EXPECT_EQ(queryBytes(key_, (longestValueName + "v").c_str()), std::nullopt);
 }
 
+TEST_F(RegistryServiceTest, AFailedOpenOrCreateLeavesNoHandle) {
+  KeyHandle key = 0x1234;
+  EXPECT_EQ(openKey(key_, "Missing", key_access::QueryValue, &key), NotFound);
+  EXPECT_EQ(key, 0u);
+  key = 0x1234;
+  EXPECT_EQ(createKey(key_, "\\Bad", &key), BadPathName);
+  EXPECT_EQ(key, 0u);
+  // A base of 0 is refused before the result is touched.
+  key = 0x1234;
+  EXPECT_EQ(openKey(0, "", key_access::QueryValue, &key), InvalidHandle);
+  EXPECT_EQ(key, 0x1234u);
+
+  // With nowhere to put the handle, creation answers a bad key and makes
+  // nothing. Wine 8 writes through the null pointer and crashes.
+  if (test_support::runsOnWine) return;
+  const SecurityAttributes security;
+  uint32_t disposition = 0;
+  EXPECT_EQ(Service::RegCreateKeyExA(key_, "Unkept", 0, "", 0, AllRights, &security, nullptr,
+                                     &disposition),
+            BadKey);
+  EXPECT_EQ(openKey(key_, "Unkept", key_access::QueryValue, &key), NotFound);
+}
+
+TEST_F(RegistryServiceTest, ARootOpenedAsItselfIsItsOwnHandle) {
+  const int handlesBefore = Service::openHandleCount();
+  for (const char* self : {static_cast<const char*>(nullptr), ""}) {
+    KeyHandle key = 0;
+    ASSERT_EQ(Service::RegOpenKeyExA(rootKeyHandle(root_key::CurrentUser), self, 0,
+                                     key_access::QueryValue, &key),
+              Success);
+    EXPECT_EQ(key, rootKeyHandle(root_key::CurrentUser));
+    EXPECT_EQ(Service::RegCloseKey(key), Success);
+  }
+  EXPECT_EQ(Service::openHandleCount(), handlesBefore);
+}
+
+TEST_F(RegistryServiceTest, ClassesRootTakesALeadingBackslash) {
+  const KeyHandle classes = rootKeyHandle(root_key::ClassesRoot);
+  const std::string name = "ZarnUtilsTests_" + path_.substr(path_.rfind('\\') + 1);
+  KeyHandle key = 0;
+  ASSERT_EQ(createKey(classes, name, &key), Success);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  EXPECT_EQ(openKey(classes, "\\" + name, key_access::QueryValue, &key), Success);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  // "\\" alone is the root, in a handle of its own.
+  ASSERT_EQ(openKey(classes, "\\", key_access::QueryValue, &key), Success);
+  EXPECT_NE(key, classes);
+  EXPECT_EQ(Service::RegCloseKey(key), Success);
+  EXPECT_EQ(Service::RegDeleteKeyA(classes, name.c_str()), Success);
+  // Elsewhere a leading backslash stays a bad path.
+  EXPECT_EQ(
+      openKey(rootKeyHandle(root_key::CurrentUser), "\\" + path_, key_access::QueryValue, &key),
+      BadPathName);
+}
+
+TEST_F(RegistryServiceTest, UnderAVolatileKeyOnlyVolatileKeysAreMade) {
+  KeyHandle fleeting = 0;
+  ASSERT_EQ(createVolatileKey(key_, "Fleeting", &fleeting), Success);
+  KeyHandle child = 0;
+  EXPECT_EQ(createKey(fleeting, "Child", &child), ChildMustBeVolatile);
+  EXPECT_EQ(createKey(key_, "Fleeting\\Child\\Grandchild", &child), ChildMustBeVolatile);
+  EXPECT_EQ(openKey(fleeting, "Child", key_access::QueryValue, &child), NotFound);
+  ASSERT_EQ(createVolatileKey(fleeting, "Child\\Grandchild", &child), Success);
+  EXPECT_EQ(Service::RegCloseKey(child), Success);
+  // A key that exists is opened whatever the option.
+  uint32_t disposition = 0;
+  ASSERT_EQ(createKey(fleeting, "Child", &child, &disposition), Success);
+  EXPECT_EQ(disposition, 2u);
+  EXPECT_EQ(Service::RegCloseKey(child), Success);
+  EXPECT_EQ(Service::RegCloseKey(fleeting), Success);
+  // A volatile key may sit under one that is not, and be listed with it.
+  EXPECT_EQ(subKeyNames(key_), std::vector<std::string>{"Fleeting"});
+}
+
 TEST_F(RegistryServiceTest, KeyNamesEndAt255Characters) {
   ZARN_NATIVE_ONLY("accepts key names of 256 characters");
   KeyHandle key = 0;
@@ -272,8 +351,28 @@ TEST_F(RegistryServiceTest, QueryReportsSizeAndLeavesASmallBufferUntouched) {
   EXPECT_EQ(size, 6u);
   EXPECT_EQ(std::string(buffer, buffer + 4), "####");
 
+  // A missing value: a size probe learns 0, a read keeps its buffer's size.
   size = sizeof buffer;
   EXPECT_EQ(Service::RegQueryValueExA(key_, "missing", nullptr, &type, buffer, &size), NotFound);
+  EXPECT_EQ(size, sizeof buffer);
+  EXPECT_EQ(Service::RegQueryValueExA(key_, "missing", nullptr, &type, nullptr, &size), NotFound);
+  EXPECT_EQ(size, 0u);
+}
+
+TEST_F(RegistryServiceTest, TypeAndSizeMayBeOneVariable) {
+  // The size is read before the type is written, and the size written last.
+  ASSERT_EQ(setBytes(key_, "greeting", value_type::Text, std::string("hello", 6)), Success);
+  uint8_t buffer[8] = {};
+  uint32_t both = sizeof buffer;
+  EXPECT_EQ(Service::RegQueryValueExA(key_, "greeting", nullptr, &both, buffer, &both), Success);
+  EXPECT_EQ(both, 6u);
+  EXPECT_STREQ(reinterpret_cast<char*>(buffer), "hello");
+
+  char name[16];
+  uint32_t length = sizeof name;
+  both = sizeof buffer;
+  EXPECT_EQ(Service::RegEnumValueA(key_, 0, name, &length, nullptr, &both, buffer, &both), Success);
+  EXPECT_EQ(both, 6u);
 }
 
 TEST_F(RegistryServiceTest, TextComesBackExactlyAsStored) {
@@ -287,6 +386,58 @@ TEST_F(RegistryServiceTest, TextComesBackExactlyAsStored) {
   EXPECT_EQ(type, value_type::Text);
   EXPECT_EQ(queryBytes(key_, "bytes", &type), std::string("\0\1\0", 3));
   EXPECT_EQ(type, value_type::Binary);
+}
+
+// A text stored without its final NUL reports its stored size, and a narrow
+// read adds one NUL after the data when the buffer has room for it (one
+// only, even for a REG_MULTI_SZ), outside the size it reports.
+TEST_F(RegistryServiceTest, TextWithoutItsNulGetsOneWhenTheBufferHasRoom) {
+  struct Row {
+    uint32_t type;
+    std::string stored;
+    std::string readWithRoom;  // the buffer's first stored.size() + 2 bytes
+  };
+  const Row rows[] = {
+      {value_type::Text, "abc", std::string("abc\0#", 5)},
+      {value_type::ExpandText, "%x%", std::string("%x%\0#", 5)},
+      {value_type::MultiText, std::string("a\0bc", 4), std::string("a\0bc\0#", 6)},
+      {value_type::Text, std::string("ab\0", 3), std::string("ab\0##", 5)},  // ends in a NUL
+      {value_type::Binary, "abc", "abc##"},                                  // no text
+      {value_type::Text, "", "##"},                                          // nothing stored
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.type);
+    SCOPED_TRACE(row.stored);
+    ASSERT_EQ(setBytes(key_, "v", row.type, row.stored), Success);
+    const auto stored = static_cast<uint32_t>(row.stored.size());
+    uint32_t size = 0;
+    EXPECT_EQ(Service::RegQueryValueExA(key_, "v", nullptr, nullptr, nullptr, &size), Success);
+    EXPECT_EQ(size, stored);
+    for (const uint32_t room : {stored, stored + 2}) {
+      std::string buffer(stored + 2, '#');
+      size = room;
+      EXPECT_EQ(Service::RegQueryValueExA(key_, "v", nullptr, nullptr,
+                                          reinterpret_cast<uint8_t*>(buffer.data()), &size),
+                Success);
+      EXPECT_EQ(size, stored);
+      EXPECT_EQ(buffer, room == stored ? row.stored + "##" : row.readWithRoom) << "room " << room;
+
+      std::string listed(stored + 2, '#');
+      char name[8];
+      uint32_t length = sizeof name;
+      size = room;
+      EXPECT_EQ(Service::RegEnumValueA(key_, 0, name, &length, nullptr, nullptr,
+                                       reinterpret_cast<uint8_t*>(listed.data()), &size),
+                Success);
+      EXPECT_EQ(listed, buffer);
+    }
+  }
+  uint8_t small[2] = {'#', '#'};
+  uint32_t size = sizeof small;
+  ASSERT_EQ(setBytes(key_, "v", value_type::Text, "abc"), Success);
+  EXPECT_EQ(Service::RegQueryValueExA(key_, "v", nullptr, nullptr, small, &size), MoreData);
+  EXPECT_EQ(size, 3u);
+  EXPECT_EQ(small[0], '#');
 }
 
 TEST_F(RegistryServiceTest, TheDefaultValueHasTheEmptyName) {
@@ -324,6 +475,28 @@ TEST_F(RegistryServiceTest, EnumeratingValuesReportsNamesTypesAndSizes) {
   length = 5;  // no room for the NUL
   EXPECT_EQ(Service::RegEnumValueA(key_, 0, name, &length, nullptr, &type, nullptr, nullptr),
             MoreData);
+
+  // A name that does not fit keeps its length, and the data still comes.
+  uint8_t filled[4] = {};
+  type = 0;
+  size = sizeof filled;
+  length = 3;
+  EXPECT_EQ(Service::RegEnumValueA(key_, 0, name, &length, nullptr, &type, filled, &size),
+            MoreData);
+  EXPECT_EQ(length, 3u);
+  EXPECT_EQ(type, value_type::Number);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(filled[0], 0x2A);
+
+  // Data that does not fit leaves the name and its length alone.
+  std::fill(std::begin(name), std::end(name), '#');
+  length = sizeof name;
+  size = 2;
+  EXPECT_EQ(Service::RegEnumValueA(key_, 0, name, &length, nullptr, &type, filled, &size),
+            MoreData);
+  EXPECT_EQ(length, sizeof name);
+  EXPECT_EQ(name[0], '#');
+  EXPECT_EQ(size, 4u);
   length = sizeof name;
   EXPECT_EQ(Service::RegEnumValueA(key_, 1, name, &length, nullptr, &type, nullptr, nullptr),
             NoMoreItems);
@@ -343,6 +516,8 @@ TEST_F(RegistryServiceTest, DeletesOnlyKeysWithoutSubKeys) {
   EXPECT_EQ(openKey(key_, "Parent\\Child", key_access::QueryValue, &key), NotFound);
   ASSERT_EQ(createKey(key_, "Parent\\Child", &key), Success);
   EXPECT_EQ(queryBytes(key, "v"), std::nullopt);
+  // No name is not the key itself: nothing goes.
+  EXPECT_EQ(Service::RegDeleteKeyA(key, nullptr), InvalidParameter);
   EXPECT_EQ(Service::RegDeleteKeyA(key, ""), Success);
   EXPECT_EQ(Service::RegCloseKey(key), Success);
   EXPECT_EQ(Service::RegDeleteKeyA(key_, "Parent"), Success);

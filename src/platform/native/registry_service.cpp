@@ -43,11 +43,11 @@ RegistryStatus RegistryService::RegOpenKeyExA(KeyHandle root, const char* subKey
 }
 
 RegistryStatus RegistryService::RegCreateKeyExA(KeyHandle root, const char* subKey, uint32_t,
-                                                const char*, uint32_t, uint32_t access,
+                                                const char*, uint32_t options, uint32_t access,
                                                 const SecurityAttributes*, KeyHandle* key,
                                                 uint32_t* disposition) {
   return withStore([&](RegistryStore& store) {
-    return store.createKey(root, subKey, access, key, disposition);
+    return store.createKey(root, subKey, access, key, disposition, options);
   });
 }
 

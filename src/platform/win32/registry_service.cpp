@@ -37,6 +37,21 @@ class DwordArgument {
   DWORD value_;
 };
 
+// The platform reads the data size before it writes the type, so a caller
+// may pass one variable for both; their copies must then be one as well.
+class TypeArgument {
+ public:
+  TypeArgument(uint32_t* type, DwordArgument& size, uint32_t* sizeTarget)
+      : shared_(type && type == sizeTarget ? size.get() : nullptr),
+        own_(shared_ ? nullptr : type) {}
+
+  LPDWORD get() { return shared_ ? shared_ : own_.get(); }
+
+ private:
+  LPDWORD shared_;
+  DwordArgument own_;
+};
+
 class OpenHandles {
  public:
   void add(KeyHandle key) {
@@ -66,12 +81,13 @@ OpenHandles& openHandles() {
 
 RegistryStatus RegistryService::RegOpenKeyExA(KeyHandle root, const char* subKey, uint32_t options,
                                               uint32_t access, KeyHandle* key) {
-  HKEY opened = nullptr;
-  const LONG status = ::RegOpenKeyExA(toHkey(root), subKey, options, access, &opened);
-  if (status == ERROR_SUCCESS) {
-    *key = toKeyHandle(opened);
-    openHandles().add(*key);
-  }
+  // The caller's result goes through as it is: the platform decides what a
+  // failure leaves in it, and a root opened as itself is no handle to track.
+  HKEY opened = key ? toHkey(*key) : nullptr;
+  const LONG status =
+      ::RegOpenKeyExA(toHkey(root), subKey, options, access, key ? &opened : nullptr);
+  if (key) *key = toKeyHandle(opened);
+  if (status == ERROR_SUCCESS && opened != toHkey(root)) openHandles().add(*key);
   return status;
 }
 
@@ -89,15 +105,13 @@ RegistryStatus RegistryService::RegCreateKeyExA(KeyHandle root, const char* subK
         reinterpret_cast<LPVOID>(static_cast<intptr_t>(security->lpSecurityDescriptor));
     attributes.bInheritHandle = security->bInheritHandle;
   }
-  HKEY created = nullptr;
+  HKEY created = key ? toHkey(*key) : nullptr;
   DwordArgument createdOrOpened(disposition);
-  const LONG status =
-      ::RegCreateKeyExA(toHkey(root), subKey, reserved, const_cast<LPSTR>(keyClass), options,
-                        access, security ? &attributes : nullptr, &created, createdOrOpened.get());
-  if (status == ERROR_SUCCESS) {
-    *key = toKeyHandle(created);
-    openHandles().add(*key);
-  }
+  const LONG status = ::RegCreateKeyExA(toHkey(root), subKey, reserved, const_cast<LPSTR>(keyClass),
+                                        options, access, security ? &attributes : nullptr,
+                                        key ? &created : nullptr, createdOrOpened.get());
+  if (key) *key = toKeyHandle(created);
+  if (status == ERROR_SUCCESS) openHandles().add(*key);
   return status;
 }
 
@@ -117,8 +131,8 @@ RegistryStatus RegistryService::RegEnumValueA(KeyHandle key, uint32_t index, cha
                                               uint32_t* type, uint8_t* data, uint32_t* dataSize) {
   DwordArgument length(nameLength);
   DwordArgument reservedArgument(reserved);
-  DwordArgument valueType(type);
   DwordArgument size(dataSize);
+  TypeArgument valueType(type, size, dataSize);
   return ::RegEnumValueA(toHkey(key), index, name, length.get(), reservedArgument.get(),
                          valueType.get(), data, size.get());
 }
@@ -127,8 +141,8 @@ RegistryStatus RegistryService::RegQueryValueExA(KeyHandle key, const char* valu
                                                  uint32_t* reserved, uint32_t* type, uint8_t* data,
                                                  uint32_t* dataSize) {
   DwordArgument reservedArgument(reserved);
-  DwordArgument valueType(type);
   DwordArgument size(dataSize);
+  TypeArgument valueType(type, size, dataSize);
   return ::RegQueryValueExA(toHkey(key), valueName, reservedArgument.get(), valueType.get(), data,
                             size.get());
 }

@@ -4,6 +4,7 @@
 #include "platform/native/registry_store/registry_store.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -288,7 +289,8 @@ void arrangeForReader(const fs::path& directory, const ReaderSituation& situatio
     RegistryStore store(RegistryLocation::inDirectory(directory));
     KeyHandle key = 0;
     if (createKey(store, root_key::LocalMachine, "Software\\Vendor", &key) != Success ||
-        setText(store, key, "v", "committed") != Success || setText(store, key, "late", "in the log") != Success) {
+        setText(store, key, "v", "committed") != Success ||
+        setText(store, key, "late", "in the log") != Success) {
       return 1;
     }
     if (killed) raise(SIGKILL);
@@ -648,6 +650,132 @@ TEST(RegistryStoreFiles, TheEnvironmentChoosesTheFolders) {
   EXPECT_EQ(RegistryLocation::fromEnvironment().machineDirectory, "/var/lib/zarnutils");
   ScopedEnvironment xdg("XDG_DATA_HOME", "/data");
   EXPECT_EQ(RegistryLocation::fromEnvironment().userDirectory, "/data/zarnutils");
+}
+
+// Runs sql on a store file directly, as another program or an earlier
+// version would, keeping its -wal and -shm files as the store does; the
+// first column of the last row, or -1 for none.
+int64_t onFile(const fs::path& file, const std::string& sql) {
+  sqlite3* connection = nullptr;
+  int64_t result = -1;
+  if (sqlite3_open(file.c_str(), &connection) == SQLITE_OK) {
+    int persist = 1;
+    sqlite3_file_control(connection, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+    const auto keep = [](void* last, int, char** row, char**) {
+      *static_cast<int64_t*>(last) = row[0] ? std::atoll(row[0]) : -1;
+      return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(connection, sql.c_str(), keep, &result, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(connection);
+  }
+  sqlite3_close(connection);
+  return result;
+}
+
+constexpr const char* volatileRows = "SELECT count(*) FROM keys WHERE volatile_boot IS NOT NULL";
+
+// A machine store another user may read: HKLM\Software\Lasting with a
+// value, and the volatile HKLM\Software\Fleeting with a value and a child.
+fs::path makeStoreWithVolatileKeys(const fs::path& directory) {
+  fs::permissions(directory, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+  RegistryStore store(RegistryLocation::inDirectory(directory));
+  KeyHandle key = 0;
+  EXPECT_EQ(createKey(store, root_key::LocalMachine, "Software\\Lasting", &key), Success);
+  EXPECT_EQ(setText(store, key, "v", "kept"), Success);
+  EXPECT_EQ(store.createKey(root_key::LocalMachine, "Software\\Fleeting\\Child", AllRights, &key,
+                            nullptr, VolatileKeyOption),
+            Success);
+  EXPECT_EQ(setText(store, key, "v", "fleeting"), Success);
+  return directory / "machine.sqlite3";
+}
+
+std::vector<std::string> subKeysOf(RegistryStore& store, KeyHandle root, const char* path) {
+  std::vector<std::string> names;
+  KeyHandle key = 0;
+  if (store.openKey(root, path, key_access::EnumerateSubKeys, &key) != Success) return names;
+  char name[256];
+  for (uint32_t index = 0; store.enumKey(key, index, name, sizeof name) == Success; ++index) {
+    names.emplace_back(name);
+  }
+  store.closeKey(key);
+  return names;
+}
+
+TEST(RegistryStoreVolatileKeys, LastUntilTheMachineRestarts) {
+  TemporaryDirectory directory;
+  const fs::path machine = makeStoreWithVolatileKeys(directory.path());
+  {
+    RegistryStore sameBoot(RegistryLocation::inDirectory(directory.path()));
+    EXPECT_EQ(subKeysOf(sameBoot, root_key::LocalMachine, "Software"),
+              (std::vector<std::string>{"Fleeting", "Lasting"}));
+  }
+  onFile(machine, "UPDATE keys SET volatile_boot = 'an earlier boot' WHERE volatile_boot NOT NULL");
+
+  if (geteuid() == 0) {
+    // A reader that may not write the file does not see them, and leaves
+    // them where they are.
+    const int failures = asNobody([&] {
+      RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+      KeyHandle key = 0;
+      return subKeysOf(store, root_key::LocalMachine, "Software") ==
+                         std::vector<std::string>{"Lasting"} &&
+                     store.openKey(root_key::LocalMachine, "Software\\Fleeting",
+                                   key_access::QueryValue, &key) == NotFound
+                 ? 0
+                 : 1;
+    });
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(onFile(machine, volatileRows), 2);
+  }
+
+  // The first writer of the new boot removes them with their values.
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  EXPECT_EQ(subKeysOf(store, root_key::LocalMachine, "Software"),
+            std::vector<std::string>{"Lasting"});
+  EXPECT_EQ(readBack(directory.path(), root_key::LocalMachine, "Software\\Lasting", "v"), "kept");
+  EXPECT_EQ(onFile(machine, volatileRows), 0);
+  EXPECT_EQ(onFile(machine, "SELECT count(*) FROM key_values"), 1);
+  KeyHandle key = 0;
+  EXPECT_EQ(createKey(store, root_key::LocalMachine, "Software\\Fleeting\\Child", &key), Success);
+  store.closeKey(key);
+}
+
+TEST(RegistryStoreVolatileKeys, AFileMadeBeforeThemKeepsEveryKey) {
+  TemporaryDirectory directory;
+  const fs::path machine = makeStoreWithVolatileKeys(directory.path());
+  // The file as earlier versions made it: no volatile keys, no column.
+  onFile(machine,
+         "DELETE FROM key_values WHERE key IN (SELECT id FROM keys WHERE volatile_boot NOT NULL);"
+         "DELETE FROM keys WHERE volatile_boot NOT NULL;"
+         "DROP INDEX volatile_keys; ALTER TABLE keys DROP COLUMN volatile_boot;");
+  const std::string hasColumn =
+      "SELECT count(*) FROM pragma_table_info('keys') WHERE name = 'volatile_boot'";
+  ASSERT_EQ(onFile(machine, hasColumn), 0);
+
+  if (geteuid() == 0) {
+    const int failures = asNobody([&] {
+      RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+      KeyHandle key = 0;
+      return store.openKey(root_key::LocalMachine, "Software\\Lasting", key_access::QueryValue,
+                           &key) == Success &&
+                     queryText(store, key, "v") == "kept"
+                 ? 0
+                 : 1;
+    });
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(onFile(machine, hasColumn), 0);
+  }
+
+  EXPECT_EQ(readBack(directory.path(), root_key::LocalMachine, "Software\\Lasting", "v"), "kept");
+  EXPECT_EQ(onFile(machine, hasColumn), 1);
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  KeyHandle key = 0;
+  EXPECT_EQ(store.createKey(root_key::LocalMachine, "Software\\Fleeting", AllRights, &key, nullptr,
+                            VolatileKeyOption),
+            Success);
+  store.closeKey(key);
+  EXPECT_EQ(onFile(machine, volatileRows), 1);
 }
 
 TEST(RegistryStoreRoots, DynDataDoesNotExist) {

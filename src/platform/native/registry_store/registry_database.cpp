@@ -8,8 +8,11 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <new>
 #include <random>
+#include <string>
 #include <thread>
 
 #include "platform/narrow_text.h"
@@ -221,9 +224,12 @@ struct RegistryDatabase::Statements {
         dataVersion(db, "PRAGMA data_version"),
         keyExists(db, "SELECT 1 FROM keys WHERE id = ?1"),
         findSubKey(db, "SELECT id FROM keys WHERE parent = ?1 AND folded_name = ?2"),
-        insertSubKey(db, "INSERT INTO keys(parent, name, folded_name) VALUES(?1, ?2, ?3)"),
+        // Changes name the file's own table: a reader's view (see
+        // forgetEarlierBoots) stands in for it only in reads.
+        insertSubKey(db, "INSERT INTO main.keys(parent, name, folded_name) VALUES(?1, ?2, ?3)"),
+        isVolatile(db, "SELECT 1 FROM keys WHERE id = ?1 AND volatile_boot IS NOT NULL"),
         hasSubKeys(db, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1"),
-        deleteKey(db, "DELETE FROM keys WHERE id = ?1"),
+        deleteKey(db, "DELETE FROM main.keys WHERE id = ?1"),
         deleteKeyValues(db, "DELETE FROM key_values WHERE key = ?1"),
         subKeysAfter(db,
                      "SELECT name, folded_name FROM keys WHERE parent = ?1 AND folded_name > ?2 "
@@ -246,6 +252,7 @@ struct RegistryDatabase::Statements {
   CachedStatement keyExists;
   CachedStatement findSubKey;
   CachedStatement insertSubKey;
+  CachedStatement isVolatile;
   CachedStatement hasSubKeys;
   CachedStatement deleteKey;
   CachedStatement deleteKeyValues;
@@ -482,7 +489,10 @@ void RegistryDatabase::createSchema() {
              "  parent INTEGER NOT NULL,"
              "  name TEXT NOT NULL,"
              "  folded_name BLOB NOT NULL,"
+             "  volatile_boot TEXT,"
              "  UNIQUE(parent, folded_name));"
+             "CREATE INDEX IF NOT EXISTS volatile_keys ON keys(volatile_boot) "
+             "  WHERE volatile_boot IS NOT NULL;"
              "CREATE TABLE IF NOT EXISTS key_values("
              "  id INTEGER PRIMARY KEY AUTOINCREMENT,"
              "  key INTEGER NOT NULL,"
@@ -501,7 +511,90 @@ void RegistryDatabase::createSchema() {
   transaction.commit();
 }
 
+namespace {
+
+// Tells this boot of the machine from every other, for volatile keys; the
+// empty text where the system tells none, and volatile keys then last.
+const std::string& bootIdentifier() {
+  static const std::string identifier = [] {
+    std::string text;
+    if (FILE* file = std::fopen("/proc/sys/kernel/random/boot_id", "re")) {
+      char line[64] = {};
+      if (std::fgets(line, sizeof line, file)) text = line;
+      std::fclose(file);
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+  }();
+  return identifier;
+}
+
+// The keys made volatile in another boot, and every key below them.
+constexpr const char* keysOfEarlierBoots =
+    "WITH RECURSIVE gone(id) AS ("
+    "  SELECT id FROM main.keys WHERE volatile_boot IS NOT NULL AND volatile_boot <> ?1"
+    "  UNION SELECT main.keys.id FROM main.keys JOIN gone ON main.keys.parent = gone.id) ";
+
+bool hasVolatileColumn(sqlite3* connection) {
+  CachedStatement column(connection,
+                         "SELECT 1 FROM pragma_table_info('keys', 'main') "
+                         "WHERE name = 'volatile_boot'");
+  return Query(column).step();
+}
+
+// text as an SQL literal, for a view, which takes no parameters.
+std::string quotedText(const std::string& text) {
+  char* quoted = sqlite3_mprintf("%Q", text.c_str());
+  if (!quoted) throw std::bad_alloc();
+  std::string literal(quoted);
+  sqlite3_free(quoted);
+  return literal;
+}
+
+bool hasKeysOfEarlierBoots(sqlite3* connection) {
+  CachedStatement stale(connection,
+                        "SELECT 1 FROM main.keys WHERE volatile_boot IS NOT NULL "
+                        "AND volatile_boot <> ?1 LIMIT 1");
+  return Query(stale).bindText(bootIdentifier()).step();
+}
+
+}  // namespace
+
+void RegistryDatabase::forgetEarlierBoots() {
+  const bool current = hasVolatileColumn(connection_);
+  if (current && !hasKeysOfEarlierBoots(connection_)) return;
+  if (!writable_) {
+    // A reader that may not write the file sees it as a writer would leave
+    // it, through a view of its own that stands in for the table; kept in
+    // memory, as such a reader may have nowhere to write a temporary file.
+    const std::string view =
+        current ? "SELECT * FROM main.keys WHERE volatile_boot IS NULL OR volatile_boot = " +
+                      quotedText(bootIdentifier())
+                : "SELECT *, NULL AS volatile_boot FROM main.keys";
+    executeSql(connection_,
+               ("PRAGMA temp_store = MEMORY; CREATE TEMP VIEW keys AS " + view).c_str());
+    return;
+  }
+  // Files made before keys could be volatile gain the column, and the keys
+  // of earlier boots go, in one transaction that other openers wait for.
+  TransactionStatements statements(connection_);
+  Transaction transaction(statements);
+  if (!hasVolatileColumn(connection_)) {
+    executeSql(connection_,
+               "ALTER TABLE main.keys ADD COLUMN volatile_boot TEXT;"
+               "CREATE INDEX IF NOT EXISTS volatile_keys ON keys(volatile_boot) "
+               "  WHERE volatile_boot IS NOT NULL;");
+  }
+  for (const char* removal : {"DELETE FROM main.key_values WHERE key IN gone",
+                              "DELETE FROM main.keys WHERE id IN gone"}) {
+    CachedStatement statement(connection_, (std::string(keysOfEarlierBoots) + removal).c_str());
+    Query(statement).bindText(bootIdentifier()).step();
+  }
+  transaction.commit();
+}
+
 void RegistryDatabase::prepare() {
+  forgetEarlierBoots();
   statements_ = std::make_unique<Statements>(connection_);
   for (const std::string& root : rootNames_) {
     const std::optional<KeyId> key = findSubKey(0, root);
@@ -511,6 +604,7 @@ void RegistryDatabase::prepare() {
 }
 
 void RegistryDatabase::close() {
+  insertVolatileSubKey_.reset();
   forgetKeptIds();
   keptIdsVersion_.reset();
   changedByOthers_ = true;
@@ -631,6 +725,27 @@ std::optional<KeyId> RegistryDatabase::findSubKey(KeyId parent, std::string_view
 KeyId RegistryDatabase::insertSubKey(KeyId parent, std::string_view name) {
   Query(statements_->insertSubKey).bind(parent).bindText(name).bindBlob(foldName(name)).step();
   return sqlite3_last_insert_rowid(connection_);
+}
+
+KeyId RegistryDatabase::insertVolatileSubKey(KeyId parent, std::string_view name) {
+  // Prepared at first use: a file that only a reader without its column
+  // has open never needs it.
+  if (!insertVolatileSubKey_) {
+    insertVolatileSubKey_ = std::make_unique<CachedStatement>(
+        connection_,
+        "INSERT INTO main.keys(parent, name, folded_name, volatile_boot) VALUES(?1, ?2, ?3, ?4)");
+  }
+  Query(*insertVolatileSubKey_)
+      .bind(parent)
+      .bindText(name)
+      .bindBlob(foldName(name))
+      .bindText(bootIdentifier())
+      .step();
+  return sqlite3_last_insert_rowid(connection_);
+}
+
+bool RegistryDatabase::isVolatile(KeyId key) {
+  return Query(statements_->isVolatile).bind(key).step();
 }
 
 bool RegistryDatabase::hasSubKeys(KeyId key) {

@@ -2,13 +2,14 @@
 // statements and the row-level operations the store is built from, over a
 // thin layer of SQLite's C interface.
 //
-// Keys form a tree of rows (id, parent, name, folded_name); a root is a row
-// whose parent is 0. Ids come from AUTOINCREMENT and are never reused, so a
-// handle that remembers an id can tell that its key was deleted even when a
-// key of the same name was created since. folded_name is the upper-cased name
-// as big-endian UTF-16, so the byte order of the unique (parent, folded_name)
-// index is the platform's enumeration order. Values carry their own
-// never-reused id, which gives the creation order; replacing a value keeps it.
+// Keys form a tree of rows (id, parent, name, folded_name, volatile_boot); a
+// root is a row whose parent is 0, and volatile_boot, NULL for the others,
+// names the boot of the machine a volatile key was made in. Ids come from AUTOINCREMENT and are
+// never reused, so a handle that remembers an id can tell that its key was deleted even when a key
+// of the same name was created since. folded_name is the upper-cased name as big-endian UTF-16, so
+// the byte order of the unique (parent, folded_name) index is the platform's enumeration order.
+// Values carry their own never-reused id, which gives the creation order; replacing a value keeps
+// it.
 //
 // Reads share one read transaction, the snapshot: it begins at the first
 // read after the last one ended and lasts until releaseSnapshot(), the next
@@ -259,6 +260,9 @@ class RegistryDatabase {
   bool keyExists(KeyId key);
   std::optional<KeyId> findSubKey(KeyId parent, std::string_view name);
   KeyId insertSubKey(KeyId parent, std::string_view name);
+  // A key that lives until the machine restarts.
+  KeyId insertVolatileSubKey(KeyId parent, std::string_view name);
+  bool isVolatile(KeyId key);
   bool hasSubKeys(KeyId key);
   void deleteKey(KeyId key);
 
@@ -306,6 +310,10 @@ class RegistryDatabase {
   void setUpStore();
   void createSchema();
   bool hasSchema();
+  // Brings a file up to this boot: a file made before keys could be
+  // volatile gains their column, and the volatile keys of earlier boots
+  // are removed; a reader that may not do either reads as if they had been.
+  void forgetEarlierBoots();
   void prepare();
   void close();
   void stopEnumerations();
@@ -324,6 +332,7 @@ class RegistryDatabase {
   int failure_ = 0;
   std::optional<FileState> copiedFrom_;
   std::unique_ptr<Statements> statements_;
+  std::unique_ptr<CachedStatement> insertVolatileSubKey_;
   std::map<std::string, KeyId> roots_;
   int committedChanges_ = 0;
   // parent -> name as given -> subkey id

@@ -142,18 +142,41 @@ RegistryStatus valueArgumentStatus(std::string_view name, const uint8_t* data, u
   return Success;
 }
 
+bool isTextType(uint32_t type) {
+  return type == value_type::Text || type == value_type::ExpandText ||
+         type == value_type::MultiText;
+}
+
+// Copies a value's bytes into a buffer of room bytes that holds them. Text
+// stored without its final NUL gets one after it when there is room, as the
+// platform's narrow reads add it; the size reported stays the stored one.
+void copyData(uint32_t valueType, std::string_view bytes, uint8_t* data, uint32_t room) {
+  std::memcpy(data, bytes.data(), bytes.size());
+  if (isTextType(valueType) && !bytes.empty() && bytes.back() != '\0' && room > bytes.size()) {
+    data[bytes.size()] = 0;
+  }
+}
+
 // What RegQueryValueExA hands back of a value: its type, its size, and its
-// bytes when they fit.
+// bytes when they fit. The room is read before the type is written, as the
+// platform does, for callers that pass one variable for both.
 RegistryStatus placeValue(uint32_t valueType, std::string_view bytes, uint32_t* type, uint8_t* data,
                           uint32_t* dataSize) {
+  const uint32_t room = dataSize ? *dataSize : 0;
   if (type) *type = valueType;
   if (!dataSize) return Success;
-  const uint32_t room = *dataSize;
   *dataSize = static_cast<uint32_t>(bytes.size());
   if (!data) return Success;
   if (room < bytes.size()) return MoreData;
-  std::memcpy(data, bytes.data(), bytes.size());
+  copyData(valueType, bytes, data, room);
   return Success;
+}
+
+// The platform resolves a predefined root before it touches the caller's
+// result: a base of 0, or a root that does not exist, leaves it as it was.
+bool clearsResultOnFailure(KeyHandle base) {
+  const bool predefined = base == 0 || base >= rootKeyHandle(root_key::ClassesRoot);
+  return !predefined || findRoot(base);
 }
 
 RegistryStatus statusOf(const SqliteError& error) {
@@ -376,24 +399,35 @@ KeyHandle RegistryStore::addHandle(RegistryDatabase& database, KeyId key, uint32
 
 RegistryStatus RegistryStore::openKey(KeyHandle root, const char* subKey, uint32_t access,
                                       KeyHandle* key) {
-  return guarded([&] {
-    if (!key) return InvalidParameter;
+  if (!key) return InvalidParameter;
+  const RegistryStatus outcome = guarded([&] {
     OpenKey* base = nullptr;
     if (const RegistryStatus status = lookUp(root, base)) return status;
+    // HKEY_CLASSES_ROOT takes a path with one leading backslash as without
+    // it (and "\\" as the root, though in a handle of its own).
+    const char* path = subKey;
+    if (root == rootKeyHandle(root_key::ClassesRoot) && path && *path == '\\') ++path;
     std::vector<std::string_view> names;
-    if (const RegistryStatus status = splitKeyPath(subKey, names)) return status;
+    if (const RegistryStatus status = splitKeyPath(path, names)) return status;
     if (const RegistryStatus status = readKey(*base)) return status;
+    if (base->isRoot && (!subKey || !*subKey)) {
+      *key = root;
+      return Success;
+    }
     RegistryDatabase& database = *base->database;
     const std::optional<KeyId> found = findExistingPath(database, base->key, names);
     if (!found) return NotFound;
     *key = addHandle(database, *found, access);
     return Success;
   });
+  if (outcome && clearsResultOnFailure(root)) *key = 0;
+  return outcome;
 }
 
 RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint32_t access,
-                                        KeyHandle* key, uint32_t* disposition) {
-  if (!key) return InvalidParameter;
+                                        KeyHandle* key, uint32_t* disposition, uint32_t options) {
+  if (!key) return BadKey;
+  const bool makesVolatile = (options & VolatileKeyOption) != 0;
   std::vector<std::string_view> names;
   const RegistryStatus pathStatus = splitKeyPath(subKey, names);
   const auto opened = [&](KeyHandle handle, bool created) {
@@ -401,7 +435,7 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
     if (disposition) *disposition = created ? 1 : 2;
     return Success;
   };
-  return change(
+  const RegistryStatus status = change(
       root, pathStatus, NoRightNeeded,
       [&](OpenKey& base) -> std::optional<RegistryStatus> {
         const std::optional<KeyId> existing = findExistingPath(*base.database, base.key, names);
@@ -414,10 +448,16 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
         for (const std::string_view name : names) {
           if (const std::optional<KeyId> child = database.findSubKey(current, name)) {
             current = *child;
-          } else {
-            current = database.insertSubKey(current, name);
-            created = true;
+            continue;
           }
+          // Only the first key made can have a volatile parent: the rest are
+          // made under it, alike.
+          if (!created && !makesVolatile && database.isVolatile(current)) {
+            return ChildMustBeVolatile;
+          }
+          current = makesVolatile ? database.insertVolatileSubKey(current, name)
+                                  : database.insertSubKey(current, name);
+          created = true;
         }
         // The handle is made before the commit, so that running out of
         // memory for it cannot leave a key made by a call that failed.
@@ -430,6 +470,8 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
         }
         return opened(handle, created);
       });
+  if (status && clearsResultOnFailure(root)) *key = 0;
+  return status;
 }
 
 void RegistryStore::removeHandle(KeyHandle key) {
@@ -478,16 +520,18 @@ RegistryStatus RegistryStore::enumValue(KeyHandle key, uint32_t index, char* nam
     const std::optional<ValueRow> value = database.valueAt(open->values, open->key, index);
     if (!value) return NoMoreItems;
     if (value->data) remember(*open, value->name, value->type, *value->data);
-    if (type) *type = value->type;
     const uint32_t room = dataSize ? *dataSize : 0;
+    if (type) *type = value->type;
     if (dataSize) *dataSize = value->size;
+    // Data that does not fit leaves the name alone; a name that does not
+    // fit still lets the data through.
+    if (data && room < value->size) return MoreData;
+    if (data) {
+      copyData(value->type, value->data ? *value->data : database.valueData(value->id), data, room);
+    }
     if (value->name.size() + 1 > *nameLength) return MoreData;
     std::memcpy(name, value->name.c_str(), value->name.size() + 1);
     *nameLength = static_cast<uint32_t>(value->name.size());
-    if (!data) return Success;
-    if (room < value->size) return MoreData;
-    const std::string bytes = value->data ? *value->data : database.valueData(value->id);
-    std::memcpy(data, bytes.data(), bytes.size());
     return Success;
   });
 }
@@ -505,7 +549,11 @@ RegistryStatus RegistryStore::queryValue(KeyHandle key, const char* valueName, u
       return placeValue(recent->type, recent->data, type, data, dataSize);
     }
     auto found = open->database->findValue(open->key, name);
-    if (!found) return NotFound;
+    if (!found) {
+      // A size probe learns there is nothing; a read keeps its buffer's size.
+      if (dataSize && !data) *dataSize = 0;
+      return NotFound;
+    }
     const RegistryStatus status = placeValue(found->first, found->second, type, data, dataSize);
     remember(*open, name, found->first, std::move(found->second));
     return status;
@@ -533,6 +581,8 @@ RegistryStatus RegistryStore::setValue(KeyHandle key, const char* valueName, uin
 }
 
 RegistryStatus RegistryStore::deleteKey(KeyHandle key, const char* subKey) {
+  // The key itself is named by "", never by a missing name.
+  if (!subKey) return InvalidParameter;
   std::vector<std::string_view> names;
   const RegistryStatus pathStatus = splitKeyPath(subKey, names);
   // Why the key cannot go, or nothing when it can.

@@ -70,6 +70,19 @@
 // where the handle's previous call stopped, so listing a key holds one
 // entry at a time and asking for the next index costs one step at any size.
 //
+// Volatile keys. A key created with REG_OPTION_VOLATILE lives until the
+// machine restarts: it is kept with the boot identifier of the running
+// system (/proc/sys/kernel/random/boot_id; where the system tells none,
+// volatile keys last like the others) and, in every later boot, is gone with
+// everything below it. Only creation sees the difference: under a volatile
+// key only volatile keys may be created (1021), and opening an existing key
+// ignores the option; every other operation treats volatile keys like any
+// other. The first process of a later boot that may write the file removes
+// them, in one transaction, when it opens the file; one that may not write
+// it reads it as if that had been done. The same opening gives a file made
+// before keys could be volatile their column (keeping every key), or, for
+// a reader that may not write it, reads it as such a file unchanged.
+//
 // Freshness. A reader sees other processes' changes committed before its
 // snapshot began: at most maxSnapshotAge earlier, and never before its own.
 #pragma once
@@ -121,7 +134,7 @@ class RegistryStore {
 
   RegistryStatus openKey(KeyHandle root, const char* subKey, uint32_t access, KeyHandle* key);
   RegistryStatus createKey(KeyHandle root, const char* subKey, uint32_t access, KeyHandle* key,
-                           uint32_t* disposition);
+                           uint32_t* disposition, uint32_t options = 0);
   RegistryStatus closeKey(KeyHandle key);
   RegistryStatus enumKey(KeyHandle key, uint32_t index, char* name, uint32_t nameSize);
   RegistryStatus enumValue(KeyHandle key, uint32_t index, char* name, uint32_t* nameLength,
