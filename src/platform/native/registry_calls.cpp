@@ -47,22 +47,28 @@ RegistryStatus enumKey(KeyHandle key, uint32_t index, std::string& name) {
   return status;
 }
 
+// One call per value, with both buffers large enough as a rule: asking
+// again for the same index would make the store step from the first value.
 RegistryStatus enumValue(KeyHandle key, uint32_t index, std::string& name, uint32_t& type,
                          std::vector<uint8_t>& data) {
-  uint32_t dataSize = 0;
-  uint32_t nameLength = 0;
-  RegistryStatus status = growing(name, 256, [&](std::string& buffer) {
-    nameLength = static_cast<uint32_t>(buffer.size());
-    return RegistryService::RegEnumValueA(key, index, buffer.data(), &nameLength, nullptr, &type,
-                                          nullptr, &dataSize);
-  });
-  if (status != registry_status::Success) return status;
-  name.resize(nameLength);
-  data.resize(dataSize);
-  nameLength = static_cast<uint32_t>(name.size() + 1);
-  std::string nameAgain(nameLength, '\0');
-  return RegistryService::RegEnumValueA(key, index, nameAgain.data(), &nameLength, nullptr, &type,
-                                        data.data(), &dataSize);
+  name.resize(std::max<size_t>(name.capacity(), 256));
+  data.resize(std::max<size_t>(data.capacity(), 256));
+  for (;;) {
+    uint32_t nameLength = static_cast<uint32_t>(name.size());
+    uint32_t dataSize = static_cast<uint32_t>(data.size());
+    const RegistryStatus status = RegistryService::RegEnumValueA(
+        key, index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize);
+    if (status == registry_status::Success) {
+      name.resize(nameLength);
+      data.resize(dataSize);
+    }
+    if (status != registry_status::MoreData || name.size() > (1u << 20)) return status;
+    if (dataSize > data.size()) {
+      data.resize(dataSize);
+    } else {
+      name.resize(name.size() * 4);
+    }
+  }
 }
 
 RegistryStatus queryValue(KeyHandle key, const std::string& name, uint32_t& type,
