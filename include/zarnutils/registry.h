@@ -19,9 +19,10 @@
 // empty string in a multi-string) fails with 87 or 1113 and changes
 // nothing; reading a value as a type it does not hold fails with 1630.
 //
-// Threads. A Key may be used from several threads at once (every member
-// function but assignment and destruction), and distinct Keys, even of the
-// same registry key, from any threads. A Transaction is the process's:
+// Threads. One Key may be used from several threads at once through its
+// const member functions (every read, write, listing and delete); moving,
+// closing and destroying it must not race with them. Distinct Keys, even of
+// the same registry key, may be used from any threads. A Transaction is the process's:
 // natively, while it is open every change made by any thread of the process
 // joins it; only one may be open at a time.
 #pragma once
