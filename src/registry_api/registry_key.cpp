@@ -1,7 +1,7 @@
 // Key, Value and Transaction over the platform's registry calls
 // (platform/registry_calls.h). Every operation is written once, in its
 // error_code form; the throwing form runs it and throws what it filled.
-#include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "platform/registry_calls.h"
