@@ -2,7 +2,8 @@
 # Installs what is missing, builds every target and runs every test: the
 # native suites, the native suites again under AddressSanitizer and
 # UndefinedBehaviorSanitizer with a short run of every fuzzer (the sanitize
-# preset), then the win32 and win64 suites under Wine in each build tree's
+# preset), the typed registry API's suite under ThreadSanitizer (tsan),
+# then the win32 and win64 suites under Wine in each build tree's
 # private prefix (win64 after win32, whose DLL it registers beside its own),
 # then the Windows release: scripts/package.sh, the release's contents, a
 # later version signed with a throw-away certificate, and the MSI under Wine
@@ -22,7 +23,7 @@ stop_wine() {
 trap stop_wine EXIT
 
 status=0
-for target in native sanitize win32 win64; do
+for target in native sanitize tsan win32 win64; do
   echo "== $target: build"
   cmake --preset "$target" >/dev/null
   cmake --build --preset "$target" -j "$jobs"

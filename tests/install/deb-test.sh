@@ -66,7 +66,8 @@ grep -qx 'libzarnutils 1 libzarnutils1 (>= [0-9.]*)' "$work/library-control/shli
 grep -qx 'activate-noawait ldconfig' "$work/library-control/triggers" ||
   fail "libzarnutils1 has no ldconfig trigger"
 
-for file in usr/include/zarnutils/zarnutils.h 'usr/lib/([a-z0-9_-]+/)?libzarnutils\.a' \
+for file in usr/include/zarnutils/zarnutils.h usr/include/zarnutils/registry.h \
+            'usr/lib/([a-z0-9_-]+/)?libzarnutils\.a' \
             'usr/lib/([a-z0-9_-]+/)?libzarnutils\.so' \
             'usr/lib/([a-z0-9_-]+/)?cmake/ZarnUtils/ZarnUtilsConfig\.cmake' \
             'usr/lib/([a-z0-9_-]+/)?pkgconfig/zarnutils\.pc'; do

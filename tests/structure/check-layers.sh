@@ -27,6 +27,7 @@ allowed_for() {
     src/platform/*) echo "zarnutils/|automation/|$seams" ;;
     src/ini/*) echo "zarnutils/|automation/|$seams|ini/" ;;
     src/registry/*) echo "zarnutils/|automation/|$seams|ini/|registry/" ;;
+    src/registry_api/*) echo "zarnutils/|automation/|$seams" ;;
     src/component/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|ini/|registry/|component/" ;;
     src/component/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
     tools/zarnutils/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|component/" ;;

@@ -1,0 +1,58 @@
+// The registry functions as the typed registry API needs them: names and
+// paths in UTF-8, value data in the platform's stored form, buffers grown
+// here. On Windows they are the wide-character functions of advapi32 (text
+// converted between UTF-8 and UTF-16 at the call); natively they forward to
+// RegistryService, whose store speaks UTF-8 already and has one view only.
+// Every function answers the platform's status code (registry_service.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry_service.h"
+
+namespace zarn::registry_calls {
+
+// The access mask's view bits, KEY_WOW64_64KEY and KEY_WOW64_32KEY; the
+// native store ignores them.
+constexpr uint32_t view64 = 0x0100;
+constexpr uint32_t view32 = 0x0200;
+
+RegistryStatus openKey(KeyHandle parent, const std::string& path, uint32_t access, KeyHandle& key);
+RegistryStatus createKey(KeyHandle parent, const std::string& path, uint32_t access,
+                         KeyHandle& key);
+RegistryStatus closeKey(KeyHandle key);
+
+// Subkey number index, in the platform's order; 259 past the last.
+RegistryStatus enumKey(KeyHandle key, uint32_t index, std::string& name);
+
+// Value number index with its type and data; 259 past the last.
+RegistryStatus enumValue(KeyHandle key, uint32_t index, std::string& name, uint32_t& type,
+                         std::vector<uint8_t>& data);
+
+// The value's type and data; with data null only the type and the size.
+RegistryStatus queryValue(KeyHandle key, const std::string& name, uint32_t& type,
+                          std::vector<uint8_t>* data, uint32_t& size);
+
+RegistryStatus setValue(KeyHandle key, const std::string& name, uint32_t type,
+                        const std::vector<uint8_t>& data);
+
+// Deletes the subkey path of key, which must have no subkeys, in the view
+// given by viewBits.
+RegistryStatus deleteKey(KeyHandle key, const std::string& path, uint32_t viewBits);
+RegistryStatus deleteValue(KeyHandle key, const std::string& name);
+
+// Text as the platform stores it in a value (UTF-16LE on Windows, UTF-8
+// natively), without a terminator; and back, up to the first NUL.
+std::vector<uint8_t> storedText(std::string_view text);
+std::string textFromStored(const uint8_t* data, size_t size);
+// The stored form's NUL: two bytes on Windows, one natively.
+size_t storedNulSize();
+
+// %NAME% references replaced by the environment's values, as
+// ExpandEnvironmentStrings does; unknown names stay as written.
+std::string expandEnvironment(const std::string& text);
+
+}  // namespace zarn::registry_calls
