@@ -212,6 +212,9 @@ TEST(QuotedName, ControlCharactersAreEscapedAndOnlyThenQuoted) {
       {"\xC2\xA0", "\xC2\xA0"},
   };
   for (const auto& row : rows) EXPECT_EQ(quotedName(row.text), row.shown) << row.shown;
+  EXPECT_EQ(alwaysQuoted("a b"), "\"a b\"");
+  EXPECT_EQ(alwaysQuoted("\"a\""), "\"\\\"a\\\"\"");
+  EXPECT_EQ(alwaysQuoted("a\nb"), "\"a\\nb\"");
 }
 
 }  // namespace

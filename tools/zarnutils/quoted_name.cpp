@@ -75,4 +75,10 @@ std::string quotedName(std::string_view text) {
   return out + '"';
 }
 
+std::string alwaysQuoted(std::string_view text) {
+  // quotedName changes exactly the texts it quotes.
+  const std::string quoted = quotedName(text);
+  return quoted == text ? "\"" + quoted + "\"" : quoted;
+}
+
 }  // namespace zarn::cli

@@ -17,4 +17,8 @@ namespace zarn::cli {
 // "a\tb" for a tab between a and b, "\033]0;x\007" for an escape sequence.
 std::string quotedName(std::string_view text);
 
+// quotedName, but in double quotes even when nothing needed escaping: for a
+// message that always quotes what was written.
+std::string alwaysQuoted(std::string_view text);
+
 }  // namespace zarn::cli
