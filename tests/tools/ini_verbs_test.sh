@@ -76,6 +76,20 @@ Long=$long" list "$file" Main
 expect_json 0 '{"file":"'"${file//\\/\\\\}"'","sections":["Main","Other"]}' list "$file"
 expect_json 0 '{"file":"'"${file//\\/\\\\}"'","section":"Main","entries":[{"name":"Port","value":"8080"},{"name":"Name","value":"a = b"},{"name":"Long","value":"'"$long"'"}]}' list "$file" Main
 
+# Control characters in names and data: exact through a pipe, escaped on a
+# terminal, and escaped in every error message, which stays one line.
+printf '[Main]\nTitle=\033]0;owned\007\n' >"$scratch/control.ini"
+expect 0 $'\033]0;owned\007' get "$(name_of control.ini)" Main Title
+expect 1 "" get "$(name_of $'forged\nline.ini')" Main Title
+expect_said 'cannot open "'
+checks=$((checks + 1))
+[ "$(wc -l <"$scratch/err")" = 1 ] || { echo "FAIL: an error naming a file with a line break took $(wc -l <"$scratch/err") lines"; failures=$((failures + 1)); }
+if [ "$target" = native ]; then
+  checks=$((checks + 1))
+  shown=$(script -qec "$(printf '%q ' "${zarn[@]}" ini get "$scratch/control.ini" Main Title)" /dev/null </dev/null | tr -d '\r')
+  [ "$shown" = '"\033]0;owned\a"' ] || { echo "FAIL: ini get on a terminal showed '$shown'"; failures=$((failures + 1)); }
+fi
+
 # --default answers for a missing file, section or entry only; --type reads
 # the value (or the default) as the profile functions read numbers, or as
 # a Boolean word.
@@ -128,7 +142,7 @@ expect_said 'cannot open .*none.ini: No such file or directory'
 # Every refused write says why, with the file's name.
 expect 1 "" set "$file" Main 'Bad
 Key' v
-expect_said "app.ini: cannot write Bad"
+expect_said 'app.ini: cannot write "Bad\\nKey" in \[Main\]'
 expect_said 'a key name the file format cannot hold'
 expect 1 "" set "$file" 'Ma]in' k v
 expect_said 'a section name the file format cannot hold'

@@ -581,6 +581,19 @@ second_line "REG_DWORD data 'abc' is not a number" add "$P" /v n /t REG_DWORD /d
 second_line "REG_DWORD data '4294967296' is out of the type's range" add "$P" /v n /t REG_DWORD /d 4294967296 /f
 second_line "cannot open $(scratch_path "$scratch/none.reg"): No such file or directory" import "$(scratch_path "$scratch/none.reg")"
 second_line "cannot write $(scratch_path "$scratch/none/x.reg"): No such file or directory" export "$P" "$(scratch_path "$scratch/none/x.reg")" /y
+# Control characters in names and data: exact through a pipe, escaped on a
+# terminal, and escaped in every error message.
+title=$'t\033]0;owned\007'
+second_line "no such value \"t\\033]0;owned\\a\" in $L\\Json" query "$P" /v "$title"
+second_line "REG_DWORD data '\"1\\n2\"' is not a number" add "$P" /v n /t REG_DWORD /d $'1\n2' /f
+run zarn add "$P" /v "$title" /d $'a\tb' /f
+expect - 0 $'\n'"$L\\Json"$'\n'"    $title    REG_SZ    "$'a\tb' query "$P" /v "$title"
+if [ "$target" = native ]; then
+  checks=$((checks + 1))
+  shown=$(script -qec "$(printf '%q ' "${zarn[@]}" reg query "$P" /v "$title")" /dev/null </dev/null | tr -d '\r')
+  [ "$shown" = $'\n'"$L\\Json"$'\n''    "t\033]0;owned\a"    REG_SZ    "a\tb"' ] ||
+    fail "reg query on a terminal showed"$'\n'"$shown"
+fi
 run zarn delete "$P" /f
 
 # Usage, and the failures of the command line itself.

@@ -9,6 +9,7 @@
 #include "call_target.h"
 #include "command_line.h"
 #include "json_writer.h"
+#include "quoted_name.h"
 #include "result_output.h"
 
 namespace zarn::cli {
@@ -155,6 +156,8 @@ TEST(ResultOutput, TextFormsForPeopleAndPrograms) {
   const Variant listing = Variant::text(u"a=1"s + u'\0' + u"b=2");
   EXPECT_EQ(rawText(listing), "a=1"s + '\0' + "b=2");
   EXPECT_EQ(displayText(listing), "a=1\nb=2");
+  EXPECT_EQ(displayText(Variant::text(u"a=\x1B[2J"s + u'\0' + u"b=2"), true),
+            "\"a=\\033[2J\"\nb=2");
   EXPECT_EQ(displayText(Variant::boolean(true)), "True");
   EXPECT_EQ(displayText(Variant::null()), "Null");
   EXPECT_EQ(displayText(Variant()), "");
@@ -181,6 +184,37 @@ TEST(BatchMode, OneAnswerPerCallLineWhateverHappens) {
             "{\"error\":438,\"message\":\"Object doesn't support this property or method\"}\n"
             "{\"type\":\"String\",\"value\":\"99\"}\n"
             "{\"usage\":\"field 3 is not UTF-8: \\\"S\\\\xFF\\\"\"}\n");
+}
+
+TEST(QuotedName, ControlCharactersAreEscapedAndOnlyThenQuoted) {
+  const struct {
+    std::string text, shown;
+  } rows[] = {
+      {"plain", "plain"},
+      {"", ""},
+      {"HKEY_CURRENT_USER\\Software\\a \"b\"", "HKEY_CURRENT_USER\\Software\\a \"b\""},
+      {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+      {"a\tb\nc\rd", "\"a\\tb\\nc\\rd\""},
+      {"\a\b\v\f", "\"\\a\\b\\v\\f\""},
+      {"\x1B]0;owned\x07", "\"\\033]0;owned\\a\""},
+      {"nul\0end"s, "\"nul\\000end\""},
+      {"del\x7F", "\"del\\177\""},
+      // Once quoted, backslashes and quotes are escaped so the text reads back.
+      {"C:\\x\n\"y\"", "\"C:\\\\x\\n\\\"y\\\"\""},
+      // A text that begins with a quote is quoted, so no raw text looks escaped.
+      {"\"a\\tb\"", "\"\\\"a\\\\tb\\\"\""},
+      // C1 controls (CSI is U+009B) and bytes that are not UTF-8.
+      {"\xC2\x9B"
+       "2J",
+       "\"\\302\\2332J\""},
+      {"\x9B \xFF \xC3 \xE0\x80\x80 \xED\xA0\x80",
+       "\"\\233 \\377 \\303 \\340\\200\\200 \\355\\240\\200\""},
+      {"\xC2\xA0", "\xC2\xA0"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(quotedName(row.text), row.shown) << row.shown;
+  EXPECT_EQ(alwaysQuoted("a b"), "\"a b\"");
+  EXPECT_EQ(alwaysQuoted("\"a\""), "\"\\\"a\\\"\"");
+  EXPECT_EQ(alwaysQuoted("a\nb"), "\"a\\nb\"");
 }
 
 }  // namespace

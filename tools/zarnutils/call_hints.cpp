@@ -6,6 +6,7 @@
 
 #include "automation/text.h"
 #include "component/class_description.h"
+#include "quoted_name.h"
 #include "usage_text.h"
 #include "zarnutils/automation_error.h"
 
@@ -82,7 +83,7 @@ std::string unknownClass(const Text& className) {
   for (const ClassDescription* description : describedClasses()) {
     classes += (classes.empty() ? "" : ", ") + textToUtf8(description->className);
   }
-  return "there is no class " + textToUtf8(className) + didYouMean(suggestion) +
+  return "there is no class " + quotedName(textToUtf8(className)) + didYouMean(suggestion) +
          "\nthe classes are " + classes + "\n";
 }
 
@@ -91,8 +92,8 @@ std::string unknownMethod(const ClassDescription& description, const CallRequest
   if (const auto* name = std::get_if<Text>(&request.method)) {
     const auto suggestion = nearest(*name, description.methods,
                                     [](const MethodDescription& method) { return method.name; });
-    return className + " has no method " + textToUtf8(*name) + didYouMean(suggestion) + "\n" +
-           methodsOf(description);
+    return className + " has no method " + quotedName(textToUtf8(*name)) + didYouMean(suggestion) +
+           "\n" + methodsOf(description);
   }
   return className + " has no method " + dispatchIdText(std::get<int32_t>(request.method)) + "\n" +
          methodsOf(description);

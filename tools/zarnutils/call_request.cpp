@@ -5,12 +5,13 @@
 #include <string>
 
 #include "command_line.h"
+#include "quoted_name.h"
 
 namespace zarn::cli {
 namespace {
 
 [[noreturn]] void reject(std::string_view written, std::string_view expected) {
-  throw UsageError("argument \"" + std::string(written) + "\": " + std::string(expected));
+  throw UsageError("argument " + alwaysQuoted(written) + ": " + std::string(expected));
 }
 
 template <class Number>
@@ -76,8 +77,8 @@ int32_t parseDispatchId(std::string_view target, std::string_view written) {
   const bool whole = hex ? parseWhole(digits, pattern, 16) : parseWhole(digits, id, 10);
   if (hex) id = static_cast<int32_t>(pattern);
   if (!whole) {
-    throw UsageError("\"" + std::string(target) +
-                     "\": a dispatch identifier is 0x-prefixed hex or decimal");
+    throw UsageError(alwaysQuoted(target) +
+                     ": a dispatch identifier is 0x-prefixed hex or decimal");
   }
   return id;
 }
@@ -122,7 +123,7 @@ CallRequest parseCallRequest(std::span<const std::string> words) {
   // The last point separates, so a ProgID such as ZarnUtils.Regedit works.
   const size_t point = target.rfind('.');
   if (point == std::string_view::npos || point == 0 || point + 1 == target.size()) {
-    throw UsageError("\"" + std::string(target) + "\": CLASS.METHOD or CLASS.#ID expected");
+    throw UsageError(alwaysQuoted(target) + ": CLASS.METHOD or CLASS.#ID expected");
   }
   CallRequest request;
   request.className = utf8ToText(target.substr(0, point));

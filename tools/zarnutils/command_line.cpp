@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "automation/text.h"
+#include "quoted_name.h"
 
 namespace zarn::cli {
 namespace {
@@ -61,7 +62,7 @@ Invocation parseCommandLine(const std::vector<std::string>& arguments) {
     } else if (option == "--quiet" || option == "-q") {
       invocation.quiet = true;
     } else {
-      throw UsageError("unknown option " + option);
+      throw UsageError("unknown option " + quotedName(option));
     }
   }
   if (invocation.binding == Binding::Early && !invocation.throughCom) {

@@ -42,6 +42,11 @@ bool standardInputIsTerminal() {
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
 
+bool standardOutputIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 void useBinaryStandardStreams() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
@@ -63,6 +68,8 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 }
 
 bool standardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+bool standardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
 void useBinaryStandardStreams() {}
 

@@ -6,7 +6,10 @@
 
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "quoted_name.h"
 
 namespace zarn::cli {
 
@@ -24,10 +27,19 @@ struct ConsoleStreams {
   bool dataOnOutput = false;
   // Standard output without any line-end translation, for such data.
   std::ostream* binaryOut = nullptr;
+  // Standard output is a terminal (a console on Windows): names and data
+  // written to it are shown through quotedName.
+  bool outputIsTerminal = false;
 
   // Where messages go: standard error whenever the data goes to standard
   // output, so that the data stays whole.
   std::ostream& messages() { return json || dataOnOutput ? err : out; }
+
+  // A name or datum as it goes to standard output: exact, unless a person
+  // reads it on a terminal.
+  std::string shown(std::string_view text) const {
+    return outputIsTerminal ? quotedName(text) : std::string(text);
+  }
 };
 
 // The program's arguments, without its own name, as UTF-8. On Windows they
@@ -37,6 +49,9 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 
 // Whether standard input is a terminal that someone can answer a question on.
 bool standardInputIsTerminal();
+
+// Whether standard output is a terminal (on Windows, a console).
+bool standardOutputIsTerminal();
 
 // Makes standard input and output binary: no line end is translated on the
 // way in or out.

@@ -50,6 +50,7 @@ int runAdminVerb(const Invocation& invocation) {
   ConsoleStreams console{std::cin, std::cout, std::cerr, standardInputIsTerminal()};
   console.json = invocation.form == OutputForm::Json;
   console.quiet = invocation.quiet;
+  console.outputIsTerminal = standardOutputIsTerminal();
   console.binaryOut = &std::cout;
   int exitCode = usageFailed;
   for (const AdminVerb& verb : adminVerbs) {
@@ -77,7 +78,7 @@ int runCall(CallTarget& target, const Invocation& invocation) {
   } else if (invocation.form == OutputForm::Raw) {
     std::cout << rawText(outcome.result);
   } else {
-    std::cout << displayText(outcome.result) << '\n';
+    std::cout << displayText(outcome.result, standardOutputIsTerminal()) << '\n';
   }
   if (outcome.status.succeeded()) return 0;
   if (const std::optional<std::string> hint = callHint(request, outcome.status.error)) {

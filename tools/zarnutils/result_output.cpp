@@ -11,6 +11,7 @@
 #include "command_line.h"
 #include "json_writer.h"
 #include "platform/conversions.h"
+#include "quoted_name.h"
 #include "zarnutils/automation_error.h"
 
 namespace zarn::cli {
@@ -69,10 +70,20 @@ std::string rawText(const Variant& result) {
   return textToUtf8(toText(result));
 }
 
-std::string displayText(const Variant& result) {
+std::string displayText(const Variant& result, bool onTerminal) {
   std::string text = rawText(result);
-  std::replace(text.begin(), text.end(), '\0', '\n');
-  return text;
+  if (!onTerminal) {
+    std::replace(text.begin(), text.end(), '\0', '\n');
+    return text;
+  }
+  std::string shown;
+  for (size_t start = 0;;) {
+    const size_t nul = text.find('\0', start);
+    shown += quotedName(std::string_view(text).substr(start, nul - start));
+    if (nul == std::string::npos) return shown;
+    shown += '\n';
+    start = nul + 1;
+  }
 }
 
 std::string jsonResult(const Variant& result) {

@@ -18,8 +18,9 @@ namespace zarn::cli {
 // a Boolean, "" for Empty), and "Null" for Null, which has none.
 std::string rawText(const Variant& result);
 
-// rawText with each NUL shown as a line break, so listings read one per line.
-std::string displayText(const Variant& result);
+// rawText with each NUL shown as a line break, so listings read one per
+// line; on a terminal each item is shown through quotedName.
+std::string displayText(const Variant& result, bool onTerminal = false);
 
 // {"type":"Long","value":80}: the TypeName of the result and its value;
 // Empty and Null have the value null.

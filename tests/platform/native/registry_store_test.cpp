@@ -549,16 +549,50 @@ TEST(RegistryStoreFiles, TheUserStoreIsPrivateToItsOwner) {
   store.closeKey(key);
 }
 
-TEST(RegistryStoreFiles, TheFolderIsCreatedWhenMissing) {
-  TemporaryDirectory directory;
-  const fs::path nested = directory.path() / "a" / "b";
-  {
-    RegistryStore store(RegistryLocation::inDirectory(nested));
-    KeyHandle key = 0;
-    ASSERT_EQ(createKey(store, root_key::CurrentUser, "Software", &key), Success);
-    store.closeKey(key);
+mode_t modeOf(const fs::path& path) {
+  struct stat status {};
+  EXPECT_EQ(stat(path.c_str(), &status), 0) << path;
+  return status.st_mode & 07777;
+}
+
+// Under umask 000 too: a folder others may write lets them replace the store.
+TEST(RegistryStoreFiles, MissingFoldersAreCreatedClosedToOthersWhateverTheUmask) {
+  struct Row {
+    const char* what;
+    bool oneFolder;
+    KeyHandle root;
+    mode_t folderMode;
+    mode_t fileMode;
+  };
+  const Row rows[] = {
+      {"the user store's own folder is private", false, root_key::CurrentUser, 0700, 0600},
+      {"the machine store's folder is readable by all", false, root_key::LocalMachine, 0755, 0644},
+      {"one folder for both, made by the user store", true, root_key::CurrentUser, 0755, 0600},
+  };
+  const mode_t kept = umask(0);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TemporaryDirectory directory;
+    const fs::path user = directory.path() / "home" / "data";
+    const fs::path machine = row.oneFolder ? user : directory.path() / "var" / "lib";
+    {
+      RegistryStore store(RegistryLocation{user, machine});
+      KeyHandle key = 0;
+      EXPECT_EQ(createKey(store, row.root, "Software", &key), Success);
+      store.closeKey(key);
+    }
+    const fs::path folder = row.root == root_key::CurrentUser ? user : machine;
+    EXPECT_EQ(modeOf(folder), row.folderMode);
+    EXPECT_EQ(modeOf(folder.parent_path()), row.folderMode);
+    // The store file and its -wal and -shm.
+    int files = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+      ++files;
+      EXPECT_EQ(modeOf(entry.path()), row.fileMode) << entry.path();
+    }
+    EXPECT_GE(files, 1);
   }
-  EXPECT_TRUE(fs::is_directory(nested));
+  umask(kept);
 }
 
 TEST(RegistryStoreFiles, AReadOfAMissingStoreCreatesNothing) {
@@ -795,7 +829,7 @@ TEST(RegistryStoreEnumeration, ListsAHundredThousandValuesInOrderAndJumpsAnywher
   KeyHandle key = 0;
   ASSERT_EQ(createKey(store, root_key::CurrentUser, "Many", &key), Success);
   {
-    RegistryDatabase filler(directory.path() / "user.sqlite3", 0600, {"HKEY_CURRENT_USER"});
+    RegistryDatabase filler(directory.path() / "user.sqlite3", 0600, 0700, {"HKEY_CURRENT_USER"});
     TransactionStatements statements(filler.connection());
     Transaction transaction(statements);
     const KeyId many = *filler.findSubKey(filler.rootKey("HKEY_CURRENT_USER"), "Many");

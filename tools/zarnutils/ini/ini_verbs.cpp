@@ -38,7 +38,7 @@ int reportIniFailure(ConsoleStreams& console, const std::string& text) {
 std::optional<int> reportUnreadable(ConsoleStreams& console, const std::string& file) {
   const std::optional<std::string> reason = unreadableReason(file);
   if (!reason) return std::nullopt;
-  return reportIniFailure(console, "cannot open " + file + ": " + *reason);
+  return reportIniFailure(console, "cannot open " + quotedName(file) + ": " + *reason);
 }
 
 // Whole answers from the profile service, however long: the service cuts
@@ -190,7 +190,7 @@ void printValue(ConsoleStreams& console, const GetRequest& request, const TypedV
     else if (value.kind == TypedValue::Kind::Boolean)
       console.out << (value.boolean ? "true" : "false") << '\n';
     else
-      console.out << value.text << '\n';
+      console.out << console.shown(value.text) << '\n';
     return;
   }
   JsonWriter json;
@@ -243,16 +243,18 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   std::optional<std::string> found;
   std::string missing;
   if (const std::optional<std::string> reason = unreadableReason(file)) {
-    missing = "cannot open " + file + ": " + *reason;
+    missing = "cannot open " + quotedName(file) + ": " + *reason;
   } else if (!hasSection(file, section)) {
-    missing = file + ": no section [" + section + "]";
+    missing = quotedName(file) + ": no section [" + quotedName(section) + "]";
   } else if (!(found = entryValue(file, section, key))) {
-    missing = file + ": no entry " + key + " in [" + section + "]";
+    missing =
+        quotedName(file) + ": no entry " + quotedName(key) + " in [" + quotedName(section) + "]";
   } else if (found->empty() && value.kind == TypedValue::Kind::Integer) {
     // The profile functions answer an empty value with the default, as a
     // missing one.
     found.reset();
-    missing = file + ": entry " + key + " in [" + section + "] is empty";
+    missing = quotedName(file) + ": entry " + quotedName(key) + " in [" + quotedName(section) +
+              "] is empty";
   }
   if (!found && !request->fallback) return reportIniFailure(console, missing);
   const std::string text = found ? *found : *request->fallback;
@@ -264,8 +266,9 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   } else if (value.kind == TypedValue::Kind::Boolean) {
     const std::optional<bool> boolean = booleanOfWord(text);
     if (!boolean) {
-      return reportIniFailure(console, file + ": entry " + key + " in [" + section + "] is '" +
-                                           text + "', not true/false, yes/no, on/off or 1/0");
+      return reportIniFailure(console, quotedName(file) + ": entry " + quotedName(key) + " in [" +
+                                           quotedName(section) + "] is '" + quotedName(text) +
+                                           "', not true/false, yes/no, on/off or 1/0");
     }
     value.boolean = *boolean;
   } else {
@@ -330,7 +333,8 @@ int iniSet(const std::vector<std::string>& words, ConsoleStreams& console) {
   const std::string& section = words[1];
   const std::string& key = words[2];
   const std::string& value = words[3];
-  const std::string refusal = file + ": cannot write " + key + " in [" + section + "]: ";
+  const std::string refusal = quotedName(file) + ": cannot write " + quotedName(key) + " in [" +
+                              quotedName(section) + "]: ";
   if (const std::optional<std::string> reason = unstorable(section, key, value)) {
     return reportIniFailure(console, refusal + *reason);
   }
@@ -353,8 +357,8 @@ int iniDel(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (!ProfileService::WritePrivateProfileStringA(narrowFromUtf8(section).c_str(),
                                                   words.size() > 2 ? key.c_str() : nullptr, nullptr,
                                                   narrowFromUtf8(file).c_str())) {
-    return reportIniFailure(console,
-                            file + ": cannot delete from [" + section + "]: " + writeFailure());
+    return reportIniFailure(console, quotedName(file) + ": cannot delete from [" +
+                                         quotedName(section) + "]: " + writeFailure());
   }
   return iniSucceeded;
 }
@@ -380,7 +384,7 @@ int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
       if (console.json)
         json.string(name);
       else
-        console.out << name << '\n';
+        console.out << console.shown(name) << '\n';
     }
     json.endArray().endObject();
     if (console.json) console.out << json.text();
@@ -388,11 +392,12 @@ int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
   }
   const std::string& section = words[1];
   if (!hasSection(file, section))
-    return reportIniFailure(console, file + ": no section [" + section + "]");
+    return reportIniFailure(console,
+                            quotedName(file) + ": no section [" + quotedName(section) + "]");
   json.member("section", section).key("entries").beginArray();
   for (const std::string& line : sectionLines(file, section)) {
     if (!console.json) {
-      console.out << line << '\n';
+      console.out << console.shown(line) << '\n';
       continue;
     }
     const size_t equals = line.find('=');

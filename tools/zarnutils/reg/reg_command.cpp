@@ -130,7 +130,7 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
     if (code == regFailed) console.err << takeFailureLine();
     return code;
   }
-  console.err << "ERROR: Invalid argument/option - '" << words[0]
+  console.err << "ERROR: Invalid argument/option - '" << quotedName(words[0])
               << "'.\nType \"REG /?\" for usage.\n";
   return regFailed;
 }
@@ -145,6 +145,7 @@ int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
   std::ostream err(&errBuffer);
   ConsoleStreams crlf{console.in, out, err, console.inputIsTerminal, console.json, console.quiet};
   crlf.binaryOut = console.binaryOut;
+  crlf.outputIsTerminal = console.outputIsTerminal;
   const int code = runVerb(words, crlf);
   out.flush();
   err.flush();

@@ -18,7 +18,7 @@ int regExport(const RegArguments& arguments, ConsoleStreams& console) {
     return reportStatus(console, status);
   }
   if (!arguments.has("y") && !isStandardStream(fileName) && fileExists(fileName) &&
-      ask(console, "File " + fileName + " already exists. Overwrite") != Answer::Yes) {
+      ask(console, "File " + quotedName(fileName) + " already exists. Overwrite") != Answer::Yes) {
     return reportCanceled(console);
   }
   const RegFileForm form =
@@ -27,7 +27,7 @@ int regExport(const RegArguments& arguments, ConsoleStreams& console) {
   const std::optional<std::string> bytes = regFileBytes(*name, tree, form, problem);
   if (!bytes) return reportError(console, "Cannot export: " + problem + "; nothing was written.");
   if (!writeRegOutput(console, fileName, *bytes)) {
-    return reportError(console, "Unable to write the file " + fileName + ".");
+    return reportError(console, "Unable to write the file " + quotedName(fileName) + ".");
   }
   return reportSuccess(console);
 }

@@ -75,9 +75,9 @@ class Import {
 }  // namespace
 
 int regImport(const RegArguments& arguments, ConsoleStreams& console) {
-  const std::string& fileName = arguments.fixed[0];
+  const std::string fileName = quotedName(arguments.fixed[0]);  // as the messages name it
   const bool strict = arguments.has("-strict");
-  const std::optional<std::string> bytes = readRegInput(console, fileName);
+  const std::optional<std::string> bytes = readRegInput(console, arguments.fixed[0]);
   if (!bytes) {
     return reportError(console,
                        "Error opening the file. There may be a disk or file system error.");

@@ -44,7 +44,7 @@ std::string takeFailureLine() {
 
 RegistryStatus noteKeyOutcome(KeyHandle root, const std::string& narrowPath,
                               RegistryStatus status) {
-  const std::string key = keyNameOf(root, narrowPath);
+  const std::string key = quotedName(keyNameOf(root, narrowPath));
   if (status == registry_status::Success) {
     lastKey = key;
     failureNote.clear();
@@ -60,7 +60,8 @@ RegistryStatus noteKeyOutcome(KeyHandle root, const std::string& narrowPath,
 
 RegistryStatus noteValueOutcome(const std::string& narrowName, RegistryStatus status,
                                 bool writing) {
-  const std::string value = narrowName.empty() ? "(Default)" : utf8FromNarrow(narrowName);
+  const std::string value =
+      narrowName.empty() ? "(Default)" : quotedName(utf8FromNarrow(narrowName));
   if (status == registry_status::Success) {
     failureNote.clear();
   } else if (status == registry_status::NotFound && !writing) {
@@ -73,7 +74,7 @@ RegistryStatus noteValueOutcome(const std::string& narrowName, RegistryStatus st
 }
 
 std::string dataProblem(uint32_t type, std::string_view text, std::string_view separator) {
-  const std::string quoted = typeNameOfCode(type) + " data '" + std::string(text) + "'";
+  const std::string quoted = typeNameOfCode(type) + " data '" + quotedName(text) + "'";
   switch (type) {
     case value_type::Number:
     case value_type::NumberBigEndian:
@@ -81,7 +82,7 @@ std::string dataProblem(uint32_t type, std::string_view text, std::string_view s
       return quoted + (isNumberText(text) ? " is out of the type's range" : " is not a number");
     case value_type::Binary: return quoted + " is not pairs of hexadecimal digits";
     case value_type::MultiText:
-      return quoted + " has an empty string between separators (" + std::string(separator) + ")";
+      return quoted + " has an empty string between separators (" + quotedName(separator) + ")";
     default: return quoted + " does not fit the type";
   }
 }
@@ -95,7 +96,7 @@ std::optional<std::string> readRegInput(ConsoleStreams& console, const std::stri
   }
   std::optional<std::string> bytes = readFileBytes(fileName);
   if (!bytes) {
-    noteFailure("cannot open " + fileName + ": " +
+    noteFailure("cannot open " + quotedName(fileName) + ": " +
                 unreadableReason(fileName).value_or("the file could not be read"));
   }
   return bytes;
@@ -113,7 +114,7 @@ bool writeRegOutput(ConsoleStreams& console, const std::string& fileName, std::s
     return false;
   }
   if (writeFileBytes(fileName, bytes)) return true;
-  noteFailure("cannot write " + fileName + ": " +
+  noteFailure("cannot write " + quotedName(fileName) + ": " +
               unwritableReason(fileName).value_or("the file could not be written"));
   return false;
 }

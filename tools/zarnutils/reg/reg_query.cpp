@@ -16,9 +16,10 @@ struct QueryForm {
 };
 
 void printValue(ConsoleStreams& console, const StoredValue& value, const QueryForm& form) {
-  const std::string name = value.name.empty() ? "(Default)" : utf8FromNarrow(value.name);
+  const std::string name =
+      value.name.empty() ? "(Default)" : console.shown(utf8FromNarrow(value.name));
   console.out << "    " << name << "    " << typeNameOfCode(value.type) << "    "
-              << dataAsText(value.type, value.data, form.separator) << '\n';
+              << console.shown(dataAsText(value.type, value.data, form.separator)) << '\n';
 }
 
 // The key's name, its values and a blank line, then its subkeys: by name, or
@@ -30,14 +31,14 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
   std::vector<std::string> subKeys;
   if (const RegistryStatus status = readKey(name, values, subKeys)) return status;
   if (!values.empty() || !asked) {
-    console.out << name.fullName() << '\n';
+    console.out << console.shown(name.fullName()) << '\n';
     for (const StoredValue& value : values) printValue(console, value, form);
     console.out << '\n';
   }
   for (const std::string& subKey : subKeys) {
     const KeyName below = name.child(utf8FromNarrow(subKey));
     if (!form.recursive) {
-      console.out << below.fullName() << '\n';
+      console.out << console.shown(below.fullName()) << '\n';
     } else if (const RegistryStatus status = listKey(console, below, form, false)) {
       return status;
     }
@@ -54,7 +55,7 @@ RegistryStatus searchValue(ConsoleStreams& console, const KeyName& name,
     if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
     StoredValue value;
     if (readValue(key.handle(), valueName, value) == registry_status::Success) {
-      console.out << '\n' << name.fullName() << '\n';
+      console.out << '\n' << console.shown(name.fullName()) << '\n';
       printValue(console, value, form);
       ++found;
     }
@@ -79,11 +80,12 @@ int queryOneValue(ConsoleStreams& console, const KeyName& name, const std::strin
   const RegistryStatus status = readValue(key.handle(), valueName, value);
   console.out << '\n';
   if (status == registry_status::NotFound && valueName.empty()) {
-    console.out << name.fullName() << "\n    (Default)    REG_SZ    (value not set)\n";
+    console.out << console.shown(name.fullName())
+                << "\n    (Default)    REG_SZ    (value not set)\n";
     return regSucceeded;
   }
   if (status != registry_status::Success) return reportStatus(console, status);
-  console.out << name.fullName() << '\n';
+  console.out << console.shown(name.fullName()) << '\n';
   printValue(console, value, form);
   console.out << '\n';
   return regSucceeded;
@@ -118,7 +120,7 @@ class SearchOutput {
 
   void valuesOf(const KeyName& key, const std::vector<const StoredValue*>& values) {
     if (json_ == nullptr) {
-      console_.out << key.fullName() << '\n';
+      console_.out << console_.shown(key.fullName()) << '\n';
       for (const StoredValue* value : values) printValue(console_, *value, form_);
       console_.out << '\n';
       return;
@@ -130,7 +132,7 @@ class SearchOutput {
 
   void keyNamed(const KeyName& key) {
     if (json_ == nullptr) {
-      console_.out << key.fullName() << '\n';
+      console_.out << console_.shown(key.fullName()) << '\n';
       return;
     }
     json_->beginObject().member("key", key.fullName()).endObject();

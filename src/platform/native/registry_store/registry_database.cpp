@@ -169,6 +169,18 @@ FolderLock::~FolderLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+// Makes folder and its missing parents with exactly mode: a folder that the
+// umask left writable by others would let them rename or replace the store
+// files in it. Folders that exist are left as their owner set them; one
+// that cannot be made is left to the file's creation to report.
+void makeFolders(const std::filesystem::path& folder, mode_t mode) {
+  if (folder.empty() || folder == folder.root_path()) return;
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) == 0) return;
+  makeFolders(folder.parent_path(), mode);
+  if (::mkdir(folder.c_str(), mode) == 0) ::chmod(folder.c_str(), mode);
+}
+
 }  // namespace
 
 // The store's own rows.
@@ -265,9 +277,12 @@ struct RegistryDatabase::Statements {
   CachedStatement deleteValue;
 };
 
-RegistryDatabase::RegistryDatabase(std::filesystem::path file, mode_t createMode,
+RegistryDatabase::RegistryDatabase(std::filesystem::path file, mode_t createMode, mode_t folderMode,
                                    std::vector<std::string> rootNames)
-    : file_(std::move(file)), createMode_(createMode), rootNames_(std::move(rootNames)) {
+    : file_(std::move(file)),
+      createMode_(createMode),
+      folderMode_(folderMode),
+      rootNames_(std::move(rootNames)) {
   // A constructor that throws gets no destructor: the connection is closed
   // here, or it would be lost (out of memory while preparing, say).
   try {
@@ -286,8 +301,7 @@ bool RegistryDatabase::make() {
   // A file that is there but cannot be used is left as it is.
   if (present_ || failure_) return false;
   const std::filesystem::path folder = file_.parent_path();
-  std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
+  makeFolders(folder, folderMode_);
   const FolderLock turn(folder, std::chrono::milliseconds(busyTimeout));
   // SQLite would create the file with its own default mode less the umask;
   // the store decides who may read it. Its -wal and -shm files copy the mode.

@@ -196,7 +196,7 @@ class RegistryDatabase {
   // process may not write it. Otherwise the database is absent: it reads as
   // an empty store with just the roots, may not be written, and nothing is
   // created on disk until make() is called.
-  RegistryDatabase(std::filesystem::path file, mode_t createMode,
+  RegistryDatabase(std::filesystem::path file, mode_t createMode, mode_t folderMode,
                    std::vector<std::string> rootNames);
   ~RegistryDatabase();
   RegistryDatabase(const RegistryDatabase&) = delete;
@@ -220,7 +220,8 @@ class RegistryDatabase {
   // True when the database came onto the disk.
   bool openIfMade();
 
-  // An absent database makes its folder and file (mode createMode), sets up
+  // An absent database makes its missing folders (mode folderMode) and its
+  // file (mode createMode), both whatever the umask, sets up
   // the journal, schema and roots, and opens it. Any number of processes may
   // do this at once: they take turns under a lock on the folder, and each
   // step is done only if no one has done it, so all of them find the same
@@ -325,6 +326,7 @@ class RegistryDatabase {
 
   std::filesystem::path file_;
   mode_t createMode_;
+  mode_t folderMode_;
   std::vector<std::string> rootNames_;
   sqlite3* connection_ = nullptr;
   bool present_ = false;

@@ -320,7 +320,11 @@ RegistryDatabase& RegistryStore::database(bool user) {
   std::unique_ptr<RegistryDatabase>& database = user ? user_ : machine_;
   if (!database) {
     const auto file = user ? location_.userFile() : location_.machineFile();
-    database = std::make_unique<RegistryDatabase>(file, user ? 0600 : 0644, rootNames(user));
+    // The user store and its folder are private to their user; a folder
+    // holding the machine store must stay open to everyone who reads it.
+    const bool machineFolder = !user || location_.userDirectory == location_.machineDirectory;
+    database = std::make_unique<RegistryDatabase>(file, user ? 0600 : 0644,
+                                                  machineFolder ? 0755 : 0700, rootNames(user));
   }
   return *database;
 }

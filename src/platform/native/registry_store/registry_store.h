@@ -8,7 +8,9 @@
 // opened on first use of one of its roots. A store whose file does not exist
 // reads as empty (just the roots), and reading it creates nothing; the first
 // change creates the folder and the file, the user file with mode 0600, the
-// machine file with 0644. Any number of processes may open a store, new or
+// machine file with 0644, and each missing folder with 0700 for the user
+// store alone, 0755 for one holding the machine store, whatever the umask.
+// Any number of processes may open a store, new or
 // existing, at once: those that set up a new file take turns, and none of
 // them fails or sees a half-made store.
 //
@@ -121,7 +123,6 @@ struct RegistryLocation {
   std::filesystem::path userFile() const;     // user.sqlite3 in userDirectory
   std::filesystem::path machineFile() const;  // machine.sqlite3 in machineDirectory
 };
-
 
 // The operations of RegistryService (see registry_service.h for their
 // arguments and status codes) over the store in one location. Thread-safe.
