@@ -375,6 +375,42 @@ printf 'regedit4\r\n\r\n[%s\\New]\r\n"ok"="1"\r\n' "$L" >"$scratch/bad.reg"
 expect code 1 "" import "$(scratch_path "$scratch/bad.reg")"
 expect_error 1 'line 1: not a registry file' import "$(scratch_path "$scratch/bad.reg")"
 
+# Key names ending in several backslashes: the registry passes over repeated
+# and trailing backslashes, so [KEY\Four\\\\] creates Four, which a program
+# then opens as Four\\\\, Four\\, Four\ or Four (here through the methods,
+# which hand the key path to the registry as written). Both forms, and
+# Wine's reg.exe alike.
+printf '%s\r\n' 'REGEDIT4' "[$L\\Slash\\Four\\\\\\\\]" '"v"="4"' "[$L\\Slash\\Two\\\\]" '"v"="2"' \
+  >"$scratch/slashes4.reg"
+{
+  printf '\xff\xfe'
+  sed 's/^REGEDIT4/Windows Registry Editor Version 5.00/' "$scratch/slashes4.reg" |
+    iconv -f UTF-8 -t UTF-16LE
+} >"$scratch/slashes5.reg"
+for form in 4 5; do
+  for who in zarn wine; do
+    [ "$who" = wine ] && [ "$target" != win32 ] && break
+    run zarn delete "$K\\Slash" /f
+    checks=$((checks + 1))
+    run "$who" import "$(scratch_path "$scratch/slashes$form.reg")"
+    [ "$code" = 0 ] || fail "$who: reg import of slashes$form.reg exited $code ($err)"
+    expect - 0 "
+$L\\Slash\\Four
+$L\\Slash\\Two" query "$K\\Slash"
+    checks=$((checks + 1))
+    calls='' want=''
+    for name in 'Four\\\\' 'Four\\' 'Four\' Four 'Two\\' 'Two\' Two; do
+      case $name in Four*) value=4 ;; *) value=2 ;; esac
+      calls+="Regedit.ReadValue	$K\\Slash\\$name\\v	S	none"$'\n'
+      want+="{\"type\":\"String\",\"value\":\"$value\"}"$'\n'
+    done
+    read_values=$("${zarn[@]}" --batch <<<"$calls" | tr -d '\r')
+    [ "$read_values" = "${want%$'\n'}" ] ||
+      fail "$who: after importing slashes$form.reg, the names read"$'\n'"$read_values"
+  done
+done
+run zarn delete "$K\\Slash" /f
+
 # A REG_SZ is exported as regedit writes it, its text up to the first NUL
 # ("" when empty), and copied so: the copy differs from a source that holds
 # more after its NUL.

@@ -10,7 +10,8 @@
 //   - blanks may open any line; a line that is not [KEY], [-KEY], "name"=,
 //     @= or a comment is skipped, and so is a key line with a blank after
 //     '[' or no ']' (the key before it stays the one values go to); the key
-//     name ends at the line's last ']';
+//     name ends at the line's last ']', and its path goes to the registry as
+//     written, where Sub\\ and Sub\\\\ name Sub;
 //   - after = : "text" (escapes \\ \" \n \r; a \0 skips the line; any other
 //     escaped character stands for itself), dword: with 1 to 8 hex digits,
 //     hex: or hex(N): with comma-separated bytes, or - to delete; only blanks
@@ -142,13 +143,14 @@ class Reader {
     if (!remove) keyState_ = KeyState::Open;
   }
 
-  // The root, then the path as the platform takes it: one trailing
-  // backslash is part of no name, an empty name between two is malformed.
-  static std::optional<KeyName> fileKeyName(std::string written) {
+  // The root, then the path as written, which goes to the registry
+  // unchanged: its own rule passes over repeated and trailing backslashes
+  // (Sub\\ and Sub\\\\ open Sub) and refuses one at the start of a path.
+  static std::optional<KeyName> fileKeyName(std::string_view written) {
     const size_t separator = written.find('\\');
-    if (separator == std::string::npos) return parseKeyName(written);
-    if (written.size() == separator + 1) return parseKeyName(written.substr(0, separator));
-    return parseKeyName(written);
+    std::optional<KeyName> key = parseKeyName(written.substr(0, separator));
+    if (key && separator != std::string_view::npos) key->path = written.substr(separator + 1);
+    return key;
   }
 
   // The text of a quoted string whose opening quote was already read; rest
