@@ -199,7 +199,7 @@ std::string hexOf(std::string_view bytes) {
 // deletion), and the lines skipped.
 TEST(RegFileReader, SkipsWhatWindowsSkipsAndReadsTheRest) {
   struct Row {
-    const char* lines;
+    std::string lines;
     std::vector<std::string> values;
     std::vector<int> skipped;
   };
@@ -240,9 +240,14 @@ TEST(RegFileReader, SkipsWhatWindowsSkipsAndReadsTheRest) {
        {},
        {3, 4, 5, 6, 7}},
       {"\"last\"=hex:11,\\", {"last=11"}, {}},
+      // A line is read up to its first NUL; one that loses text to it is
+      // named, once, whether its front is used or not.
+      {"\0\"a\"=\"x\"\n\"b\"=\"y\"\0z\n\"c\"=\"x\0\"\n\"d\"=hex:01,\\\n\0\n 02\n"s,
+       {"b=79 00", "d=0102"},
+       {3, 4, 5, 7}},
   };
   for (const Row& row : rows) {
-    const RegFile file = readOk(std::string("REGEDIT4\n[HKEY_CURRENT_USER\\Zv]\n") + row.lines);
+    const RegFile file = readOk("REGEDIT4\n[HKEY_CURRENT_USER\\Zv]\n" + row.lines);
     std::vector<std::string> values;
     for (const RegFileKey& key : file.keys) {
       for (const RegFileValue& value : key.values) {

@@ -375,6 +375,19 @@ printf 'regedit4\r\n\r\n[%s\\New]\r\n"ok"="1"\r\n' "$L" >"$scratch/bad.reg"
 expect code 1 "" import "$(scratch_path "$scratch/bad.reg")"
 expect_error 1 'line 1: not a registry file' import "$(scratch_path "$scratch/bad.reg")"
 
+# A line that begins with a NUL is lost to Windows (which reads a line only
+# up to a NUL) without a word: it is named, and --strict applies nothing.
+printf 'REGEDIT4\r\n[%s\\Nul]\r\n\0"a"="1"\r\n"b"="2"\r\n' "$L" >"$scratch/nul-byte.reg"
+nul_reg=$(scratch_path "$scratch/nul-byte.reg")
+expect_error 1 'nul-byte.reg, line 3: skipped: the line begins with a NUL' import "$nul_reg" --strict
+expect - 1 "" query "$K\\Nul"
+expect_error 0 'nul-byte.reg, line 3: skipped: the line begins with a NUL' import "$nul_reg"
+expect - 0 "
+$L\\Nul
+    b    REG_SZ    2
+" query "$K\\Nul"
+run zarn delete "$K\\Nul" /f
+
 # Key names ending in several backslashes: the registry passes over repeated
 # and trailing backslashes, so [KEY\Four\\\\] creates Four, which a program
 # then opens as Four\\\\, Four\\, Four\ or Four (here through the methods,

@@ -7,6 +7,7 @@
 //     Registry Editor Version 5.00" exactly; REGEDIT alone is the Windows
 //     3.1 form; any other line starting REGEDIT is taken but nothing of the
 //     file is read; anything else is not a registry file;
+//   - a line is read up to its first NUL, and the rest of it is lost;
 //   - blanks may open any line; a line that is not [KEY], [-KEY], "name"=,
 //     @= or a comment is skipped, and so is a key line with a blank after
 //     '[' or no ']' (the key before it stays the one values go to); the key
@@ -58,20 +59,37 @@ int hexDigit(char16_t c) {
   return -1;
 }
 
-// Lines end at CR, LF or CRLF; a NUL ends the line's text, as the
-// platform's reader takes each line as a C string.
-std::vector<Text> splitLines(std::u16string_view text) {
-  std::vector<Text> lines;
+// One line of the file: its text up to its first NUL, as the platform's
+// reader takes each line as a C string, and where that NUL was.
+struct Line {
+  std::u16string_view text;
+  std::optional<size_t> nulColumn;  // 1 for a line that begins with a NUL
+};
+
+// Lines end at CR, LF or CRLF.
+std::vector<Line> splitLines(std::u16string_view text) {
+  std::vector<Line> lines;
   size_t start = 0;
   while (start < text.size()) {
     const size_t end = text.find_first_of(u"\r\n", start);
-    std::u16string_view line =
+    const std::u16string_view line =
         text.substr(start, end == std::u16string_view::npos ? end : end - start);
-    lines.emplace_back(line.substr(0, line.find(u'\0')));
+    const size_t nul = line.find(u'\0');
+    lines.push_back({line.substr(0, nul), nul == std::u16string_view::npos
+                                              ? std::nullopt
+                                              : std::optional<size_t>(nul + 1)});
     if (end == std::u16string_view::npos) break;
     start = end + (text.substr(end).starts_with(u"\r\n") ? 2 : 1);
   }
   return lines;
+}
+
+// What the platform leaves unread of a line holding a NUL: everything from
+// the NUL on, which goes without a word there.
+std::string unreadAfterNul(size_t column) {
+  if (column == 1) return "the line begins with a NUL, and Windows reads a line only up to a NUL";
+  return "a NUL at column " + std::to_string(column) +
+         ": Windows reads a line only up to a NUL, so the rest of it is lost";
 }
 
 struct Skip {
@@ -82,18 +100,20 @@ class Reader {
  public:
   Reader(RegFile& file, FileEncoding encoding) : file_(file), encoding_(encoding) {}
 
-  void readLines(const std::vector<Text>& lines, size_t first) {
+  void readLines(const std::vector<Line>& lines, size_t first) {
     for (size_t next = first; next < lines.size(); ++next) {
       const int number = static_cast<int>(next + 1);
+      const std::u16string_view text = lines[next].text;
       line_ = number;
       try {
         if (pending_) {
-          continueHex(lines[next], number);
+          continueHex(text, number);
         } else if (file_.form == RegFileForm::Windows31) {
-          readWindows31Line(lines[next]);
+          readWindows31Line(text);
         } else {
-          readLine(lines[next], number);
+          readLine(text, number);
         }
+        if (lines[next].nulColumn) throw Skip{unreadAfterNul(*lines[next].nulColumn)};
       } catch (const Skip& skip) {
         file_.skipped.push_back({number, skip.reason});
       }
@@ -353,9 +373,10 @@ class Reader {
 
 std::variant<RegFile, RegFileError> readRegFile(std::string_view bytes) {
   FileEncoding encoding;
-  const std::vector<Text> lines = splitLines(decodeFileText(bytes, encoding));
+  const Text text = decodeFileText(bytes, encoding);
+  const std::vector<Line> lines = splitLines(text);
   if (lines.empty()) return RegFileError{1, "an empty file, not a registry file"};
-  const std::u16string_view header = skipBlanks(lines[0]);
+  const std::u16string_view header = skipBlanks(lines[0].text);
   RegFile file;
   if (header == u"Windows Registry Editor Version 5.00") {
     file.form = RegFileForm::Version5;
@@ -371,6 +392,7 @@ std::variant<RegFile, RegFileError> readRegFile(std::string_view bytes) {
                         "not a registry file: the first line must be \"Windows Registry Editor "
                         "Version 5.00\" or \"REGEDIT4\""};
   }
+  if (lines[0].nulColumn) file.skipped.push_back({1, unreadAfterNul(*lines[0].nulColumn)});
   Reader(file, encoding).readLines(lines, 1);
   return file;
 }
