@@ -424,6 +424,20 @@ $L\\Slash\\Two" query "$K\\Slash"
 done
 run zarn delete "$K\\Slash" /f
 
+# What is no regular file is refused, saying what it is, and never waited
+# on: a device such as /dev/zero would never end, a named pipe without a
+# writer would block the open for ever. Windows' file system has no named
+# pipes.
+if [ "$target" = native ]; then
+  expect_error 1 'cannot open /dev/zero: a character device, not a regular file' import /dev/zero
+  mkfifo "$scratch/fifo"
+  checks=$((checks + 1))
+  timeout 60 "${zarn[@]}" reg import "$scratch/fifo" </dev/null >/dev/null 2>"$scratch/err"
+  code=$?
+  [ "$code" = 1 ] && grep -q 'fifo: a named pipe, not a regular file' "$scratch/err" ||
+    fail "reg import of a named pipe: exit $code, '$(cat "$scratch/err")'"
+fi
+
 # A REG_SZ is exported as regedit writes it, its text up to the first NUL
 # ("" when empty), and copied so: the copy differs from a source that holds
 # more after its NUL.

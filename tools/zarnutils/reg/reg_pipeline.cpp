@@ -1,5 +1,6 @@
 #include "reg/reg_pipeline.h"
 
+#include <cstdio>
 #include <iterator>
 
 #include "file_bytes.h"
@@ -93,12 +94,22 @@ std::optional<std::string> readRegInput(ConsoleStreams& console, const std::stri
     noteFailure("cannot read standard input");
     return std::nullopt;
   }
-  std::optional<std::string> bytes = readFileBytes(fileName);
-  if (!bytes) {
-    noteFailure("cannot open " + fileName + ": " +
-                unreadableReason(fileName).value_or("the file could not be read"));
+  std::string reason;
+  std::FILE* file = openRegularFile(fileName, reason);
+  if (!file) {
+    noteFailure("cannot open " + fileName + ": " + reason);
+    return std::nullopt;
   }
-  return bytes;
+  std::string bytes;
+  std::string piece(64 * 1024, '\0');
+  size_t count = 0;
+  while ((count = std::fread(piece.data(), 1, piece.size(), file)) > 0)
+    bytes.append(piece, 0, count);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (!failed) return bytes;
+  noteFailure("cannot read " + fileName);
+  return std::nullopt;
 }
 
 bool writeRegOutput(ConsoleStreams& console, const std::string& fileName, std::string_view bytes) {

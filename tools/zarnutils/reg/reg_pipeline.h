@@ -37,7 +37,8 @@ std::string dataProblem(uint32_t type, std::string_view text, std::string_view s
 // "-": standard input for import, standard output for export.
 inline bool isStandardStream(std::string_view fileName) { return fileName == "-"; }
 // The file's bytes, or all of standard input for "-"; nothing, with a note
-// naming the file and the system's reason, when it cannot be read.
+// naming the file and the reason, when it cannot be read or is no regular
+// file.
 std::optional<std::string> readRegInput(ConsoleStreams& console, const std::string& fileName);
 // Writes the bytes to the file, or unchanged to standard output for "-"
 // (whose messages then go to standard error); false, with a note, when the
