@@ -289,6 +289,37 @@ TEST(RegFileReader, HeadersAsWindowsTakesThem) {
   }
 }
 
+// The bounds hold in both encodings, with CR, LF and CRLF each ending one
+// line, however the bytes arrive (here one at a time, so that a UTF-16 unit
+// is split between pieces).
+TEST(RegFileGatherer, RefusesAFileOrALinePastItsBound) {
+  struct Row {
+    std::string bytes;
+    int refusedLine;  // -1: taken whole; 0: the file is too large
+  };
+  const Row rows[] = {
+      {"REGEDIT4\r\n0123456789\r\n", -1}, {"REGEDIT4\r\n0123456789A\r\n", 2},
+      {"a\r\r\nb\n\n0123456789A", 5},     {utf16File(u"R\r\n01234\n"), -1},
+      {utf16File(u"R\r\n\r012345"), 3},   {std::string(30, '\n'), -1},
+      {std::string(31, '\n'), 0},
+  };
+  for (const Row& row : rows) {
+    RegFileGatherer gatherer(30, 10);
+    bool taken = true;
+    for (const char byte : row.bytes) taken = taken && gatherer.add(std::string_view(&byte, 1));
+    EXPECT_EQ(taken, row.refusedLine < 0) << row.bytes;
+    if (taken) {
+      EXPECT_EQ(gatherer.takeBytes(), row.bytes);
+    } else {
+      ASSERT_TRUE(gatherer.problem());
+      EXPECT_EQ(gatherer.problem()->line, row.refusedLine) << row.bytes;
+      EXPECT_NE(gatherer.problem()->message.find(row.refusedLine ? "10 bytes" : "30 bytes"),
+                std::string::npos)
+          << gatherer.problem()->message;
+    }
+  }
+}
+
 TEST(RegFileReader, Windows31LinesSetDefaultValuesOfClassesRoot) {
   const RegFile file = readOk(
       "REGEDIT\r\nHKEY_CLASSES_ROOT\\Zv = Value0\r\nHKEY_CLASSES_ROOT\\Zv\\A =  Two\r\n"

@@ -424,11 +424,22 @@ $L\\Slash\\Two" query "$K\\Slash"
 done
 run zarn delete "$K\\Slash" /f
 
+# What import reads is bounded: a line of at most 16 MiB, a file of at most
+# 1 GiB (reg_file_test holds both bounds); an endless line on standard input
+# is refused once it passes its bound, not read until memory runs out.
+checks=$((checks + 1))
+head -c $((17 << 20)) /dev/zero | "${zarn[@]}" reg import - >/dev/null 2>"$scratch/err"
+code=$?
+[ "$code" = 1 ] && grep -q -- '-, line 1: longer than 16 MiB' "$scratch/err" ||
+  fail "an endless line on standard input: exit $code, '$(cat "$scratch/err")'"
 # What is no regular file is refused, saying what it is, and never waited
 # on: a device such as /dev/zero would never end, a named pipe without a
 # writer would block the open for ever. Windows' file system has no named
-# pipes.
-if [ "$target" = native ]; then
+# pipes; Wine shows a FIFO as an empty file and /dev/zero as an endless one,
+# which the line's bound stops.
+if [ "$target" != native ]; then
+  expect_error 1 'zero, line 1: longer than 16 MiB' import 'Z:\dev\zero'
+else
   expect_error 1 'cannot open /dev/zero: a character device, not a regular file' import /dev/zero
   mkfifo "$scratch/fifo"
   checks=$((checks + 1))

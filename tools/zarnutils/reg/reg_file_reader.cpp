@@ -369,7 +369,44 @@ class Reader {
   int line_ = 0;
 };
 
+std::string sizeText(size_t bytes) {
+  constexpr size_t mebibyte = size_t{1} << 20;
+  if (bytes % (1024 * mebibyte) == 0) return std::to_string(bytes / (1024 * mebibyte)) + " GiB";
+  if (bytes % mebibyte == 0) return std::to_string(bytes / mebibyte) + " MiB";
+  return std::to_string(bytes) + " bytes";
+}
+
 }  // namespace
+
+bool RegFileGatherer::add(std::string_view piece) {
+  if (problem_) return false;
+  if (piece.size() > maxFileBytes_ - bytes_.size()) {
+    problem_ = RegFileError{
+        0, "larger than " + sizeText(maxFileBytes_) + ", the most a .reg file may hold"};
+    return false;
+  }
+  bytes_ += piece;
+  // The encoding is known from the first two bytes, the byte order mark.
+  if (bytes_.size() < 2) return true;
+  const size_t width = bytes_.starts_with("\xFF\xFE") ? 2 : 1;
+  for (; scanned_ + width <= bytes_.size(); scanned_ += width) {
+    const unsigned unit =
+        static_cast<uint8_t>(bytes_[scanned_]) |
+        (width == 2 ? static_cast<unsigned>(static_cast<uint8_t>(bytes_[scanned_ + 1])) << 8 : 0u);
+    const bool crlf = afterCr_ && unit == '\n';
+    afterCr_ = unit == '\r';
+    if (crlf) continue;
+    if (unit == '\r' || unit == '\n') {
+      ++line_;
+      lineBytes_ = 0;
+    } else if ((lineBytes_ += width) > maxLineBytes_) {
+      problem_ = RegFileError{
+          line_, "longer than " + sizeText(maxLineBytes_) + ", the most one line may hold"};
+      return false;
+    }
+  }
+  return true;
+}
 
 std::variant<RegFile, RegFileError> readRegFile(std::string_view bytes) {
   FileEncoding encoding;
