@@ -56,6 +56,17 @@ expect_said 'cannot open .*app.ini: No such file or directory'
 expect 0 "8" get "$file" Main Port --default 8
 expect 1 "" list "$scratch"
 expect_said 'cannot open .*: Is a directory'
+# A named pipe is refused at once, never waited on for a writer (natively;
+# Windows' file system has no named pipes, and Wine reads a FIFO as empty).
+if [ "$target" = native ]; then
+  mkfifo "$scratch/fifo"
+  for words in "get $scratch/fifo Main Port" "list $scratch/fifo"; do
+    checks=$((checks + 1))
+    timeout 60 "${zarn[@]}" ini $words </dev/null 2>"$scratch/err" >/dev/null
+    [ $? = 1 ] || { echo "FAIL: ini $words did not fail at once"; failures=$((failures + 1)); }
+    expect_said 'cannot open .*fifo: a named pipe, not a regular file'
+  done
+fi
 expect 0 "" set "$file" Main Port 8080
 expect 0 "" set "$file" Main Name 'a = b'
 expect 0 "" set "$file" Main Long "$long"

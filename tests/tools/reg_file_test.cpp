@@ -199,7 +199,7 @@ std::string hexOf(std::string_view bytes) {
 // deletion), and the lines skipped.
 TEST(RegFileReader, SkipsWhatWindowsSkipsAndReadsTheRest) {
   struct Row {
-    const char* lines;
+    std::string lines;
     std::vector<std::string> values;
     std::vector<int> skipped;
   };
@@ -240,9 +240,14 @@ TEST(RegFileReader, SkipsWhatWindowsSkipsAndReadsTheRest) {
        {},
        {3, 4, 5, 6, 7}},
       {"\"last\"=hex:11,\\", {"last=11"}, {}},
+      // A line is read up to its first NUL; one that loses text to it is
+      // named, once, whether its front is used or not.
+      {"\0\"a\"=\"x\"\n\"b\"=\"y\"\0z\n\"c\"=\"x\0\"\n\"d\"=hex:01,\\\n\0\n 02\n"s,
+       {"b=79 00", "d=0102"},
+       {3, 4, 5, 7}},
   };
   for (const Row& row : rows) {
-    const RegFile file = readOk(std::string("REGEDIT4\n[HKEY_CURRENT_USER\\Zv]\n") + row.lines);
+    const RegFile file = readOk("REGEDIT4\n[HKEY_CURRENT_USER\\Zv]\n" + row.lines);
     std::vector<std::string> values;
     for (const RegFileKey& key : file.keys) {
       for (const RegFileValue& value : key.values) {
@@ -281,6 +286,37 @@ TEST(RegFileReader, HeadersAsWindowsTakesThem) {
        {"\nREGEDIT4", "regedit4", "Regedit4", "AREGEDIT4", "Windows Registry Editor Version 4.00",
         "WINDOWS REGISTRY EDITOR VERSION 5.00", ""}) {
     EXPECT_EQ(readError(std::string(header) + "\n[HKEY_CURRENT_USER\\Zv]\n").line, 1) << header;
+  }
+}
+
+// The bounds hold in both encodings, with CR, LF and CRLF each ending one
+// line, however the bytes arrive (here one at a time, so that a UTF-16 unit
+// is split between pieces).
+TEST(RegFileGatherer, RefusesAFileOrALinePastItsBound) {
+  struct Row {
+    std::string bytes;
+    int refusedLine;  // -1: taken whole; 0: the file is too large
+  };
+  const Row rows[] = {
+      {"REGEDIT4\r\n0123456789\r\n", -1}, {"REGEDIT4\r\n0123456789A\r\n", 2},
+      {"a\r\r\nb\n\n0123456789A", 5},     {utf16File(u"R\r\n01234\n"), -1},
+      {utf16File(u"R\r\n\r012345"), 3},   {std::string(30, '\n'), -1},
+      {std::string(31, '\n'), 0},
+  };
+  for (const Row& row : rows) {
+    RegFileGatherer gatherer(30, 10);
+    bool taken = true;
+    for (const char byte : row.bytes) taken = taken && gatherer.add(std::string_view(&byte, 1));
+    EXPECT_EQ(taken, row.refusedLine < 0) << row.bytes;
+    if (taken) {
+      EXPECT_EQ(gatherer.takeBytes(), row.bytes);
+    } else {
+      ASSERT_TRUE(gatherer.problem());
+      EXPECT_EQ(gatherer.problem()->line, row.refusedLine) << row.bytes;
+      EXPECT_NE(gatherer.problem()->message.find(row.refusedLine ? "10 bytes" : "30 bytes"),
+                std::string::npos)
+          << gatherer.problem()->message;
+    }
   }
 }
 

@@ -375,6 +375,80 @@ printf 'regedit4\r\n\r\n[%s\\New]\r\n"ok"="1"\r\n' "$L" >"$scratch/bad.reg"
 expect code 1 "" import "$(scratch_path "$scratch/bad.reg")"
 expect_error 1 'line 1: not a registry file' import "$(scratch_path "$scratch/bad.reg")"
 
+# A line that begins with a NUL is lost to Windows (which reads a line only
+# up to a NUL) without a word: it is named, and --strict applies nothing.
+printf 'REGEDIT4\r\n[%s\\Nul]\r\n\0"a"="1"\r\n"b"="2"\r\n' "$L" >"$scratch/nul-byte.reg"
+nul_reg=$(scratch_path "$scratch/nul-byte.reg")
+expect_error 1 'nul-byte.reg, line 3: skipped: the line begins with a NUL' import "$nul_reg" --strict
+expect - 1 "" query "$K\\Nul"
+expect_error 0 'nul-byte.reg, line 3: skipped: the line begins with a NUL' import "$nul_reg"
+expect - 0 "
+$L\\Nul
+    b    REG_SZ    2
+" query "$K\\Nul"
+run zarn delete "$K\\Nul" /f
+
+# Key names ending in several backslashes: the registry passes over repeated
+# and trailing backslashes, so [KEY\Four\\\\] creates Four, which a program
+# then opens as Four\\\\, Four\\, Four\ or Four (here through the methods,
+# which hand the key path to the registry as written). Both forms, and
+# Wine's reg.exe alike.
+printf '%s\r\n' 'REGEDIT4' "[$L\\Slash\\Four\\\\\\\\]" '"v"="4"' "[$L\\Slash\\Two\\\\]" '"v"="2"' \
+  >"$scratch/slashes4.reg"
+{
+  printf '\xff\xfe'
+  sed 's/^REGEDIT4/Windows Registry Editor Version 5.00/' "$scratch/slashes4.reg" |
+    iconv -f UTF-8 -t UTF-16LE
+} >"$scratch/slashes5.reg"
+for form in 4 5; do
+  for who in zarn wine; do
+    [ "$who" = wine ] && [ "$target" != win32 ] && break
+    run zarn delete "$K\\Slash" /f
+    checks=$((checks + 1))
+    run "$who" import "$(scratch_path "$scratch/slashes$form.reg")"
+    [ "$code" = 0 ] || fail "$who: reg import of slashes$form.reg exited $code ($err)"
+    expect - 0 "
+$L\\Slash\\Four
+$L\\Slash\\Two" query "$K\\Slash"
+    checks=$((checks + 1))
+    calls='' want=''
+    for name in 'Four\\\\' 'Four\\' 'Four\' Four 'Two\\' 'Two\' Two; do
+      case $name in Four*) value=4 ;; *) value=2 ;; esac
+      calls+="Regedit.ReadValue	$K\\Slash\\$name\\v	S	none"$'\n'
+      want+="{\"type\":\"String\",\"value\":\"$value\"}"$'\n'
+    done
+    read_values=$("${zarn[@]}" --batch <<<"$calls" | tr -d '\r')
+    [ "$read_values" = "${want%$'\n'}" ] ||
+      fail "$who: after importing slashes$form.reg, the names read"$'\n'"$read_values"
+  done
+done
+run zarn delete "$K\\Slash" /f
+
+# What import reads is bounded: a line of at most 16 MiB, a file of at most
+# 1 GiB (reg_file_test holds both bounds); an endless line on standard input
+# is refused once it passes its bound, not read until memory runs out.
+checks=$((checks + 1))
+head -c $((17 << 20)) /dev/zero | "${zarn[@]}" reg import - >/dev/null 2>"$scratch/err"
+code=$?
+[ "$code" = 1 ] && grep -q -- '-, line 1: longer than 16 MiB' "$scratch/err" ||
+  fail "an endless line on standard input: exit $code, '$(cat "$scratch/err")'"
+# What is no regular file is refused, saying what it is, and never waited
+# on: a device such as /dev/zero would never end, a named pipe without a
+# writer would block the open for ever. Windows' file system has no named
+# pipes; Wine shows a FIFO as an empty file and /dev/zero as an endless one,
+# which the line's bound stops.
+if [ "$target" != native ]; then
+  expect_error 1 'zero, line 1: longer than 16 MiB' import 'Z:\dev\zero'
+else
+  expect_error 1 'cannot open /dev/zero: a character device, not a regular file' import /dev/zero
+  mkfifo "$scratch/fifo"
+  checks=$((checks + 1))
+  timeout 60 "${zarn[@]}" reg import "$scratch/fifo" </dev/null >/dev/null 2>"$scratch/err"
+  code=$?
+  [ "$code" = 1 ] && grep -q 'fifo: a named pipe, not a regular file' "$scratch/err" ||
+    fail "reg import of a named pipe: exit $code, '$(cat "$scratch/err")'"
+fi
+
 # A REG_SZ is exported as regedit writes it, its text up to the first NUL
 # ("" when empty), and copied so: the copy differs from a source that holds
 # more after its NUL.

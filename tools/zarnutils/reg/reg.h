@@ -112,7 +112,10 @@ Answer ask(ConsoleStreams& console, std::string_view question, bool offerAll = f
 struct KeyName {
   KeyHandle root = 0;
   std::string rootName;  // the long form: HKEY_LOCAL_MACHINE
-  std::string path;      // UTF-8, without leading or trailing backslashes; empty for the root
+  // UTF-8; empty for the root. From the command line without leading or
+  // trailing backslashes; from a .reg file as the file writes it, which the
+  // registry takes (reg_file_reader.cpp).
+  std::string path;
 
   // HKEY_LOCAL_MACHINE\Software\Vendor, as reg.exe prints it.
   std::string fullName() const;

@@ -74,7 +74,8 @@ const Verb verbs[] = {
      "  Applies a .reg file (5.00, REGEDIT4 or REGEDIT) as Windows does: lines it\n"
      "  cannot use are skipped, each named on standard error with the reason, and\n"
      "  the rest applied. --strict refuses a file with any such line and applies\n"
-     "  nothing of it.\n"},
+     "  nothing of it. FileName names a regular file, or is - for standard input;\n"
+     "  a file over 1 GiB, or a line over 16 MiB, is refused.\n"},
 };
 
 void printOverview(ConsoleStreams& console) {

@@ -60,13 +60,47 @@ struct RegFile {
   std::vector<RegFileSkip> skipped;
 };
 
-// A file that is not a registry file at all.
+// A file that is not a registry file at all, or too large to be read; line
+// 0 for the file as a whole.
 struct RegFileError {
   int line = 0;
   std::string message;
 };
 
 // ---- Reading (reg_file_reader.cpp) ----
+
+// The most reg import reads, so that no input (a device, an endless pipe, a
+// line that never ends) takes memory without bound. Far beyond what Windows
+// stores: a value's data is at most 1 MB in a hive of the standard format,
+// and a key path of 512 levels of 255 characters is some 256 KiB of UTF-16.
+// A line's bytes are counted without its line end.
+constexpr size_t maxRegFileBytes = size_t{1} << 30;   // 1 GiB
+constexpr size_t maxRegLineBytes = size_t{16} << 20;  // 16 MiB
+
+// Gathers a .reg file's bytes piece by piece as they are read, and stops at
+// the piece that takes the file, or one of its lines (CR, LF or CRLF end one,
+// in 8-bit or UTF-16LE text), past its bound.
+class RegFileGatherer {
+ public:
+  explicit RegFileGatherer(size_t maxFileBytes = maxRegFileBytes,
+                           size_t maxLineBytes = maxRegLineBytes)
+      : maxFileBytes_(maxFileBytes), maxLineBytes_(maxLineBytes) {}
+
+  // False, with the bound passed in problem(), once the bytes pass one.
+  bool add(std::string_view piece);
+  const std::optional<RegFileError>& problem() const { return problem_; }
+  std::string takeBytes() { return std::move(bytes_); }
+
+ private:
+  size_t maxFileBytes_;
+  size_t maxLineBytes_;
+  std::string bytes_;
+  std::optional<RegFileError> problem_;
+  size_t scanned_ = 0;  // bytes whose lines were counted
+  int line_ = 1;
+  size_t lineBytes_ = 0;
+  bool afterCr_ = false;
+};
 
 // Reads a .reg file of any form and encoding into the changes it asks for
 // and the lines it skipped, as the platform's reg import reads it (the rules

@@ -7,10 +7,12 @@
 //     Registry Editor Version 5.00" exactly; REGEDIT alone is the Windows
 //     3.1 form; any other line starting REGEDIT is taken but nothing of the
 //     file is read; anything else is not a registry file;
+//   - a line is read up to its first NUL, and the rest of it is lost;
 //   - blanks may open any line; a line that is not [KEY], [-KEY], "name"=,
 //     @= or a comment is skipped, and so is a key line with a blank after
 //     '[' or no ']' (the key before it stays the one values go to); the key
-//     name ends at the line's last ']';
+//     name ends at the line's last ']', and its path goes to the registry as
+//     written, where Sub\\ and Sub\\\\ name Sub;
 //   - after = : "text" (escapes \\ \" \n \r; a \0 skips the line; any other
 //     escaped character stands for itself), dword: with 1 to 8 hex digits,
 //     hex: or hex(N): with comma-separated bytes, or - to delete; only blanks
@@ -57,20 +59,37 @@ int hexDigit(char16_t c) {
   return -1;
 }
 
-// Lines end at CR, LF or CRLF; a NUL ends the line's text, as the
-// platform's reader takes each line as a C string.
-std::vector<Text> splitLines(std::u16string_view text) {
-  std::vector<Text> lines;
+// One line of the file: its text up to its first NUL, as the platform's
+// reader takes each line as a C string, and where that NUL was.
+struct Line {
+  std::u16string_view text;
+  std::optional<size_t> nulColumn;  // 1 for a line that begins with a NUL
+};
+
+// Lines end at CR, LF or CRLF.
+std::vector<Line> splitLines(std::u16string_view text) {
+  std::vector<Line> lines;
   size_t start = 0;
   while (start < text.size()) {
     const size_t end = text.find_first_of(u"\r\n", start);
-    std::u16string_view line =
+    const std::u16string_view line =
         text.substr(start, end == std::u16string_view::npos ? end : end - start);
-    lines.emplace_back(line.substr(0, line.find(u'\0')));
+    const size_t nul = line.find(u'\0');
+    lines.push_back({line.substr(0, nul), nul == std::u16string_view::npos
+                                              ? std::nullopt
+                                              : std::optional<size_t>(nul + 1)});
     if (end == std::u16string_view::npos) break;
     start = end + (text.substr(end).starts_with(u"\r\n") ? 2 : 1);
   }
   return lines;
+}
+
+// What the platform leaves unread of a line holding a NUL: everything from
+// the NUL on, which goes without a word there.
+std::string unreadAfterNul(size_t column) {
+  if (column == 1) return "the line begins with a NUL, and Windows reads a line only up to a NUL";
+  return "a NUL at column " + std::to_string(column) +
+         ": Windows reads a line only up to a NUL, so the rest of it is lost";
 }
 
 struct Skip {
@@ -81,18 +100,20 @@ class Reader {
  public:
   Reader(RegFile& file, FileEncoding encoding) : file_(file), encoding_(encoding) {}
 
-  void readLines(const std::vector<Text>& lines, size_t first) {
+  void readLines(const std::vector<Line>& lines, size_t first) {
     for (size_t next = first; next < lines.size(); ++next) {
       const int number = static_cast<int>(next + 1);
+      const std::u16string_view text = lines[next].text;
       line_ = number;
       try {
         if (pending_) {
-          continueHex(lines[next], number);
+          continueHex(text, number);
         } else if (file_.form == RegFileForm::Windows31) {
-          readWindows31Line(lines[next]);
+          readWindows31Line(text);
         } else {
-          readLine(lines[next], number);
+          readLine(text, number);
         }
+        if (lines[next].nulColumn) throw Skip{unreadAfterNul(*lines[next].nulColumn)};
       } catch (const Skip& skip) {
         file_.skipped.push_back({number, skip.reason});
       }
@@ -142,13 +163,14 @@ class Reader {
     if (!remove) keyState_ = KeyState::Open;
   }
 
-  // The root, then the path as the platform takes it: one trailing
-  // backslash is part of no name, an empty name between two is malformed.
-  static std::optional<KeyName> fileKeyName(std::string written) {
+  // The root, then the path as written, which goes to the registry
+  // unchanged: its own rule passes over repeated and trailing backslashes
+  // (Sub\\ and Sub\\\\ open Sub) and refuses one at the start of a path.
+  static std::optional<KeyName> fileKeyName(std::string_view written) {
     const size_t separator = written.find('\\');
-    if (separator == std::string::npos) return parseKeyName(written);
-    if (written.size() == separator + 1) return parseKeyName(written.substr(0, separator));
-    return parseKeyName(written);
+    std::optional<KeyName> key = parseKeyName(written.substr(0, separator));
+    if (key && separator != std::string_view::npos) key->path = written.substr(separator + 1);
+    return key;
   }
 
   // The text of a quoted string whose opening quote was already read; rest
@@ -347,13 +369,51 @@ class Reader {
   int line_ = 0;
 };
 
+std::string sizeText(size_t bytes) {
+  constexpr size_t mebibyte = size_t{1} << 20;
+  if (bytes % (1024 * mebibyte) == 0) return std::to_string(bytes / (1024 * mebibyte)) + " GiB";
+  if (bytes % mebibyte == 0) return std::to_string(bytes / mebibyte) + " MiB";
+  return std::to_string(bytes) + " bytes";
+}
+
 }  // namespace
+
+bool RegFileGatherer::add(std::string_view piece) {
+  if (problem_) return false;
+  if (piece.size() > maxFileBytes_ - bytes_.size()) {
+    problem_ = RegFileError{
+        0, "larger than " + sizeText(maxFileBytes_) + ", the most a .reg file may hold"};
+    return false;
+  }
+  bytes_ += piece;
+  // The encoding is known from the first two bytes, the byte order mark.
+  if (bytes_.size() < 2) return true;
+  const size_t width = bytes_.starts_with("\xFF\xFE") ? 2 : 1;
+  for (; scanned_ + width <= bytes_.size(); scanned_ += width) {
+    const unsigned unit =
+        static_cast<uint8_t>(bytes_[scanned_]) |
+        (width == 2 ? static_cast<unsigned>(static_cast<uint8_t>(bytes_[scanned_ + 1])) << 8 : 0u);
+    const bool crlf = afterCr_ && unit == '\n';
+    afterCr_ = unit == '\r';
+    if (crlf) continue;
+    if (unit == '\r' || unit == '\n') {
+      ++line_;
+      lineBytes_ = 0;
+    } else if ((lineBytes_ += width) > maxLineBytes_) {
+      problem_ = RegFileError{
+          line_, "longer than " + sizeText(maxLineBytes_) + ", the most one line may hold"};
+      return false;
+    }
+  }
+  return true;
+}
 
 std::variant<RegFile, RegFileError> readRegFile(std::string_view bytes) {
   FileEncoding encoding;
-  const std::vector<Text> lines = splitLines(decodeFileText(bytes, encoding));
+  const Text text = decodeFileText(bytes, encoding);
+  const std::vector<Line> lines = splitLines(text);
   if (lines.empty()) return RegFileError{1, "an empty file, not a registry file"};
-  const std::u16string_view header = skipBlanks(lines[0]);
+  const std::u16string_view header = skipBlanks(lines[0].text);
   RegFile file;
   if (header == u"Windows Registry Editor Version 5.00") {
     file.form = RegFileForm::Version5;
@@ -369,6 +429,7 @@ std::variant<RegFile, RegFileError> readRegFile(std::string_view bytes) {
                         "not a registry file: the first line must be \"Windows Registry Editor "
                         "Version 5.00\" or \"REGEDIT4\""};
   }
+  if (lines[0].nulColumn) file.skipped.push_back({1, unreadAfterNul(*lines[0].nulColumn)});
   Reader(file, encoding).readLines(lines, 1);
   return file;
 }

@@ -52,7 +52,7 @@ class Import {
   }
 
   void skipped(int line, const std::string& reason) {
-    console_.err << fileName_ << ", line " << line << ": skipped: " << reason << '\n';
+    console_.err << fileName_ << ", line " << line << ": skipped: " << quotedName(reason) << '\n';
   }
 
  private:
@@ -77,16 +77,19 @@ class Import {
 int regImport(const RegArguments& arguments, ConsoleStreams& console) {
   const std::string fileName = quotedName(arguments.fixed[0]);  // as the messages name it
   const bool strict = arguments.has("-strict");
-  const std::optional<std::string> bytes = readRegInput(console, arguments.fixed[0]);
-  if (!bytes) {
+  const auto refuse = [&](const RegFileError& problem) {
+    const std::string where = problem.line ? ", line " + std::to_string(problem.line) : "";
+    return reportError(console,
+                       fileName + where + ": " + problem.message + "; nothing was imported.");
+  };
+  const std::optional<RegInput> input = readRegInput(console, arguments.fixed[0]);
+  if (!input) {
     return reportError(console,
                        "Error opening the file. There may be a disk or file system error.");
   }
-  const std::variant<RegFile, RegFileError> read = readRegFile(*bytes);
-  if (const auto* problem = std::get_if<RegFileError>(&read)) {
-    return reportError(console, fileName + ", line " + std::to_string(problem->line) + ": " +
-                                    problem->message + "; nothing was imported.");
-  }
+  if (const auto* tooLarge = std::get_if<RegFileError>(&*input)) return refuse(*tooLarge);
+  const std::variant<RegFile, RegFileError> read = readRegFile(std::get<std::string>(*input));
+  if (const auto* problem = std::get_if<RegFileError>(&read)) return refuse(*problem);
   const RegFile& file = std::get<RegFile>(read);
   Import import(console, fileName, strict);
   if (file.readsNothing) {

@@ -1,6 +1,6 @@
 #include "reg/reg_pipeline.h"
 
-#include <iterator>
+#include <cstdio>
 
 #include "file_bytes.h"
 #include "narrow_utf8.h"
@@ -87,19 +87,39 @@ std::string dataProblem(uint32_t type, std::string_view text, std::string_view s
   }
 }
 
-std::optional<std::string> readRegInput(ConsoleStreams& console, const std::string& fileName) {
+std::optional<RegInput> readRegInput(ConsoleStreams& console, const std::string& fileName) {
+  RegFileGatherer gatherer;
+  std::string piece(64 * 1024, '\0');
+  const auto gathered = [&]() -> RegInput {
+    if (gatherer.problem()) return *gatherer.problem();
+    return gatherer.takeBytes();
+  };
   if (isStandardStream(fileName)) {
-    std::string bytes{std::istreambuf_iterator<char>(console.in), std::istreambuf_iterator<char>()};
-    if (!console.in.bad()) return bytes;
+    while (console.in.read(piece.data(), static_cast<std::streamsize>(piece.size())) ||
+           console.in.gcount() > 0) {
+      if (!gatherer.add(
+              std::string_view(piece).substr(0, static_cast<size_t>(console.in.gcount()))))
+        break;
+    }
+    if (!console.in.bad()) return gathered();
     noteFailure("cannot read standard input");
     return std::nullopt;
   }
-  std::optional<std::string> bytes = readFileBytes(fileName);
-  if (!bytes) {
-    noteFailure("cannot open " + quotedName(fileName) + ": " +
-                unreadableReason(fileName).value_or("the file could not be read"));
+  std::string reason;
+  std::FILE* file = openRegularFile(fileName, reason);
+  if (!file) {
+    noteFailure("cannot open " + quotedName(fileName) + ": " + reason);
+    return std::nullopt;
   }
-  return bytes;
+  size_t count = 0;
+  while ((count = std::fread(piece.data(), 1, piece.size(), file)) > 0) {
+    if (!gatherer.add(std::string_view(piece).substr(0, count))) break;
+  }
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (!failed) return gathered();
+  noteFailure("cannot read " + quotedName(fileName));
+  return std::nullopt;
 }
 
 bool writeRegOutput(ConsoleStreams& console, const std::string& fileName, std::string_view bytes) {

@@ -7,11 +7,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "console_streams.h"
 #include "json_writer.h"
 #include "reg/reg.h"
+#include "reg/reg_file.h"
 
 namespace zarn::cli {
 
@@ -36,9 +38,12 @@ std::string dataProblem(uint32_t type, std::string_view text, std::string_view s
 
 // "-": standard input for import, standard output for export.
 inline bool isStandardStream(std::string_view fileName) { return fileName == "-"; }
-// The file's bytes, or all of standard input for "-"; nothing, with a note
-// naming the file and the system's reason, when it cannot be read.
-std::optional<std::string> readRegInput(ConsoleStreams& console, const std::string& fileName);
+// What a .reg file read gave: its bytes, or the bound of reg_file.h it passed.
+using RegInput = std::variant<std::string, RegFileError>;
+// The file's bytes, or all of standard input for "-", read within those
+// bounds; nothing, with a note naming the file and the reason, when it cannot
+// be read or is no regular file.
+std::optional<RegInput> readRegInput(ConsoleStreams& console, const std::string& fileName);
 // Writes the bytes to the file, or unchanged to standard output for "-"
 // (whose messages then go to standard error); false, with a note, when the
 // file cannot be written.
