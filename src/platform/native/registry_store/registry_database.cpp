@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -197,6 +198,10 @@ void useWriteAheadLog(sqlite3* connection) {
   }
 }
 
+char16_t asciiUpperCase(char c) {
+  return static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+}
+
 int countCommit(void* count) {
   ++*static_cast<int*>(count);
   return 0;
@@ -205,12 +210,17 @@ int countCommit(void* count) {
 }  // namespace
 
 std::string foldName(std::string_view narrowName) {
-  const Text folded = upperCase(fromNarrow(narrowName));
-  std::string bytes;
-  bytes.reserve(folded.size() * 2);
-  for (const char16_t unit : folded) {
-    bytes.push_back(static_cast<char>(unit >> 8));
-    bytes.push_back(static_cast<char>(unit & 0xFF));
+  // An ASCII name, which most are, folds byte for byte: upper-casing maps no
+  // other character into ASCII or ASCII out of it.
+  const bool ascii = std::all_of(narrowName.begin(), narrowName.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const Text folded = ascii ? Text() : upperCase(fromNarrow(narrowName));
+  const size_t units = ascii ? narrowName.size() : folded.size();
+  std::string bytes(units * 2, '\0');
+  for (size_t i = 0; i < units; ++i) {
+    const char16_t unit = ascii ? asciiUpperCase(narrowName[i]) : folded[i];
+    bytes[2 * i] = static_cast<char>(unit >> 8);
+    bytes[2 * i + 1] = static_cast<char>(unit & 0xFF);
   }
   return bytes;
 }
