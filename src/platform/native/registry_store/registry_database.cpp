@@ -57,16 +57,19 @@ Query& Query::bindText(std::string_view text) {
   // A null pointer would bind NULL; an empty text must stay an empty text.
   checkSqlite(sqlite3_db_handle(statement_),
               sqlite3_bind_text(statement_, nextParameter_++, text.empty() ? "" : text.data(),
-                                static_cast<int>(text.size()), SQLITE_TRANSIENT));
+                                static_cast<int>(text.size()), SQLITE_STATIC));
   return *this;
 }
 
-Query& Query::bindBlob(std::string_view bytes) {
+Query& Query::bindBlob(std::string_view bytes) { return bindBlob(bytes, SQLITE_STATIC); }
+
+Query& Query::bindBlobCopy(std::string_view bytes) { return bindBlob(bytes, SQLITE_TRANSIENT); }
+
+Query& Query::bindBlob(std::string_view bytes, sqlite3_destructor_type lifetime) {
   const int parameter = nextParameter_++;
-  const int result = bytes.empty()
-                         ? sqlite3_bind_zeroblob(statement_, parameter, 0)
-                         : sqlite3_bind_blob(statement_, parameter, bytes.data(),
-                                             static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  const int result = bytes.empty() ? sqlite3_bind_zeroblob(statement_, parameter, 0)
+                                   : sqlite3_bind_blob(statement_, parameter, bytes.data(),
+                                                       static_cast<int>(bytes.size()), lifetime);
   checkSqlite(sqlite3_db_handle(statement_), result);
   return *this;
 }
@@ -802,7 +805,7 @@ std::optional<std::pair<std::string, std::string>> RegistryDatabase::subKeyAt(
     EnumerationCursor& cursor, KeyId parent, uint32_t index) {
   Query* row =
       stepTo(statements_->subKeysAfter, cursor, index, [&](Query& fresh, bool onward) -> Query& {
-        return fresh.bind(parent).bindBlob(onward ? cursor.foldedName : std::string());
+        return fresh.bind(parent).bindBlobCopy(onward ? cursor.foldedName : std::string());
       });
   if (!row) return std::nullopt;
   cursor.foldedName = row->bytes(1);
