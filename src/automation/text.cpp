@@ -126,8 +126,16 @@ Text utf8Argument(std::string_view utf8) {
 
 std::string textToUtf8(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
+  // The ASCII text before the first other unit, the whole of most names and
+  // paths, converts unit for unit.
+  out.resize(text.size());
+  size_t ascii = 0;
+  for (; ascii < text.size() && text[ascii] < 0x80; ++ascii) {
+    out[ascii] = static_cast<char>(text[ascii]);
+  }
+  if (ascii == text.size()) return out;
+  out.resize(ascii);
+  for (size_t i = ascii; i < text.size(); ++i) {
     char32_t unit = text[i];
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {

@@ -3,6 +3,7 @@
 // worker's status into its result; the INI shortcuts forward to a fresh
 // IniEdit; the UTF-8 forms convert, call the automation-shaped method and
 // give back its result or throw its failure.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,31 +26,37 @@ constexpr RootKeyValue namedRoots[] = {root_key::LocalMachine,  root_key::Curren
                                        root_key::Users,         root_key::DynData,
                                        root_key::CurrentConfig, root_key::ClassesRoot};
 
+// Root names are ASCII, and upper-casing maps no other character into ASCII,
+// so a segment names a root when it matches it letter for letter.
 bool names(std::u16string_view segment, std::string_view name) {
-  return equalsIgnoringCase(segment, Text(name.begin(), name.end()));
+  const auto upper = [](char16_t unit) {
+    return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - u'a' + u'A') : unit;
+  };
+  return segment.size() == name.size() &&
+         std::equal(segment.begin(), segment.end(), name.begin(), [&](char16_t unit, char letter) {
+           return upper(unit) == upper(static_cast<char16_t>(letter));
+         });
 }
 
-std::vector<Text> splitAtBackslashes(const Text& path) {
-  std::vector<Text> segments;
-  if (path.empty()) return segments;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = path.find(u'\\', start);
-    segments.push_back(path.substr(start, end - start));
-    if (end == Text::npos) return segments;
-    start = end + 1;
-  }
+// The segments of a path are the texts between its backslashes; segment 0
+// ends at the first one. Segments 1..N of the listing form and 1..N-1 of
+// the item form, joined with backslashes again, are the text between the
+// first backslash and the end or the last backslash.
+std::u16string_view rootSegment(const Text& path) {
+  if (path.empty()) throw AutomationError(error::SubscriptOutOfRange);
+  return std::u16string_view(path).substr(0, path.find(u'\\'));
 }
 
-Text joinSegments(const std::vector<Text>& segments, size_t first, size_t last,
-                  EmptySegments emptySegments) {
+Text withoutEmptySegments(std::u16string_view keyPath) {
   Text joined;
-  std::u16string_view separator;
-  for (size_t i = first; i < last; ++i) {
-    if (emptySegments == EmptySegments::Skip && segments[i].empty()) continue;
-    joined += separator;
-    joined += segments[i];
-    separator = u"\\";
+  size_t start = 0;
+  while (start <= keyPath.size()) {
+    const size_t end = std::min(keyPath.find(u'\\', start), keyPath.size());
+    if (end > start) {
+      if (!joined.empty()) joined += u'\\';
+      joined += keyPath.substr(start, end - start);
+    }
+    start = end + 1;
   }
   return joined;
 }
@@ -70,12 +77,6 @@ bool refusedName(const KeyPath& path, RegistryStatus& status) {
   return refused;
 }
 
-std::vector<Text> nonEmptySplit(const Text& path) {
-  std::vector<Text> segments = splitAtBackslashes(path);
-  if (segments.empty()) throw AutomationError(error::SubscriptOutOfRange);
-  return segments;
-}
-
 }  // namespace
 
 RootKeyValue rootKeyForName(std::u16string_view segment) {
@@ -88,20 +89,24 @@ RootKeyValue rootKeyForName(std::u16string_view segment) {
 
 KeyPath resolveListingForm(const Text& path, EmptySegments emptySegments,
                            const RootResolver& resolveRoot) {
-  const std::vector<Text> segments = nonEmptySplit(path);
+  const std::u16string_view root = rootSegment(path);
   KeyPath resolved;
-  resolved.rootKey = resolveRoot(segments[0]);
-  resolved.keyPath = joinSegments(segments, 1, segments.size(), emptySegments);
+  resolved.rootKey = resolveRoot(Text(root));
+  if (root.size() == path.size()) return resolved;
+  const std::u16string_view keyPath = std::u16string_view(path).substr(root.size() + 1);
+  resolved.keyPath =
+      emptySegments == EmptySegments::Skip ? withoutEmptySegments(keyPath) : Text(keyPath);
   return resolved;
 }
 
 KeyPath resolveItemForm(const Text& path, const RootResolver& resolveRoot) {
-  const std::vector<Text> segments = nonEmptySplit(path);
+  const std::u16string_view root = rootSegment(path);
   KeyPath resolved;
-  resolved.rootKey = resolveRoot(segments[0]);
-  resolved.lastSegment = segments.back();
-  if (segments.size() > 1) {
-    resolved.keyPath = joinSegments(segments, 1, segments.size() - 1, EmptySegments::Keep);
+  resolved.rootKey = resolveRoot(Text(root));
+  const size_t last = path.rfind(u'\\');
+  resolved.lastSegment = last == Text::npos ? path : path.substr(last + 1);
+  if (last != Text::npos && last > root.size()) {
+    resolved.keyPath = path.substr(root.size() + 1, last - root.size() - 1);
   }
   return resolved;
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -56,16 +57,19 @@ Query& Query::bindText(std::string_view text) {
   // A null pointer would bind NULL; an empty text must stay an empty text.
   checkSqlite(sqlite3_db_handle(statement_),
               sqlite3_bind_text(statement_, nextParameter_++, text.empty() ? "" : text.data(),
-                                static_cast<int>(text.size()), SQLITE_TRANSIENT));
+                                static_cast<int>(text.size()), SQLITE_STATIC));
   return *this;
 }
 
-Query& Query::bindBlob(std::string_view bytes) {
+Query& Query::bindBlob(std::string_view bytes) { return bindBlob(bytes, SQLITE_STATIC); }
+
+Query& Query::bindBlobCopy(std::string_view bytes) { return bindBlob(bytes, SQLITE_TRANSIENT); }
+
+Query& Query::bindBlob(std::string_view bytes, sqlite3_destructor_type lifetime) {
   const int parameter = nextParameter_++;
-  const int result = bytes.empty()
-                         ? sqlite3_bind_zeroblob(statement_, parameter, 0)
-                         : sqlite3_bind_blob(statement_, parameter, bytes.data(),
-                                             static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  const int result = bytes.empty() ? sqlite3_bind_zeroblob(statement_, parameter, 0)
+                                   : sqlite3_bind_blob(statement_, parameter, bytes.data(),
+                                                       static_cast<int>(bytes.size()), lifetime);
   checkSqlite(sqlite3_db_handle(statement_), result);
   return *this;
 }
@@ -209,6 +213,10 @@ void useWriteAheadLog(sqlite3* connection) {
   }
 }
 
+char16_t asciiUpperCase(char c) {
+  return static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+}
+
 int countCommit(void* count) {
   ++*static_cast<int*>(count);
   return 0;
@@ -217,12 +225,17 @@ int countCommit(void* count) {
 }  // namespace
 
 std::string foldName(std::string_view narrowName) {
-  const Text folded = upperCase(fromNarrow(narrowName));
-  std::string bytes;
-  bytes.reserve(folded.size() * 2);
-  for (const char16_t unit : folded) {
-    bytes.push_back(static_cast<char>(unit >> 8));
-    bytes.push_back(static_cast<char>(unit & 0xFF));
+  // An ASCII name, which most are, folds byte for byte: upper-casing maps no
+  // other character into ASCII or ASCII out of it.
+  const bool ascii = std::all_of(narrowName.begin(), narrowName.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const Text folded = ascii ? Text() : upperCase(fromNarrow(narrowName));
+  const size_t units = ascii ? narrowName.size() : folded.size();
+  std::string bytes(units * 2, '\0');
+  for (size_t i = 0; i < units; ++i) {
+    const char16_t unit = ascii ? asciiUpperCase(narrowName[i]) : folded[i];
+    bytes[2 * i] = static_cast<char>(unit >> 8);
+    bytes[2 * i + 1] = static_cast<char>(unit & 0xFF);
   }
   return bytes;
 }
@@ -806,7 +819,7 @@ std::optional<std::pair<std::string, std::string>> RegistryDatabase::subKeyAt(
     EnumerationCursor& cursor, KeyId parent, uint32_t index) {
   Query* row =
       stepTo(statements_->subKeysAfter, cursor, index, [&](Query& fresh, bool onward) -> Query& {
-        return fresh.bind(parent).bindBlob(onward ? cursor.foldedName : std::string());
+        return fresh.bind(parent).bindBlobCopy(onward ? cursor.foldedName : std::string());
       });
   if (!row) return std::nullopt;
   cursor.foldedName = row->bytes(1);

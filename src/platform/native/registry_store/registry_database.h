@@ -74,6 +74,9 @@ class CachedStatement {
 
 // One use of a cached statement: parameters are bound in order, rows are
 // stepped through, and the statement is reset when the query goes away.
+// Bound text and bytes are not copied, as a lookup binds a name only for its
+// one step: they must stay unchanged until the last step, or be bound with
+// bindBlobCopy.
 class Query {
  public:
   explicit Query(const CachedStatement& statement);
@@ -84,6 +87,7 @@ class Query {
   Query& bind(int64_t value);
   Query& bindText(std::string_view text);
   Query& bindBlob(std::string_view bytes);
+  Query& bindBlobCopy(std::string_view bytes);
 
   // True when a row is ready, false when the statement is done.
   bool step();
@@ -93,6 +97,8 @@ class Query {
   std::string bytes(int column) const;
 
  private:
+  Query& bindBlob(std::string_view bytes, sqlite3_destructor_type lifetime);
+
   sqlite3_stmt* statement_;
   int nextParameter_ = 1;
 };

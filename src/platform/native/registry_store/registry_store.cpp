@@ -103,7 +103,12 @@ std::vector<std::string> rootNames(bool user) {
   return names;
 }
 
-size_t characterCount(std::string_view narrow) { return fromNarrow(narrow).size(); }
+// Whether a narrow name is longer than limit characters. UTF-8 takes at
+// least one byte for each UTF-16 unit, so a name of at most limit bytes,
+// which most are, needs no conversion to tell.
+bool longerThan(std::string_view narrow, size_t limit) {
+  return narrow.size() > limit && fromNarrow(narrow).size() > limit;
+}
 
 // The existing key that names lead to from start, or nothing when one of
 // them is missing.
@@ -127,7 +132,7 @@ RegistryStatus splitKeyPath(const char* path, std::vector<std::string_view>& nam
   while (start <= text.size()) {
     const size_t end = std::min(text.find('\\', start), text.size());
     const std::string_view name = text.substr(start, end - start);
-    if (characterCount(name) > MaxKeyNameLength) return InvalidParameter;
+    if (longerThan(name, MaxKeyNameLength)) return InvalidParameter;
     if (!name.empty()) names.push_back(name);
     start = end + 1;
   }
@@ -137,7 +142,7 @@ RegistryStatus splitKeyPath(const char* path, std::vector<std::string_view>& nam
 std::string_view valueNameOf(const char* valueName) { return valueName ? valueName : ""; }
 
 RegistryStatus valueArgumentStatus(std::string_view name, const uint8_t* data, uint32_t dataSize) {
-  if (characterCount(name) > MaxValueNameLength) return InvalidParameter;
+  if (longerThan(name, MaxValueNameLength)) return InvalidParameter;
   if (!data && dataSize) return NoAccess;
   return Success;
 }
