@@ -35,7 +35,10 @@
 // failure of the file work; the UTF-8 form throws AutomationError 5
 // ("Invalid procedure call or argument") for a text argument that is not
 // UTF-8, rather than turning its bytes into U+FFFD and two different names
-// into one, and std::bad_alloc can escape it.
+// into one, and std::bad_alloc can escape it. The list forms decode as the
+// UTF-8 form does. In every form, a file, section or entry name holding a
+// NUL (which would end the name there) or text the system's code page
+// cannot hold gives the fallback result without touching any file.
 //
 // On Windows the platform's profile functions do the file work, in the
 // system's code page; natively our INI engine follows the same rules, writes
@@ -113,8 +116,9 @@ class IniEdit {
   // The listing of EnumSections or EnumValues cut at its NULs, each item in
   // UTF-8: the section names, or the section's lines ("name=value", or the
   // line itself when it has no '='). A missing or unreadable file, section
-  // or listing gives an empty vector; as every IniEdit method, they never
-  // fail (only std::bad_alloc can escape).
+  // or listing gives an empty vector. Bytes that are not UTF-8 throw
+  // AutomationError 5, as the UTF-8 forms do; nothing else fails them but
+  // std::bad_alloc.
 
   std::vector<std::string> ListSections(std::string_view sFile);
   std::vector<std::string> ListValues(std::string_view sFile, std::string_view sSection);

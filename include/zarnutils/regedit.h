@@ -33,8 +33,10 @@
 //   10    native only: ZARNUTILS_REGISTRY_DIR is set but empty
 //         (store_location.h); every registry call fails so
 //   87    a key name over 255 characters or a value name over 16,383, or
-//         a key path or value name holding a NUL (the registry's narrow
-//         functions would end the name there and name another key or value)
+//         a key path or value name holding a NUL or text the narrow code
+//         page cannot hold (the registry's narrow functions would end the
+//         name at the NUL or put "?" in place of the character, and name
+//         another key or value)
 //   99    unknown root: nothing was opened
 //   161   the key path begins with a backslash ("HKCU\\Software")
 //   1016  native only: the store's file could not be read or written
@@ -42,21 +44,25 @@
 // no name made of digits alone: a missing key lists as "2", and so does a key
 // whose one subkey is named 2.
 //
-// THE TWO FORMS OF EACH METHOD. The automation-shaped form takes Text
-// (UTF-16) and variants, writes its result into its last parameter and
-// returns a CallStatus: on failure the result is the empty text, Empty or
-// false, and the status carries the error number. It never throws. The UTF-8
-// form takes std::string_view (decoded from UTF-8; bytes that are not UTF-8
-// throw AutomationError 5, "Invalid procedure call or argument", so that two
-// different names never become one) and variants, which convert implicitly from C++ values (variant.h:
-// 80 is a Long, "x" a String, true a Boolean), and returns the result: a
-// std::string (UTF-8; NULs, which separate listed entries, stay NUL bytes),
-// a Variant or a bool. Where the automation-shaped form's status would be a
-// failure, it throws AutomationError carrying the error number.
+// THE FORMS OF EACH METHOD. The automation-shaped form takes Text (UTF-16)
+// and variants, writes its result into its last parameter and returns a
+// CallStatus: on failure the result is the empty text, Empty or false, and
+// the status carries the error number. It never throws. The UTF-8 form takes
+// std::string_view (decoded from UTF-8; bytes that are not UTF-8 throw
+// AutomationError 5, "Invalid procedure call or argument", so that two
+// different names never become one) and variants, which convert implicitly
+// from C++ values (variant.h: 80 is a Long, "x" a String, true a Boolean),
+// and returns the result: a std::string (UTF-8; NULs, which separate listed
+// entries, stay NUL bytes), a Variant or a bool. Where the automation-shaped
+// form's status would be a failure, it throws AutomationError carrying the
+// error number. The list forms of the two listings decode as the UTF-8
+// forms do. Every form of every registry method refuses the same paths
+// before any registry work: error 9 for an empty one, error 5 for bytes
+// that are not UTF-8, status 87 for a NUL or text outside the code page.
 //
 // On Windows the registry is the platform's, reached through the narrow
 // (code page) registry functions, so text outside the system's code page
-// does not survive there. Natively it is our SQLite store (store_location.h
+// is refused there (87). Natively it is our SQLite store (store_location.h
 // says where it lives). An object holds no state; calls on one object or on
 // several are independent, and every key a call opens is closed again
 // before it returns.
@@ -204,9 +210,10 @@ class Regedit {
   //     '=', and the listing does not say which '=' ends the name.
   // A failed listing is never returned as an item: where EnumKeys or
   // EnumValues would return a status code as text, these throw
-  // RegistryError carrying it (2 for a missing key, 99 for an unknown
-  // root, ...). An empty sKey throws AutomationError 9, and running out of
-  // memory AutomationError 7, as the UTF-8 forms do.
+  // RegistryError carrying it (2 for a missing key, 87 for a NUL in sKey,
+  // 99 for an unknown root, ...). An empty sKey throws AutomationError 9,
+  // bytes that are not UTF-8 AutomationError 5, and running out of memory
+  // AutomationError 7, as the UTF-8 forms do.
 
   std::vector<std::string> ListKeys(std::string_view sKey);
   std::vector<std::string> ListValues(std::string_view sKey);

@@ -38,6 +38,16 @@ std::string narrowArgument(std::u16string_view text) {
   return toNarrow(text);
 }
 
+// The narrow form of a file, section or entry name. The profile functions
+// end a name at its first NUL and would work on another file, section or
+// entry, so a NUL fails the call as well.
+std::string narrowName(std::u16string_view name) {
+  if (name.find(u'\0') != std::u16string_view::npos) {
+    throw AutomationError(error::InvalidProcedureCall);
+  }
+  return narrowArgument(name);
+}
+
 constexpr uint32_t readBufferSize = 255;
 constexpr int32_t sectionNamesBufferSize = 30;
 constexpr int32_t sectionLinesBufferSize = 8192;
@@ -82,15 +92,15 @@ CallStatus IniEdit::ReadValue(Text sFile, Text sSection, Text sName, Text sType,
       std::string buffer(readBufferSize, ' ');
       const std::string defaultText = narrowArgument(toText(vDefault));
       const auto count = ProfileService::GetPrivateProfileStringA(
-          narrowArgument(sSection).c_str(), narrowArgument(sName).c_str(), defaultText.c_str(),
-          buffer.data(), readBufferSize, narrowArgument(sFile).c_str());
+          narrowName(sSection).c_str(), narrowName(sName).c_str(), defaultText.c_str(),
+          buffer.data(), readBufferSize, narrowName(sFile).c_str());
       buffer.resize(count);
       result = Variant::text(fromNarrow(withoutIncompleteCharacter(buffer)));
     } else if (form == IniForm::Integer) {
       const int32_t defaultNumber = isNumeric(vDefault) ? toLong(vDefault) : 0;
       const auto number = ProfileService::GetPrivateProfileIntA(
-          narrowArgument(sSection).c_str(), narrowArgument(sName).c_str(), defaultNumber,
-          narrowArgument(sFile).c_str());
+          narrowName(sSection).c_str(), narrowName(sName).c_str(), defaultNumber,
+          narrowName(sFile).c_str());
       result = Variant::long32(static_cast<int32_t>(number));
     } else {
       result = vDefault;
@@ -110,8 +120,8 @@ CallStatus IniEdit::WriteValue(Text sFile, Text sSection, Text sName, Variant vV
     const Text value = toText(vValue);
     if (!isStorableEntry(sSection, sName, value)) return {};
     const auto written = ProfileService::WritePrivateProfileStringA(
-        narrowArgument(sSection).c_str(), narrowArgument(sName).c_str(),
-        narrowArgument(value).c_str(), narrowArgument(sFile).c_str());
+        narrowName(sSection).c_str(), narrowName(sName).c_str(), narrowArgument(value).c_str(),
+        narrowName(sFile).c_str());
     if (written) result = automationTrue;
   } catch (const std::bad_alloc&) {
     throw;
@@ -124,7 +134,7 @@ CallStatus IniEdit::WriteValue(Text sFile, Text sSection, Text sName, Variant vV
 CallStatus IniEdit::EnumSections(Text sFile, Text& result) {
   result.clear();
   try {
-    const std::string file = narrowArgument(sFile);
+    const std::string file = narrowName(sFile);
     result = readList(sectionNamesBufferSize, [&](char* buffer, uint32_t size) {
       return int64_t{ProfileService::GetPrivateProfileSectionNamesA(buffer, size, file.c_str())};
     });
@@ -139,8 +149,8 @@ CallStatus IniEdit::EnumSections(Text sFile, Text& result) {
 CallStatus IniEdit::EnumValues(Text sFile, Text sSection, Text& result) {
   result.clear();
   try {
-    const std::string file = narrowArgument(sFile);
-    const std::string section = narrowArgument(sSection);
+    const std::string file = narrowName(sFile);
+    const std::string section = narrowName(sSection);
     result = readList(sectionLinesBufferSize, [&](char* buffer, uint32_t size) {
       return int64_t{
           ProfileService::GetPrivateProfileSectionA(section.c_str(), buffer, size, file.c_str())};
@@ -153,8 +163,24 @@ CallStatus IniEdit::EnumValues(Text sFile, Text sSection, Text& result) {
   return {};
 }
 
-// The UTF-8 forms: convert, call the automation-shaped method, give back its
-// result.
+// The UTF-8 and list forms: arguments decoded as UTF-8 (AutomationError 5
+// for bytes that are not), the automation-shaped method called, its result
+// given back or its failure thrown.
+
+namespace {
+
+Text sectionNames(IniEdit& iniEdit, std::string_view sFile) {
+  return resultOrThrow<Text>(
+      [&](Text& result) { return iniEdit.EnumSections(utf8Argument(sFile), result); });
+}
+
+Text sectionLines(IniEdit& iniEdit, std::string_view sFile, std::string_view sSection) {
+  return resultOrThrow<Text>([&](Text& result) {
+    return iniEdit.EnumValues(utf8Argument(sFile), utf8Argument(sSection), result);
+  });
+}
+
+}  // namespace
 
 Variant IniEdit::ReadValue(std::string_view sFile, std::string_view sSection,
                            std::string_view sName, std::string_view sType,
@@ -174,28 +200,19 @@ bool IniEdit::WriteValue(std::string_view sFile, std::string_view sSection, std:
 }
 
 std::string IniEdit::EnumSections(std::string_view sFile) {
-  return textToUtf8(
-      resultOrThrow<Text>([&](Text& result) { return EnumSections(utf8Argument(sFile), result); }));
+  return textToUtf8(sectionNames(*this, sFile));
 }
 
 std::string IniEdit::EnumValues(std::string_view sFile, std::string_view sSection) {
-  return textToUtf8(resultOrThrow<Text>([&](Text& result) {
-    return EnumValues(utf8Argument(sFile), utf8Argument(sSection), result);
-  }));
+  return textToUtf8(sectionLines(*this, sFile, sSection));
 }
 
-// The list forms: the same listings, cut at their NULs.
-
 std::vector<std::string> IniEdit::ListSections(std::string_view sFile) {
-  Text listing;
-  EnumSections(utf8ToText(sFile), listing);
-  return listingItems(listing, u'\0');
+  return listingItems(sectionNames(*this, sFile), u'\0');
 }
 
 std::vector<std::string> IniEdit::ListValues(std::string_view sFile, std::string_view sSection) {
-  Text listing;
-  EnumValues(utf8ToText(sFile), utf8ToText(sSection), listing);
-  return listingItems(listing, u'\0');
+  return listingItems(sectionLines(*this, sFile, sSection), u'\0');
 }
 
 }  // namespace zarn

@@ -1,8 +1,9 @@
 // Regedit: path resolution and the public methods. Each registry method
-// resolves its path, calls one worker (regedit_workers.cpp) and shapes the
+// resolves its path, passes the guard that refuses names the registry would
+// receive changed, calls one worker (regedit_workers.cpp) and shapes the
 // worker's status into its result; the INI shortcuts forward to a fresh
-// IniEdit; the UTF-8 forms convert, call the automation-shaped method and
-// give back its result or throw its failure.
+// IniEdit; the UTF-8 and list forms decode their arguments as UTF-8 (or
+// fail), then take the same steps and give back the result or throw.
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -123,24 +124,42 @@ KeyPath Regedit::Procedures::resolveListing(const Text& sKey, EmptySegments empt
   return resolveListingForm(sKey, emptySegments, ResolveRootKey);
 }
 
+// The one step between a path and a worker, for every form of every
+// registry method: a key path or name that would reach the registry changed
+// is refused (87) and the worker is not called.
+template <class Worker>
+RegistryStatus Regedit::Procedures::throughGuard(const KeyPath& path, Worker&& worker) {
+  RegistryStatus status = 0;
+  if (!refusedName(path, status)) worker(status);
+  return status;
+}
+
+RegistryStatus Regedit::Procedures::listSubKeys(const Text& sKey, const Text& delimiter,
+                                                Text& list) {
+  const KeyPath path = resolveListing(sKey, EmptySegments::Skip);
+  return throughGuard(path, [&](RegistryStatus& status) {
+    ListSubKeys(path.rootKey, path.keyPath, delimiter, list, status);
+  });
+}
+
+RegistryStatus Regedit::Procedures::listValues(const Text& sKey, Text& list) {
+  const KeyPath path = resolveListing(sKey, EmptySegments::Keep);
+  return throughGuard(
+      path, [&](RegistryStatus& status) { ListValues(path.rootKey, path.keyPath, list, status); });
+}
+
 CallStatus Regedit::EnumKeys(Text sKey, Text sDelim, Text& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Skip);
     Text list;
-    RegistryStatus status = 0;
-    if (!refusedName(path, status))
-      Procedures::ListSubKeys(path.rootKey, path.keyPath, sDelim, list, status);
+    const RegistryStatus status = Procedures::listSubKeys(sKey, sDelim, list);
     result = status == 0 ? list : decimalText(status);
   });
 }
 
 CallStatus Regedit::EnumValues(Text sKey, Text& result) {
   return runPublicMethod(result, [&] {
-    const KeyPath path = Procedures::resolveListing(sKey, EmptySegments::Keep);
     Text list;
-    RegistryStatus status = 0;
-    if (!refusedName(path, status))
-      Procedures::ListValues(path.rootKey, path.keyPath, list, status);
+    const RegistryStatus status = Procedures::listValues(sKey, list);
     result = status == 0 ? list : decimalText(status);
   });
 }
@@ -148,9 +167,9 @@ CallStatus Regedit::EnumValues(Text sKey, Text& result) {
 CallStatus Regedit::DeleteKey(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
-    RegistryStatus status = 0;
-    if (!refusedName(path, status))
-      Procedures::DeleteSubKey(path.rootKey, path.keyPath, path.lastSegment, status);
+    const RegistryStatus status = Procedures::throughGuard(path, [&](RegistryStatus& reported) {
+      Procedures::DeleteSubKey(path.rootKey, path.keyPath, path.lastSegment, reported);
+    });
     if (status == 0) result = automationTrue;
   });
 }
@@ -158,9 +177,9 @@ CallStatus Regedit::DeleteKey(Text sKey, AutomationBoolean& result) {
 CallStatus Regedit::DeleteValue(Text sKey, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
-    RegistryStatus status = 0;
-    if (!refusedName(path, status))
-      Procedures::DeleteNamedValue(path.rootKey, path.keyPath, path.lastSegment, status);
+    const RegistryStatus status = Procedures::throughGuard(path, [&](RegistryStatus& reported) {
+      Procedures::DeleteNamedValue(path.rootKey, path.keyPath, path.lastSegment, reported);
+    });
     if (status == 0) result = automationTrue;
   });
 }
@@ -168,23 +187,22 @@ CallStatus Regedit::DeleteValue(Text sKey, AutomationBoolean& result) {
 CallStatus Regedit::ReadValue(Text sKey, Text sType, Variant vDefault, Variant& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
-    RegistryStatus status = 0;
-    if (refusedName(path, status)) {
-      result = vDefault;
-      return;
-    }
-    Procedures::QueryTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vDefault,
-                                result, status);
+    // A refused name reads as nothing found: the default.
+    result = vDefault;
+    Procedures::throughGuard(path, [&](RegistryStatus& status) {
+      Procedures::QueryTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vDefault,
+                                  result, status);
+    });
   });
 }
 
 CallStatus Regedit::WriteValue(Text sKey, Text sType, Variant vValue, AutomationBoolean& result) {
   return runPublicMethod(result, [&] {
     const KeyPath path = Procedures::resolveItem(sKey);
-    RegistryStatus status = 0;
-    if (!refusedName(path, status))
+    const RegistryStatus status = Procedures::throughGuard(path, [&](RegistryStatus& reported) {
       Procedures::StoreTypedValue(path.rootKey, path.keyPath, path.lastSegment, sType, vValue,
-                                  status);
+                                  reported);
+    });
     if (status == 0) result = automationTrue;
   });
 }
@@ -268,35 +286,36 @@ bool Regedit::WriteValue(std::string_view sKey, std::string_view sType, const Va
   }));
 }
 
-// The list forms: the workers' listing itself, so that a failure is told by
-// its status rather than guessed from the text.
+// The list forms: the listing bodies of EnumKeys and EnumValues, with the
+// UTF-8 forms' decoding, so that a failure is told by its status rather
+// than guessed from the text.
 
 RegistryError::RegistryError(int32_t status, std::string_view sKey)
     : std::runtime_error("cannot list " + std::string(sKey) + ": status " + std::to_string(status)),
       status_(status) {}
 
-std::vector<std::string> Regedit::ListKeys(std::string_view sKey) {
-  Text listing;
+namespace {
+
+template <class Listing>
+Text listingOrThrow(std::string_view sKey, Listing&& listing) {
+  Text list;
   RegistryStatus status = 0;
-  throwOnFailure(runPublicMethod(listing, [&] {
-    const KeyPath path = Procedures::resolveListing(utf8ToText(sKey), EmptySegments::Skip);
-    if (!refusedName(path, status))
-      Procedures::ListSubKeys(path.rootKey, path.keyPath, u"\\", listing, status);
-  }));
+  throwOnFailure(runPublicMethod(list, [&] { status = listing(utf8Argument(sKey), list); }));
   if (status != 0) throw RegistryError(status, sKey);
-  return listingItems(listing, u'\\');
+  return list;
+}
+
+}  // namespace
+
+std::vector<std::string> Regedit::ListKeys(std::string_view sKey) {
+  return listingItems(
+      listingOrThrow(sKey, [](const Text& path,
+                              Text& list) { return Procedures::listSubKeys(path, u"\\", list); }),
+      u'\\');
 }
 
 std::vector<std::string> Regedit::ListValues(std::string_view sKey) {
-  Text listing;
-  RegistryStatus status = 0;
-  throwOnFailure(runPublicMethod(listing, [&] {
-    const KeyPath path = Procedures::resolveListing(utf8ToText(sKey), EmptySegments::Keep);
-    if (!refusedName(path, status))
-      Procedures::ListValues(path.rootKey, path.keyPath, listing, status);
-  }));
-  if (status != 0) throw RegistryError(status, sKey);
-  return listingItems(listing, u'\0');
+  return listingItems(listingOrThrow(sKey, Procedures::listValues), u'\0');
 }
 
 }  // namespace zarn

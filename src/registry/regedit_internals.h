@@ -76,6 +76,18 @@ struct Regedit::Procedures {
   // Path resolution with ResolveRootKey for the root segment.
   static KeyPath resolveItem(const Text& sKey);
   static KeyPath resolveListing(const Text& sKey, EmptySegments emptySegments);
+
+  // Calls worker(RegistryStatus&) and returns the status it reports, unless
+  // path's key path or last segment would reach the registry changed (a NUL,
+  // or text the narrow code page cannot hold): then 87, and no registry
+  // call. Every form of every registry method reaches its worker this way.
+  template <class Worker>
+  static RegistryStatus throughGuard(const KeyPath& path, Worker&& worker);
+
+  // The listings of EnumKeys and EnumValues and of their list forms:
+  // resolution, guard and worker; the worker's status is returned.
+  static RegistryStatus listSubKeys(const Text& sKey, const Text& delimiter, Text& list);
+  static RegistryStatus listValues(const Text& sKey, Text& list);
 };
 
 // The worker frame.

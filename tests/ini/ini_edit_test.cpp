@@ -6,8 +6,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <utility>
+#include <vector>
 
+#include "platform/conversions.h"
 #include "support/ini_test_paths.h"
 #include "support/platform_marks.h"
 #include "zarnutils/automation_error.h"
@@ -149,6 +153,142 @@ TEST_F(IniEditTest, Utf8FormsRefuseBytesThatAreNotUtf8) {
   EXPECT_EQ(fileContent(), before);
   EXPECT_EQ(iniEdit.ReadValue(file_, "Main", "key", "S", "dflt"), Variant::text(u"value"));
 }
+
+// The guard before every profile call, one table for every form of every
+// method: a name with a NUL or outside the code page gives the fallback
+// result, bytes that are not UTF-8 throw error 5, and the file is unchanged.
+enum class IniForm { Automation, Utf8, List };
+enum class IniMethod { ReadValue, WriteValue, EnumSections, EnumValues };
+enum class Argument { File, Section, Name };
+
+struct RefusedName {
+  const char* name;
+  // What makes the argument refused, in each encoding; none where the
+  // encoding cannot spell it or the target accepts it.
+  std::optional<Text> automation;
+  std::optional<std::string> utf8;
+  int32_t error;
+};
+
+const RefusedName refusedNames[] = {
+    {"Nul", Text(u"\0x", 2), std::string("\0x", 2), 0},
+    {"NotUtf8", std::nullopt, "\xFF", error::InvalidProcedureCall},
+    {"OutsideTheCodePage", Text(u"\xD800"),
+     test_support::runsOnWine ? std::optional<std::string>("\xE4\xB8\xAD") : std::nullopt, 0},
+};
+
+struct IniGuardRow {
+  IniForm form;
+  IniMethod method;
+  Argument argument;
+  const RefusedName* input;
+};
+
+class IniGuardTest : public IniEditTest, public ::testing::WithParamInterface<IniGuardRow> {
+ protected:
+  // The call's error, else its result as text ("" for an empty listing).
+  std::pair<int32_t, Text> call(const IniGuardRow& row) {
+    const bool automation = row.form == IniForm::Automation;
+    auto argument = [&](Argument which, const char* good) {
+      Text text = utf8ToText(which == Argument::File ? file_ : good);
+      std::string bytes = textToUtf8(text);
+      if (which == row.argument) {
+        text += automation ? *row.input->automation : Text();
+        bytes += automation ? "" : *row.input->utf8;
+      }
+      return std::pair(text, bytes);
+    };
+    const auto [file, fileBytes] = argument(Argument::File, "");
+    const auto [section, sectionBytes] = argument(Argument::Section, "Main");
+    const auto [name, nameBytes] = argument(Argument::Name, "key");
+    if (automation) {
+      Variant value;
+      AutomationBoolean written = automationTrue;
+      Text listing = u"stale";
+      switch (row.method) {
+        case IniMethod::ReadValue:
+          iniEdit.ReadValue(file, section, name, u"S", Variant::text(u"dflt"), value);
+          return {0, toText(value)};
+        case IniMethod::WriteValue:
+          iniEdit.WriteValue(file, section, name, Variant::text(u"lost"), written);
+          return {0, written == automationTrue ? u"true" : u"false"};
+        case IniMethod::EnumSections: iniEdit.EnumSections(file, listing); return {0, listing};
+        case IniMethod::EnumValues: iniEdit.EnumValues(file, section, listing); return {0, listing};
+      }
+    }
+    try {
+      switch (row.method) {
+        case IniMethod::ReadValue:
+          return {0, toText(iniEdit.ReadValue(fileBytes, sectionBytes, nameBytes, "S", "dflt"))};
+        case IniMethod::WriteValue:
+          return {0, iniEdit.WriteValue(fileBytes, sectionBytes, nameBytes, "lost") ? u"true"
+                                                                                    : u"false"};
+        case IniMethod::EnumSections:
+          if (row.form == IniForm::List) return {0, listingText(iniEdit.ListSections(fileBytes))};
+          return {0, utf8ToText(iniEdit.EnumSections(fileBytes))};
+        case IniMethod::EnumValues:
+          if (row.form == IniForm::List) {
+            return {0, listingText(iniEdit.ListValues(fileBytes, sectionBytes))};
+          }
+          return {0, utf8ToText(iniEdit.EnumValues(fileBytes, sectionBytes))};
+      }
+    } catch (const AutomationError& error) {
+      return {error.number(), u""};
+    }
+    return {};
+  }
+  static Text listingText(const std::vector<std::string>& items) {
+    return items.empty() ? Text() : u"items";
+  }
+  static Text fallback(IniMethod method) {
+    if (method == IniMethod::ReadValue) return u"dflt";
+    return method == IniMethod::WriteValue ? u"false" : u"";
+  }
+};
+
+TEST_P(IniGuardTest, RefusesBeforeAnyFileWork) {
+  const IniGuardRow& row = GetParam();
+  const bool automation = row.form == IniForm::Automation;
+  if (automation ? !row.input->automation : !row.input->utf8) {
+    GTEST_SKIP() << "no such name in this form";
+  }
+  writeFile("[Main]\nkey=value\n");
+  const std::string before = fileContent();
+  const int32_t error = row.input->error;
+  EXPECT_EQ(call(row), std::pair(error, error != 0 ? Text() : fallback(row.method)));
+  EXPECT_EQ(fileContent(), before);
+}
+
+std::vector<IniGuardRow> iniGuardRows() {
+  std::vector<IniGuardRow> rows;
+  for (const IniForm form : {IniForm::Automation, IniForm::Utf8, IniForm::List}) {
+    for (const IniMethod method : {IniMethod::ReadValue, IniMethod::WriteValue,
+                                   IniMethod::EnumSections, IniMethod::EnumValues}) {
+      const bool listing = method == IniMethod::EnumSections || method == IniMethod::EnumValues;
+      if (form == IniForm::List && !listing) continue;
+      for (const Argument argument : {Argument::File, Argument::Section, Argument::Name}) {
+        if (method == IniMethod::EnumSections && argument != Argument::File) continue;
+        if (method == IniMethod::EnumValues && argument == Argument::Name) continue;
+        for (const RefusedName& input : refusedNames)
+          rows.push_back({form, method, argument, &input});
+      }
+    }
+  }
+  return rows;
+}
+
+std::string iniGuardRowName(const ::testing::TestParamInfo<IniGuardRow>& info) {
+  static const char* const forms[] = {"Automation", "Utf8", "List"};
+  static const char* const methods[] = {"ReadValue", "WriteValue", "EnumSections", "EnumValues"};
+  static const char* const arguments[] = {"File", "Section", "Name"};
+  const IniGuardRow& row = info.param;
+  return std::string(forms[static_cast<int>(row.form)]) + "_" +
+         methods[static_cast<int>(row.method)] + "_" + arguments[static_cast<int>(row.argument)] +
+         "_" + row.input->name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryForm, IniGuardTest, ::testing::ValuesIn(iniGuardRows()),
+                         iniGuardRowName);
 
 TEST_F(IniEditTest, AWriteIntoAMissingFolderFails) {
   const Text absent = utf8ToText(joinPath(joinPath(folder_, "no-folder"), "x.ini"));

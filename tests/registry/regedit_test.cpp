@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <set>
 
+#include "platform/conversions.h"
 #include "support/ini_test_paths.h"
 #include "support/platform_marks.h"
 #include "support/registry_fixture.h"
@@ -304,6 +307,169 @@ TEST_F(RegeditTest, Utf8FormsRefuseBytesThatAreNotUtf8) {
   EXPECT_TRUE(regedit.WriteValue(key + "\\caf\xC3\xA9", "S", "cr\xC3\xA8me"));
   EXPECT_EQ(read(path("caf\xC3\xA9"), u"S"), Variant::text(u"cr\u00E8me"));
 }
+
+// The guard before every registry worker, one table for every form of every
+// registry method: each refused input gives the same error or status in
+// every form (as that form reports it), and the test key keeps what it held.
+enum class Form { Automation, Utf8, List };
+enum class Method { EnumKeys, EnumValues, DeleteKey, DeleteValue, ReadValue, WriteValue };
+
+struct RefusedPath {
+  const char* name;
+  // The path in each encoding, from the test key's path; none where the
+  // encoding cannot spell the input or the target accepts it.
+  std::function<std::optional<Text>(const Text& key)> automation;
+  std::function<std::optional<std::string>(const std::string& key)> utf8;
+  int32_t error;  // the call's error, or 0 when the refusal is a status
+  RegistryStatus status;
+};
+
+const RefusedPath refusedPaths[] = {
+    {"EmptyPath", [](const Text&) { return Text(); },
+     [](const std::string&) { return std::string(); }, error::SubscriptOutOfRange, 0},
+    {"NulInName", [](const Text& key) { return key + Text(u"\\v\0x", 4); },
+     [](const std::string& key) { return key + "\\v\0x"s; }, 0, 87},
+    {"NulInKeyPath", [](const Text& key) { return key + Text(u"\\N\0X\\v", 6); },
+     [](const std::string& key) { return key + "\\N\0X\\v"s; }, 0, 87},
+    {"NotUtf8", [](const Text&) { return std::nullopt; },
+     [](const std::string& key) { return key + "\\v\xFF"; }, error::InvalidProcedureCall, 0},
+    // A lone surrogate has no narrow form anywhere; CJK text has none in
+    // Windows' Western code page, while natively the narrow text is UTF-8.
+    {"OutsideTheCodePage", [](const Text& key) { return key + u"\\v\xD800"; },
+     [](const std::string& key) -> std::optional<std::string> {
+       if (!test_support::runsOnWine) return std::nullopt;
+       return key + "\\v\xE4\xB8\xAD";
+     },
+     0, 87},
+    {"UnknownRoot", [](const Text&) { return Text(u"NOROOT\\v"); },
+     [](const std::string&) { return "NOROOT\\v"s; }, 0, 99},
+};
+
+struct GuardRow {
+  Form form;
+  Method method;
+  const RefusedPath* input;
+};
+
+class RegistryGuardTest : public RegeditTest, public ::testing::WithParamInterface<GuardRow> {
+ protected:
+  // What the call answered: the error it failed with, else its result.
+  struct Answer {
+    int32_t error = 0;
+    Text result;
+    bool operator==(const Answer&) const = default;
+  };
+
+  static Text shown(AutomationBoolean value) {
+    return value == automationTrue ? u"true" : u"false";
+  }
+  static Text shown(bool value) { return value ? u"true" : u"false"; }
+
+  Answer callAutomationForm(Method method, const Text& sKey) {
+    Text text = u"stale";
+    AutomationBoolean flag = automationTrue;
+    Variant value = Variant::text(u"stale");
+    CallStatus status;
+    switch (method) {
+      case Method::EnumKeys: status = regedit.EnumKeys(sKey, u",", text); break;
+      case Method::EnumValues: status = regedit.EnumValues(sKey, text); break;
+      case Method::DeleteKey: status = regedit.DeleteKey(sKey, flag), text = shown(flag); break;
+      case Method::DeleteValue: status = regedit.DeleteValue(sKey, flag), text = shown(flag); break;
+      case Method::ReadValue:
+        status = regedit.ReadValue(sKey, u"S", Variant::text(u"dflt"), value);
+        text = toText(value);
+        break;
+      case Method::WriteValue:
+        status = regedit.WriteValue(sKey, u"S", Variant::text(u"lost"), flag);
+        text = shown(flag);
+        break;
+    }
+    return {status.error, text};
+  }
+
+  Answer callUtf8Form(Form form, Method method, const std::string& sKey) {
+    try {
+      if (form == Form::List) {
+        const auto items =
+            method == Method::EnumKeys ? regedit.ListKeys(sKey) : regedit.ListValues(sKey);
+        return {0, u"items: " + decimalText(static_cast<int64_t>(items.size()))};
+      }
+      switch (method) {
+        case Method::EnumKeys: return {0, utf8ToText(regedit.EnumKeys(sKey))};
+        case Method::EnumValues: return {0, utf8ToText(regedit.EnumValues(sKey))};
+        case Method::DeleteKey: return {0, shown(regedit.DeleteKey(sKey))};
+        case Method::DeleteValue: return {0, shown(regedit.DeleteValue(sKey))};
+        case Method::ReadValue: return {0, toText(regedit.ReadValue(sKey, "S", "dflt"))};
+        case Method::WriteValue: return {0, shown(regedit.WriteValue(sKey, "S", "lost"))};
+      }
+    } catch (const RegistryError& error) {
+      return {0, u"status " + decimalText(error.status())};
+    } catch (const AutomationError& error) {
+      return {error.number(), u""};
+    }
+    return {};
+  }
+
+  // How each form reports the refusal: an error fails the call (the
+  // automation-shaped form's result reset); a status is the listings' text
+  // or the list forms' RegistryError, false, or the default.
+  static Answer expected(const GuardRow& row) {
+    const bool listing = row.method == Method::EnumKeys || row.method == Method::EnumValues;
+    const bool flag = !listing && row.method != Method::ReadValue;
+    if (row.input->error != 0) {
+      const bool reset = row.form == Form::Automation && flag;
+      return {row.input->error, reset ? u"false" : u""};
+    }
+    if (row.form == Form::List) return {0, u"status " + decimalText(row.input->status)};
+    if (listing) return {0, decimalText(row.input->status)};
+    return {0, flag ? u"false" : u"dflt"};
+  }
+};
+
+TEST_P(RegistryGuardTest, RefusesBeforeAnyRegistryWork) {
+  const GuardRow& row = GetParam();
+  ASSERT_TRUE(write(path("v"), u"S", Variant::text(u"kept")));
+  ASSERT_TRUE(write(path("N\\v"), u"S", Variant::text(u"kept")));
+  Answer answer;
+  if (row.form == Form::Automation) {
+    const std::optional<Text> sKey = row.input->automation(path());
+    if (!sKey) GTEST_SKIP() << "no such path in this form";
+    answer = callAutomationForm(row.method, *sKey);
+  } else {
+    const std::optional<std::string> sKey = row.input->utf8(textToUtf8(path()));
+    if (!sKey) GTEST_SKIP() << "no such path in this form";
+    answer = callUtf8Form(row.form, row.method, *sKey);
+  }
+  EXPECT_EQ(answer, expected(row));
+  EXPECT_EQ(enumKeys(path()), u"N");
+  EXPECT_EQ(enumValues(path()), u"v=kept");
+  EXPECT_EQ(enumValues(path("N")), u"v=kept");
+}
+
+std::vector<GuardRow> guardRows() {
+  std::vector<GuardRow> rows;
+  for (const Form form : {Form::Automation, Form::Utf8, Form::List}) {
+    for (const Method method : {Method::EnumKeys, Method::EnumValues, Method::DeleteKey,
+                                Method::DeleteValue, Method::ReadValue, Method::WriteValue}) {
+      if (form == Form::List && method != Method::EnumKeys && method != Method::EnumValues)
+        continue;
+      for (const RefusedPath& input : refusedPaths) rows.push_back({form, method, &input});
+    }
+  }
+  return rows;
+}
+
+std::string guardRowName(const ::testing::TestParamInfo<GuardRow>& info) {
+  static const char* const forms[] = {"Automation", "Utf8", "List"};
+  static const char* const methods[] = {"EnumKeys",    "EnumValues", "DeleteKey",
+                                        "DeleteValue", "ReadValue",  "WriteValue"};
+  const GuardRow& row = info.param;
+  return std::string(forms[static_cast<int>(row.form)]) + "_" +
+         methods[static_cast<int>(row.method)] + "_" + row.input->name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryForm, RegistryGuardTest, ::testing::ValuesIn(guardRows()),
+                         guardRowName);
 
 // ReadIni and WriteIni, over the profile service of the target as IniEdit is.
 class IniShortcutTest : public ::testing::Test {
