@@ -130,9 +130,8 @@ RegistryStatus splitKeyPath(const char* path, std::vector<std::string_view>& nam
   const std::string_view text = path ? path : "";
   if (!text.empty() && text.front() == '\\') return BadPathName;
   names.clear();
-  // One allocation at most for the names, however many there are.
-  const auto separators = static_cast<size_t>(std::count(text.begin(), text.end(), '\\'));
-  names.reserve(std::min(separators, MaxKeyDepth) + 1);
+  // Room for the names of most paths in one allocation.
+  names.reserve(8);
   size_t start = 0;
   while (start <= text.size()) {
     const size_t end = std::min(text.find('\\', start), text.size());
@@ -393,7 +392,13 @@ RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
 void RegistryStore::remember(OpenKey& open, std::string_view name, uint32_t type,
                              std::string data) {
   if (data.size() > carriedValueSize) return;
-  open.recentValue = {open.database->snapshot(), std::string(name), type, std::move(data)};
+  // Filled in place, keeping the name's room; recalled only once complete.
+  RecentValue& recent = open.recentValue;
+  recent.readIn.reset();
+  recent.name.assign(name);
+  recent.type = type;
+  recent.data = std::move(data);
+  recent.readIn = open.database->snapshot();
 }
 
 const RegistryStore::RecentValue* RegistryStore::recall(const OpenKey& open,
