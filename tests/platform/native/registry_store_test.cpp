@@ -812,6 +812,39 @@ TEST(RegistryStoreVolatileKeys, AFileMadeBeforeThemKeepsEveryKey) {
   EXPECT_EQ(onFile(machine, volatileRows), 1);
 }
 
+TEST(RegistryStoreHandles, AClosedHandleStaysUnknownWhenAnotherTakesItsPlace) {
+  TemporaryDirectory directory;
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  constexpr size_t count = 40;
+  std::vector<KeyHandle> first(count);
+  for (size_t i = 0; i < count; ++i) {
+    const std::string path = "Software\\First" + std::to_string(i);
+    ASSERT_EQ(createKey(store, root_key::CurrentUser, path.c_str(), &first[i]), Success);
+    ASSERT_EQ(setText(store, first[i], "v", path), Success);
+  }
+  for (size_t i = 0; i < count; i += 2) ASSERT_EQ(store.closeKey(first[i]), Success);
+  std::vector<KeyHandle> second(count / 2);
+  for (KeyHandle& key : second) {
+    ASSERT_EQ(store.openKey(root_key::CurrentUser, "Software\\First1", AllRights, &key), Success);
+  }
+  EXPECT_EQ(store.openHandleCount(), static_cast<int>(count));
+  uint32_t size = 0;
+  for (size_t i = 0; i < count; ++i) {
+    if (i % 2 == 0) {
+      EXPECT_EQ(store.queryValue(first[i], "v", nullptr, nullptr, &size), InvalidHandle) << i;
+      EXPECT_EQ(store.closeKey(first[i]), InvalidHandle) << i;
+    } else {
+      EXPECT_EQ(queryText(store, first[i], "v"), "Software\\First" + std::to_string(i));
+      EXPECT_EQ(store.closeKey(first[i]), Success);
+    }
+  }
+  for (const KeyHandle key : second) {
+    EXPECT_EQ(queryText(store, key, "v"), "Software\\First1");
+    EXPECT_EQ(store.closeKey(key), Success);
+  }
+  EXPECT_EQ(store.openHandleCount(), 0);
+}
+
 TEST(RegistryStoreRoots, DynDataDoesNotExist) {
   TemporaryDirectory directory;
   RegistryStore store(RegistryLocation::inDirectory(directory.path()));

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <stdexcept>
-#include <string>
 #include <cstring>
 #include <new>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -123,11 +123,15 @@ std::optional<KeyId> findExistingPath(RegistryDatabase& database, KeyId start,
   return current;
 }
 
-// Splits a key path at its backslashes. Empty names, from a trailing or a
-// doubled backslash, are skipped; a leading backslash is refused.
+// Splits a key path at its backslashes into names, which it empties first.
+// Empty names, from a trailing or a doubled backslash, are skipped; a
+// leading backslash is refused.
 RegistryStatus splitKeyPath(const char* path, std::vector<std::string_view>& names) {
   const std::string_view text = path ? path : "";
   if (!text.empty() && text.front() == '\\') return BadPathName;
+  names.clear();
+  // Room for the names of most paths in one allocation.
+  names.reserve(8);
   size_t start = 0;
   while (start <= text.size()) {
     const size_t end = std::min(text.find('\\', start), text.size());
@@ -137,6 +141,10 @@ RegistryStatus splitKeyPath(const char* path, std::vector<std::string_view>& nam
     start = end + 1;
   }
   return names.size() > MaxKeyDepth ? InvalidParameter : Success;
+}
+
+bool handleBefore(const std::pair<KeyHandle, size_t>& entry, KeyHandle handle) {
+  return entry.first < handle;
 }
 
 std::string_view valueNameOf(const char* valueName) { return valueName ? valueName : ""; }
@@ -222,20 +230,23 @@ RegistryStatus RegistryStore::guarded(Operation operation) {
   return status;
 }
 
+size_t& RegistryStore::handlesInto(const RegistryDatabase* database) {
+  return database == user_.get() ? handlesIntoUser_ : handlesIntoMachine_;
+}
+
 void RegistryStore::releaseIdleSnapshots() {
   for (RegistryDatabase* database : {user_.get(), machine_.get()}) {
-    if (database && !handlesInto_[database]) database->releaseSnapshot();
+    if (database && !handlesInto(database)) database->releaseSnapshot();
   }
 }
 
 void RegistryStore::dropStaleCopies() {
   for (std::unique_ptr<RegistryDatabase>* owner : {&user_, &machine_}) {
     RegistryDatabase* database = owner->get();
-    if (!database || !database->isStaleCopy() || handlesInto_[database]) continue;
+    if (!database || !database->isStaleCopy() || handlesInto(database)) continue;
     // Read anew once nothing is open in it, so that a copy does not fall
     // behind the store; the roots find the new one by themselves.
     std::erase_if(roots_, [&](const auto& root) { return root.second.database == database; });
-    handlesInto_.erase(database);
     owner->reset();
   }
 }
@@ -339,21 +350,26 @@ void RegistryStore::bringOntoDisk(RegistryDatabase& database, bool (RegistryData
   const std::map<std::string, KeyId> absentRoots = database.roots();
   if (!(database.*step)()) return;
   // Only roots exist in an absent store, so every handle into it names one.
-  for (auto* handles : {&handles_, &roots_}) {
-    for (auto& [handle, open] : *handles) {
-      if (open.database != &database) continue;
-      for (const auto& [name, id] : absentRoots) {
-        if (open.key != id) continue;
-        open = newOpenKey(database, database.rootKey(name), open.access, open.isRoot);
-        break;
-      }
+  const auto follow = [&](OpenKey& open) {
+    if (open.database != &database) return;
+    for (const auto& [name, id] : absentRoots) {
+      if (open.key != id) continue;
+      open = newOpenKey(database, database.rootKey(name), open.access, open.isRoot);
+      return;
     }
-  }
+  };
+  for (const auto& [handle, slot] : handles_) follow(slots_[slot]);
+  for (auto& [handle, open] : roots_) follow(open);
+}
+
+std::vector<std::pair<KeyHandle, size_t>>::iterator RegistryStore::findHandle(KeyHandle handle) {
+  const auto found = std::lower_bound(handles_.begin(), handles_.end(), handle, handleBefore);
+  return found != handles_.end() && found->first == handle ? found : handles_.end();
 }
 
 RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
-  if (const auto found = handles_.find(handle); found != handles_.end()) {
-    openKey = &found->second;
+  if (const auto found = findHandle(handle); found != handles_.end()) {
+    openKey = &slots_[found->second];
     bringOntoDisk(*openKey->database, &RegistryDatabase::openIfMade);
     return Success;
   }
@@ -363,8 +379,9 @@ RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
   if (found == roots_.end()) {
     RegistryDatabase& rootDatabase = database(inUserStore(root->value));
     found = roots_
-                .emplace(handle, newOpenKey(rootDatabase, rootDatabase.rootKey(std::string(root->longName)),
-                                            AllAccess, true))
+                .emplace(handle,
+                         newOpenKey(rootDatabase, rootDatabase.rootKey(std::string(root->longName)),
+                                    AllAccess, true))
                 .first;
   }
   openKey = &found->second;
@@ -375,7 +392,13 @@ RegistryStatus RegistryStore::lookUp(KeyHandle handle, OpenKey*& openKey) {
 void RegistryStore::remember(OpenKey& open, std::string_view name, uint32_t type,
                              std::string data) {
   if (data.size() > carriedValueSize) return;
-  open.recentValue = {open.database->snapshot(), std::string(name), type, std::move(data)};
+  // Filled in place, keeping the name's room; recalled only once complete.
+  RecentValue& recent = open.recentValue;
+  recent.readIn.reset();
+  recent.name.assign(name);
+  recent.type = type;
+  recent.data = std::move(data);
+  recent.readIn = open.database->snapshot();
 }
 
 const RegistryStore::RecentValue* RegistryStore::recall(const OpenKey& open,
@@ -397,12 +420,22 @@ KeyHandle RegistryStore::addHandle(RegistryDatabase& database, KeyId key, uint32
     lastHandle_ = lastHandle_ < FirstHandle || lastHandle_ >= root_key::ClassesRoot - HandleStep
                       ? FirstHandle
                       : lastHandle_ + HandleStep;
-  } while (handles_.count(lastHandle_));
+  } while (findHandle(lastHandle_) != handles_.end());
   OpenKey open = newOpenKey(database, key, access, false);
   // Found in this snapshot by whoever asks for the handle.
   open.seenIn = database.snapshot();
-  handles_.emplace(lastHandle_, std::move(open));
-  ++handlesInto_[&database];
+  if (freeSlots_.empty()) {
+    // Room for every slot to be free, so that closing never allocates.
+    if (freeSlots_.capacity() <= slots_.size()) freeSlots_.reserve(2 * (slots_.size() + 1));
+    slots_.emplace_back();
+    freeSlots_.push_back(slots_.size() - 1);
+  }
+  const size_t slot = freeSlots_.back();
+  handles_.insert(std::lower_bound(handles_.begin(), handles_.end(), lastHandle_, handleBefore),
+                  {lastHandle_, slot});
+  freeSlots_.pop_back();
+  slots_[slot] = std::move(open);
+  ++handlesInto(&database);
   return lastHandle_;
 }
 
@@ -416,7 +449,7 @@ RegistryStatus RegistryStore::openKey(KeyHandle root, const char* subKey, uint32
     // it (and "\\" as the root, though in a handle of its own).
     const char* path = subKey;
     if (root == rootKeyHandle(root_key::ClassesRoot) && path && *path == '\\') ++path;
-    std::vector<std::string_view> names;
+    std::vector<std::string_view>& names = openedPath_;
     if (const RegistryStatus status = splitKeyPath(path, names)) return status;
     if (const RegistryStatus status = readKey(*base)) return status;
     if (base->isRoot && (!subKey || !*subKey)) {
@@ -484,14 +517,15 @@ RegistryStatus RegistryStore::createKey(KeyHandle root, const char* subKey, uint
 }
 
 void RegistryStore::removeHandle(KeyHandle key) {
-  const auto found = handles_.find(key);
-  --handlesInto_[found->second.database];
+  const auto found = findHandle(key);
+  --handlesInto(slots_[found->second].database);
+  freeSlots_.push_back(found->second);
   handles_.erase(found);
 }
 
 RegistryStatus RegistryStore::closeKey(KeyHandle key) {
   return guarded([&] {
-    if (handles_.count(key)) {
+    if (findHandle(key) != handles_.end()) {
       removeHandle(key);
       return Success;
     }

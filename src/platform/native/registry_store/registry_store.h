@@ -90,12 +90,15 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/native/registry_store/registry_database.h"
 #include "platform/registry_service.h"
@@ -181,6 +184,10 @@ class RegistryStore {
 
   // The key a handle names: 6 for an unknown handle.
   RegistryStatus lookUp(KeyHandle handle, OpenKey*& openKey);
+  // The open handle's place in handles_, or handles_.end().
+  std::vector<std::pair<KeyHandle, size_t>>::iterator findHandle(KeyHandle handle);
+  // How many handles are open into database.
+  size_t& handlesInto(const RegistryDatabase* database);
   // Reads the key's file in its snapshot: 1018 when the key is gone.
   RegistryStatus readKey(OpenKey& openKey);
   // Ends the snapshots of files into which no handle is open.
@@ -225,11 +232,19 @@ class RegistryStore {
   std::mutex mutex_;
   std::unique_ptr<RegistryDatabase> user_;
   std::unique_ptr<RegistryDatabase> machine_;
-  std::map<KeyHandle, OpenKey> handles_;
+  // The open handles in ascending order, each with the slot of its key; a
+  // closed handle's slot is taken by the next one opened, so that opening
+  // and closing allocate nothing once the slots are there.
+  std::vector<std::pair<KeyHandle, size_t>> handles_;
+  std::deque<OpenKey> slots_;
+  std::vector<size_t> freeSlots_;
   std::map<KeyHandle, OpenKey> roots_;
   KeyHandle lastHandle_ = 0;
   uint64_t lastWalker_ = 0;
-  std::map<const RegistryDatabase*, size_t> handlesInto_;
+  size_t handlesIntoUser_ = 0;
+  size_t handlesIntoMachine_ = 0;
+  // The names of the path openKey was last given, kept for their room.
+  std::vector<std::string_view> openedPath_;
   bool grouping_ = false;
   std::map<RegistryDatabase*, std::unique_ptr<Transaction>> groupTransactions_;
 };
