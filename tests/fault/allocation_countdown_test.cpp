@@ -179,10 +179,9 @@ void restore(const State& state, const fs::path& iniFolder) {
                                                nullptr, &key, nullptr),
               0);
     if (entry.type != KeyItself) {
-      ASSERT_EQ(RegistryService::RegSetValueExA(
-                    key, entry.value.c_str(), 0, entry.type,
-                    reinterpret_cast<const uint8_t*>(entry.data.data()),
-                    static_cast<uint32_t>(entry.data.size())),
+      ASSERT_EQ(RegistryService::RegSetValueExA(key, entry.value.c_str(), 0, entry.type,
+                                                reinterpret_cast<const uint8_t*>(entry.data.data()),
+                                                static_cast<uint32_t>(entry.data.size())),
                 0);
     }
     RegistryService::RegCloseKey(key);
@@ -210,7 +209,8 @@ std::string beyond(const State& first, const State& second) {
   for (const auto& [name, bytes] : first.files) {
     const auto found = second.files.find(name);
     if (found == second.files.end() || found->second != bytes) {
-      text += fs::path(name).filename().string() + " (" + std::to_string(bytes.size()) + " bytes); ";
+      text +=
+          fs::path(name).filename().string() + " (" + std::to_string(bytes.size()) + " bytes); ";
     }
   }
   return text;
@@ -282,7 +282,8 @@ TEST(AllocationCountdown, EveryCallOfTheTableCompletesOrAnswersOutOfMemory) {
       for (long failAfter = 1;; ++failAfter) {
         run = runCall(request, failAfter);
         ++runs;
-        EXPECT_EQ(RegistryService::openHandleCount(), 0) << item.where << ", allocation " << failAfter;
+        EXPECT_EQ(RegistryService::openHandleCount(), 0)
+            << item.where << ", allocation " << failAfter;
         if (!run.failed) break;
         EXPECT_EQ(run.answer, outOfMemory) << item.where << ", allocation " << failAfter;
         State after = stateOf(iniFolder);
@@ -296,10 +297,9 @@ TEST(AllocationCountdown, EveryCallOfTheTableCompletesOrAnswersOutOfMemory) {
       }
       const State completed = stateOf(iniFolder);
       for (const auto& [failAfter, state] : failedStates) {
-        EXPECT_TRUE(state == completed) << item.where << ": allocation " << failAfter
-                                        << " left a half-made change: with "
-                                        << beyond(state, completed) << "without "
-                                        << beyond(completed, state);
+        EXPECT_TRUE(state == completed)
+            << item.where << ": allocation " << failAfter << " left a half-made change: with "
+            << beyond(state, completed) << "without " << beyond(completed, state);
       }
     }
   }

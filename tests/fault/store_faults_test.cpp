@@ -58,39 +58,43 @@ struct Operation {
 };
 
 const Operation operations[] = {
-    {"open", [](RegistryStore& store) {
+    {"open",
+     [](RegistryStore& store) {
        KeyHandle key = 0;
        return store.openKey(root_key::CurrentUser, "Software", AllRights, &key);
      }},
-    {"open the root", [](RegistryStore& store) {
+    {"open the root",
+     [](RegistryStore& store) {
        KeyHandle key = 0;
        const RegistryStatus status = store.openKey(root_key::CurrentUser, "", AllRights, &key);
        return status;
      }},
-    {"create", [](RegistryStore& store) {
+    {"create",
+     [](RegistryStore& store) {
        KeyHandle key = 0;
        return createKey(store, root_key::CurrentUser, "Software\\New", &key);
      }},
-    {"list keys", [](RegistryStore& store) {
+    {"list keys",
+     [](RegistryStore& store) {
        char name[64];
        return store.enumKey(root_key::CurrentUser, 0, name, sizeof name);
      }},
-    {"list values", [](RegistryStore& store) {
+    {"list values",
+     [](RegistryStore& store) {
        char name[64];
        uint32_t length = sizeof name;
        return store.enumValue(root_key::CurrentUser, 0, name, &length, nullptr, nullptr, nullptr);
      }},
-    {"query", [](RegistryStore& store) {
+    {"query",
+     [](RegistryStore& store) {
        uint32_t size = 0;
        return store.queryValue(root_key::CurrentUser, "v", nullptr, nullptr, &size);
      }},
     {"set", [](RegistryStore& store) { return setText(store, root_key::CurrentUser, "v", "x"); }},
-    {"delete key", [](RegistryStore& store) {
-       return store.deleteKey(root_key::CurrentUser, "Software");
-     }},
-    {"delete value", [](RegistryStore& store) {
-       return store.deleteValue(root_key::CurrentUser, "v");
-     }},
+    {"delete key",
+     [](RegistryStore& store) { return store.deleteKey(root_key::CurrentUser, "Software"); }},
+    {"delete value",
+     [](RegistryStore& store) { return store.deleteValue(root_key::CurrentUser, "v"); }},
 };
 
 TEST(DamagedStore, EveryOperationAnswers1016AndTheFileIsLeftAsItWas) {
@@ -101,7 +105,8 @@ TEST(DamagedStore, EveryOperationAnswers1016AndTheFileIsLeftAsItWas) {
        [](std::string bytes) { return bytes.replace(0, 16, "not a store....."); }},
       {"a damaged page size",
        [](std::string bytes) { return bytes.replace(16, 2, std::string("\x12\x34", 2)); }},
-      {"garbage", [](std::string bytes) {
+      {"garbage",
+       [](std::string bytes) {
          std::mt19937 random(20);
          for (char& byte : bytes) byte = static_cast<char>(random());
          return bytes;

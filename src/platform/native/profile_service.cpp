@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <cstring>
 #include <list>
-#include <new>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -375,8 +375,7 @@ bool RegistryDatabase::openStore(bool setUp) {
     // A reader that may not create the -wal or -shm file SQLite wants
     // beside a file it may read reads a copy instead.
     const int primary = error.code() & 0xFF;
-    if (setUp || (primary != SQLITE_CANTOPEN && primary != SQLITE_READONLY) ||
-        !openPrivateCopy()) {
+    if (setUp || (primary != SQLITE_CANTOPEN && primary != SQLITE_READONLY) || !openPrivateCopy()) {
       return unusable(error.code());
     }
     return true;
@@ -472,9 +471,9 @@ bool RegistryDatabase::openPrivateCopy() {
     bytes[18] = bytes[19] = 1;
     close();
     sqlite3_open_v2(":memory:", &connection_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    const int loaded = sqlite3_deserialize(
-        connection_, "main", bytes, size, size,
-        SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY);
+    const int loaded =
+        sqlite3_deserialize(connection_, "main", bytes, size, size,
+                            SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY);
     if (loaded != SQLITE_OK || !hasSchema()) return false;
     prepare();
     present_ = true;
