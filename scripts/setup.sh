@@ -5,7 +5,8 @@
 set -euo pipefail
 
 # clang and libclang-rt-14-dev (the sanitizer and libFuzzer runtimes) build
-# the sanitize preset and the fuzzers; pkg-config, dpkg-dev (dpkg-shlibdeps,
+# the sanitize preset and the fuzzers; clang-format checks the sources'
+# formatting; pkg-config, dpkg-dev (dpkg-shlibdeps,
 # for the .deb's dependencies), lintian and man-db serve the install and
 # .deb tests; the Windows release (scripts/package.sh) takes wixl and
 # msitools (msibuild, msiinfo) for the MSI, cmark-gfm for the HTML of docs/,
@@ -14,7 +15,7 @@ set -euo pipefail
 # verbs' --json output in their tests.
 packages=(
   cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev libsqlite3-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   dpkg-dev lintian man-db jq python3
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386
   g++-mingw-w64-x86-64-posix wine64
