@@ -31,7 +31,7 @@ struct Verb {
   const char* name;
   size_t fixedCount;
   std::span<const SwitchRule> switches;
-  int (*run)(const RegArguments&, ConsoleStreams&);
+  int (*run)(const RegArguments&, RegSession&);
   const char* usage;
 };
 
@@ -124,11 +124,12 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
     if (!arguments || (arguments->has("reg:32") && arguments->has("reg:64"))) {
       return reportInvalidSyntax(console, verb.name);
     }
-    useRegistryView(arguments->has("reg:32")   ? RegistryView::Bits32
-                    : arguments->has("reg:64") ? RegistryView::Bits64
-                                               : RegistryView::Default);
-    const int code = verb.run(*arguments, console);
-    if (code == regFailed) console.err << takeFailureLine();
+    RegSession session(console);
+    session.useView(arguments->has("reg:32")   ? RegSession::View::Bits32
+                    : arguments->has("reg:64") ? RegSession::View::Bits64
+                                               : RegSession::View::Default);
+    const int code = verb.run(*arguments, session);
+    if (code == regFailed) console.err << session.takeFailureLine();
     return code;
   }
   console.err << "ERROR: Invalid argument/option - '" << quotedName(words[0])
