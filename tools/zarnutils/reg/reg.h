@@ -111,6 +111,20 @@ int regExport(const RegArguments& arguments, RegSession& session);
 int regImport(const RegArguments& arguments, RegSession& session);
 int regCompare(const RegArguments& arguments, RegSession& session);
 
+// The verbs, in the order that the usage names them: the one list that
+// dispatch, the usage texts and the shell completion (which reads them) use.
+struct RegVerb {
+  const char* name;  // lower case
+  size_t fixedCount;
+  std::span<const SwitchRule> switches;
+  int (*run)(const RegArguments&, RegSession&);
+  // "REG QUERY KeyName [/v ValueName | /ve] ..." lines naming every switch,
+  // then what they do.
+  const char* usage;
+};
+std::span<const RegVerb> regVerbs();
+std::vector<std::string> regVerbNames();
+
 // ---- What the verbs say (reg_command.cpp) ----
 // In Windows reg.exe's words (Wine's reg.exe words some of them
 // differently). Errors go to standard error, and every verb that prints one
