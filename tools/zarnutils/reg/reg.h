@@ -273,6 +273,11 @@ bool isTextType(uint32_t code);
 std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
                                         std::string_view separator);
 
+// Whether /d text is a number as the number types take one (decimal, 0x
+// hexadecimal, a negative decimal), whatever its size: what tells data that
+// is no number from a number out of the type's range.
+bool isNumberText(std::string_view text);
+
 // How a query shows stored bytes (UTF-8): text up to its first NUL; the
 // strings of a multi-string joined by separator (\0 unless /se gave one);
 // numbers as 0x and lower-case hex; everything else, and numbers of the

@@ -15,7 +15,7 @@ std::string KeyName::fullName() const { return path.empty() ? rootName : rootNam
 
 KeyName KeyName::child(std::string_view name) const {
   KeyName below = *this;
-  below.path = path.empty() ? std::string(name) : path + "\\" + std::string(name);
+  below.path = childPath(path, std::string(name));
   return below;
 }
 

@@ -18,15 +18,6 @@ std::string keyNameOf(KeyHandle root, const std::string& narrowPath) {
   return name.empty() ? utf8FromNarrow(narrowPath) : name + "\\" + utf8FromNarrow(narrowPath);
 }
 
-bool isNumberText(std::string_view text) {
-  if (text.starts_with("0x") || text.starts_with("0X")) {
-    text.remove_prefix(2);
-    return !text.empty() && text.find_first_not_of("0123456789abcdefABCDEF") == text.npos;
-  }
-  if (text.starts_with('-')) text.remove_prefix(1);
-  return !text.empty() && text.find_first_not_of("0123456789") == text.npos;
-}
-
 }  // namespace
 
 std::string RegSession::takeFailureLine() {
