@@ -39,6 +39,9 @@ offers 'reg' re
 offers 'query' reg q
 offers 'get' ini g
 offers '/v /ve /va /f /reg:32 /reg:64' reg delete 'HKCU\Software' /
+offers '/v /ve /s /se /f /k /d /c /e /t /reg:32 /reg:64' reg query 'HKCU\Software' /
+offers 'copy compare' reg co
+offers 'del' ini d
 offers '--regedit4' reg export 'HKCU\Software' out.reg --r
 offers 'REG_DWORD REG_DWORD_LITTLE_ENDIAN REG_DWORD_BIG_ENDIAN' reg add 'HKCU\Software' /t REG_DW
 offers 'HKCU HKCC HKCR' reg query HKC

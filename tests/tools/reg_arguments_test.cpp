@@ -2,6 +2,9 @@
 // forms of /d and of a query's output.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
+
 #include "reg/reg.h"
 
 namespace zarn::cli {
@@ -50,6 +53,27 @@ TEST(RegSwitches, AnOptionalValueIsLeftOutBeforeAKnownSwitch) {
   EXPECT_EQ(named->value("v"), "/tmp/x");
   EXPECT_TRUE(parseRegArguments({"K", "/reg:32"}, 1, query));
   EXPECT_FALSE(parseRegArguments({"K", "/reg:32", "/REG:32"}, 1, query));
+}
+
+// The shell completion offers the switches that a verb's usage lines name,
+// so those lines must name exactly the verb's switches.
+TEST(RegSwitches, EachVerbsUsageNamesExactlyItsSwitches) {
+  for (const RegVerb& verb : regVerbs()) {
+    std::set<std::string> named;
+    std::istringstream usage(verb.usage);
+    for (std::string line; std::getline(usage, line) && line.starts_with("REG ");) {
+      std::istringstream words(line);
+      for (std::string word; words >> word;) {
+        const size_t start = word.find_first_of("/-");
+        if (start == std::string::npos) continue;
+        const size_t end = word.find_first_of("]|", start);
+        named.insert(lowerWord(word.substr(start + 1, end - start - 1)));
+      }
+    }
+    std::set<std::string> switches;
+    for (const SwitchRule& rule : verb.switches) switches.insert(rule.name);
+    EXPECT_EQ(named, switches) << verb.name;
+  }
 }
 
 TEST(RegKeyName, ShortAndLongRootsInAnyCase) {

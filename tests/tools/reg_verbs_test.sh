@@ -653,6 +653,8 @@ second_line "no such value missing in $L\\Json" query "$P" /v missing
 second_line "no such value missing in $L\\Json" delete "$P" /v missing /f
 second_line "REG_DWORD data 'abc' is not a number" add "$P" /v n /t REG_DWORD /d abc /f
 second_line "REG_DWORD data '4294967296' is out of the type's range" add "$P" /v n /t REG_DWORD /d 4294967296 /f
+second_line "REG_QWORD data '-0x1' is not a number" add "$P" /v n /t REG_QWORD /d -0x1 /f
+second_line "REG_QWORD data '18446744073709551616' is out of the type's range" add "$P" /v n /t REG_QWORD /d 18446744073709551616 /f
 second_line "cannot open $(scratch_path "$scratch/none.reg"): No such file or directory" import "$(scratch_path "$scratch/none.reg")"
 second_line "cannot write $(scratch_path "$scratch/none/x.reg"): No such file or directory" export "$P" "$(scratch_path "$scratch/none/x.reg")" /y
 # Control characters in names and data: exact through a pipe, escaped on a

@@ -1,25 +1,33 @@
-# Bash completion for zarnutils: options, CLASS.METHOD names (asked of the
-# program's own --help, so that they follow the classes), the reg and ini
-# verbs with their switches, registry key paths (asked of the program's own
-# reg query, so they come from the store that ZARNUTILS_REGISTRY_DIR names,
-# as every call's do), the sections and entries of the INI file named, and
-# file names where a verb takes a file.
+# Bash completion for zarnutils: options, CLASS.METHOD names and the reg and
+# ini verbs (asked of the program's own --help, so that they follow the
+# classes and the verb tables), reg's switches (asked of each verb's usage),
+# registry key paths (asked of the program's own reg query, so they come from
+# the store that ZARNUTILS_REGISTRY_DIR names, as every call's do), the
+# sections and entries of the INI file named, and file names where a verb
+# takes a file.
 
 # HKEY_DYN_DATA is left out: current Windows has no such root.
 _zarnutils_roots='HKLM HKCU HKU HKCC HKCR HKEY_LOCAL_MACHINE HKEY_CURRENT_USER
 HKEY_USERS HKEY_CURRENT_CONFIG HKEY_CLASSES_ROOT'
 
+# The administrative verbs of --help's usage lines ("zarnutils [-q] [--json]
+# reg query|add|..."), or with a verb's name its own verbs.
+_zarnutils_verbs() {
+  local usage='^  zarnutils \[-q\] \[--json\] '
+  if [ $# -eq 0 ]; then
+    "$zarnutils_program" --help 2>/dev/null | sed -n "s/$usage\([a-z]*\) .*/\1/p"
+  else
+    "$zarnutils_program" --help 2>/dev/null | sed -n "s/$usage$1 \([a-z|]*\).*/\1/p" | tr '|' ' '
+  fi
+}
+
+# A reg verb's switches in the order its usage lines name them, then the
+# registry view's, which the overview names for every verb.
 _zarnutils_reg_switches() {
-  case $1 in
-    query) echo '/v /ve /s /se /f /k /d /c /e /t' ;;
-    add) echo '/v /ve /t /s /d /f' ;;
-    delete) echo '/v /ve /va /f' ;;
-    copy) echo '/s /f' ;;
-    export) echo '/y --regedit4' ;;
-    compare) echo '/v /ve /oa /od /os /on /s' ;;
-    import) echo '--strict' ;;
-  esac
-  echo '/reg:32 /reg:64'
+  {
+    "$zarnutils_program" reg "$1" /? 2>/dev/null | grep '^REG '
+    "$zarnutils_program" reg /? 2>/dev/null | grep -o '/reg:[0-9]*'
+  } | tr -d '\r' | grep -oE '(/|--)[a-z0-9:]+' | awk '!seen[$0]++'
 }
 
 # A word as typed, without an opening quote and with ~ expanded, so that it
@@ -80,13 +88,13 @@ _zarnutils() {
   done
   local words
   if [ "$COMP_CWORD" -eq "$first" ]; then
-    words="--json --raw --batch --com --early --quiet -q --help --version -V reg ini
+    words="--json --raw --batch --com --early --quiet -q --help --version -V $(_zarnutils_verbs)
 $("$zarnutils_program" --help 2>/dev/null | sed -n 's/^  \([A-Za-z]*\.[A-Za-z]*\) .*/\1/p')"
   elif [ "${COMP_WORDS[first]}" = reg ]; then
     local verb=${COMP_WORDS[first+1]}
     local position=$((COMP_CWORD - first - 1))
     if [ "$position" -eq 0 ]; then
-      words='query add delete copy export import compare'
+      words=$(_zarnutils_verbs reg)
     elif [ "$previous" = /t ]; then
       words='REG_SZ REG_EXPAND_SZ REG_MULTI_SZ REG_BINARY REG_DWORD REG_DWORD_LITTLE_ENDIAN
 REG_DWORD_BIG_ENDIAN REG_QWORD REG_NONE'
@@ -114,7 +122,7 @@ REG_DWORD_BIG_ENDIAN REG_QWORD REG_NONE'
       esac
     done
     if [ "$COMP_CWORD" -eq $((first + 1)) ]; then
-      words='get set del list'
+      words=$(_zarnutils_verbs ini)
     elif [ "$previous" = --type ]; then
       words='int bool'
     elif [ "$previous" = --default ]; then

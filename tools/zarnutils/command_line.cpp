@@ -1,12 +1,13 @@
 #include "command_line.h"
 
+#include "admin_verbs.h"
 #include "automation/text.h"
 #include "quoted_name.h"
 
 namespace zarn::cli {
 namespace {
 
-bool isVerb(const std::string& word) { return word == "reg" || word == "ini"; }
+bool isVerb(const std::string& word) { return findAdminVerb(word) != nullptr; }
 
 }  // namespace
 

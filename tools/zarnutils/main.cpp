@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "admin_verbs.h"
 #include "call_hints.h"
 #include "call_request.h"
 #include "call_target.h"
 #include "command_line.h"
 #include "console_streams.h"
-#include "ini/ini_verbs.h"
-#include "reg/reg.h"
 #include "result_output.h"
 #include "usage_text.h"
 
@@ -23,15 +22,6 @@ namespace {
 
 constexpr int callFailed = 1;
 constexpr int usageFailed = 2;
-
-// The administrative verbs, "zarnutils reg ..." and "zarnutils ini ...",
-// answer with exit codes instead of the methods' results.
-struct AdminVerb {
-  const char* name;
-  int (*run)(const std::vector<std::string>&, ConsoleStreams&);
-};
-
-constexpr AdminVerb adminVerbs[] = {{"reg", runReg}, {"ini", runIni}};
 
 // reg.exe asks for help with /?; --help and -h mean the same to the reg
 // verbs, alone or after a verb's name.
@@ -52,10 +42,8 @@ int runAdminVerb(const Invocation& invocation) {
   console.quiet = invocation.quiet;
   console.outputIsTerminal = standardOutputIsTerminal();
   console.binaryOut = &std::cout;
-  int exitCode = usageFailed;
-  for (const AdminVerb& verb : adminVerbs) {
-    if (name == verb.name) exitCode = verb.run(words, console);
-  }
+  const AdminVerb* verb = findAdminVerb(name);
+  const int exitCode = verb ? verb->run(words, console) : usageFailed;
   std::cout.flush();
   return exitCode;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "admin_verbs.h"
 #include "automation/text.h"
 #include "component/class_description.h"
 #include "component/library_identity.h"
@@ -33,9 +34,9 @@ Usage:
   zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...]
   zarnutils [--com [--early]] [--json | --raw] CLASS.#ID [ARG...]
   zarnutils [--com [--early]] --batch
-  zarnutils [-q] [--json] reg query|add|delete|copy|export|import|compare
-  zarnutils [-q] [--json] ini get|set|del|list FILE ARG...
-  zarnutils --help | -V | --version
+)";
+
+constexpr const char* classes = R"(  zarnutils --help | -V | --version
 
 CLASS is Regedit or IniEdit (or the ProgID ZarnUtils.Regedit,
 ZarnUtils.IniEdit) and METHOD a method name, both case-insensitive. #ID calls
@@ -197,10 +198,23 @@ std::string methodLine(std::u16string_view className, const MethodDescription& m
   return line + "\n";
 }
 
+// "  zarnutils [-q] [--json] reg query|add|...": the completion reads these.
+std::string adminVerbLine(const AdminVerb& verb) {
+  std::string line = "  zarnutils [-q] [--json] " + std::string(verb.name);
+  char between = ' ';
+  for (const std::string& name : verb.verbNames()) {
+    line += between + name;
+    between = '|';
+  }
+  return line + verb.usageArguments + "\n";
+}
+
 }  // namespace
 
 std::string usageText() {
   std::string text = introduction;
+  for (const AdminVerb& verb : adminVerbs()) text += adminVerbLine(verb);
+  text += classes;
   for (const ClassDescription* description : describedClasses()) {
     for (const MethodDescription& method : description->methods) {
       text += methodLine(description->className, method);

@@ -458,6 +458,12 @@ void printUsage(std::ostream& stream) {
 
 }  // namespace
 
+std::vector<std::string> iniVerbNames() {
+  std::vector<std::string> names;
+  for (const Verb& verb : verbs) names.emplace_back(verb.name);
+  return names;
+}
+
 int runIni(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (asksForHelp(words)) {
     printUsage(console.out);

@@ -13,4 +13,7 @@ namespace zarn::cli {
 // words: everything after "ini".
 int runIni(const std::vector<std::string>& words, ConsoleStreams& console);
 
+// get, set, del, list: the names of the verbs' table, in its order.
+std::vector<std::string> iniVerbNames();
+
 }  // namespace zarn::cli

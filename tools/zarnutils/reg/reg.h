@@ -62,14 +62,68 @@ std::string lowerWord(std::string_view word);
 // words: everything after "reg". Returns the exit code: 0 success, 1 failure.
 int runReg(const std::vector<std::string>& words, ConsoleStreams& console);
 
+// What one run of a verb carries from call to call, handed to every step
+// that opens a key or can fail: the streams, the registry view chosen, and
+// the note of what failed for the line that runReg adds to reg.exe's
+// message (the note's members are in reg_pipeline.cpp).
+class RegSession {
+ public:
+  explicit RegSession(ConsoleStreams& streams) : console(streams) {}
+
+  ConsoleStreams& console;
+
+  // The view of /reg:32 and /reg:64: on 64-bit Windows the 32-bit
+  // programs' keys (KEY_WOW64_32KEY) or the 64-bit ones (KEY_WOW64_64KEY);
+  // without either, the view of the program's own bitness. The native store
+  // has one view, which all three name. Every key the verb opens or creates
+  // is in the chosen view.
+  enum class View { Default, Bits32, Bits64 };
+  void useView(View view);
+  // The access rights that select the view, added to every open and create.
+  uint32_t viewAccess() const { return viewAccess_; }
+
+  // Remembers what failed and why ("no such key HKEY_CURRENT_USER\Software\X").
+  // A later note replaces an earlier one.
+  void noteFailure(std::string what) { failureNote_ = std::move(what); }
+  // The note as that line, "zarnutils reg: ...\n", or "" without one; forgets it.
+  std::string takeFailureLine();
+  // The outcome of opening or creating a key, returned unchanged: a failure
+  // is noted with the key's name, a success forgets the note and makes the
+  // key the one that value notes name.
+  RegistryStatus noteKeyOutcome(KeyHandle root, const std::string& narrowPath,
+                                RegistryStatus status);
+  // The outcome of reading or writing a value of that key, the same way.
+  RegistryStatus noteValueOutcome(const std::string& narrowName, RegistryStatus status,
+                                  bool writing);
+
+ private:
+  uint32_t viewAccess_ = 0;
+  std::string failureNote_;
+  std::string lastKey_;  // the key last opened or created, as reg.exe names it
+};
+
 // Each verb gets its words already split into fixed words and switches.
-int regQuery(const RegArguments& arguments, ConsoleStreams& console);
-int regAdd(const RegArguments& arguments, ConsoleStreams& console);
-int regDelete(const RegArguments& arguments, ConsoleStreams& console);
-int regCopy(const RegArguments& arguments, ConsoleStreams& console);
-int regExport(const RegArguments& arguments, ConsoleStreams& console);
-int regImport(const RegArguments& arguments, ConsoleStreams& console);
-int regCompare(const RegArguments& arguments, ConsoleStreams& console);
+int regQuery(const RegArguments& arguments, RegSession& session);
+int regAdd(const RegArguments& arguments, RegSession& session);
+int regDelete(const RegArguments& arguments, RegSession& session);
+int regCopy(const RegArguments& arguments, RegSession& session);
+int regExport(const RegArguments& arguments, RegSession& session);
+int regImport(const RegArguments& arguments, RegSession& session);
+int regCompare(const RegArguments& arguments, RegSession& session);
+
+// The verbs, in the order that the usage names them: the one list that
+// dispatch, the usage texts and the shell completion (which reads them) use.
+struct RegVerb {
+  const char* name;  // lower case
+  size_t fixedCount;
+  std::span<const SwitchRule> switches;
+  int (*run)(const RegArguments&, RegSession&);
+  // "REG QUERY KeyName [/v ValueName | /ve] ..." lines naming every switch,
+  // then what they do.
+  const char* usage;
+};
+std::span<const RegVerb> regVerbs();
+std::vector<std::string> regVerbNames();
 
 // ---- What the verbs say (reg_command.cpp) ----
 // In Windows reg.exe's words (Wine's reg.exe words some of them
@@ -150,18 +204,11 @@ struct KeyTree::SubKey {
   KeyTree tree;
 };
 
-// The registry view of /reg:32 and /reg:64: on 64-bit Windows the 32-bit
-// programs' keys (KEY_WOW64_32KEY) or the 64-bit ones (KEY_WOW64_64KEY);
-// without either, the view of the program's own bitness. The native store
-// has one view, which all three name. Every key the verbs open or create
-// afterwards is in the chosen view.
-enum class RegistryView { Default, Bits32, Bits64 };
-void useRegistryView(RegistryView view);
-
-// A key handle that is closed when it goes away.
+// A key handle that is closed when it goes away, opened in the session's
+// view; its outcome is noted in the session.
 class OpenedKey {
  public:
-  OpenedKey() = default;
+  explicit OpenedKey(RegSession& session) : session_(session) {}
   ~OpenedKey();
   OpenedKey(const OpenedKey&) = delete;
   OpenedKey& operator=(const OpenedKey&) = delete;
@@ -175,6 +222,7 @@ class OpenedKey {
 
  private:
   void close();
+  RegSession& session_;
   KeyHandle handle_ = 0;
 };
 
@@ -184,20 +232,22 @@ std::string childPath(const std::string& path, const std::string& name);
 RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names);
 RegistryStatus listValues(KeyHandle key, std::vector<StoredValue>& values);
 // 2 when there is no such value.
-RegistryStatus readValue(KeyHandle key, const std::string& name, StoredValue& value);
-RegistryStatus writeValue(KeyHandle key, const StoredValue& value);
+RegistryStatus readValue(RegSession& session, KeyHandle key, const std::string& name,
+                         StoredValue& value);
+RegistryStatus writeValue(RegSession& session, KeyHandle key, const StoredValue& value);
 
 // The key's values and the names of its subkeys, read through one handle.
-RegistryStatus readKey(const KeyName& name, std::vector<StoredValue>& values,
+RegistryStatus readKey(RegSession& session, const KeyName& name, std::vector<StoredValue>& values,
                        std::vector<std::string>& subKeys);
 
 // The key's values and, when recursive, all of its subkeys.
-RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive, KeyTree& tree);
+RegistryStatus readTree(RegSession& session, KeyHandle root, const std::string& path,
+                        bool recursive, KeyTree& tree);
 
 // Deletes the key with everything below it, deepest keys first, through
 // RegDeleteKeyA, which only ever deletes a key without subkeys. Each key is
-// deleted through a handle of its own, opened in the chosen view.
-RegistryStatus deleteTree(KeyHandle root, const std::string& path);
+// deleted through a handle of its own, opened in the session's view.
+RegistryStatus deleteTree(RegSession& session, KeyHandle root, const std::string& path);
 
 // ---- Value data (reg_data.cpp) ----
 
@@ -222,6 +272,11 @@ bool isTextType(uint32_t code);
 // Nothing when the text does not fit the type.
 std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
                                         std::string_view separator);
+
+// Whether /d text is a number as the number types take one (decimal, 0x
+// hexadecimal, a negative decimal), whatever its size: what tells data that
+// is no number from a number out of the type's range.
+bool isNumberText(std::string_view text);
 
 // How a query shows stored bytes (UTF-8): text up to its first NUL; the
 // strings of a multi-string joined by separator (\0 unless /se gave one);

@@ -8,7 +8,8 @@
 
 namespace zarn::cli {
 
-int regAdd(const RegArguments& arguments, ConsoleStreams& console) {
+int regAdd(const RegArguments& arguments, RegSession& session) {
+  ConsoleStreams& console = session.console;
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
   if (!name) return reportInvalidKeyName(console, "add");
   if (arguments.has("v") && arguments.has("ve")) return reportInvalidSyntax(console, "add");
@@ -26,24 +27,24 @@ int regAdd(const RegArguments& arguments, ConsoleStreams& console) {
   const std::string text = arguments.has("d") ? arguments.value("d") : "";
   const std::optional<std::string> data = dataFromText(*type, text, separator);
   if (!data) {
-    noteFailure(dataProblem(*type, text, separator));
+    session.noteFailure(dataProblem(*type, text, separator));
     return reportInvalidSyntax(console, "add");
   }
   value.type = *type;
   value.data = *data;
-  OpenedKey key;
+  OpenedKey key(session);
   if (const RegistryStatus status = key.create(name->root, narrowFromUtf8(name->path))) {
     return reportStatus(console, status);
   }
   StoredValue existing;
   if (!arguments.has("f") &&
-      readValue(key.handle(), value.name, existing) == registry_status::Success) {
+      readValue(session, key.handle(), value.name, existing) == registry_status::Success) {
     const std::string shown = value.name.empty() ? "(Default)" : utf8FromNarrow(value.name);
     if (ask(console, "Value " + shown + " exists, overwrite") != Answer::Yes) {
       return reportCanceled(console);
     }
   }
-  if (const RegistryStatus status = writeValue(key.handle(), value)) {
+  if (const RegistryStatus status = writeValue(session, key.handle(), value)) {
     return reportStatus(console, status);
   }
   return reportSuccess(console);

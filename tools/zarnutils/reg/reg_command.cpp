@@ -27,15 +27,7 @@ constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false}, {"oa", f
                                           {"od", false}, {"os", false}, {"on", false},
                                           {"s", false}};
 
-struct Verb {
-  const char* name;
-  size_t fixedCount;
-  std::span<const SwitchRule> switches;
-  int (*run)(const RegArguments&, ConsoleStreams&);
-  const char* usage;
-};
-
-const Verb verbs[] = {
+const RegVerb verbs[] = {
     {"query", 1, querySwitches, regQuery,
      "REG QUERY KeyName [/v ValueName | /ve] [/s] [/se Separator]\n"
      "REG QUERY KeyName /f Data [/k] [/v] [/d] [/c] [/e] [/t Types] [/s] [/se Separator]\n"
@@ -63,12 +55,6 @@ const Verb verbs[] = {
      "  Writes the key and everything below it as a .reg file (Windows Registry\n"
      "  Editor Version 5.00, UTF-16LE; --regedit4: REGEDIT4, 8-bit text).\n"
      "  /y replaces an existing file without asking.\n"},
-    {"compare", 2, compareSwitches, regCompare,
-     "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/oa | /od | /os | /on] [/s]\n"
-     "  Compares the values of two keys (one value with /v or /ve; with /s the\n"
-     "  subkeys too). Shows differences (/od, the default), all (/oa), matches\n"
-     "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
-     "  Return code: 0 identical, 2 different, 1 failure.\n"},
     {"import", 1, importSwitches, regImport,
      "REG IMPORT FileName [--strict]\n"
      "  Applies a .reg file (5.00, REGEDIT4 or REGEDIT) as Windows does: lines it\n"
@@ -76,11 +62,28 @@ const Verb verbs[] = {
      "  the rest applied. --strict refuses a file with any such line and applies\n"
      "  nothing of it. FileName names a regular file, or is - for standard input;\n"
      "  a file over 1 GiB, or a line over 16 MiB, is refused.\n"},
+    {"compare", 2, compareSwitches, regCompare,
+     "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/oa | /od | /os | /on] [/s]\n"
+     "  Compares the values of two keys (one value with /v or /ve; with /s the\n"
+     "  subkeys too). Shows differences (/od, the default), all (/oa), matches\n"
+     "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
+     "  Return code: 0 identical, 2 different, 1 failure.\n"},
 };
 
+std::string upperWord(std::string_view word) {
+  std::string upper(word);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
 void printOverview(ConsoleStreams& console) {
-  console.out << "REG Operation [Parameter List]\n"
-                 "  Operation: QUERY | ADD | DELETE | COPY | EXPORT | IMPORT | COMPARE\n"
+  console.out << "REG Operation [Parameter List]\n  Operation:";
+  for (const RegVerb& verb : verbs) {
+    console.out << (&verb == verbs ? " " : " | ") << upperWord(verb.name);
+  }
+  console.out << "\n"
                  "  Return code: 0 success, 1 failure (COMPARE: 2 when the keys differ).\n"
                  "  /reg:32 or /reg:64 after any operation chooses the 32- or 64-bit registry\n"
                  "  view on Windows; the native store has one view, which both name.\n"
@@ -112,7 +115,7 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
     printOverview(console);
     return regSucceeded;
   }
-  for (const Verb& verb : verbs) {
+  for (const RegVerb& verb : verbs) {
     if (!sameWord(words[0], verb.name)) continue;
     const std::vector<std::string> rest(std::next(words.begin()), words.end());
     if (asksForUsage(rest)) {
@@ -124,11 +127,12 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
     if (!arguments || (arguments->has("reg:32") && arguments->has("reg:64"))) {
       return reportInvalidSyntax(console, verb.name);
     }
-    useRegistryView(arguments->has("reg:32")   ? RegistryView::Bits32
-                    : arguments->has("reg:64") ? RegistryView::Bits64
-                                               : RegistryView::Default);
-    const int code = verb.run(*arguments, console);
-    if (code == regFailed) console.err << takeFailureLine();
+    RegSession session(console);
+    session.useView(arguments->has("reg:32")   ? RegSession::View::Bits32
+                    : arguments->has("reg:64") ? RegSession::View::Bits64
+                                               : RegSession::View::Default);
+    const int code = verb.run(*arguments, session);
+    if (code == regFailed) console.err << session.takeFailureLine();
     return code;
   }
   console.err << "ERROR: Invalid argument/option - '" << quotedName(words[0])
@@ -137,6 +141,14 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
 }
 
 }  // namespace
+
+std::span<const RegVerb> regVerbs() { return verbs; }
+
+std::vector<std::string> regVerbNames() {
+  std::vector<std::string> names;
+  for (const RegVerb& verb : verbs) names.emplace_back(verb.name);
+  return names;
+}
 
 int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
 #ifdef _WIN32
@@ -239,14 +251,6 @@ constexpr StatusText statusTexts[] = {
     {registry_status::KeyDeleted,
      "Illegal operation attempted on a registry key that has been marked for deletion."},
 };
-
-std::string upperWord(std::string_view word) {
-  std::string upper(word);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 int reportWithUsageHint(ConsoleStreams& console, std::string_view problem, std::string_view verb) {
   const std::string command = verb.empty() ? "REG" : "REG " + upperWord(verb);

@@ -16,9 +16,12 @@ enum class Shown { Differences, All, Matches, Nothing };
 
 class Comparison {
  public:
-  Comparison(ConsoleStreams& console, Shown shown, bool recursive,
-             std::optional<std::string> valueName)
-      : console_(console), shown_(shown), recursive_(recursive), valueName_(std::move(valueName)) {}
+  Comparison(RegSession& session, Shown shown, bool recursive, std::optional<std::string> valueName)
+      : session_(session),
+        console_(session.console),
+        shown_(shown),
+        recursive_(recursive),
+        valueName_(std::move(valueName)) {}
 
   RegistryStatus compare(const KeyName& first, const KeyName& second) {
     std::vector<StoredValue> firstValues, secondValues;
@@ -60,11 +63,11 @@ class Comparison {
  private:
   RegistryStatus read(const KeyName& name, std::vector<StoredValue>& values,
                       std::vector<std::string>& subKeys) {
-    OpenedKey key;
+    OpenedKey key(session_);
     if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
     if (valueName_) {
       StoredValue value;
-      const RegistryStatus status = readValue(key.handle(), *valueName_, value);
+      const RegistryStatus status = readValue(session_, key.handle(), *valueName_, value);
       if (status == registry_status::Success) values.push_back(value);
       if (status != registry_status::Success && status != registry_status::NotFound) return status;
     } else if (const RegistryStatus status = listValues(key.handle(), values)) {
@@ -108,6 +111,7 @@ class Comparison {
     console_.out << '\n';
   }
 
+  RegSession& session_;
   ConsoleStreams& console_;
   Shown shown_;
   bool recursive_;
@@ -118,7 +122,8 @@ class Comparison {
 
 }  // namespace
 
-int regCompare(const RegArguments& arguments, ConsoleStreams& console) {
+int regCompare(const RegArguments& arguments, RegSession& session) {
+  ConsoleStreams& console = session.console;
   const std::optional<KeyName> first = parseKeyName(arguments.fixed[0]);
   const std::optional<KeyName> second = parseKeyName(arguments.fixed[1]);
   if (!first || !second) return reportInvalidKeyName(console, "compare");
@@ -134,7 +139,7 @@ int regCompare(const RegArguments& arguments, ConsoleStreams& console) {
   std::optional<std::string> valueName;
   if (arguments.has("v")) valueName = narrowFromUtf8(arguments.value("v"));
   if (arguments.has("ve")) valueName = "";
-  Comparison comparison(console, shown, arguments.has("s"), valueName);
+  Comparison comparison(session, shown, arguments.has("s"), valueName);
   if (const RegistryStatus status = comparison.compare(*first, *second)) {
     return reportStatus(console, status);
   }

@@ -9,16 +9,16 @@ namespace {
 
 class TreeCopy {
  public:
-  TreeCopy(ConsoleStreams& console, bool force) : console_(console), replaceAll_(force) {}
+  TreeCopy(RegSession& session, bool force) : session_(session), replaceAll_(force) {}
 
   RegistryStatus write(KeyHandle root, const std::string& path, const KeyTree& tree) {
-    OpenedKey key;
+    OpenedKey key(session_);
     if (const RegistryStatus status = key.create(root, path)) return status;
     for (StoredValue value : tree.values) {
       if (!mayWrite(key.handle(), value.name)) continue;
       // reg.exe copies a REG_SZ as its text up to the first NUL.
       if (value.type == value_type::Text) value.data = std::string(textUpToNul(value.data)) + '\0';
-      if (const RegistryStatus status = writeValue(key.handle(), value)) return status;
+      if (const RegistryStatus status = writeValue(session_, key.handle(), value)) return status;
     }
     for (const auto& [name, subTree] : tree.subKeys) {
       if (const RegistryStatus status = write(root, childPath(path, name), subTree)) return status;
@@ -29,20 +29,22 @@ class TreeCopy {
  private:
   bool mayWrite(KeyHandle key, const std::string& name) {
     StoredValue existing;
-    if (replaceAll_ || readValue(key, name, existing) != registry_status::Success) return true;
+    if (replaceAll_ || readValue(session_, key, name, existing) != registry_status::Success)
+      return true;
     const std::string shown = name.empty() ? "(Default)" : utf8FromNarrow(name);
-    const Answer answer = ask(console_, "Value " + shown + " exists, overwrite", true);
+    const Answer answer = ask(session_.console, "Value " + shown + " exists, overwrite", true);
     if (answer == Answer::All) replaceAll_ = true;
     return answer != Answer::No;
   }
 
-  ConsoleStreams& console_;
+  RegSession& session_;
   bool replaceAll_;
 };
 
 }  // namespace
 
-int regCopy(const RegArguments& arguments, ConsoleStreams& console) {
+int regCopy(const RegArguments& arguments, RegSession& session) {
+  ConsoleStreams& console = session.console;
   const std::optional<KeyName> source = parseKeyName(arguments.fixed[0]);
   const std::optional<KeyName> target = parseKeyName(arguments.fixed[1]);
   if (!source || !target) return reportInvalidKeyName(console, "copy");
@@ -51,10 +53,10 @@ int regCopy(const RegArguments& arguments, ConsoleStreams& console) {
   }
   KeyTree tree;
   if (const RegistryStatus status =
-          readTree(source->root, narrowFromUtf8(source->path), arguments.has("s"), tree)) {
+          readTree(session, source->root, narrowFromUtf8(source->path), arguments.has("s"), tree)) {
     return reportStatus(console, status);
   }
-  TreeCopy copy(console, arguments.has("f"));
+  TreeCopy copy(session, arguments.has("f"));
   if (const RegistryStatus status = copy.write(target->root, narrowFromUtf8(target->path), tree)) {
     return reportStatus(console, status);
   }

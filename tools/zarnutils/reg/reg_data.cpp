@@ -59,14 +59,23 @@ bool isTextType(uint32_t code) {
 
 namespace {
 
-std::optional<uint64_t> parseNumber(std::string_view text, uint64_t maximum) {
+// /d's number syntax: decimal digits, or 0x (or 0X) and hexadecimal digits.
+// written: the text is a number so written, whatever its size; value: the
+// number, when it is at most maximum.
+struct NumberText {
+  bool written = true;
+  std::optional<uint64_t> value;
+};
+
+NumberText readNumber(std::string_view text, uint64_t maximum) {
   unsigned base = 10;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     base = 16;
     text.remove_prefix(2);
   }
-  if (text.empty()) return std::nullopt;
+  if (text.empty()) return {false, std::nullopt};
   uint64_t number = 0;
+  bool fits = true;
   for (const char c : text) {
     unsigned digit;
     if (c >= '0' && c <= '9')
@@ -76,11 +85,18 @@ std::optional<uint64_t> parseNumber(std::string_view text, uint64_t maximum) {
     else if (base == 16 && c >= 'A' && c <= 'F')
       digit = static_cast<unsigned>(c - 'A' + 10);
     else
-      return std::nullopt;
-    if (number > (maximum - digit) / base) return std::nullopt;
-    number = number * base + digit;
+      return {false, std::nullopt};
+    if (fits && number > (maximum - digit) / base) fits = false;
+    if (fits) number = number * base + digit;
   }
-  return number;
+  return {true, fits ? std::optional<uint64_t>(number) : std::nullopt};
+}
+
+// A REG_QWORD's negative decimal, which wraps as the C library's conversion
+// does: -1 is 0xFFFFFFFFFFFFFFFF.
+bool isNegativeDecimal(std::string_view text) {
+  return text.starts_with('-') && !text.substr(1).starts_with("0x") &&
+         !text.substr(1).starts_with("0X");
 }
 
 std::string numberBytes(uint64_t number, size_t size) {
@@ -94,7 +110,7 @@ std::optional<std::string> hexBytes(std::string_view text) {
   digits += text;
   std::string bytes;
   for (size_t i = 0; i < digits.size(); i += 2) {
-    const std::optional<uint64_t> byte = parseNumber("0x" + digits.substr(i, 2), 0xFF);
+    const std::optional<uint64_t> byte = readNumber("0x" + digits.substr(i, 2), 0xFF).value;
     if (!byte) return std::nullopt;
     bytes += static_cast<char>(*byte);
   }
@@ -139,19 +155,17 @@ std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
     // Windows version stores it.
     case value_type::Number:
     case value_type::NumberBigEndian: {
-      const std::optional<uint64_t> number = parseNumber(text, 0xFFFFFFFFu);
+      const std::optional<uint64_t> number = readNumber(text, 0xFFFFFFFFu).value;
       if (!number) return std::nullopt;
       return numberBytes(*number, 4);
     }
     case value_type::Number64: {
-      // A negative decimal wraps, as the C library's conversion does: -1 is
-      // 0xFFFFFFFFFFFFFFFF.
-      const bool negative = text.starts_with('-') && !text.substr(1).starts_with("0x") &&
-                            !text.substr(1).starts_with("0X");
-      const std::optional<uint64_t> number = parseNumber(text.empty() ? "0"
-                                                         : negative   ? text.substr(1)
-                                                                      : text,
-                                                         UINT64_MAX);
+      const bool negative = isNegativeDecimal(text);
+      const std::optional<uint64_t> number = readNumber(text.empty() ? "0"
+                                                        : negative   ? text.substr(1)
+                                                                     : text,
+                                                        UINT64_MAX)
+                                                 .value;
       if (!number) return std::nullopt;
       return numberBytes(negative ? 0 - *number : *number, 8);
     }
@@ -166,6 +180,10 @@ std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
     }
     default: return narrowFromUtf8(text) + '\0';
   }
+}
+
+bool isNumberText(std::string_view text) {
+  return readNumber(isNegativeDecimal(text) ? text.substr(1) : text, UINT64_MAX).written;
 }
 
 std::string_view textUpToNul(std::string_view data) { return data.substr(0, data.find('\0')); }

@@ -11,10 +11,11 @@ bool confirmed(const RegArguments& arguments, ConsoleStreams& console,
   return arguments.has("f") || ask(console, question) == Answer::Yes;
 }
 
-int deleteKey(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name) {
+int deleteKey(const RegArguments& arguments, RegSession& session, const KeyName& name) {
+  ConsoleStreams& console = session.console;
   const std::string path = narrowFromUtf8(name.path);
   {
-    OpenedKey key;
+    OpenedKey key(session);
     if (const RegistryStatus status = key.open(name.root, path))
       return reportStatus(console, status);
   }
@@ -23,16 +24,17 @@ int deleteKey(const RegArguments& arguments, ConsoleStreams& console, const KeyN
   }
   // All or nothing: a tree the store fails to delete halfway stays whole.
   RegistryChangeGroup group;
-  RegistryStatus status = deleteTree(name.root, path);
+  RegistryStatus status = deleteTree(session, name.root, path);
   if (status == registry_status::Success) status = group.commit();
   return status == registry_status::Success ? reportSuccess(console)
                                             : reportStatus(console, status);
 }
 
-int deleteOneValue(const RegArguments& arguments, ConsoleStreams& console, KeyHandle key,
+int deleteOneValue(const RegArguments& arguments, RegSession& session, KeyHandle key,
                    const std::string& valueName) {
+  ConsoleStreams& console = session.console;
   StoredValue value;
-  if (const RegistryStatus status = readValue(key, valueName, value)) {
+  if (const RegistryStatus status = readValue(session, key, valueName, value)) {
     return reportStatus(console, status);
   }
   const std::string shown = valueName.empty() ? "(Default)" : utf8FromNarrow(valueName);
@@ -62,19 +64,20 @@ int deleteAllValues(const RegArguments& arguments, ConsoleStreams& console, KeyH
 
 }  // namespace
 
-int regDelete(const RegArguments& arguments, ConsoleStreams& console) {
+int regDelete(const RegArguments& arguments, RegSession& session) {
+  ConsoleStreams& console = session.console;
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
   if (!name || name->isRoot()) return reportInvalidKeyName(console, "delete");
   const int valueSwitches = arguments.has("v") + arguments.has("ve") + arguments.has("va");
   if (valueSwitches > 1) return reportInvalidSyntax(console, "delete");
-  if (valueSwitches == 0) return deleteKey(arguments, console, *name);
-  OpenedKey key;
+  if (valueSwitches == 0) return deleteKey(arguments, session, *name);
+  OpenedKey key(session);
   if (const RegistryStatus status = key.open(name->root, narrowFromUtf8(name->path), true)) {
     return reportStatus(console, status);
   }
   if (arguments.has("va")) return deleteAllValues(arguments, console, key.handle(), *name);
   const std::string valueName = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
-  return deleteOneValue(arguments, console, key.handle(), valueName);
+  return deleteOneValue(arguments, session, key.handle(), valueName);
 }
 
 }  // namespace zarn::cli

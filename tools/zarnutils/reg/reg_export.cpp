@@ -9,12 +9,14 @@
 
 namespace zarn::cli {
 
-int regExport(const RegArguments& arguments, ConsoleStreams& console) {
+int regExport(const RegArguments& arguments, RegSession& session) {
+  ConsoleStreams& console = session.console;
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
   if (!name) return reportInvalidKeyName(console, "export");
   const std::string& fileName = arguments.fixed[1];
   KeyTree tree;
-  if (const RegistryStatus status = readTree(name->root, narrowFromUtf8(name->path), true, tree)) {
+  if (const RegistryStatus status =
+          readTree(session, name->root, narrowFromUtf8(name->path), true, tree)) {
     return reportStatus(console, status);
   }
   if (!arguments.has("y") && !isStandardStream(fileName) && fileExists(fileName) &&
@@ -26,7 +28,7 @@ int regExport(const RegArguments& arguments, ConsoleStreams& console) {
   std::string problem;
   const std::optional<std::string> bytes = regFileBytes(*name, tree, form, problem);
   if (!bytes) return reportError(console, "Cannot export: " + problem + "; nothing was written.");
-  if (!writeRegOutput(console, fileName, *bytes)) {
+  if (!writeRegOutput(session, fileName, *bytes)) {
     return reportError(console, "Unable to write the file " + quotedName(fileName) + ".");
   }
   return reportSuccess(console);

@@ -20,17 +20,17 @@ using registry_status::Success;
 
 class Import {
  public:
-  Import(ConsoleStreams& console, const std::string& fileName, bool strict)
-      : console_(console), fileName_(fileName), strict_(strict) {}
+  Import(RegSession& session, const std::string& fileName, bool strict)
+      : session_(session), console_(session.console), fileName_(fileName), strict_(strict) {}
 
   // Applies the key's changes; false when --strict stops at a failure.
   bool apply(const RegFileKey& change) {
     const std::string path = narrowFromUtf8(change.key.path);
     if (change.remove) {
-      const RegistryStatus status = deleteTree(change.key.root, path);
+      const RegistryStatus status = deleteTree(session_, change.key.root, path);
       return status == Success || status == NotFound || failed(change.line, status);
     }
-    OpenedKey key;
+    OpenedKey key(session_);
     if (const RegistryStatus status = key.create(change.key.root, path)) {
       if (!failed(change.line, status)) return false;
       for (const RegFileValue& value : change.values) {
@@ -44,7 +44,7 @@ class Import {
         status = RegistryService::RegDeleteValueA(key.handle(), value.name.c_str());
         if (status == NotFound) status = Success;
       } else {
-        status = writeValue(key.handle(), {value.name, value.type, value.data});
+        status = writeValue(session_, key.handle(), {value.name, value.type, value.data});
       }
       if (status != Success && !failed(value.line, status)) return false;
     }
@@ -67,6 +67,7 @@ class Import {
     return true;
   }
 
+  RegSession& session_;
   ConsoleStreams& console_;
   const std::string& fileName_;
   bool strict_;
@@ -74,7 +75,8 @@ class Import {
 
 }  // namespace
 
-int regImport(const RegArguments& arguments, ConsoleStreams& console) {
+int regImport(const RegArguments& arguments, RegSession& session) {
+  ConsoleStreams& console = session.console;
   const std::string fileName = quotedName(arguments.fixed[0]);  // as the messages name it
   const bool strict = arguments.has("-strict");
   const auto refuse = [&](const RegFileError& problem) {
@@ -82,7 +84,7 @@ int regImport(const RegArguments& arguments, ConsoleStreams& console) {
     return reportError(console,
                        fileName + where + ": " + problem.message + "; nothing was imported.");
   };
-  const std::optional<RegInput> input = readRegInput(console, arguments.fixed[0]);
+  const std::optional<RegInput> input = readRegInput(session, arguments.fixed[0]);
   if (!input) {
     return reportError(console,
                        "Error opening the file. There may be a disk or file system error.");
@@ -91,7 +93,7 @@ int regImport(const RegArguments& arguments, ConsoleStreams& console) {
   const std::variant<RegFile, RegFileError> read = readRegFile(std::get<std::string>(*input));
   if (const auto* problem = std::get_if<RegFileError>(&read)) return refuse(*problem);
   const RegFile& file = std::get<RegFile>(read);
-  Import import(console, fileName, strict);
+  Import import(session, fileName, strict);
   if (file.readsNothing) {
     import.skipped(1,
                    "a REGEDIT header of no known version: Windows imports nothing of such a file");

@@ -8,10 +8,11 @@ namespace {
 
 // The key's values and subkeys; with recursive each subkey the same way,
 // else each named only.
-RegistryStatus writeKeyJson(JsonWriter& json, const KeyName& name, bool recursive) {
+RegistryStatus writeKeyJson(RegSession& session, JsonWriter& json, const KeyName& name,
+                            bool recursive) {
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
-  if (const RegistryStatus status = readKey(name, values, subKeys)) return status;
+  if (const RegistryStatus status = readKey(session, name, values, subKeys)) return status;
   json.member("path", name.fullName()).key("values").beginArray();
   for (const StoredValue& value : values) writeValueJson(json, value);
   json.endArray().key("subkeys").beginArray();
@@ -20,7 +21,8 @@ RegistryStatus writeKeyJson(JsonWriter& json, const KeyName& name, bool recursiv
     json.beginObject().member("name", subKeyName);
     if (!recursive) {
       json.member("path", name.child(subKeyName).fullName());
-    } else if (const RegistryStatus status = writeKeyJson(json, name.child(subKeyName), true)) {
+    } else if (const RegistryStatus status =
+                   writeKeyJson(session, json, name.child(subKeyName), true)) {
       return status;
     }
     json.endObject();
@@ -64,10 +66,11 @@ void writeValueJson(JsonWriter& json, const StoredValue& value) {
   json.endObject();
 }
 
-int queryAsJson(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name) {
+int queryAsJson(const RegArguments& arguments, RegSession& session, const KeyName& name) {
+  ConsoleStreams& console = session.console;
   const bool oneValue = arguments.has("v") || arguments.has("ve");
   if (oneValue && arguments.has("s")) {
-    noteFailure("--json lists a key or one of its values: not /v or /ve with /s");
+    session.noteFailure("--json lists a key or one of its values: not /v or /ve with /s");
     return reportInvalidSyntax(console, "query");
   }
   if ((arguments.has("v") && arguments.has("ve")) || arguments.withoutValue.count("v") ||
@@ -78,17 +81,18 @@ int queryAsJson(const RegArguments& arguments, ConsoleStreams& console, const Ke
   JsonWriter json;
   json.beginObject();
   if (!oneValue) {
-    if (const RegistryStatus status = writeKeyJson(json, name, arguments.has("s"))) {
+    if (const RegistryStatus status = writeKeyJson(session, json, name, arguments.has("s"))) {
       return reportStatus(console, status);
     }
   } else {
-    OpenedKey key;
+    OpenedKey key(session);
     if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
       return reportStatus(console, status);
     }
     const std::string valueName = arguments.has("v") ? arguments.value("v") : "";
     StoredValue value;
-    const RegistryStatus status = readValue(key.handle(), narrowFromUtf8(valueName), value);
+    const RegistryStatus status =
+        readValue(session, key.handle(), narrowFromUtf8(valueName), value);
     // An unset default value is no failure: reg.exe shows "(value not set)".
     const bool unsetDefault = status == registry_status::NotFound && valueName.empty();
     if (status != registry_status::Success && !unsetDefault) return reportStatus(console, status);

@@ -15,7 +15,7 @@ std::string KeyName::fullName() const { return path.empty() ? rootName : rootNam
 
 KeyName KeyName::child(std::string_view name) const {
   KeyName below = *this;
-  below.path = path.empty() ? std::string(name) : path + "\\" + std::string(name);
+  below.path = childPath(path, std::string(name));
   return below;
 }
 
@@ -54,9 +54,6 @@ using namespace registry_status;
 constexpr uint32_t readAccess = key_access::QueryValue | key_access::EnumerateSubKeys;
 constexpr uint32_t fullAccess = readAccess | key_access::SetValue | key_access::CreateSubKey;
 
-// KEY_WOW64_32KEY or KEY_WOW64_64KEY when a view was chosen.
-uint32_t viewAccess = 0;
-
 // Key names have at most 255 characters, value names 16,383; a narrow
 // character takes up to four bytes.
 constexpr uint32_t keyNameRoom = 4 * 255 + 1;
@@ -93,14 +90,12 @@ void OpenedKey::close() {
   handle_ = 0;
 }
 
-void useRegistryView(RegistryView view) {
+void RegSession::useView(View view) {
 #ifdef _WIN32
   // The platform's KEY_WOW64_32KEY and KEY_WOW64_64KEY rights.
   constexpr uint32_t wow64Key32 = 0x0200;
   constexpr uint32_t wow64Key64 = 0x0100;
-  viewAccess = view == RegistryView::Bits32   ? wow64Key32
-               : view == RegistryView::Bits64 ? wow64Key64
-                                              : 0;
+  viewAccess_ = view == View::Bits32 ? wow64Key32 : view == View::Bits64 ? wow64Key64 : 0;
 #else
   (void)view;
 #endif
@@ -109,17 +104,19 @@ void useRegistryView(RegistryView view) {
 RegistryStatus OpenedKey::open(KeyHandle root, const std::string& path, bool writable) {
   close();
   const RegistryStatus status = RegistryService::RegOpenKeyExA(
-      root, path.c_str(), 0, viewAccess | (writable ? fullAccess : readAccess), &handle_);
-  return noteKeyOutcome(root, path, status);
+      root, path.c_str(), 0, session_.viewAccess() | (writable ? fullAccess : readAccess),
+      &handle_);
+  return session_.noteKeyOutcome(root, path, status);
 }
 
 RegistryStatus OpenedKey::create(KeyHandle root, const std::string& path) {
   close();
   const SecurityAttributes security;
   uint32_t disposition = 0;
-  const RegistryStatus status = RegistryService::RegCreateKeyExA(
-      root, path.c_str(), 0, "", 0, viewAccess | fullAccess, &security, &handle_, &disposition);
-  return noteKeyOutcome(root, path, status);
+  const RegistryStatus status = RegistryService::RegCreateKeyExA(root, path.c_str(), 0, "", 0,
+                                                                 session_.viewAccess() | fullAccess,
+                                                                 &security, &handle_, &disposition);
+  return session_.noteKeyOutcome(root, path, status);
 }
 
 RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names) {
@@ -148,27 +145,29 @@ RegistryStatus listValues(KeyHandle key, std::vector<StoredValue>& values) {
   }
 }
 
-RegistryStatus readValue(KeyHandle key, const std::string& name, StoredValue& value) {
-  return noteValueOutcome(name, readData(key, name, value), false);
+RegistryStatus readValue(RegSession& session, KeyHandle key, const std::string& name,
+                         StoredValue& value) {
+  return session.noteValueOutcome(name, readData(key, name, value), false);
 }
 
-RegistryStatus writeValue(KeyHandle key, const StoredValue& value) {
+RegistryStatus writeValue(RegSession& session, KeyHandle key, const StoredValue& value) {
   const RegistryStatus status = RegistryService::RegSetValueExA(
       key, value.name.c_str(), 0, value.type, reinterpret_cast<const uint8_t*>(value.data.data()),
       static_cast<uint32_t>(value.data.size()));
-  return noteValueOutcome(value.name, status, true);
+  return session.noteValueOutcome(value.name, status, true);
 }
 
-RegistryStatus readKey(const KeyName& name, std::vector<StoredValue>& values,
+RegistryStatus readKey(RegSession& session, const KeyName& name, std::vector<StoredValue>& values,
                        std::vector<std::string>& subKeys) {
-  OpenedKey key;
+  OpenedKey key(session);
   if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
   if (const RegistryStatus status = listValues(key.handle(), values)) return status;
   return listSubKeys(key.handle(), subKeys);
 }
 
-RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive, KeyTree& tree) {
-  OpenedKey key;
+RegistryStatus readTree(RegSession& session, KeyHandle root, const std::string& path,
+                        bool recursive, KeyTree& tree) {
+  OpenedKey key(session);
   if (const RegistryStatus status = key.open(root, path)) return status;
   if (const RegistryStatus status = listValues(key.handle(), tree.values)) return status;
   if (!recursive) return Success;
@@ -176,7 +175,8 @@ RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive,
   if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
   for (const std::string& name : names) {
     KeyTree subTree;
-    if (const RegistryStatus status = readTree(root, childPath(path, name), true, subTree)) {
+    if (const RegistryStatus status =
+            readTree(session, root, childPath(path, name), true, subTree)) {
       return status;
     }
     tree.subKeys.push_back({name, std::move(subTree)});
@@ -184,13 +184,14 @@ RegistryStatus readTree(KeyHandle root, const std::string& path, bool recursive,
   return Success;
 }
 
-RegistryStatus deleteTree(KeyHandle root, const std::string& path) {
-  OpenedKey key;
+RegistryStatus deleteTree(RegSession& session, KeyHandle root, const std::string& path) {
+  OpenedKey key(session);
   if (const RegistryStatus status = key.open(root, path)) return status;
   std::vector<std::string> names;
   if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
   for (const std::string& name : names) {
-    if (const RegistryStatus status = deleteTree(root, childPath(path, name))) return status;
+    if (const RegistryStatus status = deleteTree(session, root, childPath(path, name)))
+      return status;
   }
   return RegistryService::RegDeleteKeyA(key.handle(), "");
 }

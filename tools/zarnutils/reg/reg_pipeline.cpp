@@ -9,10 +9,6 @@
 namespace zarn::cli {
 namespace {
 
-// One verb runs per process, so one note is enough.
-std::string failureNote;
-std::string lastKey;  // the key last opened or created, as reg.exe names it
-
 std::string keyNameOf(KeyHandle root, const std::string& narrowPath) {
   std::string name;
   for (const RootKey& candidate : rootKeys) {
@@ -22,32 +18,21 @@ std::string keyNameOf(KeyHandle root, const std::string& narrowPath) {
   return name.empty() ? utf8FromNarrow(narrowPath) : name + "\\" + utf8FromNarrow(narrowPath);
 }
 
-bool isNumberText(std::string_view text) {
-  if (text.starts_with("0x") || text.starts_with("0X")) {
-    text.remove_prefix(2);
-    return !text.empty() && text.find_first_not_of("0123456789abcdefABCDEF") == text.npos;
-  }
-  if (text.starts_with('-')) text.remove_prefix(1);
-  return !text.empty() && text.find_first_not_of("0123456789") == text.npos;
-}
-
 }  // namespace
 
-void noteFailure(std::string what) { failureNote = std::move(what); }
-
-std::string takeFailureLine() {
-  if (failureNote.empty()) return "";
-  std::string line = "zarnutils reg: " + failureNote + "\n";
-  failureNote.clear();
+std::string RegSession::takeFailureLine() {
+  if (failureNote_.empty()) return "";
+  std::string line = "zarnutils reg: " + failureNote_ + "\n";
+  failureNote_.clear();
   return line;
 }
 
-RegistryStatus noteKeyOutcome(KeyHandle root, const std::string& narrowPath,
-                              RegistryStatus status) {
+RegistryStatus RegSession::noteKeyOutcome(KeyHandle root, const std::string& narrowPath,
+                                          RegistryStatus status) {
   const std::string key = quotedName(keyNameOf(root, narrowPath));
   if (status == registry_status::Success) {
-    lastKey = key;
-    failureNote.clear();
+    lastKey_ = key;
+    failureNote_.clear();
   } else if (status == registry_status::NotFound) {
     noteFailure("no such key " + key);
   } else if (status == registry_status::AccessDenied) {
@@ -58,17 +43,17 @@ RegistryStatus noteKeyOutcome(KeyHandle root, const std::string& narrowPath,
   return status;
 }
 
-RegistryStatus noteValueOutcome(const std::string& narrowName, RegistryStatus status,
-                                bool writing) {
+RegistryStatus RegSession::noteValueOutcome(const std::string& narrowName, RegistryStatus status,
+                                            bool writing) {
   const std::string value =
       narrowName.empty() ? "(Default)" : quotedName(utf8FromNarrow(narrowName));
   if (status == registry_status::Success) {
-    failureNote.clear();
+    failureNote_.clear();
   } else if (status == registry_status::NotFound && !writing) {
-    noteFailure("no such value " + value + " in " + lastKey);
+    noteFailure("no such value " + value + " in " + lastKey_);
   } else {
     noteFailure(std::string(writing ? "cannot write" : "cannot read") + " value " + value + " in " +
-                lastKey + ": " + statusText(status));
+                lastKey_ + ": " + statusText(status));
   }
   return status;
 }
@@ -87,7 +72,8 @@ std::string dataProblem(uint32_t type, std::string_view text, std::string_view s
   }
 }
 
-std::optional<RegInput> readRegInput(ConsoleStreams& console, const std::string& fileName) {
+std::optional<RegInput> readRegInput(RegSession& session, const std::string& fileName) {
+  ConsoleStreams& console = session.console;
   RegFileGatherer gatherer;
   std::string piece(64 * 1024, '\0');
   const auto gathered = [&]() -> RegInput {
@@ -102,13 +88,13 @@ std::optional<RegInput> readRegInput(ConsoleStreams& console, const std::string&
         break;
     }
     if (!console.in.bad()) return gathered();
-    noteFailure("cannot read standard input");
+    session.noteFailure("cannot read standard input");
     return std::nullopt;
   }
   std::string reason;
   std::FILE* file = openRegularFile(fileName, reason);
   if (!file) {
-    noteFailure("cannot open " + quotedName(fileName) + ": " + reason);
+    session.noteFailure("cannot open " + quotedName(fileName) + ": " + reason);
     return std::nullopt;
   }
   size_t count = 0;
@@ -118,11 +104,12 @@ std::optional<RegInput> readRegInput(ConsoleStreams& console, const std::string&
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (!failed) return gathered();
-  noteFailure("cannot read " + quotedName(fileName));
+  session.noteFailure("cannot read " + quotedName(fileName));
   return std::nullopt;
 }
 
-bool writeRegOutput(ConsoleStreams& console, const std::string& fileName, std::string_view bytes) {
+bool writeRegOutput(RegSession& session, const std::string& fileName, std::string_view bytes) {
+  ConsoleStreams& console = session.console;
   if (isStandardStream(fileName)) {
     console.dataOnOutput = true;
     console.out.flush();
@@ -130,12 +117,12 @@ bool writeRegOutput(ConsoleStreams& console, const std::string& fileName, std::s
     data.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     data.flush();
     if (data) return true;
-    noteFailure("cannot write standard output");
+    session.noteFailure("cannot write standard output");
     return false;
   }
   if (writeFileBytes(fileName, bytes)) return true;
-  noteFailure("cannot write " + quotedName(fileName) + ": " +
-              unwritableReason(fileName).value_or("the file could not be written"));
+  session.noteFailure("cannot write " + quotedName(fileName) + ": " +
+                      unwritableReason(fileName).value_or("the file could not be written"));
   return false;
 }
 

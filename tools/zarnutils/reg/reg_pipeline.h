@@ -17,20 +17,8 @@
 
 namespace zarn::cli {
 
-// ---- What failed (reg_pipeline.cpp) ----
+// ---- What failed (reg_pipeline.cpp; the note is RegSession's) ----
 
-// Remembers what failed and why ("no such key HKEY_CURRENT_USER\Software\X"),
-// for the line that runReg prints after reg.exe's message when the verb
-// fails. A later note replaces an earlier one.
-void noteFailure(std::string what);
-// The note as that line, "zarnutils reg: ...\n", or "" without one; forgets it.
-std::string takeFailureLine();
-// The outcome of opening or creating a key, returned unchanged: a failure
-// is noted with the key's name, a success forgets the note and makes the
-// key the one that value notes name.
-RegistryStatus noteKeyOutcome(KeyHandle root, const std::string& narrowPath, RegistryStatus status);
-// The outcome of reading or writing a value of that key, the same way.
-RegistryStatus noteValueOutcome(const std::string& narrowName, RegistryStatus status, bool writing);
 // Why /d text is not data of the type ("REG_DWORD data 'abc' is not a number").
 std::string dataProblem(uint32_t type, std::string_view text, std::string_view separator);
 
@@ -43,11 +31,11 @@ using RegInput = std::variant<std::string, RegFileError>;
 // The file's bytes, or all of standard input for "-", read within those
 // bounds; nothing, with a note naming the file and the reason, when it cannot
 // be read or is no regular file.
-std::optional<RegInput> readRegInput(ConsoleStreams& console, const std::string& fileName);
+std::optional<RegInput> readRegInput(RegSession& session, const std::string& fileName);
 // Writes the bytes to the file, or unchanged to standard output for "-"
 // (whose messages then go to standard error); false, with a note, when the
 // file cannot be written.
-bool writeRegOutput(ConsoleStreams& console, const std::string& fileName, std::string_view bytes);
+bool writeRegOutput(RegSession& session, const std::string& fileName, std::string_view bytes);
 
 // ---- JSON (reg_json.cpp); the schema is in docs/cli.md ----
 
@@ -56,7 +44,7 @@ bool writeRegOutput(ConsoleStreams& console, const std::string& fileName, std::s
 void writeValueJson(JsonWriter& json, const StoredValue& value);
 // reg query --json: the key as one object ({"path", "values", "subkeys"}),
 // with /s the whole tree, with /v or /ve only that value.
-int queryAsJson(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name);
+int queryAsJson(const RegArguments& arguments, RegSession& session, const KeyName& name);
 
 // reg compare --json: each line of the comparison as an object, then the
 // result.

@@ -25,11 +25,12 @@ void printValue(ConsoleStreams& console, const StoredValue& value, const QueryFo
 // The key's name, its values and a blank line, then its subkeys: by name, or
 // with /s each the same way. reg.exe leaves out the name of the key asked for
 // when it has no values, but names every subkey that /s walks into.
-RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const QueryForm& form,
+RegistryStatus listKey(RegSession& session, const KeyName& name, const QueryForm& form,
                        bool asked) {
+  ConsoleStreams& console = session.console;
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
-  if (const RegistryStatus status = readKey(name, values, subKeys)) return status;
+  if (const RegistryStatus status = readKey(session, name, values, subKeys)) return status;
   if (!values.empty() || !asked) {
     console.out << console.shown(name.fullName()) << '\n';
     for (const StoredValue& value : values) printValue(console, value, form);
@@ -39,7 +40,7 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
     const KeyName below = name.child(utf8FromNarrow(subKey));
     if (!form.recursive) {
       console.out << console.shown(below.fullName()) << '\n';
-    } else if (const RegistryStatus status = listKey(console, below, form, false)) {
+    } else if (const RegistryStatus status = listKey(session, below, form, false)) {
       return status;
     }
   }
@@ -47,14 +48,15 @@ RegistryStatus listKey(ConsoleStreams& console, const KeyName& name, const Query
 }
 
 // Prints the value wherever it is in the tree below name; counts the finds.
-RegistryStatus searchValue(ConsoleStreams& console, const KeyName& name,
-                           const std::string& valueName, const QueryForm& form, int& found) {
+RegistryStatus searchValue(RegSession& session, const KeyName& name, const std::string& valueName,
+                           const QueryForm& form, int& found) {
+  ConsoleStreams& console = session.console;
   std::vector<std::string> subKeys;
   {
-    OpenedKey key;
+    OpenedKey key(session);
     if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
     StoredValue value;
-    if (readValue(key.handle(), valueName, value) == registry_status::Success) {
+    if (readValue(session, key.handle(), valueName, value) == registry_status::Success) {
       console.out << '\n' << console.shown(name.fullName()) << '\n';
       printValue(console, value, form);
       ++found;
@@ -63,21 +65,22 @@ RegistryStatus searchValue(ConsoleStreams& console, const KeyName& name,
   }
   for (const std::string& subKey : subKeys) {
     const KeyName below = name.child(utf8FromNarrow(subKey));
-    if (const RegistryStatus status = searchValue(console, below, valueName, form, found)) {
+    if (const RegistryStatus status = searchValue(session, below, valueName, form, found)) {
       return status;
     }
   }
   return registry_status::Success;
 }
 
-int queryOneValue(ConsoleStreams& console, const KeyName& name, const std::string& valueName,
+int queryOneValue(RegSession& session, const KeyName& name, const std::string& valueName,
                   const QueryForm& form) {
-  OpenedKey key;
+  ConsoleStreams& console = session.console;
+  OpenedKey key(session);
   if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
     return reportStatus(console, status);
   }
   StoredValue value;
-  const RegistryStatus status = readValue(key.handle(), valueName, value);
+  const RegistryStatus status = readValue(session, key.handle(), valueName, value);
   console.out << '\n';
   if (status == registry_status::NotFound && valueName.empty()) {
     console.out << console.shown(name.fullName())
@@ -146,11 +149,11 @@ class SearchOutput {
 
 // The key's matching values under its name, then its subkeys: those whose
 // name matches are named, and with /s each is searched the same way.
-RegistryStatus searchKey(SearchOutput& output, const KeyName& name, const Search& search,
-                         int& found) {
+RegistryStatus searchKey(RegSession& session, SearchOutput& output, const KeyName& name,
+                         const Search& search, int& found) {
   std::vector<StoredValue> values;
   std::vector<std::string> subKeys;
-  if (const RegistryStatus status = readKey(name, values, subKeys)) return status;
+  if (const RegistryStatus status = readKey(session, name, values, subKeys)) return status;
   std::vector<const StoredValue*> matching;
   for (const StoredValue& value : values) {
     if (!search.typeSearched(value.type)) continue;
@@ -170,13 +173,15 @@ RegistryStatus searchKey(SearchOutput& output, const KeyName& name, const Search
       ++found;
     }
     if (!search.form.recursive) continue;
-    if (const RegistryStatus status = searchKey(output, below, search, found)) return status;
+    if (const RegistryStatus status = searchKey(session, output, below, search, found))
+      return status;
   }
   return registry_status::Success;
 }
 
-int queryFind(const RegArguments& arguments, ConsoleStreams& console, const KeyName& name,
+int queryFind(const RegArguments& arguments, RegSession& session, const KeyName& name,
               const QueryForm& form) {
+  ConsoleStreams& console = session.console;
   if (arguments.has("ve") || (arguments.has("v") && !arguments.withoutValue.count("v"))) {
     return reportInvalidSyntax(console, "query");
   }
@@ -203,7 +208,7 @@ int queryFind(const RegArguments& arguments, ConsoleStreams& console, const KeyN
     }
   }
   {
-    OpenedKey key;
+    OpenedKey key(session);
     if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
       return reportStatus(console, status);
     }
@@ -214,7 +219,7 @@ int queryFind(const RegArguments& arguments, ConsoleStreams& console, const KeyN
     JsonWriter json;
     json.beginObject().member("path", name.fullName()).key("matches").beginArray();
     SearchOutput output(console, form, &json);
-    if (const RegistryStatus status = searchKey(output, name, search, found)) {
+    if (const RegistryStatus status = searchKey(session, output, name, search, found)) {
       return reportStatus(console, status);
     }
     json.endArray().key("found").number(found).endObject();
@@ -223,14 +228,15 @@ int queryFind(const RegArguments& arguments, ConsoleStreams& console, const KeyN
   }
   console.out << '\n';
   SearchOutput output(console, form, nullptr);
-  if (const RegistryStatus status = searchKey(output, name, search, found)) {
+  if (const RegistryStatus status = searchKey(session, output, name, search, found)) {
     return reportStatus(console, status);
   }
   console.out << "End of search: " << found << " match(es) found.\n";
   return found > 0 ? regSucceeded : regFailed;
 }
 
-int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
+int regQuery(const RegArguments& arguments, RegSession& session) {
+  ConsoleStreams& console = session.console;
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
   if (!name) return reportInvalidKeyName(console, "query");
   const bool oneValue = arguments.has("v") || arguments.has("ve");
@@ -241,27 +247,27 @@ int regQuery(const RegArguments& arguments, ConsoleStreams& console) {
     if (arguments.value("se").size() != 1) return reportInvalidSyntax(console, "query");
     form.separator = arguments.value("se");
   }
-  if (arguments.has("f")) return queryFind(arguments, console, *name, form);
-  if (console.json) return queryAsJson(arguments, console, *name);
+  if (arguments.has("f")) return queryFind(arguments, session, *name, form);
+  if (console.json) return queryAsJson(arguments, session, *name);
   if (arguments.withoutValue.count("v") || arguments.has("k") || arguments.has("d") ||
       arguments.has("c") || arguments.has("e") || arguments.has("t")) {
     return reportInvalidSyntax(console, "query");
   }
   if (!oneValue) {
     {
-      OpenedKey key;
+      OpenedKey key(session);
       if (const RegistryStatus status = key.open(name->root, narrowFromUtf8(name->path))) {
         return reportStatus(console, status);
       }
     }
     console.out << '\n';
-    const RegistryStatus status = listKey(console, *name, form, true);
+    const RegistryStatus status = listKey(session, *name, form, true);
     return status == registry_status::Success ? regSucceeded : reportStatus(console, status);
   }
   const std::string valueName = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
-  if (!form.recursive) return queryOneValue(console, *name, valueName, form);
+  if (!form.recursive) return queryOneValue(session, *name, valueName, form);
   int found = 0;
-  if (const RegistryStatus status = searchValue(console, *name, valueName, form, found)) {
+  if (const RegistryStatus status = searchValue(session, *name, valueName, form, found)) {
     return reportStatus(console, status);
   }
   console.out << "\nEnd of search: " << found << " match(es) found.\n";
