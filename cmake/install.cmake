@@ -38,10 +38,16 @@ endforeach()
 # leaves them to the consumer's link line.
 target_link_libraries(zarnutils_library PRIVATE SQLite::SQLite3 Threads::Threads)
 target_link_libraries(zarnutils_static_library PUBLIC SQLite::SQLite3 Threads::Threads)
+# The soname follows the major version: it changes exactly when a public
+# declaration changes in a way that breaks programs built against the
+# previous one. Only the public API is exported (zarnutils.map).
 set_target_properties(zarnutils_library PROPERTIES
   EXPORT_NAME zarnutils
   VERSION ${PROJECT_VERSION}
-  SOVERSION ${PROJECT_VERSION_MAJOR})
+  SOVERSION ${PROJECT_VERSION_MAJOR}
+  LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/zarnutils.map)
+target_link_options(zarnutils_library PRIVATE
+  -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/zarnutils.map)
 set_target_properties(zarnutils_static_library PROPERTIES EXPORT_NAME zarnutils_static)
 
 install(TARGETS zarnutils RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)

@@ -45,6 +45,14 @@ fi
 [ "$failures" -eq 0 ] || exit 1
 soname=$(readelf -d "$prefix/$libdir/libzarnutils.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
 [ "$soname" = libzarnutils.so.1 ] || { echo "soname is '$soname', not libzarnutils.so.1"; exit 1; }
+# The shared library exports the public API alone: no symbol of the
+# store, the INI engine, the component's inner classes or the libraries
+# linked into it.
+exported=$(nm -D --defined-only "$prefix/$libdir/libzarnutils.so" | c++filt | awk '$2 ~ /^[TDBRVWu]$/')
+inner=$(grep -E 'RegistryDatabase|RegistryStore|RegistryService|IniDocument|ProfileService|SqliteError|Query|zarn::Transaction|Procedures|Described|LateBound|registry_calls|sqlite3' <<<"$exported" || true)
+[ -z "$inner" ] || { printf 'libzarnutils.so exports internal symbols:\n%s\n' "$inner"; exit 1; }
+foreign=$(grep -vE 'zarn::|_init$|_fini$' <<<"$exported" || true)
+[ -z "$foreign" ] || { printf 'libzarnutils.so exports symbols outside zarn::\n%s\n' "$foreign"; exit 1; }
 
 bash "$source/tests/install/consumer-test.sh" "$prefix" "$source"
 "$prefix/bin/zarnutils" --version >/dev/null
