@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "automation/text.h"
 #include "platform/registry_calls.h"
 #include "platform/registry_service.h"
 #include "platform/root_keys.h"
@@ -18,30 +19,6 @@ constexpr int unsupportedType = 1630;
 constexpr int notUtf8 = 1113;
 
 std::error_code statusCode(RegistryStatus status) { return {status, registryCategory()}; }
-
-bool isUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0x80           ? 1
-                          : (lead >> 5) == 0x6  ? 2
-                          : (lead >> 4) == 0xE  ? 3
-                          : (lead >> 3) == 0x1E ? 4
-                                                : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next >> 6) != 0x2) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    const uint32_t shortest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < shortest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-      return false;
-    i += length;
-  }
-  return true;
-}
 
 // 87 for a NUL inside, 1113 for text that is not UTF-8, else 0.
 RegistryStatus checkText(std::string_view text) {

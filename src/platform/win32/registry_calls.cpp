@@ -8,30 +8,22 @@
 
 #include <algorithm>
 
+#include "zarnutils/text.h"
+
 namespace zarn::registry_calls {
 namespace {
 
 HKEY toHkey(KeyHandle key) { return reinterpret_cast<HKEY>(key); }
 
+// wchar_t is UTF-16 on Windows, the public Text's own encoding.
 std::wstring wide(std::string_view utf8) {
-  std::wstring text;
-  if (utf8.empty()) return text;
-  const int size = static_cast<int>(utf8.size());
-  text.resize(
-      static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)));
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), static_cast<int>(text.size()));
-  return text;
+  const Text text = utf8ToText(utf8);
+  return std::wstring(text.begin(), text.end());
 }
 
 std::string utf8(std::wstring_view text) {
-  std::string converted;
-  if (text.empty()) return converted;
-  const int size = static_cast<int>(text.size());
-  converted.resize(static_cast<size_t>(
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr)));
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, converted.data(),
-                        static_cast<int>(converted.size()), nullptr, nullptr);
-  return converted;
+  return textToUtf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
 // The longest value name plus its NUL: RegEnumValueW does not report the
