@@ -97,7 +97,7 @@ checks=$((checks + 1))
 [ "$(wc -l <"$scratch/err")" = 1 ] || { echo "FAIL: an error naming a file with a line break took $(wc -l <"$scratch/err") lines"; failures=$((failures + 1)); }
 if [ "$target" = native ]; then
   checks=$((checks + 1))
-  shown=$(script -qec "$(printf '%q ' "${zarn[@]}" ini get "$scratch/control.ini" Main Title)" /dev/null </dev/null | tr -d '\r')
+  shown=$(SHELL=/bin/bash script -qec "$(printf '%q ' "${zarn[@]}" ini get "$scratch/control.ini" Main Title)" /dev/null </dev/null | tr -d '\r')
   [ "$shown" = '"\033]0;owned\a"' ] || { echo "FAIL: ini get on a terminal showed '$shown'"; failures=$((failures + 1)); }
 fi
 

@@ -666,7 +666,7 @@ run zarn add "$P" /v "$title" /d $'a\tb' /f
 expect - 0 $'\n'"$L\\Json"$'\n'"    $title    REG_SZ    "$'a\tb' query "$P" /v "$title"
 if [ "$target" = native ]; then
   checks=$((checks + 1))
-  shown=$(script -qec "$(printf '%q ' "${zarn[@]}" reg query "$P" /v "$title")" /dev/null </dev/null | tr -d '\r')
+  shown=$(SHELL=/bin/bash script -qec "$(printf '%q ' "${zarn[@]}" reg query "$P" /v "$title")" /dev/null </dev/null | tr -d '\r')
   [ "$shown" = $'\n'"$L\\Json"$'\n''    "t\033]0;owned\a"    REG_SZ    "a\tb"' ] ||
     fail "reg query on a terminal showed"$'\n'"$shown"
 fi
