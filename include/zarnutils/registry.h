@@ -73,9 +73,23 @@ enum class ValueType : uint32_t {
   Number64 = 11,        // REG_QWORD
 };
 
-// The type names reg.exe uses: "REG_SZ", "REG_DWORD"..., or "" for a type
-// it has no name for.
+// The type names reg.exe uses: "REG_SZ", "REG_DWORD"..., also for the
+// codes without a ValueType (6 is "REG_LINK", 8 to 10 the resource lists),
+// or "" for a type it has no name for.
 std::string_view typeName(ValueType type);
+// The type a name denotes, in any letter case ("reg_sz"), with
+// REG_DWORD_LITTLE_ENDIAN another name of REG_DWORD; nothing for another
+// name, REG_LINK and the resource lists among them.
+std::optional<ValueType> valueTypeOfName(std::string_view name);
+
+// A root's long name, HKEY_CURRENT_USER; and the root a name denotes, short
+// (HKCU) or long, in any letter case, or nothing.
+std::string_view rootName(Root root);
+std::optional<Root> rootOfName(std::string_view name);
+
+// Whether two key or value names (or key paths) name the same key or value:
+// the registry compares names without regard to letter case.
+bool sameName(std::string_view left, std::string_view right);
 
 // The category of the registry's status codes: message() gives the
 // meaning of each (2: "not found" ...).
@@ -106,6 +120,16 @@ struct Value {
   std::vector<std::string> multiText() const;  // MultiText
   uint32_t number() const;                     // Number or NumberBigEndian
   uint64_t number64() const;                   // Number64
+
+  // The data in Windows' own form, as .reg files of version 5 and hive
+  // files carry it: text types (Text, ExpandText, MultiText) as UTF-16LE
+  // with every NUL kept, other types as stored. On Windows that is data
+  // unchanged; natively the store's UTF-8 is converted (a byte that is not
+  // UTF-8 becomes U+FFFD).
+  std::vector<uint8_t> windowsData() const;
+  // The Value that holds data given in that form (natively the UTF-16 is
+  // converted to UTF-8, an odd last byte dropped).
+  static Value fromWindowsData(std::string name, ValueType type, std::vector<uint8_t> data);
 };
 
 // A value's type and size in bytes, without its data.

@@ -21,4 +21,11 @@ Text utf8ToText(std::string_view utf8);
 // (the separator of listings) stays one NUL byte.
 std::string textToUtf8(std::u16string_view text);
 
+// The system's narrow code page: the ANSI code page on Windows, UTF-8
+// natively; what REGEDIT4 files and the platform's narrow ("A") functions
+// use. A character the code page lacks becomes its default character ("?")
+// or a look-alike.
+std::string toNarrow(std::u16string_view text);
+Text fromNarrow(std::string_view narrow);
+
 }  // namespace zarn

@@ -1,6 +1,7 @@
-// Conversion between automation text and the narrow code page of the
-// platform services: UTF-8 on the native target, the system (ANSI) code page
-// on Windows. Called only right at a registry or profile service call.
+// What the component checks of the narrow code page of the platform
+// services (UTF-8 on the native target, the system (ANSI) code page on
+// Windows), whose conversions toNarrow and fromNarrow zarnutils/text.h
+// declares. They are called only right at a registry or profile service call.
 #pragma once
 
 #include <string>
@@ -9,9 +10,6 @@
 #include "automation/text.h"
 
 namespace zarn {
-
-std::string toNarrow(std::u16string_view text);
-Text fromNarrow(std::string_view narrow);
 
 // Whether the narrow code page holds the text exactly, so that toNarrow
 // hands a service the text itself. Where it does not, a character becomes

@@ -51,6 +51,13 @@ std::string textFromStored(const uint8_t* data, size_t size);
 // The stored form's NUL: two bytes on Windows, one natively.
 size_t storedNulSize();
 
+// Value data between the stored form and Windows' own, in which the text
+// types (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) are UTF-16LE with every NUL
+// kept: the same bytes on Windows; natively UTF-8 converted, bytes that are
+// not UTF-8 becoming U+FFFD and an odd last UTF-16 byte dropped.
+std::vector<uint8_t> windowsFormOf(uint32_t type, std::vector<uint8_t> stored);
+std::vector<uint8_t> storedFormOf(uint32_t type, std::vector<uint8_t> windowsForm);
+
 // %NAME% references replaced by the environment's values, as
 // ExpandEnvironmentStrings does; unknown names stay as written.
 std::string expandEnvironment(const std::string& text);

@@ -188,10 +188,11 @@ class RegistryService {
   static int openHandleCount();
 };
 
-// Not used by the component, whose every call stands alone: it serves the
-// reg verbs (an import or a tree deletion that either happens whole or not
-// at all) and the benchmarks. It lives beside RegistryService because only
-// the platform layer reaches the native store that keeps the transactions.
+// Not used by the component, whose every call stands alone: it is what the
+// typed API's public Transaction stands on (through which the reg verbs make
+// an import or a tree deletion happen whole or not at all), and the
+// benchmarks use it. It lives beside RegistryService because only the
+// platform layer reaches the native store that keeps the transactions.
 //
 // Makes the changes done through RegistryService while it lives one unit:
 // committed together by commit(), abandoned when it goes away uncommitted.

@@ -1,5 +1,6 @@
 // The registry's error category and exception, and the type names: the
 // words every caller of the typed API reads in its errors and listings.
+#include <algorithm>
 #include <string>
 
 #include "zarnutils/registry.h"
@@ -48,18 +49,57 @@ Error::Error(std::error_code code, std::string key, std::string value)
       key_(std::move(key)),
       value_(std::move(value)) {}
 
+namespace {
+
+struct NamedType {
+  uint32_t code;
+  std::string_view name;
+};
+
+// Every type reg.exe names; the first name of a code is the one shown, and
+// REG_DWORD_LITTLE_ENDIAN is another name of REG_DWORD.
+constexpr NamedType namedTypes[] = {
+    {0, "REG_NONE"},
+    {1, "REG_SZ"},
+    {2, "REG_EXPAND_SZ"},
+    {3, "REG_BINARY"},
+    {4, "REG_DWORD"},
+    {4, "REG_DWORD_LITTLE_ENDIAN"},
+    {5, "REG_DWORD_BIG_ENDIAN"},
+    {6, "REG_LINK"},
+    {7, "REG_MULTI_SZ"},
+    {8, "REG_RESOURCE_LIST"},
+    {9, "REG_FULL_RESOURCE_DESCRIPTOR"},
+    {10, "REG_RESOURCE_REQUIREMENTS_LIST"},
+    {11, "REG_QWORD"},
+};
+
+// The codes that have a ValueType.
+constexpr bool isValueType(uint32_t code) { return code <= 5 || code == 7 || code == 11; }
+
+bool sameAsciiWord(std::string_view left, std::string_view right) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return left.size() == right.size() &&
+         std::equal(left.begin(), left.end(), right.begin(),
+                    [&](char a, char b) { return lower(a) == lower(b); });
+}
+
+}  // namespace
+
 std::string_view typeName(ValueType type) {
-  switch (type) {
-    case ValueType::None: return "REG_NONE";
-    case ValueType::Text: return "REG_SZ";
-    case ValueType::ExpandText: return "REG_EXPAND_SZ";
-    case ValueType::Binary: return "REG_BINARY";
-    case ValueType::Number: return "REG_DWORD";
-    case ValueType::NumberBigEndian: return "REG_DWORD_BIG_ENDIAN";
-    case ValueType::MultiText: return "REG_MULTI_SZ";
-    case ValueType::Number64: return "REG_QWORD";
+  for (const NamedType& named : namedTypes) {
+    if (named.code == static_cast<uint32_t>(type)) return named.name;
   }
   return "";
+}
+
+std::optional<ValueType> valueTypeOfName(std::string_view name) {
+  for (const NamedType& named : namedTypes) {
+    if (isValueType(named.code) && sameAsciiWord(name, named.name)) {
+      return static_cast<ValueType>(named.code);
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace zarn::registry

@@ -51,10 +51,11 @@ std::optional<T> unlessMissing(const std::string& key, std::string_view value,
   return result;
 }
 
-std::string rootName(Root root) {
-  const RootKey* known = findRootKey(static_cast<RootKeyValue>(root));
-  return known ? std::string(known->longName)
-               : "root " + std::to_string(static_cast<uint32_t>(root));
+// The root as a Key's name starts: its long name, or its number for a
+// value the enumeration does not name.
+std::string keyNameOfRoot(Root root) {
+  const std::string_view name = rootName(root);
+  return name.empty() ? "root " + std::to_string(static_cast<uint32_t>(root)) : std::string(name);
 }
 
 std::string childName(const std::string& parent, std::string_view path) {
@@ -145,10 +146,43 @@ T decoded(const Value& value, T (*decode)(const Value&, std::error_code&)) {
 
 }  // namespace
 
+// --- Names
+
+std::string_view rootName(Root root) {
+  const RootKey* known = findRootKey(static_cast<RootKeyValue>(root));
+  return known && known->exists ? known->longName : std::string_view();
+}
+
+std::optional<Root> rootOfName(std::string_view name) {
+  const Text wanted = utf8ToText(name);
+  for (const RootKey& root : rootKeys) {
+    if (root.exists && (equalsIgnoringAsciiCase(wanted, utf8ToText(root.shortName)) ||
+                        equalsIgnoringAsciiCase(wanted, utf8ToText(root.longName)))) {
+      return static_cast<Root>(root.value);
+    }
+  }
+  return std::nullopt;
+}
+
+bool sameName(std::string_view left, std::string_view right) {
+  return equalsIgnoringCase(utf8ToText(left), utf8ToText(right));
+}
+
+// --- Values
+
 std::string Value::text() const { return decoded(*this, decodeText); }
 std::vector<std::string> Value::multiText() const { return decoded(*this, decodeMultiText); }
 uint32_t Value::number() const { return decoded(*this, decodeNumber); }
 uint64_t Value::number64() const { return decoded(*this, decodeNumber64); }
+
+std::vector<uint8_t> Value::windowsData() const {
+  return calls::windowsFormOf(static_cast<uint32_t>(type), data);
+}
+
+Value Value::fromWindowsData(std::string name, ValueType type, std::vector<uint8_t> data) {
+  std::vector<uint8_t> stored = calls::storedFormOf(static_cast<uint32_t>(type), std::move(data));
+  return {std::move(name), type, std::move(stored)};
+}
 
 // --- Opening and closing
 
@@ -194,22 +228,22 @@ Key Key::openFrom(Handle parent, uint32_t view, const std::string& parentName,
 }
 
 Key Key::open(Root root, std::string_view path, Access access, std::error_code& ec) {
-  return openFrom(rootKeyHandle(static_cast<RootKeyValue>(root)), 0, rootName(root), path, access,
-                  false, ec);
+  return openFrom(rootKeyHandle(static_cast<RootKeyValue>(root)), 0, keyNameOfRoot(root), path,
+                  access, false, ec);
 }
 
 Key Key::open(Root root, std::string_view path, Access access) {
-  return throwing(childName(rootName(root), path), "",
+  return throwing(childName(keyNameOfRoot(root), path), "",
                   [&](std::error_code& ec) { return open(root, path, access, ec); });
 }
 
 Key Key::create(Root root, std::string_view path, Access access, std::error_code& ec) {
-  return openFrom(rootKeyHandle(static_cast<RootKeyValue>(root)), 0, rootName(root), path, access,
-                  true, ec);
+  return openFrom(rootKeyHandle(static_cast<RootKeyValue>(root)), 0, keyNameOfRoot(root), path,
+                  access, true, ec);
 }
 
 Key Key::create(Root root, std::string_view path, Access access) {
-  return throwing(childName(rootName(root), path), "",
+  return throwing(childName(keyNameOfRoot(root), path), "",
                   [&](std::error_code& ec) { return create(root, path, access, ec); });
 }
 
@@ -220,7 +254,7 @@ bool Key::exists(Root root, std::string_view path, Access view, std::error_code&
 }
 
 bool Key::exists(Root root, std::string_view path, Access view) {
-  return throwing(childName(rootName(root), path), "",
+  return throwing(childName(keyNameOfRoot(root), path), "",
                   [&](std::error_code& ec) { return exists(root, path, view, ec); });
 }
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "zarnutils/text.h"
+
 namespace zarn::registry_calls {
 namespace {
 
@@ -112,6 +114,37 @@ std::string textFromStored(const uint8_t* data, size_t size) {
 }
 
 size_t storedNulSize() { return 1; }
+
+namespace {
+
+bool isTextType(uint32_t type) {
+  return type == value_type::Text || type == value_type::ExpandText ||
+         type == value_type::MultiText;
+}
+
+}  // namespace
+
+std::vector<uint8_t> windowsFormOf(uint32_t type, std::vector<uint8_t> stored) {
+  if (!isTextType(type)) return stored;
+  const Text text =
+      utf8ToText(std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()));
+  std::vector<uint8_t> bytes(text.size() * 2);
+  for (size_t i = 0; i < text.size(); ++i) {
+    bytes[2 * i] = static_cast<uint8_t>(text[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> storedFormOf(uint32_t type, std::vector<uint8_t> windowsForm) {
+  if (!isTextType(type)) return windowsForm;
+  Text text(windowsForm.size() / 2, u'\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    text[i] = static_cast<char16_t>(windowsForm[2 * i] | windowsForm[2 * i + 1] << 8);
+  }
+  const std::string utf8 = textToUtf8(text);
+  return std::vector<uint8_t>(utf8.begin(), utf8.end());
+}
 
 std::string expandEnvironment(const std::string& text) {
   std::string expanded;

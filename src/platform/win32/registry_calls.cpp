@@ -138,6 +138,12 @@ std::string textFromStored(const uint8_t* data, size_t size) {
 
 size_t storedNulSize() { return 2; }
 
+// The registry's wide-character functions store Windows' own form.
+std::vector<uint8_t> windowsFormOf(uint32_t, std::vector<uint8_t> stored) { return stored; }
+std::vector<uint8_t> storedFormOf(uint32_t, std::vector<uint8_t> windowsForm) {
+  return windowsForm;
+}
+
 std::string expandEnvironment(const std::string& text) {
   const std::wstring source = wide(text);
   std::wstring expanded(source.size() + 1, L'\0');
