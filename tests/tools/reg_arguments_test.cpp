@@ -79,7 +79,7 @@ TEST(RegSwitches, EachVerbsUsageNamesExactlyItsSwitches) {
 TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
   const auto longName = parseKeyName("hkey_local_machine\\Software\\Vendor\\");
   ASSERT_TRUE(longName);
-  EXPECT_EQ(longName->root, rootKeyHandle(root_key::LocalMachine));
+  EXPECT_EQ(longName->root, Root::LocalMachine);
   EXPECT_EQ(longName->fullName(), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
   const auto root = parseKeyName("HKCU");
   ASSERT_TRUE(root);
@@ -95,55 +95,59 @@ TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
 }
 
 TEST(RegTypes, NamesBothWays) {
-  EXPECT_EQ(typeCodeOfName("reg_multi_sz"), value_type::MultiText);
-  EXPECT_EQ(typeCodeOfName("REG_QWORD"), value_type::Number64);
-  EXPECT_EQ(typeCodeOfName("REG_DWORD_LITTLE_ENDIAN"), value_type::Number);
-  EXPECT_FALSE(typeCodeOfName("REG_LINK"));
-  EXPECT_EQ(typeNameOfCode(value_type::Number), "REG_DWORD");
-  EXPECT_EQ(typeNameOfCode(value_type::NumberBigEndian), "REG_DWORD_BIG_ENDIAN");
-  EXPECT_EQ(typeNameOfCode(0x1234), "0x1234");
+  EXPECT_EQ(registry::valueTypeOfName("reg_multi_sz"), ValueType::MultiText);
+  EXPECT_EQ(registry::valueTypeOfName("REG_QWORD"), ValueType::Number64);
+  EXPECT_EQ(registry::valueTypeOfName("REG_DWORD_LITTLE_ENDIAN"), ValueType::Number);
+  EXPECT_FALSE(registry::valueTypeOfName("REG_LINK"));
+  EXPECT_EQ(typeNameOfCode(ValueType::Number), "REG_DWORD");
+  EXPECT_EQ(typeNameOfCode(static_cast<ValueType>(6)), "REG_LINK");
+  EXPECT_EQ(typeNameOfCode(ValueType::NumberBigEndian), "REG_DWORD_BIG_ENDIAN");
+  EXPECT_EQ(typeNameOfCode(static_cast<ValueType>(0x1234)), "0x1234");
 }
+
+// Text as the verbs carry it, UTF-16LE.
+std::string wide(const std::string& utf8) { return utf16leBytes(utf8ToText(utf8)); }
 
 // What reg.exe stores for /d, one row per case (its own conformance checks).
 TEST(RegValueData, DataFromTextPerType) {
   struct Row {
-    uint32_t type;
+    ValueType type;
     const char* text;
     const char* separator;
     std::optional<std::string> stored;  // nothing: refused
   };
   const Row rows[] = {
-      {value_type::Text, "hi", "\\0", "hi\0"s},
-      {value_type::None, "", "\\0", "\0\0"s},
-      {value_type::None, "ab", "\\0", "a\0b\0\0\0"s},
-      {value_type::MultiText, "a\\0bc", "\\0", "a\0bc\0\0"s},
-      {value_type::MultiText, "a,b", ",", "a\0b\0\0"s},
-      {value_type::MultiText, "", "\\0", "\0"s},
-      {value_type::MultiText, "a#", "#", "a\0\0"s},
-      {value_type::MultiText, "a\\0", "\\0", "a\0\0"s},
-      {value_type::MultiText, "#", "#", "\0\0"s},
-      {value_type::MultiText, "\\0", "\\0", "\0\0"s},
-      {value_type::MultiText, "two\\0#x", "#", "two\\0\0x\0\0"s},
-      {value_type::MultiText, "a\\0\\0b", "\\0", std::nullopt},
-      {value_type::MultiText, "##", "#", std::nullopt},
-      {value_type::MultiText, "#a", "#", std::nullopt},
-      {value_type::Number, "0x1F", "\\0", "\x1F\0\0\0"s},
-      {value_type::Number, "0123", "\\0", "\x7B\0\0\0"s},
-      {value_type::Number, "4294967295", "\\0", "\xFF\xFF\xFF\xFF"s},
-      {value_type::NumberBigEndian, "456", "\\0", "\xC8\x01\0\0"s},
-      {value_type::Number64, "0x100000000", "\\0", "\0\0\0\0\1\0\0\0"s},
-      {value_type::Number64, "-1", "\\0", std::string(8, '\xFF')},
-      {value_type::Number64, "", "\\0", std::string(8, '\0')},
-      {value_type::Number64, "-0x1", "\\0", std::nullopt},
-      {value_type::Number64, "18446744073709551616", "\\0", std::nullopt},
-      {value_type::Binary, "abc", "\\0", "\x0a\xbc"s},
-      {value_type::Binary, "0g", "\\0", std::nullopt},
-      {value_type::Number, "4294967296", "\\0", std::nullopt},
-      {value_type::Number, "-1", "\\0", std::nullopt},
-      {value_type::Number, "12abc", "\\0", std::nullopt},
-      {value_type::Number, "0x", "\\0", std::nullopt},
-      {value_type::Number, "00x123", "\\0", std::nullopt},
-      {value_type::Number, "", "\\0", std::nullopt},
+      {ValueType::Text, "hi", "\\0", wide("hi\0"s)},
+      {ValueType::None, "", "\\0", "\0\0"s},
+      {ValueType::None, "ab", "\\0", "a\0b\0\0\0"s},
+      {ValueType::MultiText, "a\\0bc", "\\0", wide("a\0bc\0\0"s)},
+      {ValueType::MultiText, "a,b", ",", wide("a\0b\0\0"s)},
+      {ValueType::MultiText, "", "\\0", wide("\0"s)},
+      {ValueType::MultiText, "a#", "#", wide("a\0\0"s)},
+      {ValueType::MultiText, "a\\0", "\\0", wide("a\0\0"s)},
+      {ValueType::MultiText, "#", "#", wide("\0\0"s)},
+      {ValueType::MultiText, "\\0", "\\0", wide("\0\0"s)},
+      {ValueType::MultiText, "two\\0#x", "#", wide("two\\0\0x\0\0"s)},
+      {ValueType::MultiText, "a\\0\\0b", "\\0", std::nullopt},
+      {ValueType::MultiText, "##", "#", std::nullopt},
+      {ValueType::MultiText, "#a", "#", std::nullopt},
+      {ValueType::Number, "0x1F", "\\0", "\x1F\0\0\0"s},
+      {ValueType::Number, "0123", "\\0", "\x7B\0\0\0"s},
+      {ValueType::Number, "4294967295", "\\0", "\xFF\xFF\xFF\xFF"s},
+      {ValueType::NumberBigEndian, "456", "\\0", "\xC8\x01\0\0"s},
+      {ValueType::Number64, "0x100000000", "\\0", "\0\0\0\0\1\0\0\0"s},
+      {ValueType::Number64, "-1", "\\0", std::string(8, '\xFF')},
+      {ValueType::Number64, "", "\\0", std::string(8, '\0')},
+      {ValueType::Number64, "-0x1", "\\0", std::nullopt},
+      {ValueType::Number64, "18446744073709551616", "\\0", std::nullopt},
+      {ValueType::Binary, "abc", "\\0", "\x0a\xbc"s},
+      {ValueType::Binary, "0g", "\\0", std::nullopt},
+      {ValueType::Number, "4294967296", "\\0", std::nullopt},
+      {ValueType::Number, "-1", "\\0", std::nullopt},
+      {ValueType::Number, "12abc", "\\0", std::nullopt},
+      {ValueType::Number, "0x", "\\0", std::nullopt},
+      {ValueType::Number, "00x123", "\\0", std::nullopt},
+      {ValueType::Number, "", "\\0", std::nullopt},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(dataFromText(row.type, row.text, row.separator), row.stored)
@@ -152,14 +156,15 @@ TEST(RegValueData, DataFromTextPerType) {
 }
 
 TEST(RegValueData, QueryShowsDataAsRegExeDoes) {
-  EXPECT_EQ(dataAsText(value_type::Text, "hello\0junk"s, "\\0"), "hello");
-  EXPECT_EQ(dataAsText(value_type::MultiText, "a\0b\0\0"s, "\\0"), "a\\0b");
-  EXPECT_EQ(dataAsText(value_type::MultiText, "a\0b\0\0"s, ","), "a,b");
-  EXPECT_EQ(dataAsText(value_type::Number, "\x2a\0\0\0"s, "\\0"), "0x2a");
-  EXPECT_EQ(dataAsText(value_type::NumberBigEndian, "\0\1\0\0"s, "\\0"), "0x100");
-  EXPECT_EQ(dataAsText(value_type::Number64, "\x10\0\0\0\0\0\0\0"s, "\\0"), "0x10");
-  EXPECT_EQ(dataAsText(value_type::Number, "\1\2"s, "\\0"), "0102");
-  EXPECT_EQ(dataAsText(value_type::Binary, "\x0a\xff"s, "\\0"), "0AFF");
+  EXPECT_EQ(dataAsText(ValueType::Text, wide("hello\0junk"s), "\\0"), "hello");
+  EXPECT_EQ(dataAsText(ValueType::Text, wide("\u00e9t\u00e9"), "\\0"), "\u00e9t\u00e9");
+  EXPECT_EQ(dataAsText(ValueType::MultiText, wide("a\0b\0\0"s), "\\0"), "a\\0b");
+  EXPECT_EQ(dataAsText(ValueType::MultiText, wide("a\0b\0\0"s), ","), "a,b");
+  EXPECT_EQ(dataAsText(ValueType::Number, "\x2a\0\0\0"s, "\\0"), "0x2a");
+  EXPECT_EQ(dataAsText(ValueType::NumberBigEndian, "\0\1\0\0"s, "\\0"), "0x100");
+  EXPECT_EQ(dataAsText(ValueType::Number64, "\x10\0\0\0\0\0\0\0"s, "\\0"), "0x10");
+  EXPECT_EQ(dataAsText(ValueType::Number, "\1\2"s, "\\0"), "0102");
+  EXPECT_EQ(dataAsText(ValueType::Binary, "\x0a\xff"s, "\\0"), "0AFF");
 }
 
 }  // namespace

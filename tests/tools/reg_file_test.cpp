@@ -5,7 +5,6 @@
 
 #include <variant>
 
-#include "platform/narrow_text.h"
 #include "reg/reg_file.h"
 
 namespace zarn::cli {
@@ -30,27 +29,30 @@ RegFileError readError(const std::string& bytes) {
 
 std::string utf16File(const std::u16string& text) { return "\xFF\xFE" + utf16leBytes(text); }
 
+// Text data as the verbs carry it, UTF-16LE.
+std::string wide(const std::string& utf8) { return utf16leBytes(utf8ToText(utf8)); }
+
 KeyTree sampleTree() {
   KeyTree tree;
-  tree.values = {{"", value_type::Text, "default\0"s},
-                 {"Quote \"and\" back\\slash", value_type::Text, "C:\\Temp\\\"x\"\0"s},
-                 {"Number", value_type::Number, "\x2a\0\0\x80"s},
-                 {"Binary", value_type::Binary, std::string(100, '\xAB')},
-                 {"Empty binary", value_type::Binary, ""},
-                 {"Expand", value_type::ExpandText, "%TEMP%\\x\0"s},
-                 {"Multi", value_type::MultiText, "one\0two\0\0"s},
-                 {"Quad", value_type::Number64, "\1\2\3\4\5\6\7\x08"s},
-                 {"Big", value_type::NumberBigEndian, "\0\0\0\1"s},
-                 {"None", value_type::None, "\x01\x02"s},
-                 {"Text with a break", value_type::Text, "a\r\nb\0"s},
+  tree.values = {{"", ValueType::Text, wide("default\0"s)},
+                 {"Quote \"and\" back\\slash", ValueType::Text, wide("C:\\Temp\\\"x\"\0"s)},
+                 {"Number", ValueType::Number, "\x2a\0\0\x80"s},
+                 {"Binary", ValueType::Binary, std::string(100, '\xAB')},
+                 {"Empty binary", ValueType::Binary, ""},
+                 {"Expand", ValueType::ExpandText, wide("%TEMP%\\x\0"s)},
+                 {"Multi", ValueType::MultiText, wide("one\0two\0\0"s)},
+                 {"Quad", ValueType::Number64, "\1\2\3\4\5\6\7\x08"s},
+                 {"Big", ValueType::NumberBigEndian, "\0\0\0\1"s},
+                 {"None", ValueType::None, "\x01\x02"s},
+                 {"Text with a break", ValueType::Text, wide("a\r\nb\0"s)},
                  // Names that would end a line or open a key if not escaped.
-                 {"line\r\nbreak", value_type::Text, "x\0"s},
-                 {"\n[HKEY_LOCAL_MACHINE\\Injected]", value_type::Number, "\1\0\0\0"s},
-                 {"]\r", value_type::Binary, "\1"s},
-                 {"Odd-sized number", value_type::Number, "\1\2"s},
-                 {"Type 0x1234", 0x1234, "\xFF"s}};
+                 {"line\r\nbreak", ValueType::Text, wide("x\0"s)},
+                 {"\n[HKEY_LOCAL_MACHINE\\Injected]", ValueType::Number, "\1\0\0\0"s},
+                 {"]\r", ValueType::Binary, "\1"s},
+                 {"Odd-sized number", ValueType::Number, "\1\2"s},
+                 {"Type 0x1234", static_cast<ValueType>(0x1234), "\xFF"s}};
   KeyTree sub;
-  sub.values = {{"Inner", value_type::Text, "x\0"s}};
+  sub.values = {{"Inner", ValueType::Text, wide("x\0"s)}};
   tree.subKeys = {{"Sub]x", sub}, {"Empty", {}}};
   return tree;
 }
@@ -71,11 +73,11 @@ void expectSameTree(const RegFile& file, const KeyTree& tree) {
     EXPECT_FALSE(read.remove);
   }
   ASSERT_EQ(file.keys[1].values.size(), 1u);
-  EXPECT_EQ(file.keys[1].values[0].data, "x\0"s);
+  EXPECT_EQ(file.keys[1].values[0].data, wide("x\0"s));
   EXPECT_TRUE(file.keys[2].values.empty());
 }
 
-const KeyName sampleKey{rootKeyHandle(root_key::CurrentUser), "HKEY_CURRENT_USER", "Software\\Zv"};
+const KeyName sampleKey{Root::CurrentUser, "Software\\Zv"};
 
 std::string fileBytes(const KeyName& key, const KeyTree& tree, RegFileForm form) {
   std::string problem;
@@ -102,10 +104,10 @@ TEST(RegFileRoundTrip, Regedit4KeepsEveryTypeAndByte) {
 
 TEST(RegFileWriter, WritesRegeditsLayout) {
   KeyTree tree;
-  tree.values = {{"", value_type::Text, "d\0"s},
-                 {"N", value_type::Number, "\x2a\0\0\0"s},
-                 {"E", value_type::ExpandText, "%A%\0"s},
-                 {"B", value_type::Binary, std::string(30, '\x01')}};
+  tree.values = {{"", ValueType::Text, wide("d\0"s)},
+                 {"N", ValueType::Number, "\x2a\0\0\0"s},
+                 {"E", ValueType::ExpandText, wide("%A%\0"s)},
+                 {"B", ValueType::Binary, std::string(30, '\x01')}};
   const std::string text = fileBytes(sampleKey, tree, RegFileForm::Regedit4);
   EXPECT_EQ(
       text,
@@ -123,15 +125,15 @@ TEST(RegFileWriter, WritesRegeditsLayout) {
 // line breaks escaped; a name no escape carries refuses the whole file.
 TEST(RegFileWriter, TextAndNamesAsWindowsReadsThem) {
   KeyTree tree;
-  tree.values = {{"empty", value_type::Text, ""},
-                 {"nul", value_type::Text, "abc\0def\0"s},
-                 {"a\r\nb", value_type::Text, "x\ny\0"s}};
+  tree.values = {{"empty", ValueType::Text, wide("")},
+                 {"nul", ValueType::Text, wide("abc\0def\0"s)},
+                 {"a\r\nb", ValueType::Text, wide("x\ny\0"s)}};
   EXPECT_EQ(fileBytes(sampleKey, tree, RegFileForm::Regedit4),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zv]\r\n\"empty\"=\"\"\r\n"
             "\"nul\"=\"abc\"\r\n\"a\\r\\nb\"=\"x\\ny\"\r\n\r\n");
   std::string problem;
   KeyTree nulName;
-  nulName.values = {{"a\0b"s, value_type::Text, "x\0"s}};
+  nulName.values = {{"a\0b"s, ValueType::Text, wide("x\0"s)}};
   EXPECT_FALSE(regFileBytes(sampleKey, nulName, RegFileForm::Version5, problem));
   EXPECT_NE(problem.find("a\\0b"), std::string::npos) << problem;
   KeyTree lineBreakKey;
@@ -142,7 +144,7 @@ TEST(RegFileWriter, TextAndNamesAsWindowsReadsThem) {
 
 TEST(RegFileWriter, Version5TextDataIsUtf16) {
   KeyTree tree;
-  tree.values = {{"E", value_type::ExpandText, "%A%\0"s}};
+  tree.values = {{"E", ValueType::ExpandText, wide("%A%\0"s)}};
   const std::string bytes = fileBytes(sampleKey, tree, RegFileForm::Version5);
   FileEncoding encoding;
   const Text text = decodeFileText(bytes, encoding);
@@ -160,14 +162,14 @@ TEST(RegFileReader, ReadsDeletionsCommentsAndContinuations) {
   EXPECT_TRUE(file.keys[0].remove);
   EXPECT_EQ(file.keys[0].key.path, "Software\\Old");
   EXPECT_FALSE(file.keys[1].remove);
-  EXPECT_EQ(file.keys[1].key.root, rootKeyHandle(root_key::CurrentUser));
+  EXPECT_EQ(file.keys[1].key.root, Root::CurrentUser);
   const auto& values = file.keys[1].values;
   ASSERT_EQ(values.size(), 4u);
   EXPECT_TRUE(values[0].remove);
   EXPECT_EQ(values[0].name, "Gone");
   EXPECT_EQ(values[1].data, "\1\2\3");
   EXPECT_EQ(values[1].line, 7);
-  EXPECT_EQ(values[2].data, "A\0"s);
+  EXPECT_EQ(values[2].data, wide("A\0"s));
   EXPECT_EQ(values[3].name, "");
   EXPECT_TRUE(file.skipped.empty());
 }
@@ -176,11 +178,11 @@ TEST(RegFileReader, EightBitTextIsUtf8WhenValidElseWindows1252) {
   const RegFile utf8 =
       readOk("REGEDIT4\n[HKEY_CURRENT_USER\\Zv]\n\"caf\xC3\xA9\"=\"\xE2\x82\xAC\"\n");
   ASSERT_EQ(utf8.keys.size(), 1u);
-  EXPECT_EQ(utf8.keys[0].values[0].name, toNarrow(u"caf\u00E9"));
-  EXPECT_EQ(utf8.keys[0].values[0].data, toNarrow(u"\u20AC") + '\0');
+  EXPECT_EQ(utf8.keys[0].values[0].name, "caf\u00E9");
+  EXPECT_EQ(utf8.keys[0].values[0].data, wide("\u20AC\0"s));
   const RegFile cp1252 = readOk("REGEDIT4\r\n[HKEY_CURRENT_USER\\Zv]\r\n\"caf\xE9\"=\"\x80\"\r\n");
-  EXPECT_EQ(cp1252.keys[0].values[0].name, toNarrow(u"caf\u00E9"));
-  EXPECT_EQ(cp1252.keys[0].values[0].data, toNarrow(u"\u20AC") + '\0');
+  EXPECT_EQ(cp1252.keys[0].values[0].name, "caf\u00E9");
+  EXPECT_EQ(cp1252.keys[0].values[0].data, wide("\u20AC\0"s));
 }
 
 std::string hexOf(std::string_view bytes) {
@@ -251,7 +253,10 @@ TEST(RegFileReader, SkipsWhatWindowsSkipsAndReadsTheRest) {
     std::vector<std::string> values;
     for (const RegFileKey& key : file.keys) {
       for (const RegFileValue& value : key.values) {
-        values.push_back(value.name + (value.remove ? "-" : "=" + hexOf(value.data)));
+        // Text data in the rows as UTF-8, which reads more easily than UTF-16.
+        const std::string data =
+            isTextType(value.type) ? textToUtf8(textOfUtf16le(value.data)) : value.data;
+        values.push_back(value.name + (value.remove ? "-" : "=" + hexOf(data)));
       }
     }
     std::vector<std::string> expected;
@@ -326,9 +331,9 @@ TEST(RegFileReader, Windows31LinesSetDefaultValuesOfClassesRoot) {
       "HKEY_CLASSES_ROOT\\Zv\\B Three \r\n hkey_classes_root\\Zv = no\r\n;comment\r\n");
   ASSERT_EQ(file.keys.size(), 3u);
   EXPECT_EQ(file.keys[1].key.fullName(), "HKEY_CLASSES_ROOT\\Zv\\A");
-  EXPECT_EQ(file.keys[0].values[0].data, "Value0\0"s);
-  EXPECT_EQ(file.keys[1].values[0].data, " Two\0"s);
-  EXPECT_EQ(file.keys[2].values[0].data, "Three \0"s);
+  EXPECT_EQ(file.keys[0].values[0].data, wide("Value0\0"s));
+  EXPECT_EQ(file.keys[1].values[0].data, wide(" Two\0"s));
+  EXPECT_EQ(file.keys[2].values[0].data, wide("Three \0"s));
   ASSERT_EQ(file.skipped.size(), 2u);
   EXPECT_EQ(file.skipped[0].line, 5);
 }

@@ -291,6 +291,19 @@ for file in "$file5" "$file4"; do
   expect - 0 "$done_ok" import "$file"
   expect out 0 "$tree" query "$K" /s
 done
+# Names and data outside every narrow code page come through whole, in a
+# query and through a 5.00 file.
+file_uni=$(scratch_path "$scratch/uni.reg")
+expect - 0 "$done_ok" add "$K.uni\\日本" /v "名前" /d "データ €" /f
+for step in query import; do
+  expect - 0 $'\n'"$L.uni\\日本"$'\n'"    名前    REG_SZ    データ €" query "$K.uni\\日本" /v "名前"
+  [ $step = import ] && break
+  expect - 0 "$done_ok" export "$K.uni" "$file_uni"
+  expect - 0 "$done_ok" delete "$K.uni" /f
+  expect - 0 "$done_ok" import "$file_uni"
+done
+expect - 0 "$done_ok" delete "$K.uni" /f
+
 if [ "$target" = win32 ]; then
   # What Wine's reg.exe writes, the verbs read; what it copies and deletes
   # leaves what the verbs' own copy and delete leave.

@@ -1,11 +1,12 @@
 // zarnutils reg: the verbs of the platform's reg.exe with its syntax, output
-// layout, messages and exit codes, working through RegistryService alone so
-// that the same code runs over the native store and over the platform's
+// layout, messages and exit codes, written once for the native store and the platform's
 // registry. One file per verb (reg_query.cpp, reg_add.cpp ...) behind this
 // header; reg_command.cpp finds them and holds what they say, reg_keys.cpp
 // names and walks keys, reg_data.cpp turns value data into text and back,
-// and reg_file.h reads and writes .reg files. Names, paths and data cross
-// RegistryService in the narrow code page; the verbs take and print UTF-8.
+// and reg_file.h reads and writes .reg files. The registry work goes
+// through the public typed API (zarnutils/registry.h) alone; names and
+// paths are UTF-8, and value data is in Windows' own form (text as
+// UTF-16LE), as .reg files carry it, on every target.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +19,22 @@
 #include <vector>
 
 #include "console_streams.h"
-#include "platform/registry_service.h"
+#include "zarnutils/registry.h"
+#include "zarnutils/text.h"
 
 namespace zarn::cli {
+
+using registry::Root;
+using registry::ValueType;
+
+// A registry status code as the platform numbers them (the values of the
+// typed API's error codes); the ones the verbs tell apart by name.
+using RegistryStatus = int;
+namespace registry_status {
+constexpr RegistryStatus Success = 0;
+constexpr RegistryStatus NotFound = 2;
+constexpr RegistryStatus AccessDenied = 5;
+}  // namespace registry_status
 
 // ---- The command line (reg_command.cpp) ----
 
@@ -80,7 +94,7 @@ class RegSession {
   enum class View { Default, Bits32, Bits64 };
   void useView(View view);
   // The access rights that select the view, added to every open and create.
-  uint32_t viewAccess() const { return viewAccess_; }
+  registry::Access viewAccess() const { return viewAccess_; }
 
   // Remembers what failed and why ("no such key HKEY_CURRENT_USER\Software\X").
   // A later note replaces an earlier one.
@@ -90,14 +104,13 @@ class RegSession {
   // The outcome of opening or creating a key, returned unchanged: a failure
   // is noted with the key's name, a success forgets the note and makes the
   // key the one that value notes name.
-  RegistryStatus noteKeyOutcome(KeyHandle root, const std::string& narrowPath,
-                                RegistryStatus status);
+  RegistryStatus noteKeyOutcome(const std::string& keyName, RegistryStatus status);
   // The outcome of reading or writing a value of that key, the same way.
-  RegistryStatus noteValueOutcome(const std::string& narrowName, RegistryStatus status,
+  RegistryStatus noteValueOutcome(const std::string& valueName, RegistryStatus status,
                                   bool writing);
 
  private:
-  uint32_t viewAccess_ = 0;
+  registry::Access viewAccess_ = registry::Access{};
   std::string failureNote_;
   std::string lastKey_;  // the key last opened or created, as reg.exe names it
 };
@@ -164,8 +177,7 @@ Answer ask(ConsoleStreams& console, std::string_view question, bool offerAll = f
 // A key as reg.exe names it: a root (HKLM or HKEY_LOCAL_MACHINE, in any
 // letter case) and the path below it, as typed.
 struct KeyName {
-  KeyHandle root = 0;
-  std::string rootName;  // the long form: HKEY_LOCAL_MACHINE
+  Root root = Root::CurrentUser;
   // UTF-8; empty for the root. From the command line without leading or
   // trailing backslashes; from a .reg file as the file writes it, which the
   // registry takes (reg_file_reader.cpp).
@@ -187,8 +199,8 @@ bool sameKey(const KeyName& left, const KeyName& right);
 
 struct StoredValue {
   std::string name;  // empty for the default value
-  uint32_t type = 0;
-  std::string data;
+  ValueType type = ValueType::None;
+  std::string data;  // in Windows' own form: text types as UTF-16LE
 };
 
 struct KeyTree {
@@ -204,63 +216,55 @@ struct KeyTree::SubKey {
   KeyTree tree;
 };
 
-// A key handle that is closed when it goes away, opened in the session's
-// view; its outcome is noted in the session.
+// A key opened in the session's view, closed when it goes away; its
+// outcome is noted in the session.
 class OpenedKey {
  public:
   explicit OpenedKey(RegSession& session) : session_(session) {}
-  ~OpenedKey();
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
 
   // Opens for reading values and listing subkeys, and for setting and
   // deleting values when writable.
-  RegistryStatus open(KeyHandle root, const std::string& path, bool writable = false);
+  RegistryStatus open(const KeyName& name, bool writable = false);
   // Opens for everything, creating the key and every missing one above it.
-  RegistryStatus create(KeyHandle root, const std::string& path);
-  KeyHandle handle() const { return handle_; }
+  RegistryStatus create(const KeyName& name);
+  const registry::Key& key() const { return key_; }
 
  private:
-  void close();
+  RegistryStatus opened(const KeyName& name, bool create, registry::Access access);
   RegSession& session_;
-  KeyHandle handle_ = 0;
+  registry::Key key_;
 };
 
 // path\name, or name below a root (whose path is empty).
 std::string childPath(const std::string& path, const std::string& name);
 
-RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names);
-RegistryStatus listValues(KeyHandle key, std::vector<StoredValue>& values);
+RegistryStatus listSubKeys(const registry::Key& key, std::vector<std::string>& names);
+RegistryStatus listValues(const registry::Key& key, std::vector<StoredValue>& values);
 // 2 when there is no such value.
-RegistryStatus readValue(RegSession& session, KeyHandle key, const std::string& name,
+RegistryStatus readValue(RegSession& session, const registry::Key& key, const std::string& name,
                          StoredValue& value);
-RegistryStatus writeValue(RegSession& session, KeyHandle key, const StoredValue& value);
+RegistryStatus writeValue(RegSession& session, const registry::Key& key, const StoredValue& value);
+RegistryStatus deleteValue(const registry::Key& key, const std::string& name);
 
 // The key's values and the names of its subkeys, read through one handle.
 RegistryStatus readKey(RegSession& session, const KeyName& name, std::vector<StoredValue>& values,
                        std::vector<std::string>& subKeys);
 
 // The key's values and, when recursive, all of its subkeys.
-RegistryStatus readTree(RegSession& session, KeyHandle root, const std::string& path,
-                        bool recursive, KeyTree& tree);
+RegistryStatus readTree(RegSession& session, const KeyName& name, bool recursive, KeyTree& tree);
 
-// Deletes the key with everything below it, deepest keys first, through
-// RegDeleteKeyA, which only ever deletes a key without subkeys. Each key is
-// deleted through a handle of its own, opened in the session's view.
-RegistryStatus deleteTree(RegSession& session, KeyHandle root, const std::string& path);
+// Deletes the key with everything below it, in the session's view.
+RegistryStatus deleteTree(RegSession& session, const KeyName& name);
 
 // ---- Value data (reg_data.cpp) ----
 
-// The code of a name that /t accepts (REG_SZ ...), in any letter case.
-std::optional<uint32_t> typeCodeOfName(std::string_view name);
 // REG_SZ for 1; a code without a name is shown as reg.exe shows it, 0x...
-std::string typeNameOfCode(uint32_t code);
-// REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ: data that is narrow text.
-bool isTextType(uint32_t code);
+std::string typeNameOfCode(ValueType type);
+// REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ: data that is UTF-16LE text.
+bool isTextType(ValueType type);
 
 // The bytes to store for /d text (UTF-8) of a type, as reg.exe stores them:
-//   REG_SZ, REG_EXPAND_SZ: the narrow text and a NUL;
-//   REG_NONE: the text as UTF-16LE and a two-byte NUL;
+//   REG_SZ, REG_EXPAND_SZ, REG_NONE: the text and a NUL;
 //   REG_MULTI_SZ: the strings between separators (the two characters \0, or
 //     the one character given by /s), each ending in a NUL, then one more NUL;
 //     one separator may end the list, but no string between separators may
@@ -270,7 +274,7 @@ bool isTextType(uint32_t code);
 //     and no text is 0);
 //   REG_BINARY: hexadecimal digits, two per byte (an odd count gets a leading 0).
 // Nothing when the text does not fit the type.
-std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
+std::optional<std::string> dataFromText(ValueType type, std::string_view text,
                                         std::string_view separator);
 
 // Whether /d text is a number as the number types take one (decimal, 0x
@@ -282,18 +286,23 @@ bool isNumberText(std::string_view text);
 // strings of a multi-string joined by separator (\0 unless /se gave one);
 // numbers as 0x and lower-case hex; everything else, and numbers of the
 // wrong size, as upper-case hex digits.
-std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view separator);
+std::string dataAsText(ValueType type, std::string_view bytes, std::string_view separator);
 
 // A number stored little-endian in bytes (at most 8 of them).
 uint64_t numberOfBytes(std::string_view bytes);
 // Bytes as upper-case hexadecimal digits, two per byte.
 std::string upperHex(std::string_view bytes);
 
+// Text as UTF-16LE bytes, and back (an odd last byte is dropped).
+std::string utf16leBytes(std::u16string_view text);
+Text textOfUtf16le(std::string_view bytes);
+
 // REG_SZ data as regedit exports and reg copy copies it: the text up to the
 // first NUL.
-std::string_view textUpToNul(std::string_view data);
+Text textUpToNul(std::string_view data);
 
-// The strings of REG_MULTI_SZ data, without the empty string that ends it.
-std::vector<std::string> multiTextStrings(std::string_view bytes);
+// The strings (UTF-8) of REG_MULTI_SZ data, without the empty string that
+// ends it.
+std::vector<std::string> multiTextStrings(std::string_view data);
 
 }  // namespace zarn::cli

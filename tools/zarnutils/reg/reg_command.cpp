@@ -8,7 +8,6 @@
 #include <streambuf>
 #include <string>
 
-#include "automation/text.h"
 #include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
@@ -222,15 +221,16 @@ bool asksForUsage(const std::vector<std::string>& words) {
          (word[1] == '?' || word[1] == 'h' || word[1] == 'H');
 }
 
-bool sameWord(std::string_view left, std::string_view right) {
-  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
-                    [](char a, char b) { return asciiLower(a) == asciiLower(b); });
-}
-
 std::string lowerWord(std::string_view word) {
   std::string lower(word);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return asciiLower(c); });
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
   return lower;
+}
+
+bool sameWord(std::string_view left, std::string_view right) {
+  return lowerWord(left) == lowerWord(right);
 }
 
 namespace {
@@ -244,12 +244,11 @@ constexpr StatusText statusTexts[] = {
     {registry_status::NotFound,
      "The system was unable to find the specified registry key or value."},
     {registry_status::AccessDenied, "Access is denied."},
-    {registry_status::InvalidHandle, "The handle is invalid."},
-    {registry_status::InvalidParameter, "The parameter is incorrect."},
-    {registry_status::BadPathName, "The specified path is invalid."},
+    {6, "The handle is invalid."},
+    {87, "The parameter is incorrect."},
+    {161, "The specified path is invalid."},
     {1016, "An I/O operation initiated by the registry failed unrecoverably."},
-    {registry_status::KeyDeleted,
-     "Illegal operation attempted on a registry key that has been marked for deletion."},
+    {1018, "Illegal operation attempted on a registry key that has been marked for deletion."},
 };
 
 int reportWithUsageHint(ConsoleStreams& console, std::string_view problem, std::string_view verb) {

@@ -4,8 +4,6 @@
 // second's side, "=" for what both hold alike; then "Result Compared:
 // Identical" (exit 0) or "Different" (exit 2). Value names, and subkey names,
 // are matched in any letter case, as the registry matches them.
-#include "automation/text.h"
-#include "narrow_utf8.h"
 #include "reg/reg.h"
 #include "reg/reg_pipeline.h"
 
@@ -44,15 +42,15 @@ class Comparison {
     }
     if (!recursive_) return registry_status::Success;
     for (const std::string& name : firstKeys) {
-      const KeyName below = first.child(utf8FromNarrow(name));
+      const KeyName below = first.child(name);
       if (!contains(secondKeys, name)) {
         line('<', below, nullptr);
-      } else if (const RegistryStatus status = compare(below, second.child(utf8FromNarrow(name)))) {
+      } else if (const RegistryStatus status = compare(below, second.child(name))) {
         return status;
       }
     }
     for (const std::string& name : secondKeys) {
-      if (!contains(firstKeys, name)) line('>', second.child(utf8FromNarrow(name)), nullptr);
+      if (!contains(firstKeys, name)) line('>', second.child(name), nullptr);
     }
     return registry_status::Success;
   }
@@ -64,20 +62,20 @@ class Comparison {
   RegistryStatus read(const KeyName& name, std::vector<StoredValue>& values,
                       std::vector<std::string>& subKeys) {
     OpenedKey key(session_);
-    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
+    if (const RegistryStatus status = key.open(name)) return status;
     if (valueName_) {
       StoredValue value;
-      const RegistryStatus status = readValue(session_, key.handle(), *valueName_, value);
+      const RegistryStatus status = readValue(session_, key.key(), *valueName_, value);
       if (status == registry_status::Success) values.push_back(value);
       if (status != registry_status::Success && status != registry_status::NotFound) return status;
-    } else if (const RegistryStatus status = listValues(key.handle(), values)) {
+    } else if (const RegistryStatus status = listValues(key.key(), values)) {
       return status;
     }
-    return recursive_ ? listSubKeys(key.handle(), subKeys) : registry_status::Success;
+    return recursive_ ? listSubKeys(key.key(), subKeys) : registry_status::Success;
   }
 
   static bool sameName(const std::string& left, const std::string& right) {
-    return equalsIgnoringCase(fromNarrow(left), fromNarrow(right));
+    return registry::sameName(left, right);
   }
 
   static const StoredValue* find(const std::vector<StoredValue>& values, const std::string& name) {
@@ -104,8 +102,8 @@ class Comparison {
     if (console_.json) return json_.add(side, key, value);
     console_.out << side << ' ' << key.fullName();
     if (value) {
-      console_.out << "    " << (value->name.empty() ? "(Default)" : utf8FromNarrow(value->name))
-                   << "    " << typeNameOfCode(value->type) << "    "
+      console_.out << "    " << (value->name.empty() ? "(Default)" : value->name) << "    "
+                   << typeNameOfCode(value->type) << "    "
                    << dataAsText(value->type, value->data, "\\0");
     }
     console_.out << '\n';
@@ -137,7 +135,7 @@ int regCompare(const RegArguments& arguments, RegSession& session) {
                       : arguments.has("on") ? Shown::Nothing
                                             : Shown::Differences;
   std::optional<std::string> valueName;
-  if (arguments.has("v")) valueName = narrowFromUtf8(arguments.value("v"));
+  if (arguments.has("v")) valueName = arguments.value("v");
   if (arguments.has("ve")) valueName = "";
   Comparison comparison(session, shown, arguments.has("s"), valueName);
   if (const RegistryStatus status = comparison.compare(*first, *second)) {

@@ -2,59 +2,21 @@
 // type names both ways.
 #include "reg/reg.h"
 
+#include <algorithm>
 #include <cstdio>
 
-#include "narrow_utf8.h"
-
 namespace zarn::cli {
-namespace {
 
-struct TypeName {
-  uint32_t code;
-  const char* name;
-  bool acceptedByAdd;  // the rest are only ever shown
-};
-
-// The first name of a code is the one shown; REG_DWORD_LITTLE_ENDIAN is
-// another name for REG_DWORD.
-
-constexpr TypeName typeNames[] = {
-    {value_type::None, "REG_NONE", true},
-    {value_type::Text, "REG_SZ", true},
-    {value_type::ExpandText, "REG_EXPAND_SZ", true},
-    {value_type::Binary, "REG_BINARY", true},
-    {value_type::Number, "REG_DWORD", true},
-    {value_type::Number, "REG_DWORD_LITTLE_ENDIAN", true},
-    {value_type::NumberBigEndian, "REG_DWORD_BIG_ENDIAN", true},
-    {6, "REG_LINK", false},
-    {value_type::MultiText, "REG_MULTI_SZ", true},
-    {8, "REG_RESOURCE_LIST", false},
-    {9, "REG_FULL_RESOURCE_DESCRIPTOR", false},
-    {10, "REG_RESOURCE_REQUIREMENTS_LIST", false},
-    {value_type::Number64, "REG_QWORD", true},
-};
-
-}  // namespace
-
-std::optional<uint32_t> typeCodeOfName(std::string_view name) {
-  for (const TypeName& type : typeNames) {
-    if (type.acceptedByAdd && sameWord(name, type.name)) return type.code;
-  }
-  return std::nullopt;
-}
-
-std::string typeNameOfCode(uint32_t code) {
-  for (const TypeName& type : typeNames) {
-    if (type.code == code) return type.name;
-  }
+std::string typeNameOfCode(ValueType type) {
+  const std::string_view name = registry::typeName(type);
+  if (!name.empty()) return std::string(name);
   char unnamed[16];
-  std::snprintf(unnamed, sizeof unnamed, "0x%x", static_cast<unsigned>(code));
+  std::snprintf(unnamed, sizeof unnamed, "0x%x", static_cast<unsigned>(type));
   return unnamed;
 }
 
-bool isTextType(uint32_t code) {
-  return code == value_type::Text || code == value_type::ExpandText ||
-         code == value_type::MultiText;
+bool isTextType(ValueType type) {
+  return type == ValueType::Text || type == ValueType::ExpandText || type == ValueType::MultiText;
 }
 
 namespace {
@@ -121,7 +83,7 @@ std::optional<std::string> hexBytes(std::string_view text) {
 // and "#" alone the list of one empty string), but no string between
 // separators may be empty ("a##b", "#a").
 std::optional<std::string> multiTextBytes(std::string_view text, std::string_view separator) {
-  if (text.empty()) return std::string(1, '\0');
+  if (text.empty()) return utf16leBytes(Text(1, u'\0'));
   std::vector<std::string_view> pieces;
   for (size_t start = 0;;) {
     const size_t end = text.find(separator, start);
@@ -133,9 +95,9 @@ std::optional<std::string> multiTextBytes(std::string_view text, std::string_vie
   std::string bytes;
   for (const std::string_view piece : pieces) {
     if (piece.empty() && pieces.size() > 1) return std::nullopt;
-    bytes += narrowFromUtf8(piece) + '\0';
+    bytes += utf16leBytes(utf8ToText(piece) + u'\0');
   }
-  return bytes + '\0';
+  return bytes + utf16leBytes(Text(1, u'\0'));
 }
 
 std::string lowerHexNumber(uint64_t number) {
@@ -146,20 +108,20 @@ std::string lowerHexNumber(uint64_t number) {
 
 }  // namespace
 
-std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
+std::optional<std::string> dataFromText(ValueType type, std::string_view text,
                                         std::string_view separator) {
   switch (type) {
-    case value_type::MultiText: return multiTextBytes(text, separator);
-    case value_type::Binary: return hexBytes(text);
+    case ValueType::MultiText: return multiTextBytes(text, separator);
+    case ValueType::Binary: return hexBytes(text);
     // REG_DWORD_BIG_ENDIAN is stored little-endian, as reg.exe on every
     // Windows version stores it.
-    case value_type::Number:
-    case value_type::NumberBigEndian: {
+    case ValueType::Number:
+    case ValueType::NumberBigEndian: {
       const std::optional<uint64_t> number = readNumber(text, 0xFFFFFFFFu).value;
       if (!number) return std::nullopt;
       return numberBytes(*number, 4);
     }
-    case value_type::Number64: {
+    case ValueType::Number64: {
       const bool negative = isNegativeDecimal(text);
       const std::optional<uint64_t> number = readNumber(text.empty() ? "0"
                                                         : negative   ? text.substr(1)
@@ -169,16 +131,8 @@ std::optional<std::string> dataFromText(uint32_t type, std::string_view text,
       if (!number) return std::nullopt;
       return numberBytes(negative ? 0 - *number : *number, 8);
     }
-    // The platform's reg.exe stores REG_NONE text as UTF-16LE with its NUL.
-    case value_type::None: {
-      std::string bytes;
-      for (const char16_t unit : utf8ToText(text) + u'\0') {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-      }
-      return bytes;
-    }
-    default: return narrowFromUtf8(text) + '\0';
+    // The platform's reg.exe stores REG_NONE text as text, with its NUL.
+    default: return utf16leBytes(utf8ToText(text) + u'\0');
   }
 }
 
@@ -186,38 +140,64 @@ bool isNumberText(std::string_view text) {
   return readNumber(isNegativeDecimal(text) ? text.substr(1) : text, UINT64_MAX).written;
 }
 
-std::string_view textUpToNul(std::string_view data) { return data.substr(0, data.find('\0')); }
+std::string utf16leBytes(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(2 * text.size());
+  for (const char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
 
-std::vector<std::string> multiTextStrings(std::string_view bytes) {
+Text textOfUtf16le(std::string_view bytes) {
+  Text text;
+  text.reserve(bytes.size() / 2);
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
+                                  static_cast<uint8_t>(bytes[i + 1]) << 8);
+  }
+  return text;
+}
+
+Text textUpToNul(std::string_view data) {
+  Text text = textOfUtf16le(data);
+  text.resize(std::min(text.size(), text.find(u'\0')));
+  return text;
+}
+
+std::vector<std::string> multiTextStrings(std::string_view data) {
   std::vector<std::string> strings;
-  while (!bytes.empty()) {
-    const size_t end = bytes.find('\0');
+  const Text text = textOfUtf16le(data);
+  std::u16string_view rest = text;
+  while (!rest.empty()) {
+    const size_t end = rest.find(u'\0');
     if (end == 0) break;
-    strings.emplace_back(bytes.substr(0, end));
-    if (end == std::string_view::npos) break;
-    bytes.remove_prefix(end + 1);
+    strings.push_back(textToUtf8(rest.substr(0, end)));
+    if (end == std::u16string_view::npos) break;
+    rest.remove_prefix(end + 1);
   }
   return strings;
 }
 
-std::string dataAsText(uint32_t type, std::string_view bytes, std::string_view separator) {
+std::string dataAsText(ValueType type, std::string_view bytes, std::string_view separator) {
   switch (type) {
-    case value_type::Text:
-    case value_type::ExpandText: return utf8FromNarrow(bytes.substr(0, bytes.find('\0')));
-    case value_type::MultiText: {
+    case ValueType::Text:
+    case ValueType::ExpandText: return textToUtf8(textUpToNul(bytes));
+    case ValueType::MultiText: {
       const std::vector<std::string> pieces = multiTextStrings(bytes);
       std::string text;
       for (size_t i = 0; i < pieces.size(); ++i) {
         if (i > 0) text += separator;
-        text += utf8FromNarrow(pieces[i]);
+        text += pieces[i];
       }
       return text;
     }
-    case value_type::Number:
-    case value_type::NumberBigEndian:
+    case ValueType::Number:
+    case ValueType::NumberBigEndian:
       if (bytes.size() != 4) break;
       return lowerHexNumber(numberOfBytes(bytes));
-    case value_type::Number64:
+    case ValueType::Number64:
       if (bytes.size() != 8) break;
       return lowerHexNumber(numberOfBytes(bytes));
     default: break;

@@ -1,6 +1,5 @@
 // reg delete: a key with all its subkeys, one value (/v, /ve) or every value
 // of the key (/va), each after a question that /f skips.
-#include "narrow_utf8.h"
 #include "reg/reg.h"
 
 namespace zarn::cli {
@@ -13,41 +12,39 @@ bool confirmed(const RegArguments& arguments, ConsoleStreams& console,
 
 int deleteKey(const RegArguments& arguments, RegSession& session, const KeyName& name) {
   ConsoleStreams& console = session.console;
-  const std::string path = narrowFromUtf8(name.path);
   {
     OpenedKey key(session);
-    if (const RegistryStatus status = key.open(name.root, path))
-      return reportStatus(console, status);
+    if (const RegistryStatus status = key.open(name)) return reportStatus(console, status);
   }
   if (!confirmed(arguments, console, "Permanently delete the registry key " + name.fullName())) {
     return reportCanceled(console);
   }
   // All or nothing: a tree the store fails to delete halfway stays whole.
-  RegistryChangeGroup group;
-  RegistryStatus status = deleteTree(session, name.root, path);
-  if (status == registry_status::Success) status = group.commit();
-  return status == registry_status::Success ? reportSuccess(console)
-                                            : reportStatus(console, status);
+  registry::Transaction transaction;
+  if (const RegistryStatus status = deleteTree(session, name)) return reportStatus(console, status);
+  std::error_code ec;
+  transaction.commit(ec);
+  return ec ? reportStatus(console, ec.value()) : reportSuccess(console);
 }
 
-int deleteOneValue(const RegArguments& arguments, RegSession& session, KeyHandle key,
+int deleteOneValue(const RegArguments& arguments, RegSession& session, const registry::Key& key,
                    const std::string& valueName) {
   ConsoleStreams& console = session.console;
   StoredValue value;
   if (const RegistryStatus status = readValue(session, key, valueName, value)) {
     return reportStatus(console, status);
   }
-  const std::string shown = valueName.empty() ? "(Default)" : utf8FromNarrow(valueName);
+  const std::string shown = valueName.empty() ? "(Default)" : valueName;
   if (!confirmed(arguments, console, "Delete the registry value " + shown)) {
     return reportCanceled(console);
   }
-  const RegistryStatus status = RegistryService::RegDeleteValueA(key, valueName.c_str());
+  const RegistryStatus status = deleteValue(key, valueName);
   return status == registry_status::Success ? reportSuccess(console)
                                             : reportStatus(console, status);
 }
 
-int deleteAllValues(const RegArguments& arguments, ConsoleStreams& console, KeyHandle key,
-                    const KeyName& name) {
+int deleteAllValues(const RegArguments& arguments, ConsoleStreams& console,
+                    const registry::Key& key, const KeyName& name) {
   if (!confirmed(arguments, console,
                  "Delete all values under the registry key " + name.fullName())) {
     return reportCanceled(console);
@@ -55,7 +52,7 @@ int deleteAllValues(const RegArguments& arguments, ConsoleStreams& console, KeyH
   std::vector<StoredValue> values;
   if (const RegistryStatus status = listValues(key, values)) return reportStatus(console, status);
   for (const StoredValue& value : values) {
-    if (const RegistryStatus status = RegistryService::RegDeleteValueA(key, value.name.c_str())) {
+    if (const RegistryStatus status = deleteValue(key, value.name)) {
       return reportStatus(console, status);
     }
   }
@@ -72,12 +69,12 @@ int regDelete(const RegArguments& arguments, RegSession& session) {
   if (valueSwitches > 1) return reportInvalidSyntax(console, "delete");
   if (valueSwitches == 0) return deleteKey(arguments, session, *name);
   OpenedKey key(session);
-  if (const RegistryStatus status = key.open(name->root, narrowFromUtf8(name->path), true)) {
+  if (const RegistryStatus status = key.open(*name, true)) {
     return reportStatus(console, status);
   }
-  if (arguments.has("va")) return deleteAllValues(arguments, console, key.handle(), *name);
-  const std::string valueName = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
-  return deleteOneValue(arguments, session, key.handle(), valueName);
+  if (arguments.has("va")) return deleteAllValues(arguments, console, key.key(), *name);
+  const std::string valueName = arguments.has("v") ? arguments.value("v") : "";
+  return deleteOneValue(arguments, session, key.key(), valueName);
 }
 
 }  // namespace zarn::cli

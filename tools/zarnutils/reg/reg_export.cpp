@@ -2,7 +2,6 @@
 // or, with --regedit4, REGEDIT4; an existing file is replaced after a
 // question that /y skips.
 #include "file_bytes.h"
-#include "narrow_utf8.h"
 #include "reg/reg.h"
 #include "reg/reg_file.h"
 #include "reg/reg_pipeline.h"
@@ -15,8 +14,7 @@ int regExport(const RegArguments& arguments, RegSession& session) {
   if (!name) return reportInvalidKeyName(console, "export");
   const std::string& fileName = arguments.fixed[1];
   KeyTree tree;
-  if (const RegistryStatus status =
-          readTree(session, name->root, narrowFromUtf8(name->path), true, tree)) {
+  if (const RegistryStatus status = readTree(session, *name, true, tree)) {
     return reportStatus(console, status);
   }
   if (!arguments.has("y") && !isStandardStream(fileName) && fileExists(fileName) &&

@@ -20,7 +20,6 @@
 #include <variant>
 #include <vector>
 
-#include "automation/text.h"
 #include "reg/reg.h"
 
 namespace zarn::cli {
@@ -29,11 +28,11 @@ namespace zarn::cli {
 // REGEDIT form, read only.
 enum class RegFileForm { Version5, Regedit4, Windows31 };
 
-// Names and data in the store's narrow form: what the import writes.
+// Names in UTF-8 and data in Windows' own form: what the import writes.
 struct RegFileValue {
   std::string name;
   bool remove = false;
-  uint32_t type = 0;
+  ValueType type = ValueType::None;
   std::string data;
   int line = 0;
 };
@@ -115,11 +114,6 @@ enum class FileEncoding { Utf16le, Utf8, Windows1252 };
 
 // The file's text, without its byte order mark, and the encoding found.
 Text decodeFileText(std::string_view bytes, FileEncoding& encoding);
-
-// UTF-16LE code units as bytes, low byte first, and back (an odd last byte
-// is dropped).
-std::string utf16leBytes(std::u16string_view text);
-Text textOfUtf16le(std::string_view bytes);
 
 // 8-bit text in the given encoding (UTF-8 or Windows-1252).
 Text textOf8bit(std::string_view bytes, FileEncoding encoding);

@@ -29,8 +29,6 @@
 
 #include <optional>
 
-#include "narrow_utf8.h"
-
 namespace zarn::cli {
 namespace {
 
@@ -139,7 +137,7 @@ class Reader {
       rest = line.substr(1);
     } else if (line.front() == u'"') {
       rest = line.substr(1);
-      value.name = toNarrow(readQuoted(rest, "value name"));
+      value.name = textToUtf8(readQuoted(rest, "value name"));
     } else {
       throw Skip{"not a [KEY], a value or a comment"};
     }
@@ -208,13 +206,13 @@ class Reader {
       data.remove_prefix(1);
       const Text text = readQuoted(data, "string");
       if (!endsHere(data)) throw Skip{"text after the closing quote"};
-      value.type = value_type::Text;
-      value.data = toNarrow(text) + '\0';
+      value.type = ValueType::Text;
+      value.data = utf16leBytes(text + u'\0');
       return set(std::move(value));
     }
     if (data.starts_with(u"dword:")) return readNumber(data.substr(6), value);
     if (data.starts_with(u"hex:")) {
-      value.type = value_type::Binary;
+      value.type = ValueType::Binary;
       return startHex(data.substr(4), std::move(value));
     }
     if (data.starts_with(u"hex(")) {
@@ -227,7 +225,7 @@ class Reader {
         type = type * 16 + static_cast<uint64_t>(digit < 0 ? 0 : digit);
       }
       if (!valid || type > 0xFFFFFFFFu) throw Skip{"hex(N): needs a type of 1 to 8 hex digits"};
-      value.type = static_cast<uint32_t>(type);
+      value.type = static_cast<ValueType>(type);
       return startHex(data.substr(close + 2), std::move(value));
     }
     throw Skip{"data that is not \"text\", dword:, hex: or hex(N): (in lower case), nor -"};
@@ -244,7 +242,7 @@ class Reader {
     if (count == 0 || count > 8 || !endsHere(digits.substr(count))) {
       throw Skip{"dword: needs 1 to 8 hex digits and nothing after them but a ;comment"};
     }
-    value.type = value_type::Number;
+    value.type = ValueType::Number;
     for (int shift = 0; shift < 32; shift += 8) value.data += static_cast<char>(number >> shift);
     set(std::move(value));
   }
@@ -322,8 +320,8 @@ class Reader {
   }
 
   // Text types carry file text in their hex data, ending in a NUL that is
-  // added when missing; the store takes it in the narrow code page.
-  std::string storedBytes(const std::string& bytes, uint32_t type) const {
+  // added when missing; they are stored in Windows' own form, UTF-16LE.
+  std::string storedBytes(const std::string& bytes, ValueType type) const {
     if (!isTextType(type) || bytes.empty()) return bytes;
     Text text;
     if (encoding_ == FileEncoding::Utf16le) {
@@ -333,7 +331,7 @@ class Reader {
       text = textOf8bit(bytes, encoding_);
     }
     if (text.back() != u'\0') text += u'\0';
-    return toNarrow(text);
+    return utf16leBytes(text);
   }
 
   void set(RegFileValue value) {
@@ -357,7 +355,7 @@ class Reader {
     if (!key) throw Skip{"a malformed key name"};
     file_.keys.push_back({*key, false, line_, {}});
     file_.keys.back().values.push_back(
-        {"", false, value_type::Text, toNarrow(value) + '\0', line_});
+        {"", false, ValueType::Text, utf16leBytes(Text(value) + u'\0'), line_});
   }
 
   enum class KeyState { None, Open, Deleted };
@@ -491,26 +489,6 @@ Text decodeFileText(std::string_view bytes, FileEncoding& encoding) {
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   encoding = isValidUtf8(bytes) ? FileEncoding::Utf8 : FileEncoding::Windows1252;
   return textOf8bit(bytes, encoding);
-}
-
-std::string utf16leBytes(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(2 * text.size());
-  for (const char16_t unit : text) {
-    bytes += static_cast<char>(unit & 0xFF);
-    bytes += static_cast<char>(unit >> 8);
-  }
-  return bytes;
-}
-
-Text textOfUtf16le(std::string_view bytes) {
-  Text text;
-  text.reserve(bytes.size() / 2);
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
-                                  static_cast<uint8_t>(bytes[i + 1]) << 8);
-  }
-  return text;
 }
 
 Text textOf8bit(std::string_view bytes, FileEncoding encoding) {

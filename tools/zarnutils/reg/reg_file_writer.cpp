@@ -6,8 +6,6 @@
 
 #include <cstdio>
 
-#include "narrow_utf8.h"
-
 namespace zarn::cli {
 namespace {
 
@@ -48,7 +46,7 @@ class FileText {
     for (const StoredValue& value : tree.values) writeValue(value);
     text_ += lineEnd;
     for (const auto& [subKey, subTree] : tree.subKeys) {
-      writeKey(name.child(utf8FromNarrow(subKey)), subTree);
+      writeKey(name.child(subKey), subTree);
     }
   }
 
@@ -57,14 +55,14 @@ class FileText {
  private:
   void writeValue(const StoredValue& value) {
     if (value.name.find('\0') != std::string::npos) {
-      throw Refusal{"the value name " + shownName(utf8FromNarrow(value.name)) + " of " +
+      throw Refusal{"the value name " + shownName(value.name) + " of " +
                     shownName(key_->fullName()) + " holds a NUL, which a .reg file cannot carry"};
     }
-    const Text name = value.name.empty() ? Text(u"@") : quoted(fromNarrow(value.name));
+    const Text name = value.name.empty() ? Text(u"@") : quoted(utf8ToText(value.name));
     // A REG_SZ is written as regedit writes it: its text up to the first NUL.
-    if (value.type == value_type::Text) {
-      text_ += name + u"=" + quoted(fromNarrow(textUpToNul(value.data))) + lineEnd;
-    } else if (value.type == value_type::Number && value.data.size() == 4) {
+    if (value.type == ValueType::Text) {
+      text_ += name + u"=" + quoted(textUpToNul(value.data)) + lineEnd;
+    } else if (value.type == ValueType::Number && value.data.size() == 4) {
       char digits[16];
       std::snprintf(digits, sizeof digits, "%02x%02x%02x%02x", byte(value.data, 3),
                     byte(value.data, 2), byte(value.data, 1), byte(value.data, 0));
@@ -76,7 +74,7 @@ class FileText {
 
   void writeHex(const Text& name, const StoredValue& value) {
     char type[16] = "hex:";
-    if (value.type != value_type::Binary) {
+    if (value.type != ValueType::Binary) {
       std::snprintf(type, sizeof type, "hex(%x):", static_cast<unsigned>(value.type));
     }
     Text line = name + u"=" + utf8ToText(type);
@@ -93,11 +91,11 @@ class FileText {
     text_ += line + lineEnd;
   }
 
-  // The bytes a file holds for the value: text types of version 5.00 as
-  // UTF-16LE, everything else as stored.
+  // The bytes a file holds for the value: text types of REGEDIT4 in the
+  // narrow code page, everything else in Windows' own form.
   std::string fileBytesOf(const StoredValue& value) const {
-    if (form_ == RegFileForm::Version5 && isTextType(value.type)) {
-      return utf16leBytes(fromNarrow(value.data));
+    if (form_ == RegFileForm::Regedit4 && isTextType(value.type)) {
+      return toNarrow(textOfUtf16le(value.data));
     }
     return value.data;
   }

@@ -7,7 +7,6 @@
 #include <variant>
 
 #include "file_bytes.h"
-#include "narrow_utf8.h"
 #include "reg/reg.h"
 #include "reg/reg_file.h"
 #include "reg/reg_pipeline.h"
@@ -25,13 +24,12 @@ class Import {
 
   // Applies the key's changes; false when --strict stops at a failure.
   bool apply(const RegFileKey& change) {
-    const std::string path = narrowFromUtf8(change.key.path);
     if (change.remove) {
-      const RegistryStatus status = deleteTree(session_, change.key.root, path);
+      const RegistryStatus status = deleteTree(session_, change.key);
       return status == Success || status == NotFound || failed(change.line, status);
     }
     OpenedKey key(session_);
-    if (const RegistryStatus status = key.create(change.key.root, path)) {
+    if (const RegistryStatus status = key.create(change.key)) {
       if (!failed(change.line, status)) return false;
       for (const RegFileValue& value : change.values) {
         skipped(value.line, "its key (line " + std::to_string(change.line) + ") was not opened");
@@ -41,10 +39,10 @@ class Import {
     for (const RegFileValue& value : change.values) {
       RegistryStatus status;
       if (value.remove) {
-        status = RegistryService::RegDeleteValueA(key.handle(), value.name.c_str());
+        status = deleteValue(key.key(), value.name);
         if (status == NotFound) status = Success;
       } else {
-        status = writeValue(session_, key.handle(), {value.name, value.type, value.data});
+        status = writeValue(session_, key.key(), {value.name, value.type, value.data});
       }
       if (status != Success && !failed(value.line, status)) return false;
     }
@@ -105,11 +103,13 @@ int regImport(const RegArguments& arguments, RegSession& session) {
     return reportError(console, fileName + ": " + std::to_string(file.skipped.size()) +
                                     " line(s) could not be used; nothing was imported.");
   }
-  RegistryChangeGroup group;
+  registry::Transaction transaction;
   for (const RegFileKey& change : file.keys) {
     if (!import.apply(change)) return regFailed;
   }
-  if (const RegistryStatus status = group.commit()) return reportStatus(console, status);
+  std::error_code ec;
+  transaction.commit(ec);
+  if (ec) return reportStatus(console, ec.value());
   return reportSuccess(console);
 }
 

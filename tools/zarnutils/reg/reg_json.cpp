@@ -1,6 +1,5 @@
 // reg query --json and reg compare --json: keys, values and comparison lines
 // as JSON objects (the schema is in docs/cli.md).
-#include "narrow_utf8.h"
 #include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
@@ -17,12 +16,11 @@ RegistryStatus writeKeyJson(RegSession& session, JsonWriter& json, const KeyName
   for (const StoredValue& value : values) writeValueJson(json, value);
   json.endArray().key("subkeys").beginArray();
   for (const std::string& subKey : subKeys) {
-    const std::string subKeyName = utf8FromNarrow(subKey);
-    json.beginObject().member("name", subKeyName);
+    json.beginObject().member("name", subKey);
     if (!recursive) {
-      json.member("path", name.child(subKeyName).fullName());
+      json.member("path", name.child(subKey).fullName());
     } else if (const RegistryStatus status =
-                   writeKeyJson(session, json, name.child(subKeyName), true)) {
+                   writeKeyJson(session, json, name.child(subKey), true)) {
       return status;
     }
     json.endObject();
@@ -35,27 +33,26 @@ RegistryStatus writeKeyJson(RegSession& session, JsonWriter& json, const KeyName
 
 void writeValueJson(JsonWriter& json, const StoredValue& value) {
   json.beginObject()
-      .member("name", utf8FromNarrow(value.name))
+      .member("name", value.name)
       .member("type", typeNameOfCode(value.type))
       .key("data");
   const size_t size = value.data.size();
   switch (value.type) {
-    case value_type::Text:
-    case value_type::ExpandText: json.string(utf8FromNarrow(textUpToNul(value.data))); break;
-    case value_type::MultiText:
+    case ValueType::Text:
+    case ValueType::ExpandText: json.string(textToUtf8(textUpToNul(value.data))); break;
+    case ValueType::MultiText:
       json.beginArray();
-      for (const std::string& text : multiTextStrings(value.data))
-        json.string(utf8FromNarrow(text));
+      for (const std::string& text : multiTextStrings(value.data)) json.string(text);
       json.endArray();
       break;
-    case value_type::Number:
-    case value_type::NumberBigEndian:
+    case ValueType::Number:
+    case ValueType::NumberBigEndian:
       if (size == 4)
         json.unsignedNumber(numberOfBytes(value.data));
       else
         json.string(upperHex(value.data));
       break;
-    case value_type::Number64:
+    case ValueType::Number64:
       if (size == 8)
         json.unsignedNumber(numberOfBytes(value.data));
       else
@@ -86,13 +83,12 @@ int queryAsJson(const RegArguments& arguments, RegSession& session, const KeyNam
     }
   } else {
     OpenedKey key(session);
-    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
+    if (const RegistryStatus status = key.open(name)) {
       return reportStatus(console, status);
     }
     const std::string valueName = arguments.has("v") ? arguments.value("v") : "";
     StoredValue value;
-    const RegistryStatus status =
-        readValue(session, key.handle(), narrowFromUtf8(valueName), value);
+    const RegistryStatus status = readValue(session, key.key(), valueName, value);
     // An unset default value is no failure: reg.exe shows "(value not set)".
     const bool unsetDefault = status == registry_status::NotFound && valueName.empty();
     if (status != registry_status::Success && !unsetDefault) return reportStatus(console, status);

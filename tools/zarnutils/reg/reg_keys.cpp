@@ -1,17 +1,19 @@
-// Keys as reg.exe names them, and the registry work of the verbs through
-// RegistryService alone: keys opened and always closed again, whole lists of
-// subkeys and values, trees read into memory, written and deleted depth first.
+// Keys as reg.exe names them, and the registry work of the verbs through the
+// typed registry API: keys opened in the session's view, whole lists of
+// subkeys and values, trees read into memory, and value data carried in
+// Windows' own form whatever the target.
 #include "reg/reg.h"
 
-#include "automation/text.h"
-#include "narrow_utf8.h"
-#include "platform/growing_buffer.h"
-#include "platform/root_keys.h"
 #include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
 
-std::string KeyName::fullName() const { return path.empty() ? rootName : rootName + "\\" + path; }
+using registry::Access;
+
+std::string KeyName::fullName() const {
+  const std::string top(registry::rootName(root));
+  return path.empty() ? top : top + "\\" + path;
+}
 
 KeyName KeyName::child(std::string_view name) const {
   KeyName below = *this;
@@ -21,60 +23,32 @@ KeyName KeyName::child(std::string_view name) const {
 
 std::optional<KeyName> parseKeyName(std::string_view written) {
   const size_t separator = written.find('\\');
-  const std::string_view root = written.substr(0, separator);
+  const std::optional<Root> root = registry::rootOfName(written.substr(0, separator));
   std::string_view path = separator == std::string_view::npos ? "" : written.substr(separator + 1);
   // reg.exe takes one backslash after a key (HKCU\Software\), but not after
   // a root alone (HKCU\) nor two of them.
   if (path.ends_with('\\')) path.remove_suffix(1);
-  if (separator != std::string_view::npos && path.empty()) return std::nullopt;
+  if (!root || (separator != std::string_view::npos && path.empty())) return std::nullopt;
   if (path.find("\\\\") != std::string_view::npos || path.starts_with('\\') ||
       path.ends_with('\\')) {
     return std::nullopt;
   }
-  // reg.exe's roots are those that exist: HKEY_DYN_DATA is not one.
-  for (const RootKey& candidate : rootKeys) {
-    if (candidate.exists &&
-        (sameWord(root, candidate.shortName) || sameWord(root, candidate.longName))) {
-      return KeyName{rootKeyHandle(candidate.value), std::string(candidate.longName),
-                     std::string(path)};
-    }
-  }
-  return std::nullopt;
+  return KeyName{*root, std::string(path)};
 }
 
 bool sameKey(const KeyName& left, const KeyName& right) {
-  return left.root == right.root &&
-         equalsIgnoringCase(utf8ToText(left.path), utf8ToText(right.path));
+  return left.root == right.root && registry::sameName(left.path, right.path);
 }
 
 namespace {
 
 using namespace registry_status;
 
-constexpr uint32_t readAccess = key_access::QueryValue | key_access::EnumerateSubKeys;
-constexpr uint32_t fullAccess = readAccess | key_access::SetValue | key_access::CreateSubKey;
+RegistryStatus statusOf(const std::error_code& ec) { return ec.value(); }
 
-// Key names have at most 255 characters, value names 16,383; a narrow
-// character takes up to four bytes.
-constexpr uint32_t keyNameRoom = 4 * 255 + 1;
-constexpr uint32_t valueNameRoom = 4 * 16383 + 1;
-
-// The value's data, asked for again with a larger buffer while it does not
-// fit, as another writer may grow it meanwhile.
-RegistryStatus readData(KeyHandle key, const std::string& name, StoredValue& value) {
-  RegistryStatus status = Success;
-  uint32_t size = 0;
-  value.data =
-      callUntilItFits(256, '\0', [&](char* data, uint32_t room) -> std::optional<uint32_t> {
-        size = room;
-        status = RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                                                   reinterpret_cast<uint8_t*>(data), &size);
-        if (status == MoreData) return size;
-        return std::nullopt;
-      });
-  value.data.resize(status == Success ? size : 0);
-  value.name = name;
-  return status;
+StoredValue storedValueOf(const registry::Value& value) {
+  const std::vector<uint8_t> data = value.windowsData();
+  return {value.name, value.type, std::string(data.begin(), data.end())};
 }
 
 }  // namespace
@@ -83,117 +57,94 @@ std::string childPath(const std::string& path, const std::string& name) {
   return path.empty() ? name : path + "\\" + name;
 }
 
-OpenedKey::~OpenedKey() { close(); }
-
-void OpenedKey::close() {
-  if (handle_ != 0) RegistryService::RegCloseKey(handle_);
-  handle_ = 0;
-}
-
 void RegSession::useView(View view) {
-#ifdef _WIN32
-  // The platform's KEY_WOW64_32KEY and KEY_WOW64_64KEY rights.
-  constexpr uint32_t wow64Key32 = 0x0200;
-  constexpr uint32_t wow64Key64 = 0x0100;
-  viewAccess_ = view == View::Bits32 ? wow64Key32 : view == View::Bits64 ? wow64Key64 : 0;
-#else
-  (void)view;
-#endif
+  viewAccess_ = view == View::Bits32   ? Access::View32
+                : view == View::Bits64 ? Access::View64
+                                       : Access{};
 }
 
-RegistryStatus OpenedKey::open(KeyHandle root, const std::string& path, bool writable) {
-  close();
-  const RegistryStatus status = RegistryService::RegOpenKeyExA(
-      root, path.c_str(), 0, session_.viewAccess() | (writable ? fullAccess : readAccess),
-      &handle_);
-  return session_.noteKeyOutcome(root, path, status);
+RegistryStatus OpenedKey::opened(const KeyName& name, bool create, Access access) {
+  std::error_code ec;
+  access = access | session_.viewAccess();
+  key_ = create ? registry::Key::create(name.root, name.path, access, ec)
+                : registry::Key::open(name.root, name.path, access, ec);
+  return session_.noteKeyOutcome(name.fullName(), statusOf(ec));
 }
 
-RegistryStatus OpenedKey::create(KeyHandle root, const std::string& path) {
-  close();
-  const SecurityAttributes security;
-  uint32_t disposition = 0;
-  const RegistryStatus status = RegistryService::RegCreateKeyExA(root, path.c_str(), 0, "", 0,
-                                                                 session_.viewAccess() | fullAccess,
-                                                                 &security, &handle_, &disposition);
-  return session_.noteKeyOutcome(root, path, status);
+RegistryStatus OpenedKey::open(const KeyName& name, bool writable) {
+  return opened(name, false, writable ? Access::ReadWrite : Access::Read);
 }
 
-RegistryStatus listSubKeys(KeyHandle key, std::vector<std::string>& names) {
-  std::string name(keyNameRoom, '\0');
-  for (uint32_t index = 0;; ++index) {
-    const RegistryStatus status =
-        RegistryService::RegEnumKeyA(key, index, name.data(), keyNameRoom);
-    if (status == NoMoreItems) return Success;
-    if (status != Success) return status;
-    names.emplace_back(name.c_str());
-  }
+RegistryStatus OpenedKey::create(const KeyName& name) {
+  return opened(name, true, Access::ReadWrite);
 }
 
-RegistryStatus listValues(KeyHandle key, std::vector<StoredValue>& values) {
-  std::string name(valueNameRoom, '\0');
-  for (uint32_t index = 0;; ++index) {
-    uint32_t length = valueNameRoom;
-    RegistryStatus status = RegistryService::RegEnumValueA(key, index, name.data(), &length,
-                                                           nullptr, nullptr, nullptr, nullptr);
-    if (status == NoMoreItems) return Success;
-    if (status != Success) return status;
-    StoredValue value;
-    status = readData(key, std::string(name.data(), length), value);
-    if (status != Success) return status;
-    values.push_back(std::move(value));
-  }
+RegistryStatus listSubKeys(const registry::Key& key, std::vector<std::string>& names) {
+  std::error_code ec;
+  std::vector<std::string> listed = key.subKeyNames(ec);
+  names.insert(names.end(), listed.begin(), listed.end());
+  return statusOf(ec);
 }
 
-RegistryStatus readValue(RegSession& session, KeyHandle key, const std::string& name,
+RegistryStatus listValues(const registry::Key& key, std::vector<StoredValue>& values) {
+  std::error_code ec;
+  for (const registry::Value& value : key.values(ec)) values.push_back(storedValueOf(value));
+  return statusOf(ec);
+}
+
+RegistryStatus readValue(RegSession& session, const registry::Key& key, const std::string& name,
                          StoredValue& value) {
-  return session.noteValueOutcome(name, readData(key, name, value), false);
+  std::error_code ec;
+  const registry::Value read = key.readValue(name, ec);
+  value = ec ? StoredValue{name, ValueType::None, {}} : storedValueOf(read);
+  return session.noteValueOutcome(name, statusOf(ec), false);
 }
 
-RegistryStatus writeValue(RegSession& session, KeyHandle key, const StoredValue& value) {
-  const RegistryStatus status = RegistryService::RegSetValueExA(
-      key, value.name.c_str(), 0, value.type, reinterpret_cast<const uint8_t*>(value.data.data()),
-      static_cast<uint32_t>(value.data.size()));
-  return session.noteValueOutcome(value.name, status, true);
+RegistryStatus writeValue(RegSession& session, const registry::Key& key, const StoredValue& value) {
+  const registry::Value stored = registry::Value::fromWindowsData(
+      value.name, value.type, std::vector<uint8_t>(value.data.begin(), value.data.end()));
+  std::error_code ec;
+  key.writeValue(stored.name, stored.type, stored.data, ec);
+  return session.noteValueOutcome(value.name, statusOf(ec), true);
+}
+
+RegistryStatus deleteValue(const registry::Key& key, const std::string& name) {
+  std::error_code ec;
+  key.deleteValue(name, ec);
+  return statusOf(ec);
 }
 
 RegistryStatus readKey(RegSession& session, const KeyName& name, std::vector<StoredValue>& values,
                        std::vector<std::string>& subKeys) {
   OpenedKey key(session);
-  if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
-  if (const RegistryStatus status = listValues(key.handle(), values)) return status;
-  return listSubKeys(key.handle(), subKeys);
+  if (const RegistryStatus status = key.open(name)) return status;
+  if (const RegistryStatus status = listValues(key.key(), values)) return status;
+  return listSubKeys(key.key(), subKeys);
 }
 
-RegistryStatus readTree(RegSession& session, KeyHandle root, const std::string& path,
-                        bool recursive, KeyTree& tree) {
+RegistryStatus readTree(RegSession& session, const KeyName& name, bool recursive, KeyTree& tree) {
   OpenedKey key(session);
-  if (const RegistryStatus status = key.open(root, path)) return status;
-  if (const RegistryStatus status = listValues(key.handle(), tree.values)) return status;
+  if (const RegistryStatus status = key.open(name)) return status;
+  if (const RegistryStatus status = listValues(key.key(), tree.values)) return status;
   if (!recursive) return Success;
   std::vector<std::string> names;
-  if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
-  for (const std::string& name : names) {
+  if (const RegistryStatus status = listSubKeys(key.key(), names)) return status;
+  for (const std::string& child : names) {
     KeyTree subTree;
-    if (const RegistryStatus status =
-            readTree(session, root, childPath(path, name), true, subTree)) {
+    if (const RegistryStatus status = readTree(session, name.child(child), true, subTree)) {
       return status;
     }
-    tree.subKeys.push_back({name, std::move(subTree)});
+    tree.subKeys.push_back({child, std::move(subTree)});
   }
   return Success;
 }
 
-RegistryStatus deleteTree(RegSession& session, KeyHandle root, const std::string& path) {
-  OpenedKey key(session);
-  if (const RegistryStatus status = key.open(root, path)) return status;
-  std::vector<std::string> names;
-  if (const RegistryStatus status = listSubKeys(key.handle(), names)) return status;
-  for (const std::string& name : names) {
-    if (const RegistryStatus status = deleteTree(session, root, childPath(path, name)))
-      return status;
-  }
-  return RegistryService::RegDeleteKeyA(key.handle(), "");
+RegistryStatus deleteTree(RegSession& session, const KeyName& name) {
+  OpenedKey root(session);
+  if (const RegistryStatus status = root.open({name.root, ""})) return status;
+  std::error_code ec;
+  root.key().deleteTree(name.path, ec);
+  return session.noteKeyOutcome(name.fullName(), statusOf(ec));
 }
 
 }  // namespace zarn::cli

@@ -3,22 +3,8 @@
 #include <cstdio>
 
 #include "file_bytes.h"
-#include "narrow_utf8.h"
-#include "platform/root_keys.h"
 
 namespace zarn::cli {
-namespace {
-
-std::string keyNameOf(KeyHandle root, const std::string& narrowPath) {
-  std::string name;
-  for (const RootKey& candidate : rootKeys) {
-    if (rootKeyHandle(candidate.value) == root) name = candidate.longName;
-  }
-  if (narrowPath.empty()) return name;
-  return name.empty() ? utf8FromNarrow(narrowPath) : name + "\\" + utf8FromNarrow(narrowPath);
-}
-
-}  // namespace
 
 std::string RegSession::takeFailureLine() {
   if (failureNote_.empty()) return "";
@@ -27,9 +13,8 @@ std::string RegSession::takeFailureLine() {
   return line;
 }
 
-RegistryStatus RegSession::noteKeyOutcome(KeyHandle root, const std::string& narrowPath,
-                                          RegistryStatus status) {
-  const std::string key = quotedName(keyNameOf(root, narrowPath));
+RegistryStatus RegSession::noteKeyOutcome(const std::string& keyName, RegistryStatus status) {
+  const std::string key = quotedName(keyName);
   if (status == registry_status::Success) {
     lastKey_ = key;
     failureNote_.clear();
@@ -43,10 +28,9 @@ RegistryStatus RegSession::noteKeyOutcome(KeyHandle root, const std::string& nar
   return status;
 }
 
-RegistryStatus RegSession::noteValueOutcome(const std::string& narrowName, RegistryStatus status,
+RegistryStatus RegSession::noteValueOutcome(const std::string& valueName, RegistryStatus status,
                                             bool writing) {
-  const std::string value =
-      narrowName.empty() ? "(Default)" : quotedName(utf8FromNarrow(narrowName));
+  const std::string value = valueName.empty() ? "(Default)" : quotedName(valueName);
   if (status == registry_status::Success) {
     failureNote_.clear();
   } else if (status == registry_status::NotFound && !writing) {
@@ -58,15 +42,15 @@ RegistryStatus RegSession::noteValueOutcome(const std::string& narrowName, Regis
   return status;
 }
 
-std::string dataProblem(uint32_t type, std::string_view text, std::string_view separator) {
+std::string dataProblem(ValueType type, std::string_view text, std::string_view separator) {
   const std::string quoted = typeNameOfCode(type) + " data '" + quotedName(text) + "'";
   switch (type) {
-    case value_type::Number:
-    case value_type::NumberBigEndian:
-    case value_type::Number64:
+    case ValueType::Number:
+    case ValueType::NumberBigEndian:
+    case ValueType::Number64:
       return quoted + (isNumberText(text) ? " is out of the type's range" : " is not a number");
-    case value_type::Binary: return quoted + " is not pairs of hexadecimal digits";
-    case value_type::MultiText:
+    case ValueType::Binary: return quoted + " is not pairs of hexadecimal digits";
+    case ValueType::MultiText:
       return quoted + " has an empty string between separators (" + quotedName(separator) + ")";
     default: return quoted + " does not fit the type";
   }

@@ -20,7 +20,7 @@ namespace zarn::cli {
 // ---- What failed (reg_pipeline.cpp; the note is RegSession's) ----
 
 // Why /d text is not data of the type ("REG_DWORD data 'abc' is not a number").
-std::string dataProblem(uint32_t type, std::string_view text, std::string_view separator);
+std::string dataProblem(ValueType type, std::string_view text, std::string_view separator);
 
 // ---- Standard input and output (reg_pipeline.cpp) ----
 

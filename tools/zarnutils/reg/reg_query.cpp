@@ -3,7 +3,6 @@
 // subkey names, value names and data.
 #include <algorithm>
 
-#include "narrow_utf8.h"
 #include "reg/reg.h"
 #include "reg/reg_pipeline.h"
 
@@ -16,8 +15,7 @@ struct QueryForm {
 };
 
 void printValue(ConsoleStreams& console, const StoredValue& value, const QueryForm& form) {
-  const std::string name =
-      value.name.empty() ? "(Default)" : console.shown(utf8FromNarrow(value.name));
+  const std::string name = value.name.empty() ? "(Default)" : console.shown(value.name);
   console.out << "    " << name << "    " << typeNameOfCode(value.type) << "    "
               << console.shown(dataAsText(value.type, value.data, form.separator)) << '\n';
 }
@@ -37,7 +35,7 @@ RegistryStatus listKey(RegSession& session, const KeyName& name, const QueryForm
     console.out << '\n';
   }
   for (const std::string& subKey : subKeys) {
-    const KeyName below = name.child(utf8FromNarrow(subKey));
+    const KeyName below = name.child(subKey);
     if (!form.recursive) {
       console.out << console.shown(below.fullName()) << '\n';
     } else if (const RegistryStatus status = listKey(session, below, form, false)) {
@@ -54,17 +52,17 @@ RegistryStatus searchValue(RegSession& session, const KeyName& name, const std::
   std::vector<std::string> subKeys;
   {
     OpenedKey key(session);
-    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) return status;
+    if (const RegistryStatus status = key.open(name)) return status;
     StoredValue value;
-    if (readValue(session, key.handle(), valueName, value) == registry_status::Success) {
+    if (readValue(session, key.key(), valueName, value) == registry_status::Success) {
       console.out << '\n' << console.shown(name.fullName()) << '\n';
       printValue(console, value, form);
       ++found;
     }
-    if (const RegistryStatus status = listSubKeys(key.handle(), subKeys)) return status;
+    if (const RegistryStatus status = listSubKeys(key.key(), subKeys)) return status;
   }
   for (const std::string& subKey : subKeys) {
-    const KeyName below = name.child(utf8FromNarrow(subKey));
+    const KeyName below = name.child(subKey);
     if (const RegistryStatus status = searchValue(session, below, valueName, form, found)) {
       return status;
     }
@@ -76,11 +74,11 @@ int queryOneValue(RegSession& session, const KeyName& name, const std::string& v
                   const QueryForm& form) {
   ConsoleStreams& console = session.console;
   OpenedKey key(session);
-  if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
+  if (const RegistryStatus status = key.open(name)) {
     return reportStatus(console, status);
   }
   StoredValue value;
-  const RegistryStatus status = readValue(session, key.handle(), valueName, value);
+  const RegistryStatus status = readValue(session, key.key(), valueName, value);
   console.out << '\n';
   if (status == registry_status::NotFound && valueName.empty()) {
     console.out << console.shown(name.fullName())
@@ -101,7 +99,7 @@ struct Search {
   std::string pattern;  // folded unless caseSensitive; "*" matches anything
   bool keys = true, valueNames = true, data = true;
   bool caseSensitive = false, exact = false;
-  std::vector<uint32_t> types;  // none: every type
+  std::vector<ValueType> types;  // none: every type
   QueryForm form;
 
   bool matches(std::string text) const {
@@ -110,7 +108,7 @@ struct Search {
     return exact ? text == pattern : text.find(pattern) != std::string::npos;
   }
 
-  bool typeSearched(uint32_t type) const {
+  bool typeSearched(ValueType type) const {
     return types.empty() || std::find(types.begin(), types.end(), type) != types.end();
   }
 };
@@ -157,7 +155,7 @@ RegistryStatus searchKey(RegSession& session, SearchOutput& output, const KeyNam
   std::vector<const StoredValue*> matching;
   for (const StoredValue& value : values) {
     if (!search.typeSearched(value.type)) continue;
-    const std::string valueName = utf8FromNarrow(value.name);
+    const std::string valueName = value.name;
     if ((search.valueNames && search.matches(valueName)) ||
         (search.data &&
          search.matches(dataAsText(value.type, value.data, search.form.separator)))) {
@@ -167,8 +165,8 @@ RegistryStatus searchKey(RegSession& session, SearchOutput& output, const KeyNam
   if (!matching.empty()) output.valuesOf(name, matching);
   found += static_cast<int>(matching.size());
   for (const std::string& subKey : subKeys) {
-    const KeyName below = name.child(utf8FromNarrow(subKey));
-    if (search.keys && search.types.empty() && search.matches(utf8FromNarrow(subKey))) {
+    const KeyName below = name.child(subKey);
+    if (search.keys && search.types.empty() && search.matches(subKey)) {
       output.keyNamed(below);
       ++found;
     }
@@ -200,7 +198,7 @@ int queryFind(const RegArguments& arguments, RegSession& session, const KeyName&
     std::string_view list = arguments.value("t");
     while (true) {
       const size_t comma = list.find(',');
-      const std::optional<uint32_t> type = typeCodeOfName(list.substr(0, comma));
+      const std::optional<ValueType> type = registry::valueTypeOfName(list.substr(0, comma));
       if (!type) return reportInvalidSyntax(console, "query");
       search.types.push_back(*type);
       if (comma == std::string_view::npos) break;
@@ -209,7 +207,7 @@ int queryFind(const RegArguments& arguments, RegSession& session, const KeyName&
   }
   {
     OpenedKey key(session);
-    if (const RegistryStatus status = key.open(name.root, narrowFromUtf8(name.path))) {
+    if (const RegistryStatus status = key.open(name)) {
       return reportStatus(console, status);
     }
   }
@@ -256,7 +254,7 @@ int regQuery(const RegArguments& arguments, RegSession& session) {
   if (!oneValue) {
     {
       OpenedKey key(session);
-      if (const RegistryStatus status = key.open(name->root, narrowFromUtf8(name->path))) {
+      if (const RegistryStatus status = key.open(*name)) {
         return reportStatus(console, status);
       }
     }
@@ -264,7 +262,7 @@ int regQuery(const RegArguments& arguments, RegSession& session) {
     const RegistryStatus status = listKey(session, *name, form, true);
     return status == registry_status::Success ? regSucceeded : reportStatus(console, status);
   }
-  const std::string valueName = arguments.has("v") ? narrowFromUtf8(arguments.value("v")) : "";
+  const std::string valueName = arguments.has("v") ? arguments.value("v") : "";
   if (!form.recursive) return queryOneValue(session, *name, valueName, form);
   int found = 0;
   if (const RegistryStatus status = searchValue(session, *name, valueName, form, found)) {
