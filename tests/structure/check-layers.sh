@@ -9,11 +9,11 @@
 # a program using the library sees and nothing else) -> automation/ ->
 # platform/ (seams; native/ and win32/ below them) -> ini/ -> registry/ ->
 # component/ (com/: the COM shell) -> tools/; registry_api/ (the typed
-# registry API) stands on the platform's seams alone. Only the seam headers directly
-# in platform/ are visible above the platform layer; the COM shell and the
-# caller's COM code may also use platform/win32/, the one place that knows
-# the platform's VARIANT. The benchmarks' floors work on the native store's
-# own schema.
+# registry API) and ini_api/ (the INI API) stand on the platform's seams
+# alone. Only the seam headers directly in platform/ are visible above the
+# platform layer; the COM shell and the caller's COM code may also use
+# platform/win32/, the one place that knows the platform's VARIANT. The
+# benchmarks' floors work on the native store's own schema.
 set -euo pipefail
 root=$1
 cd "$root"
@@ -29,6 +29,7 @@ allowed_for() {
     src/ini/*) echo "zarnutils/|automation/|$seams|ini/" ;;
     src/registry/*) echo "zarnutils/|automation/|$seams|ini/|registry/" ;;
     src/registry_api/*) echo "zarnutils/|automation/|$seams|registry_api/" ;;
+    src/ini_api/*) echo "zarnutils/|automation/|$seams|ini_api/" ;;
     src/registry_api/*) echo "zarnutils/|automation/|$seams" ;;
     src/component/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|ini/|registry/|component/" ;;
     src/component/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
