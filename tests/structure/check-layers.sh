@@ -12,8 +12,9 @@
 # registry API) and ini_api/ (the INI API) stand on the platform's seams
 # alone. Only the seam headers directly in platform/ are visible above the
 # platform layer; the COM shell and the caller's COM code may also use
-# platform/win32/, the one place that knows the platform's VARIANT. The
-# benchmarks' floors work on the native store's own schema.
+# platform/win32/, the one place that knows the platform's VARIANT. The ini
+# verbs see the public headers alone, as any program would. The benchmarks'
+# floors work on the native store's own schema.
 set -euo pipefail
 root=$1
 cd "$root"
@@ -33,6 +34,7 @@ allowed_for() {
     src/registry_api/*) echo "zarnutils/|automation/|$seams" ;;
     src/component/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|ini/|registry/|component/" ;;
     src/component/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
+    tools/zarnutils/ini/*) echo "zarnutils/" ;;
     tools/zarnutils/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|component/" ;;
     tools/*) echo "zarnutils/|automation/|$seams|component/[a-z_]+\.h" ;;
     bench/*floor*) echo "zarnutils/|automation/|$seams|platform/native/" ;;
