@@ -24,8 +24,8 @@
 // RESULTS. No method of IniEdit fails: every failure inside one (a missing
 // or unreadable file, a value without the needed form) gives its fallback
 // result, a copy of the default, false, or "", and its CallStatus is success.
-// A caller cannot tell a missing file from an empty one; the `zarnutils ini`
-// verbs can.
+// A caller cannot tell a missing file from an empty one; the INI API of
+// ini_file.h, and the `zarnutils ini` verbs over it, can.
 //
 // THE TWO FORMS OF EACH METHOD. The automation-shaped form takes Text
 // (UTF-16) and variants and writes its result into its last parameter; the

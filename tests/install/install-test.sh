@@ -23,7 +23,7 @@ expect_file() {
     failures=$((failures + 1))
   fi
 }
-for header in automation_error call_status ini_edit regedit registry store_location text variant \
+for header in automation_error call_status ini_edit ini_file regedit registry store_location text variant \
               zarnutils; do
   expect_file "include/zarnutils/$header.h"
 done

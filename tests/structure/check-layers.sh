@@ -9,12 +9,13 @@
 # a program using the library sees and nothing else) -> automation/ ->
 # platform/ (seams; native/ and win32/ below them) -> ini/ -> registry/ ->
 # component/ (com/: the COM shell) -> tools/; registry_api/ (the typed
-# registry API) stands on the platform's seams alone. Only the seam headers directly
-# in platform/ are visible above the platform layer; the COM shell and the
-# caller's COM code may also use platform/win32/, the one place that knows
-# the platform's VARIANT. The benchmarks' floors work on the native store's
-# own schema. The reg verbs are a program on the public API: they see
-# zarnutils/ and the CLI's headers that see nothing more themselves.
+# registry API) and ini_api/ (the INI API) stand on the platform's seams
+# alone. Only the seam headers directly in platform/ are visible above the
+# platform layer; the COM shell and the caller's COM code may also use
+# platform/win32/, the one place that knows the platform's VARIANT. The reg
+# and ini verbs are programs on the public API: they see zarnutils/ and the
+# CLI's headers that see nothing more themselves. The benchmarks' floors
+# work on the native store's own schema.
 set -euo pipefail
 root=$1
 cd "$root"
@@ -30,9 +31,10 @@ allowed_for() {
     src/ini/*) echo "zarnutils/|automation/|$seams|ini/" ;;
     src/registry/*) echo "zarnutils/|automation/|$seams|ini/|registry/" ;;
     src/registry_api/*) echo "zarnutils/|automation/|$seams|registry_api/" ;;
+    src/ini_api/*) echo "zarnutils/|automation/|$seams|ini_api/" ;;
     src/component/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|ini/|registry/|component/" ;;
     src/component/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
-    tools/zarnutils/reg/*) echo 'zarnutils/' ;;
+    tools/zarnutils/reg/* | tools/zarnutils/ini/*) echo 'zarnutils/' ;;
     tools/zarnutils/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|component/" ;;
     tools/*) echo "zarnutils/|automation/|$seams|component/[a-z_]+\.h" ;;
     bench/*floor*) echo "zarnutils/|automation/|$seams|platform/native/" ;;
@@ -61,7 +63,7 @@ while IFS= read -r file; do
     # A header beside the file, or of the caller's own folder, is local.
     [ -e "$(dirname "$file")/$header" ] && continue
     case "$file" in
-      tools/zarnutils/reg/*) public_only_cli_header "$header" && continue ;;
+      tools/zarnutils/reg/* | tools/zarnutils/ini/*) public_only_cli_header "$header" && continue ;;
       tools/zarnutils/* | tests/tools/* | tests/fault/*) [ -e "tools/zarnutils/$header" ] && continue ;;
     esac
     if ! [[ "$header" =~ ^($allowed)[a-z_/]*(\.h)?$ ]] || [[ "$header" != *.h ]]; then

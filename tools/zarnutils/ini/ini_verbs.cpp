@@ -1,24 +1,17 @@
-// zarnutils ini: get, set, del and list on INI files, through
-// ProfileService alone; one function per verb and the table that finds them.
+// zarnutils ini: get, set, del and list on INI files, through the public
+// INI API (zarnutils/ini_file.h); one function per verb and the table that
+// finds them.
 #include "ini/ini_verbs.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <iterator>
 #include <optional>
+#include <string_view>
 
 #include "file_bytes.h"
 #include "json_writer.h"
-#include "narrow_utf8.h"
-#include "platform/growing_buffer.h"
-#include "platform/profile_entry_rules.h"
-#include "platform/profile_service.h"
+#include "zarnutils/ini_file.h"
 
 namespace zarn::cli {
 namespace {
@@ -41,84 +34,6 @@ std::optional<int> reportUnreadable(ConsoleStreams& console, const std::string& 
   return reportIniFailure(console, "cannot open " + quotedName(file) + ": " + *reason);
 }
 
-// Whole answers from the profile service, however long: the service cuts
-// what does not fit its buffer, so these ask again with a larger one.
-// Everything is UTF-8 here and narrow at the service.
-constexpr uint32_t firstRoom = 4096;
-// A cut never splits a character, so it may stop up to three bytes short.
-constexpr uint32_t cutSlack = 4;
-
-// The answer fitted when it ended more than cutSlack bytes before the end
-// of the buffer; otherwise the next try doubles the room.
-std::optional<uint32_t> largerUnlessFitted(uint32_t count, uint32_t room) {
-  if (count + cutSlack < room) return std::nullopt;
-  return room * 2;
-}
-
-// Items separated by NULs; the listing was cut when it filled the buffer.
-template <typename List>
-std::vector<std::string> listing(List list) {
-  uint32_t count = 0;
-  const std::string buffer = callUntilItFits(firstRoom, '\0', [&](char* data, uint32_t room) {
-    count = list(data, room);
-    return largerUnlessFitted(count, room);
-  });
-  std::vector<std::string> items;
-  for (size_t start = 0; start < count;) {
-    const size_t end = buffer.find('\0', start);
-    items.push_back(utf8FromNarrow(buffer.substr(start, end - start)));
-    start = end + 1;
-  }
-  return items;
-}
-
-std::string readValue(const std::string& file, const std::string& section, const std::string& key,
-                      const char* fallback) {
-  uint32_t count = 0;
-  const std::string buffer = callUntilItFits(firstRoom, '\0', [&](char* data, uint32_t room) {
-    count = ProfileService::GetPrivateProfileStringA(narrowFromUtf8(section).c_str(),
-                                                     narrowFromUtf8(key).c_str(), fallback, data,
-                                                     room, narrowFromUtf8(file).c_str());
-    return largerUnlessFitted(count, room);
-  });
-  return buffer.substr(0, count);
-}
-
-std::vector<std::string> sectionNames(const std::string& file) {
-  const std::string narrowFile = narrowFromUtf8(file);
-  return listing([&](char* buffer, uint32_t room) {
-    return ProfileService::GetPrivateProfileSectionNamesA(buffer, room, narrowFile.c_str());
-  });
-}
-
-std::vector<std::string> sectionLines(const std::string& file, const std::string& section) {
-  const std::string narrowFile = narrowFromUtf8(file);
-  const std::string narrowSection = narrowFromUtf8(section);
-  return listing([&](char* buffer, uint32_t room) {
-    return ProfileService::GetPrivateProfileSectionA(narrowSection.c_str(), buffer, room,
-                                                     narrowFile.c_str());
-  });
-}
-
-bool hasSection(const std::string& file, const std::string& section) {
-  const Text wanted = trimmed(utf8ToText(section), u" \t");
-  for (const std::string& name : sectionNames(file)) {
-    if (equalsIgnoringCase(trimmed(utf8ToText(name), u" \t"), wanted)) return true;
-  }
-  return false;
-}
-
-// Nothing when the entry is missing (or its section or file is).
-std::optional<std::string> entryValue(const std::string& file, const std::string& section,
-                                      const std::string& key) {
-  // Two different defaults come back only when there is no entry.
-  const std::string first = readValue(file, section, key, "\x01");
-  if (first != "\x01") return utf8FromNarrow(first);
-  const std::string second = readValue(file, section, key, "\x02");
-  if (second != "\x02") return utf8FromNarrow(second);
-  return std::nullopt;
-}
-
 // The value as ini get --type reads it, in text and in JSON.
 struct TypedValue {
   enum class Kind { Text, Integer, Boolean } kind = Kind::Text;
@@ -131,12 +46,18 @@ struct TypedValue {
 // by people and by other tools use (the set of git config and of Python's
 // configparser). The automation conversion's True/False-or-a-number would
 // refuse yes/no and on/off, the commonest in INI files.
-std::optional<bool> booleanOfWord(const std::string& word) {
-  const Text folded = trimmed(utf8ToText(word), u" \t");
-  for (const char16_t* yes : {u"true", u"yes", u"on", u"1"})
-    if (equalsIgnoringCase(folded, yes)) return true;
-  for (const char16_t* no : {u"false", u"no", u"off", u"0"})
-    if (equalsIgnoringCase(folded, no)) return false;
+std::optional<bool> booleanOfWord(std::string_view word) {
+  const size_t first = word.find_first_not_of(" \t");
+  word = first == word.npos ? "" : word.substr(first, word.find_last_not_of(" \t") + 1 - first);
+  const auto is = [&](std::string_view wanted) {
+    return std::equal(word.begin(), word.end(), wanted.begin(), wanted.end(), [](char a, char b) {
+      return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+    });
+  };
+  for (const char* yes : {"true", "yes", "on", "1"})
+    if (is(yes)) return true;
+  for (const char* no : {"false", "no", "off", "0"})
+    if (is(no)) return false;
   return std::nullopt;
 }
 
@@ -240,13 +161,14 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
                    "on/off or 1/0\n";
     return iniUsageFailed;
   }
+  const ini::File ini(file);
   std::optional<std::string> found;
   std::string missing;
   if (const std::optional<std::string> reason = unreadableReason(file)) {
     missing = "cannot open " + quotedName(file) + ": " + *reason;
-  } else if (!hasSection(file, section)) {
+  } else if (!ini.hasSection(section)) {
     missing = quotedName(file) + ": no section [" + quotedName(section) + "]";
-  } else if (!(found = entryValue(file, section, key))) {
+  } else if (!(found = ini.readText(section, key))) {
     missing =
         quotedName(file) + ": no entry " + quotedName(key) + " in [" + quotedName(section) + "]";
   } else if (found->empty() && value.kind == TypedValue::Kind::Integer) {
@@ -259,10 +181,7 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (!found && !request->fallback) return reportIniFailure(console, missing);
   const std::string text = found ? *found : *request->fallback;
   if (value.kind == TypedValue::Kind::Integer) {
-    value.integer = found ? static_cast<int32_t>(ProfileService::GetPrivateProfileIntA(
-                                narrowFromUtf8(section).c_str(), narrowFromUtf8(key).c_str(), 0,
-                                narrowFromUtf8(file).c_str()))
-                          : *integerDefault;
+    value.integer = found ? ini.readInteger(section, key, 0) : *integerDefault;
   } else if (value.kind == TypedValue::Kind::Boolean) {
     const std::optional<bool> boolean = booleanOfWord(text);
     if (!boolean) {
@@ -278,54 +197,6 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   return iniSucceeded;
 }
 
-// Why the profile write just made failed, in words: the platform's last
-// error on Windows, errno natively (profile_service.h).
-std::string writeFailure() {
-#ifdef _WIN32
-  const DWORD error = GetLastError();
-  switch (error) {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return "permission denied";
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME: return "folder missing";
-    case ERROR_CANT_RESOLVE_FILENAME: return "a link refused";
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return "disk full";
-    default: return "system error " + std::to_string(error);
-  }
-#else
-  switch (errno) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY: return "permission denied";
-    case ENOENT:
-    case ENOTDIR: return "folder missing";
-    case ELOOP: return "a link refused";
-    case ENOSPC:
-    case EDQUOT: return "disk full";
-    case EINVAL: return "a name the file format cannot hold";
-    case EFBIG: return "the file is too large";
-    case EISDIR: return "not a regular file";
-    default: return std::strerror(errno);
-  }
-#endif
-}
-
-// What the file format cannot hold, checked before the write because the
-// platform's own write takes it and a line break would add lines or
-// sections; nothing when the entry can be written.
-std::optional<std::string> unstorable(const std::string& section, const std::string& key,
-                                      const std::string& value) {
-  if (!isStorableSection(utf8ToText(section))) return "a section name the file format cannot hold";
-  if (!isStorableKey(utf8ToText(key))) return "a key name the file format cannot hold";
-  if (!isStorableValue(utf8ToText(value))) return "a value the file format cannot hold";
-  return std::nullopt;
-}
-
 // ini set FILE SECTION KEY VALUE: writes one entry, creating the section
 // and the file when missing.
 int iniSet(const std::vector<std::string>& words, ConsoleStreams& console) {
@@ -333,42 +204,31 @@ int iniSet(const std::vector<std::string>& words, ConsoleStreams& console) {
   const std::string& section = words[1];
   const std::string& key = words[2];
   const std::string& value = words[3];
-  const std::string refusal = quotedName(file) + ": cannot write " + quotedName(key) + " in [" +
-                              quotedName(section) + "]: ";
-  if (const std::optional<std::string> reason = unstorable(section, key, value)) {
-    return reportIniFailure(console, refusal + *reason);
-  }
-  if (!ProfileService::WritePrivateProfileStringA(
-          narrowFromUtf8(section).c_str(), narrowFromUtf8(key).c_str(),
-          narrowFromUtf8(value).c_str(), narrowFromUtf8(file).c_str())) {
-    return reportIniFailure(console, refusal + writeFailure());
+  std::error_code failure;
+  ini::File(file).writeText(section, key, value, failure);
+  if (failure) {
+    return reportIniFailure(console, quotedName(file) + ": cannot write " + quotedName(key) +
+                                         " in [" + quotedName(section) + "]: " + failure.message());
   }
   return iniSucceeded;
 }
 
-// ini del FILE SECTION [KEY]: deletes one entry, or the whole section,
-// through the platform's own forms of the profile write (no value deletes
-// the entry, no key the section). Nothing to delete is not a failure.
+// ini del FILE SECTION [KEY]: deletes one entry, or the whole section.
+// Nothing to delete is not a failure.
 int iniDel(const std::vector<std::string>& words, ConsoleStreams& console) {
   const std::string& file = words[0];
   const std::string& section = words[1];
   if (const std::optional<int> failed = reportUnreadable(console, file)) return *failed;
-  const std::string key = words.size() > 2 ? narrowFromUtf8(words[2]) : "";
-  if (!ProfileService::WritePrivateProfileStringA(narrowFromUtf8(section).c_str(),
-                                                  words.size() > 2 ? key.c_str() : nullptr, nullptr,
-                                                  narrowFromUtf8(file).c_str())) {
+  std::error_code failure;
+  if (words.size() > 2)
+    ini::File(file).deleteEntry(section, words[2], failure);
+  else
+    ini::File(file).deleteSection(section, failure);
+  if (failure) {
     return reportIniFailure(console, quotedName(file) + ": cannot delete from [" +
-                                         quotedName(section) + "]: " + writeFailure());
+                                         quotedName(section) + "]: " + failure.message());
   }
   return iniSucceeded;
-}
-
-// A section line's value as ini get reads it: one pair of matching quotes
-// around it removed.
-std::string unquoted(const std::string& value) {
-  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
-    return value.substr(1, value.size() - 2);
-  return value;
 }
 
 // ini list FILE [SECTION]: the file's section names, or the section's lines,
@@ -376,11 +236,12 @@ std::string unquoted(const std::string& value) {
 int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
   const std::string& file = words[0];
   if (const std::optional<int> failed = reportUnreadable(console, file)) return *failed;
+  const ini::File ini(file);
   JsonWriter json;
   json.beginObject().member("file", file);
   if (words.size() == 1) {
     json.key("sections").beginArray();
-    for (const std::string& name : sectionNames(file)) {
+    for (const std::string& name : ini.sectionNames()) {
       if (console.json)
         json.string(name);
       else
@@ -391,21 +252,20 @@ int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
     return iniSucceeded;
   }
   const std::string& section = words[1];
-  if (!hasSection(file, section))
+  if (!ini.hasSection(section))
     return reportIniFailure(console,
                             quotedName(file) + ": no section [" + quotedName(section) + "]");
   json.member("section", section).key("entries").beginArray();
-  for (const std::string& line : sectionLines(file, section)) {
+  for (const ini::Entry& entry : ini.entries(section)) {
     if (!console.json) {
-      console.out << console.shown(line) << '\n';
+      console.out << console.shown(entry.line) << '\n';
       continue;
     }
-    const size_t equals = line.find('=');
-    json.beginObject().member("name", line.substr(0, equals)).key("value");
-    if (equals == std::string::npos)
-      json.null();
+    json.beginObject().member("name", entry.name).key("value");
+    if (entry.value)
+      json.string(*entry.value);
     else
-      json.string(unquoted(line.substr(equals + 1)));
+      json.null();
     json.endObject();
   }
   json.endArray().endObject();
@@ -479,7 +339,14 @@ int runIni(const std::vector<std::string>& words, ConsoleStreams& console) {
         return iniSucceeded;
       }
       if (rest.size() < verb.fewestWords || rest.size() > verb.mostWords) break;
-      return verb.run(rest, console);
+      try {
+        return verb.run(rest, console);
+      } catch (const ini::Error& failure) {
+        // A name the INI API refused to read (a NUL, or text the system's
+        // code page cannot hold).
+        return reportIniFailure(console,
+                                quotedName(failure.file()) + ": " + failure.code().message());
+      }
     }
   }
   printUsage(console.err);

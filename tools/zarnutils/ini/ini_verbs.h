@@ -1,5 +1,5 @@
 // zarnutils ini: get, set, del and list on INI files, for shell scripts,
-// through ProfileService alone. Exit codes: 0 success, 1 failure (a missing
+// through the public INI API alone. Exit codes: 0 success, 1 failure (a missing
 // file, section or entry, a refused write), 2 usage.
 #pragma once
 
