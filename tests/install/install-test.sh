@@ -53,6 +53,12 @@ inner=$(grep -E 'RegistryDatabase|RegistryStore|RegistryService|IniDocument|Prof
 [ -z "$inner" ] || { printf 'libzarnutils.so exports internal symbols:\n%s\n' "$inner"; exit 1; }
 foreign=$(grep -vE 'zarn::|_init$|_fini$' <<<"$exported" || true)
 [ -z "$foreign" ] || { printf 'libzarnutils.so exports symbols outside zarn::\n%s\n' "$foreign"; exit 1; }
+# A program catches the public exceptions by type only when their type
+# information is exported with them.
+for exception in zarn::RegistryError zarn::AutomationError zarn::registry::Error zarn::ini::Error; do
+  grep -q "typeinfo for $exception\$" <<<"$exported" ||
+    { echo "libzarnutils.so does not export the type information of $exception"; exit 1; }
+done
 
 bash "$source/tests/install/consumer-test.sh" "$prefix" "$source"
 "$prefix/bin/zarnutils" --version >/dev/null
