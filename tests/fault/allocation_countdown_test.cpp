@@ -24,6 +24,7 @@
 #include "command_line.h"
 #include "platform/registry_service.h"
 #include "result_output.h"
+#include "support/registry_fixture.h"
 #include "zarnutils/automation_error.h"
 
 namespace {
@@ -163,16 +164,8 @@ State stateOf(const fs::path& iniFolder) {
   return state;
 }
 
-void deleteTree(const std::string& path) {
-  std::vector<RegistryEntry> entries;
-  readTree(path, entries);
-  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-    if (entry->type == KeyItself) RegistryService::RegDeleteKeyA(CurrentUser, entry->key.c_str());
-  }
-}
-
 void restore(const State& state, const fs::path& iniFolder) {
-  deleteTree(casesKey);
+  zarn::test_support::deleteTree(casesKey);
   for (const RegistryEntry& entry : state.registry) {
     KeyHandle key = 0;
     ASSERT_EQ(RegistryService::RegCreateKeyExA(CurrentUser, entry.key.c_str(), 0, "", 0, AllRights,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/platform_marks.h"
+#include "support/registry_fixture.h"
 
 namespace zarn {
 namespace {
@@ -85,15 +86,6 @@ std::vector<std::string> valueNames(KeyHandle key) {
   }
 }
 
-// Deletes path under base with everything below it.
-void deleteTree(KeyHandle base, const std::string& path) {
-  KeyHandle key = 0;
-  if (openKey(base, path, key_access::EnumerateSubKeys, &key) != Success) return;
-  for (const std::string& child : subKeyNames(key)) deleteTree(key, child);
-  Service::RegCloseKey(key);
-  Service::RegDeleteKeyA(base, path.c_str());
-}
-
 // Each test works in a key of its own under HKCU\Software\ZarnUtilsTests and
 // must give back every handle it opened.
 class RegistryServiceTest : public ::testing::Test {
@@ -102,13 +94,13 @@ class RegistryServiceTest : public ::testing::Test {
     handlesAtStart_ = Service::openHandleCount();
     path_ = std::string("Software\\ZarnUtilsTests\\") +
             ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    deleteTree(rootKeyHandle(root_key::CurrentUser), path_);
+    test_support::deleteTree(path_);
     ASSERT_EQ(createKey(rootKeyHandle(root_key::CurrentUser), path_, &key_), Success);
   }
 
   void TearDown() override {
     EXPECT_EQ(Service::RegCloseKey(key_), Success);
-    deleteTree(rootKeyHandle(root_key::CurrentUser), path_);
+    test_support::deleteTree(path_);
     KeyHandle gone = 0;
     EXPECT_EQ(openKey(rootKeyHandle(root_key::CurrentUser), path_, key_access::QueryValue, &gone),
               NotFound);

@@ -5,28 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
+#include <system_error>
 
 #include "automation/text.h"
 #include "platform/registry_service.h"
+#include "zarnutils/registry.h"
 
 namespace zarn::test_support {
 
-inline void deleteTree(KeyHandle parent, const std::string& path) {
-  KeyHandle key = 0;
-  if (RegistryService::RegOpenKeyExA(parent, path.c_str(), 0, key_access::EnumerateSubKeys, &key) !=
-      0) {
-    return;
-  }
-  std::vector<std::string> children;
-  char name[2048];
-  for (uint32_t index = 0; RegistryService::RegEnumKeyA(key, index, name, sizeof name) == 0;
-       ++index) {
-    children.emplace_back(name);
-  }
-  RegistryService::RegCloseKey(key);
-  for (const auto& child : children) deleteTree(parent, path + "\\" + child);
-  RegistryService::RegDeleteKeyA(parent, path.c_str());
+// Deletes HKCU\path with everything below it, when it is there.
+inline void deleteTree(const std::string& path) {
+  std::error_code ignored;
+  registry::Key::open(registry::Root::CurrentUser, "", registry::Access::ReadWrite, ignored)
+      .deleteTree(path, ignored);
 }
 
 class RegistryTest : public ::testing::Test {
@@ -35,13 +26,13 @@ class RegistryTest : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     keyPath_ =
         std::string("Software\\ZarnUtilsTests\\") + info->test_suite_name() + "_" + info->name();
-    deleteTree(root_key::CurrentUser, keyPath_);
+    deleteTree(keyPath_);
     handlesAtStart_ = RegistryService::openHandleCount();
   }
 
   void TearDown() override {
     EXPECT_EQ(RegistryService::openHandleCount(), handlesAtStart_) << "a key handle stayed open";
-    deleteTree(root_key::CurrentUser, keyPath_);
+    deleteTree(keyPath_);
   }
 
   // The test's key as a component path, with more segments appended.
