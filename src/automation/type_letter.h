@@ -20,9 +20,9 @@ struct TypeLetter {
 template <class Form, size_t Count>
 Form formForTypeLetter(std::u16string_view typeLetter, const TypeLetter<Form> (&table)[Count],
                        Form none) {
-  const Text upper = upperCase(typeLetter);
+  // equalsIgnoringCase upper-cases both sides unit by unit.
   for (const TypeLetter<Form>& entry : table) {
-    if (equalsIgnoringCase(upper, entry.letter)) return entry.form;
+    if (equalsIgnoringCase(typeLetter, entry.letter)) return entry.form;
   }
   return none;
 }

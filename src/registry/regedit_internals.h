@@ -61,17 +61,19 @@ KeyPath resolveItemForm(const Text& path, const RootResolver& resolveRoot);
 // through their out parameters and never throw.
 struct Regedit::Procedures {
   static RootKeyValue ResolveRootKey(const Text& rootSegment);
-  static void DeleteSubKey(RootKeyValue rootKey, Text keyPath, Text subKeyName,
+  static void DeleteSubKey(RootKeyValue rootKey, const Text& keyPath, const Text& subKeyName,
                            RegistryStatus& status);
-  static void DeleteNamedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
+  static void DeleteNamedValue(RootKeyValue rootKey, const Text& keyPath, const Text& valueName,
                                RegistryStatus& status);
-  static void ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter, Text& list,
-                          RegistryStatus& status);
-  static void ListValues(RootKeyValue rootKey, Text keyPath, Text& list, RegistryStatus& status);
-  static void QueryTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName, Text typeLetter,
-                              Variant defaultValue, Variant& result, RegistryStatus& status);
-  static void StoreTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName, Text typeLetter,
-                              Variant value, RegistryStatus& status);
+  static void ListSubKeys(RootKeyValue rootKey, const Text& keyPath, const Text& delimiter,
+                          Text& list, RegistryStatus& status);
+  static void ListValues(RootKeyValue rootKey, const Text& keyPath, Text& list,
+                         RegistryStatus& status);
+  static void QueryTypedValue(RootKeyValue rootKey, const Text& keyPath, const Text& valueName,
+                              const Text& typeLetter, const Variant& defaultValue, Variant& result,
+                              RegistryStatus& status);
+  static void StoreTypedValue(RootKeyValue rootKey, const Text& keyPath, const Text& valueName,
+                              const Text& typeLetter, const Variant& value, RegistryStatus& status);
 
   // Path resolution with ResolveRootKey for the root segment.
   static KeyPath resolveItem(const Text& sKey);

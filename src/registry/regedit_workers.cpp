@@ -109,11 +109,12 @@ RegistryStatus dataToStore(RegistryForm form, const Variant& value,
 
 }  // namespace
 
-void Regedit::Procedures::QueryTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
-                                          Text typeLetter, Variant defaultValue, Variant& result,
+void Regedit::Procedures::QueryTypedValue(RootKeyValue rootKey, const Text& keyPath,
+                                          const Text& valueName, const Text& typeLetter,
+                                          const Variant& defaultValue, Variant& result,
                                           RegistryStatus& status) {
   // The caller receives the default unless a read completes.
-  result = std::move(defaultValue);
+  result = defaultValue;
   withOpenKey(rootKey, keyPath, key_access::QueryValue, status, [&](KeyHandle key) {
     const std::string name = toNarrow(valueName);
     RegistryStatus queried = 0;
@@ -142,8 +143,9 @@ void Regedit::Procedures::QueryTypedValue(RootKeyValue rootKey, Text keyPath, Te
   });
 }
 
-void Regedit::Procedures::StoreTypedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
-                                          Text typeLetter, Variant value, RegistryStatus& status) {
+void Regedit::Procedures::StoreTypedValue(RootKeyValue rootKey, const Text& keyPath,
+                                          const Text& valueName, const Text& typeLetter,
+                                          const Variant& value, RegistryStatus& status) {
   std::optional<StoredData> data;
   const auto convertThenCreate = [&](KeyHandle& key) -> RegistryStatus {
     // Convert before touching the registry, so that a rejected value leaves
@@ -211,8 +213,8 @@ Text enumeratedName(const std::string& buffer) {
 
 }  // namespace
 
-void Regedit::Procedures::ListSubKeys(RootKeyValue rootKey, Text keyPath, Text delimiter,
-                                      Text& list, RegistryStatus& status) {
+void Regedit::Procedures::ListSubKeys(RootKeyValue rootKey, const Text& keyPath,
+                                      const Text& delimiter, Text& list, RegistryStatus& status) {
   withOpenKey(rootKey, keyPath, key_access::EnumerateSubKeys, status, [&](KeyHandle key) {
     // Any enumeration failure, 259 after the last subkey included, ends the
     // listing quietly.
@@ -230,7 +232,7 @@ void Regedit::Procedures::ListSubKeys(RootKeyValue rootKey, Text keyPath, Text d
   });
 }
 
-void Regedit::Procedures::ListValues(RootKeyValue rootKey, Text keyPath, Text& list,
+void Regedit::Procedures::ListValues(RootKeyValue rootKey, const Text& keyPath, Text& list,
                                      RegistryStatus& status) {
   withOpenKey(rootKey, keyPath, key_access::QueryValue, status, [&](KeyHandle key) {
     // As for subkeys, a failing enumeration ends the listing quietly; a
@@ -263,15 +265,15 @@ void Regedit::Procedures::ListValues(RootKeyValue rootKey, Text keyPath, Text& l
 // delete call, close. Whether a key with subkeys may go is the registry's
 // decision; the worker never deletes anything below it first.
 
-void Regedit::Procedures::DeleteSubKey(RootKeyValue rootKey, Text keyPath, Text subKeyName,
-                                       RegistryStatus& status) {
+void Regedit::Procedures::DeleteSubKey(RootKeyValue rootKey, const Text& keyPath,
+                                       const Text& subKeyName, RegistryStatus& status) {
   withOpenKey(rootKey, keyPath, key_access::CreateSubKey, status, [&](KeyHandle key) {
     return RegistryService::RegDeleteKeyA(key, toNarrow(subKeyName).c_str());
   });
 }
 
-void Regedit::Procedures::DeleteNamedValue(RootKeyValue rootKey, Text keyPath, Text valueName,
-                                           RegistryStatus& status) {
+void Regedit::Procedures::DeleteNamedValue(RootKeyValue rootKey, const Text& keyPath,
+                                           const Text& valueName, RegistryStatus& status) {
   const bool exited =
       withOpenKey(rootKey, keyPath, key_access::SetValue, status, [&](KeyHandle key) {
         return RegistryService::RegDeleteValueA(key, toNarrow(valueName).c_str());

@@ -5,7 +5,11 @@
 // hides a change made through another handle or by another process.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -137,6 +141,63 @@ TEST(RegistryStoreSnapshots, AKeyAnotherProcessReplacedIsFoundAnew) {
   EXPECT_EQ(queryText(store, key, "v"), "second");
   EXPECT_EQ(setText(store, key, "w", "written"), Success);
   EXPECT_EQ(store.closeKey(key), Success);
+}
+
+TEST(RegistryStoreSnapshots, AKeyAnotherProcessKeepsReplacingIsFoundEveryTime) {
+  TemporaryDirectory directory;
+  constexpr int replacements = 100;
+  const char* const path = "Software\\Replaced";
+  {
+    RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+    KeyHandle key = 0;
+    ASSERT_EQ(createKey(store, root_key::CurrentUser, path, &key), Success);
+    ASSERT_EQ(setText(store, key, "v", "0"), Success);
+    ASSERT_EQ(store.closeKey(key), Success);
+  }
+  // Each replacement is one transaction: the key is there in every state.
+  const pid_t writer = fork();
+  if (writer == 0) {
+    RegistryStore other(RegistryLocation::inDirectory(directory.path()));
+    for (int value = 1; value <= replacements; ++value) {
+      other.beginChangeGroup();
+      KeyHandle again = 0;
+      const bool replaced = other.deleteKey(root_key::CurrentUser, path) == Success &&
+                            createKey(other, root_key::CurrentUser, path, &again) == Success &&
+                            setText(other, again, "v", std::to_string(value)) == Success;
+      other.closeKey(again);
+      if (other.endChangeGroup(replaced) != Success || !replaced) _exit(1);
+    }
+    _exit(0);
+  }
+  // Read meanwhile as Regedit reads, a fresh handle each time: what is read
+  // through it within maxSnapshotAge of the open is read in one snapshot.
+  RegistryStore store(RegistryLocation::inDirectory(directory.path()));
+  int last = 0;
+  int missed = 0;
+  int wentBack = 0;
+  for (bool writing = true; writing;) {
+    int status = 0;
+    writing = waitpid(writer, &status, WNOHANG) == 0;
+    if (!writing) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    const auto opened = std::chrono::steady_clock::now();
+    KeyHandle key = 0;
+    std::optional<std::string> value;
+    if (store.openKey(root_key::CurrentUser, path, AllRights, &key) == Success) {
+      value = queryText(store, key, "v");
+      store.closeKey(key);
+    }
+    if (!value) {
+      missed += std::chrono::steady_clock::now() - opened < RegistryDatabase::maxSnapshotAge;
+      continue;
+    }
+    wentBack += std::stoi(*value) < last;
+    last = std::stoi(*value);
+  }
+  EXPECT_EQ(missed, 0);
+  EXPECT_EQ(wentBack, 0);
+  EXPECT_EQ(last, replacements);
 }
 
 TEST(RegistryStoreSnapshots, AHandleHeldOpenKeepsUpWithAnotherProcess) {

@@ -235,20 +235,21 @@ size_t& RegistryStore::handlesInto(const RegistryDatabase* database) {
 }
 
 void RegistryStore::releaseIdleSnapshots() {
-  for (RegistryDatabase* database : {user_.get(), machine_.get()}) {
-    if (database && !handlesInto(database)) database->releaseSnapshot();
-  }
+  if (user_ && !handlesIntoUser_) user_->releaseSnapshot();
+  if (machine_ && !handlesIntoMachine_) machine_->releaseSnapshot();
 }
 
 void RegistryStore::dropStaleCopies() {
-  for (std::unique_ptr<RegistryDatabase>* owner : {&user_, &machine_}) {
-    RegistryDatabase* database = owner->get();
-    if (!database || !database->isStaleCopy() || handlesInto(database)) continue;
+  const auto dropIfStale = [&](std::unique_ptr<RegistryDatabase>& owner, size_t handlesInto) {
+    RegistryDatabase* database = owner.get();
+    if (!database || handlesInto || !database->isStaleCopy()) return;
     // Read anew once nothing is open in it, so that a copy does not fall
     // behind the store; the roots find the new one by themselves.
     std::erase_if(roots_, [&](const auto& root) { return root.second.database == database; });
-    owner->reset();
-  }
+    owner.reset();
+  };
+  dropIfStale(user_, handlesIntoUser_);
+  dropIfStale(machine_, handlesIntoMachine_);
 }
 
 RegistryStatus RegistryStore::readKey(OpenKey& open) {
