@@ -3,10 +3,10 @@
 //
 // Every layer that names roots takes them from this table instead of keeping
 // its own list: the component's path resolution (registry/regedit.cpp)
-// accepts both names of every root, in an order of its own; the native store
-// keeps the roots that exist under their long names; a tool (the reg verbs,
-// say) may include "platform/root_keys.h" from tools/ like any seam header
-// and loop over rootKeys, skipping those that do not exist, as reg.exe has no
+// accepts both names of every root; the native store keeps the roots that
+// exist under their long names; a tool (the reg verbs, say) may include
+// "platform/root_keys.h" from tools/ like any seam header and loop over
+// rootKeys, skipping those that do not exist, as reg.exe has no
 // HKEY_DYN_DATA. Names are ASCII; callers compare them case-insensitively.
 // HKEY_PERFORMANCE_DATA is deliberately not here: nothing names it.
 #pragma once

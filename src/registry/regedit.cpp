@@ -21,12 +21,6 @@ namespace zarn {
 
 namespace {
 
-// The roots a path may name, compared in this order, each by its short and
-// then its long name.
-constexpr RootKeyValue namedRoots[] = {root_key::LocalMachine,  root_key::CurrentUser,
-                                       root_key::Users,         root_key::DynData,
-                                       root_key::CurrentConfig, root_key::ClassesRoot};
-
 // Root names are ASCII, and upper-casing maps no other character into ASCII,
 // so a segment names a root when it matches it letter for letter.
 bool names(std::u16string_view segment, std::string_view name) {
@@ -80,10 +74,11 @@ bool refusedName(const KeyPath& path, RegistryStatus& status) {
 
 }  // namespace
 
+// A path may name every root of the table, by its short or its long name.
+// No two names are alike, so the table's order decides nothing.
 RootKeyValue rootKeyForName(std::u16string_view segment) {
-  for (const RootKeyValue value : namedRoots) {
-    const RootKey& root = *findRootKey(value);
-    if (names(segment, root.shortName) || names(segment, root.longName)) return value;
+  for (const RootKey& root : rootKeys) {
+    if (names(segment, root.shortName) || names(segment, root.longName)) return root.value;
   }
   return 0;
 }

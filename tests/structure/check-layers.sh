@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a file includes a header of a layer above its own, reaches into
-# the native platform's internals from outside them, or when a public header
-# depends on anything but the public headers.
+# the native platform's internals from outside them, when src/ holds a
+# program, or when a public header depends on anything but the public headers.
 #
 #   check-layers.sh SOURCE_ROOT
 #
@@ -11,7 +11,8 @@
 # component/ (com/: the COM shell) -> tools/; registry_api/ (the typed
 # registry API) and ini_api/ (the INI API) stand on the platform's seams
 # alone. Only the seam headers directly in platform/ are visible above the
-# platform layer; the COM shell and the caller's COM code may also use
+# platform layer; the COM shell, the caller's COM code and the type library
+# generator (tools/typelib/, a build tool over the COM shell) may also use
 # platform/win32/, the one place that knows the platform's VARIANT. The reg
 # and ini verbs are programs on the public API: they see zarnutils/ and the
 # CLI's headers that see nothing more themselves. The benchmarks' floors
@@ -35,7 +36,7 @@ allowed_for() {
     src/component/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|ini/|registry/|component/" ;;
     src/component/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
     tools/zarnutils/reg/* | tools/zarnutils/ini/*) echo 'zarnutils/' ;;
-    tools/zarnutils/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|component/" ;;
+    tools/zarnutils/com/* | tools/typelib/*) echo "zarnutils/|automation/|$seams|platform/win32/|component/" ;;
     tools/*) echo "zarnutils/|automation/|$seams|component/[a-z_]+\.h" ;;
     bench/*floor*) echo "zarnutils/|automation/|$seams|platform/native/" ;;
     bench/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
@@ -73,6 +74,13 @@ while IFS= read -r file; do
   done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
 done < <(find include src tools bench tests -name '*.h' -o -name '*.cpp' | sort)
 
+# src/ holds the layers and the DLL; a program, the build's own tools
+# included, lives in tools/.
+while IFS= read -r line; do
+  echo "$line: a program's main belongs in tools/, not in src/"
+  failures=$((failures + 1))
+done < <(grep -HnE '^int (w?main|WinMain)\(' -r src || true)
+
 # include/ is what gets installed: public headers, nothing else, and none
 # of them reaching for a header that is not installed with them.
 while IFS= read -r line; do
@@ -85,7 +93,7 @@ while IFS= read -r file; do
 done < <(find include -type f ! -name '*.h' | sort)
 
 if [ "$failures" -gt 0 ]; then
-  echo "$failures include(s) break the layering"
+  echo "$failures break(s) of the layering"
   exit 1
 fi
-echo "layering: every include points to its own layer or one below; include/ holds public headers only"
+echo "layering: every include points to its own layer or one below; src/ holds no program; include/ holds public headers only"
