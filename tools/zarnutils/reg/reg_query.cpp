@@ -79,14 +79,15 @@ int queryOneValue(RegSession& session, const KeyName& name, const std::string& v
   }
   StoredValue value;
   const RegistryStatus status = readValue(session, key.key(), valueName, value);
-  console.out << '\n';
+  // A failure prints nothing on standard output, as reg.exe's does.
   if (status == registry_status::NotFound && valueName.empty()) {
-    console.out << console.shown(name.fullName())
+    console.out << '\n'
+                << console.shown(name.fullName())
                 << "\n    (Default)    REG_SZ    (value not set)\n";
     return regSucceeded;
   }
   if (status != registry_status::Success) return reportStatus(console, status);
-  console.out << console.shown(name.fullName()) << '\n';
+  console.out << '\n' << console.shown(name.fullName()) << '\n';
   printValue(console, value, form);
   console.out << '\n';
   return regSucceeded;
