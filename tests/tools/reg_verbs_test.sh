@@ -632,9 +632,9 @@ expect_json 0 '{"path":"'"$jl"'","values":'"$values_json"',"subkeys":[{"name":"S
 expect_json 0 '{"path":"'"$jl"'","values":[{"name":"b_number","type":"REG_DWORD","data":42}]}' query "$P" /v b_number
 expect_json 0 '{"path":"'"$jl"'","values":[]}' query "$P" /ve
 expect_json 1 '' query "$P" /v missing
-expect_json 0 '{"path":"'"$jl"'","matches":[{"path":"'"$jl"'","values":[{"name":"a_text","type":"REG_SZ","data":"one \"two\""}]}],"found":1}' query "$P" /f one
-expect_json 0 '{"path":"'"$jl"'","matches":[{"key":"'"$jl"'\\Sub"}],"found":1}' query "$P" /f sub /k
-expect_json 1 '{"path":"'"$jl"'","matches":[],"found":0}' query "$P" /f nowhere
+expect_json 0 '{"path":"'"$jl"'","matches":[{"path":"'"$jl"'","values":[{"name":"a_text","type":"REG_SZ","data":"one \"two\""}]}],"found":true,"count":1}' query "$P" /f one
+expect_json 0 '{"path":"'"$jl"'","matches":[{"key":"'"$jl"'\\Sub"}],"found":true,"count":1}' query "$P" /f sub /k
+expect_json 1 '{"path":"'"$jl"'","matches":[],"found":false,"count":0}' query "$P" /f nowhere
 expect_json 2 '{"first":"'"$jl"'","second":"'"$jl"'\\Sub","identical":false,"lines":[{"side":"<","path":"'"$jl"'","value":{"name":"b_number","type":"REG_DWORD","data":42}}]}' compare "$P" "$P\\Sub" /v b_number
 expect_json 0 '{"first":"'"$jl"'","second":"'"$jl"'","identical":true,"lines":[]}' compare "$P" "$P"
 [ "$err" = "$done_ok" ] || fail "reg --json compare said '$err' on standard error, not '$done_ok'"

@@ -119,12 +119,15 @@ Options of the verbs, written before reg or ini:
             {"path", "values", "subkeys"} (with /s each subkey the
             same way), each value {"name", "type", "data"} with data as
             text, a number, an array of strings (REG_MULTI_SZ) or hex
-            text; reg compare prints {"first", "second", "identical",
-            "lines"}; ini get prints {"file", "section", "key", "value",
-            "found"}, the value a string, a number (--type int) or
-            true/false (--type bool); ini list prints {"file",
-            "sections"} or {"file", "section", "entries": [{"name",
-            "value"}...]}. Errors stay text on standard error.
+            text; a search (/f) prints {"path", "matches", "found",
+            "count"}, found true or false as in ini get and count
+            the number of matches; reg compare prints {"first",
+            "second", "identical", "lines"}; ini get prints {"file",
+            "section", "key", "value", "found"}, the value a string,
+            a number (--type int) or true/false (--type bool); ini
+            list prints {"file", "sections"} or {"file",
+            "section", "entries": [{"name", "value"}...]}. Errors
+            stay text on standard error.
   -q, --quiet
             no success messages: only data and errors are printed.
 "-" is standard input for reg import and standard output for reg export.

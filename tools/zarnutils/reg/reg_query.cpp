@@ -221,7 +221,8 @@ int queryFind(const RegArguments& arguments, RegSession& session, const KeyName&
     if (const RegistryStatus status = searchKey(session, output, name, search, found)) {
       return reportStatus(console, status);
     }
-    json.endArray().key("found").number(found).endObject();
+    // "found" is a Boolean, as in ini get; "count" is reg.exe's "N match(es) found".
+    json.endArray().key("found").boolean(found > 0).key("count").number(found).endObject();
     console.out << json.text();
     return found > 0 ? regSucceeded : regFailed;
   }
