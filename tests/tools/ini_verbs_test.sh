@@ -118,10 +118,15 @@ typed() {
   expect "$3" "$4" get "$file" Typed Value --type "$1"
 }
 typed int ' 0x1F' 0 31
-typed int '12abc' 0 12
-typed int '3.9' 0 3
-typed int 'abc' 0 0
-typed int '0X1F' 0 0
+typed int '12abc' 1 ""
+expect_said "is '12abc', not a number"
+typed int 'example.org' 1 ""
+expect_said "entry Value in \[Typed\] is 'example.org', not a number"
+typed int '3.9' 1 ""
+typed int '0X1F' 1 ""
+typed int '0x' 1 ""
+typed int '+0b101' 0 5
+typed int '0o17' 0 15
 typed int '010' 0 10
 typed int '"42"' 0 42
 typed int '-1' 0 -1

@@ -105,8 +105,9 @@ a failure from a result; these verbs exit with 1 when they fail.
   ini       get FILE SECTION KEY [--default VALUE] [--type int|bool]
             (the whole value; a missing file, section or entry fails
             unless --default gives one; --type int reads it as
-            GetPrivateProfileInt does, --type bool takes true/false,
-            yes/no, on/off, 1/0 in any case), set FILE SECTION KEY VALUE,
+            GetPrivateProfileInt does and refuses a value that is no
+            number, --type bool takes true/false, yes/no, on/off,
+            1/0 in any case), set FILE SECTION KEY VALUE,
             del FILE SECTION [KEY] (an entry or the whole section), list
             FILE [SECTION]. "zarnutils ini VERB --help" shows one.
 On Windows both go through the narrow (ANSI) registry and profile functions:

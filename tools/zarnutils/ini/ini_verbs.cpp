@@ -61,6 +61,27 @@ std::optional<bool> booleanOfWord(std::string_view word) {
   return std::nullopt;
 }
 
+// Whether the whole value is a number as the profile functions read one:
+// an optional sign, then decimal digits, or 0x, 0o or 0b (lower case) and
+// digits of that base. They also read "12abc" as 12 and "abc" as 0, which
+// --type int refuses, since such a value is no number of anybody's.
+bool isProfileNumber(std::string_view text) {
+  if (text.starts_with('+') || text.starts_with('-')) text.remove_prefix(1);
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'o' || text[1] == 'b')) {
+    base = text[1] == 'x' ? 16 : text[1] == 'o' ? 8 : 2;
+    text.remove_prefix(2);
+  }
+  const auto isDigit = [base](char c) {
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : base;
+    return digit < base;
+  };
+  return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
+}
+
 // A --default for --type int: a decimal number in the signed 32-bit range.
 std::optional<int32_t> integerOfDefault(const std::string& text) {
   int32_t number = 0;
@@ -181,6 +202,11 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (!found && !request->fallback) return reportIniFailure(console, missing);
   const std::string text = found ? *found : *request->fallback;
   if (value.kind == TypedValue::Kind::Integer) {
+    if (found && !isProfileNumber(*found)) {
+      return reportIniFailure(console, quotedName(file) + ": entry " + quotedName(key) + " in [" +
+                                           quotedName(section) + "] is '" + quotedName(*found) +
+                                           "', not a number");
+    }
     value.integer = found ? ini.readInteger(section, key, 0) : *integerDefault;
   } else if (value.kind == TypedValue::Kind::Boolean) {
     const std::optional<bool> boolean = booleanOfWord(text);
@@ -287,8 +313,8 @@ constexpr Verb verbs[] = {
      "zarnutils [--json] ini get FILE SECTION KEY [--default V] [--type int|bool]\n"
      "  Prints the entry's whole value. A missing file, section or entry fails,\n"
      "  unless --default gives the value V to print. --type int reads the value\n"
-     "  as the profile functions read numbers (0x, 0o, 0b prefixes; reading stops\n"
-     "  at the first other character: 12abc is 12, abc is 0); --type bool takes\n"
+     "  as the profile functions read numbers (a sign, 0x, 0o, 0b prefixes) and\n"
+     "  refuses a value that is no number (12abc, abc); --type bool takes\n"
      "  true/false, yes/no, on/off or 1/0 in any letter case and prints true or\n"
      "  false. --json prints {\"file\",\"section\",\"key\",\"value\",\"found\"}.\n"},
     {"set", 4, 4, iniSet,
