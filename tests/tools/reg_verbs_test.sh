@@ -652,6 +652,14 @@ checks=$((checks + 1))
 "${zarn[@]}" -q reg export "$P" - --regedit4 </dev/null 2>"$scratch/err" | grep -q '^REGEDIT4' ||
   fail "export --regedit4 to - wrote no REGEDIT4 file"
 [ ! -s "$scratch/err" ] || fail "export -q to - said '$(cat "$scratch/err")'"
+# Text tools read a REGEDIT4 export on its way to an import; in a 5.00
+# export (UTF-16LE) sed matches nothing.
+checks=$((checks + 1))
+"${zarn[@]}" -q reg export "$P" - </dev/null | sed 's/one/three/' | "${zarn[@]}" -q reg import -
+"${zarn[@]}" -q reg export "$P" - --regedit4 </dev/null | sed 's/one/two/' | "${zarn[@]}" -q reg import - ||
+  fail "export --regedit4 | sed | import failed"
+expect_json 0 '{"path":"'"$jl"'","values":[{"name":"a_text","type":"REG_SZ","data":"two \"two\""}]}' query "$P" /v a_text
+run zarn add "$P" /v a_text /d 'one "two"' /f
 global=(-q)
 expect - 0 "" add "$P" /v quiet /d x /f
 global=()

@@ -53,7 +53,11 @@ const RegVerb verbs[] = {
      "REG EXPORT KeyName FileName [/y] [--regedit4]\n"
      "  Writes the key and everything below it as a .reg file (Windows Registry\n"
      "  Editor Version 5.00, UTF-16LE; --regedit4: REGEDIT4, 8-bit text).\n"
-     "  /y replaces an existing file without asking.\n"},
+     "  /y replaces an existing file without asking. FileName - writes to\n"
+     "  standard output. Text tools such as sed and grep need --regedit4 (or\n"
+     "  iconv -f UTF-16LE), since a 5.00 file is UTF-16LE as reg.exe writes it:\n"
+     "    zarnutils reg export 'HKCU\\Software\\Demo' - --regedit4 |\n"
+     "      sed s/localhost/example.org/ | zarnutils reg import -\n"},
     {"import", 1, importSwitches, regImport,
      "REG IMPORT FileName [--strict]\n"
      "  Applies a .reg file (5.00, REGEDIT4 or REGEDIT) as Windows does: lines it\n"
