@@ -71,6 +71,10 @@ expect 0 "" set "$file" Main Port 8080
 expect 0 "" set "$file" Main Name 'a = b'
 expect 0 "" set "$file" Main Long "$long"
 expect 0 "" set "$file" Other Key value
+# A new file's lines end in CR LF on every target, as Windows writes them.
+checks=$((checks + 1))
+[ "$(grep -c $'\r$' "$scratch/app.ini")" = "$(wc -l <"$scratch/app.ini")" ] ||
+  { echo "FAIL: a new file's lines do not all end in CR LF: $(od -c "$scratch/app.ini" | head -3)"; failures=$((failures + 1)); }
 expect 0 "8080" get "$file" main PORT
 expect 0 "a = b" get "$file" Main Name
 # The whole value, not the methods' 254 characters.
