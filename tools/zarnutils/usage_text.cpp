@@ -228,7 +228,7 @@ std::string usageText() {
 }
 
 std::string versionText() {
-  return "zarnutils " ZARN_FILE_VERSION_TEXT " (type library " +
+  return "zarnutils " ZARN_PRODUCT_VERSION " (type library " +
          std::to_string(identity::versionMajor) + "." + std::to_string(identity::versionMinor) +
          ")\n";
 }
