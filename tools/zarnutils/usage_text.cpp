@@ -133,10 +133,11 @@ Options of the verbs, written before reg or ini:
             no success messages: only data and errors are printed.
 "-" is standard input for reg import and standard output for reg export.
 Whenever the data goes to standard output, messages go to standard error.
-A reg verb's error is reg.exe's message, then a line naming the key, value
-or file and the system's reason ("zarnutils reg: no such key
-HKEY_CURRENT_USER\Software\X"); the ini verbs' errors name them too
-("zarnutils ini: cannot open /x.ini: No such file or directory").
+A reg verb's failure is reg.exe's message, then a line naming the key,
+value, file or word and the reason ("zarnutils reg: no such key
+HKEY_CURRENT_USER\Software\X", "zarnutils reg: unknown type
+'REG_DWORDX'"); the ini verbs' errors name them too ("zarnutils ini:
+cannot open /x.ini: No such file or directory").
 
 Environment:
   ZARNUTILS_REGISTRY_DIR
