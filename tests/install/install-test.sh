@@ -61,7 +61,11 @@ for exception in zarn::RegistryError zarn::AutomationError zarn::registry::Error
 done
 
 bash "$source/tests/install/consumer-test.sh" "$prefix" "$source"
-"$prefix/bin/zarnutils" --version >/dev/null
+# --version names the version as the packages do.
+shown_version=$("$prefix/bin/zarnutils" --version | cut -d' ' -f2)
+package_version=$(sed -n 's/^Version: //p' "$prefix/$libdir/pkgconfig/zarnutils.pc")
+[ "$shown_version" = "$package_version" ] ||
+  { echo "--version says $shown_version, the package $package_version"; exit 1; }
 
 # The C++ examples of docs/ build against the same install and print what
 # their pages show.

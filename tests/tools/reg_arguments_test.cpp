@@ -15,8 +15,9 @@ using namespace std::string_literals;
 constexpr SwitchRule rules[] = {{"v", true}, {"ve", false}, {"f", false}, {"-regedit4", false}};
 
 TEST(RegSwitches, FixedWordsFirstThenSwitchesInAnyCaseAndForm) {
-  const auto parsed =
-      parseRegArguments({"HKCU\\X", "/tmp/out.reg", "-V", "Name", "/F", "--regedit4"}, 2, rules);
+  std::string problem;
+  const auto parsed = parseRegArguments(
+      {"HKCU\\X", "/tmp/out.reg", "-V", "Name", "/F", "--regedit4"}, 2, rules, problem);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->fixed[1], "/tmp/out.reg");
   EXPECT_EQ(parsed->value("v"), "Name");
@@ -25,10 +26,20 @@ TEST(RegSwitches, FixedWordsFirstThenSwitchesInAnyCaseAndForm) {
   EXPECT_FALSE(parsed->has("ve"));
 }
 
+// Each refusal names the word it could not use.
 TEST(RegSwitches, RefusesWhatBreaksTheForm) {
-  for (const std::vector<std::string>& words :
-       {std::vector<std::string>{}, {"K", "/v"}, {"K", "/x"}, {"K", "/f", "/F"}, {"K", "stray"}}) {
-    EXPECT_FALSE(parseRegArguments(words, 1, rules)) << words.size();
+  const struct {
+    std::vector<std::string> words;
+    const char* problem;
+  } rows[] = {{{}, "too few words"},
+              {{"K", "/v"}, "/v needs a value"},
+              {{"K", "/x"}, "unknown switch /x"},
+              {{"K", "/f", "/F"}, "/F given twice"},
+              {{"K", "stray"}, "unexpected word 'stray'"}};
+  for (const auto& row : rows) {
+    std::string problem;
+    EXPECT_FALSE(parseRegArguments(row.words, 1, rules, problem)) << row.problem;
+    EXPECT_EQ(problem, row.problem);
   }
   // Help is the verb's only word: reg.exe refuses "reg copy /? /f".
   for (const char* word : {"/?", "-?", "/h", "-H"}) EXPECT_TRUE(asksForUsage({word})) << word;
@@ -41,18 +52,19 @@ TEST(RegSwitches, RefusesWhatBreaksTheForm) {
 // unless that is one of the verb's switches.
 TEST(RegSwitches, AnOptionalValueIsLeftOutBeforeAKnownSwitch) {
   constexpr SwitchRule query[] = {{"v", true, true}, {"d", false}, {"f", true}};
-  const auto flag = parseRegArguments({"K", "/f", "x", "/v", "/d"}, 1, query);
+  std::string problem;
+  const auto flag = parseRegArguments({"K", "/f", "x", "/v", "/d"}, 1, query, problem);
   ASSERT_TRUE(flag);
   EXPECT_TRUE(flag->withoutValue.count("v"));
   EXPECT_TRUE(flag->has("d"));
-  const auto last = parseRegArguments({"K", "/v"}, 1, query);
+  const auto last = parseRegArguments({"K", "/v"}, 1, query, problem);
   ASSERT_TRUE(last);
   EXPECT_TRUE(last->withoutValue.count("v"));
-  const auto named = parseRegArguments({"K", "/v", "/tmp/x"}, 1, query);
+  const auto named = parseRegArguments({"K", "/v", "/tmp/x"}, 1, query, problem);
   ASSERT_TRUE(named);
   EXPECT_EQ(named->value("v"), "/tmp/x");
-  EXPECT_TRUE(parseRegArguments({"K", "/reg:32"}, 1, query));
-  EXPECT_FALSE(parseRegArguments({"K", "/reg:32", "/REG:32"}, 1, query));
+  EXPECT_TRUE(parseRegArguments({"K", "/reg:32"}, 1, query, problem));
+  EXPECT_FALSE(parseRegArguments({"K", "/reg:32", "/REG:32"}, 1, query, problem));
 }
 
 // The shell completion offers the switches that a verb's usage lines name,
@@ -86,10 +98,26 @@ TEST(RegKeyName, ShortAndLongRootsInAnyCase) {
   EXPECT_TRUE(root->isRoot());
   EXPECT_EQ(root->child("Sub").fullName(), "HKEY_CURRENT_USER\\Sub");
   // One backslash may end a key's name, but not a root's alone.
-  for (const char* bad :
-       {"HKXX\\A", "\\\\machine\\HKLM\\A", "HKCU\\\\A", "HKDD", "", "HKCU\\", "HKCU\\A\\\\"}) {
-    EXPECT_FALSE(parseKeyName(bad)) << bad;
+  // Each refusal says why.
+  const struct {
+    const char* written;
+    const char* problem;
+  } bad[] = {
+      {"HKXX\\A",
+       "HKXX\\A: HKXX is no root key (HKLM, HKCU, HKCR, HKU or HKCC, or their long names)"},
+      {"\\\\machine\\HKLM\\A",
+       "\\\\machine\\HKLM\\A: remote keys (\\\\machine\\...) are not offered"},
+      {"HKCU\\\\A", "HKCU\\\\A: an empty name between two backslashes"},
+      {"HKDD", "HKDD: HKDD is no root key (HKLM, HKCU, HKCR, HKU or HKCC, or their long names)"},
+      {"", "no key name given"},
+      {"HKCU\\", "HKCU\\: a root key alone takes no backslash after it"},
+      {"HKCU\\A\\\\", "HKCU\\A\\\\: an empty name between two backslashes"},
+  };
+  for (const auto& row : bad) {
+    EXPECT_FALSE(parseKeyName(row.written)) << row.written;
+    EXPECT_EQ(keyNameProblem(row.written), row.problem);
   }
+  EXPECT_EQ(keyNameProblem("HKCU\\A"), "");
   EXPECT_TRUE(
       sameKey(*parseKeyName("HKCU\\Software\\A"), *parseKeyName("hkey_current_user\\SOFTWARE\\a")));
 }

@@ -105,8 +105,9 @@ a failure from a result; these verbs exit with 1 when they fail.
   ini       get FILE SECTION KEY [--default VALUE] [--type int|bool]
             (the whole value; a missing file, section or entry fails
             unless --default gives one; --type int reads it as
-            GetPrivateProfileInt does, --type bool takes true/false,
-            yes/no, on/off, 1/0 in any case), set FILE SECTION KEY VALUE,
+            GetPrivateProfileInt does and refuses a value that is no
+            number, --type bool takes true/false, yes/no, on/off,
+            1/0 in any case), set FILE SECTION KEY VALUE,
             del FILE SECTION [KEY] (an entry or the whole section), list
             FILE [SECTION]. "zarnutils ini VERB --help" shows one.
 On Windows both go through the narrow (ANSI) registry and profile functions:
@@ -119,20 +120,24 @@ Options of the verbs, written before reg or ini:
             {"path", "values", "subkeys"} (with /s each subkey the
             same way), each value {"name", "type", "data"} with data as
             text, a number, an array of strings (REG_MULTI_SZ) or hex
-            text; reg compare prints {"first", "second", "identical",
-            "lines"}; ini get prints {"file", "section", "key", "value",
-            "found"}, the value a string, a number (--type int) or
-            true/false (--type bool); ini list prints {"file",
-            "sections"} or {"file", "section", "entries": [{"name",
-            "value"}...]}. Errors stay text on standard error.
+            text; a search (/f) prints {"path", "matches", "found",
+            "count"}, found true or false as in ini get and count
+            the number of matches; reg compare prints {"first",
+            "second", "identical", "lines"}; ini get prints {"file",
+            "section", "key", "value", "found"}, the value a string,
+            a number (--type int) or true/false (--type bool); ini
+            list prints {"file", "sections"} or {"file",
+            "section", "entries": [{"name", "value"}...]}. Errors
+            stay text on standard error.
   -q, --quiet
             no success messages: only data and errors are printed.
 "-" is standard input for reg import and standard output for reg export.
 Whenever the data goes to standard output, messages go to standard error.
-A reg verb's error is reg.exe's message, then a line naming the key, value
-or file and the system's reason ("zarnutils reg: no such key
-HKEY_CURRENT_USER\Software\X"); the ini verbs' errors name them too
-("zarnutils ini: cannot open /x.ini: No such file or directory").
+A reg verb's failure is reg.exe's message, then a line naming the key,
+value, file or word and the reason ("zarnutils reg: no such key
+HKEY_CURRENT_USER\Software\X", "zarnutils reg: unknown type
+'REG_DWORDX'"); the ini verbs' errors name them too ("zarnutils ini:
+cannot open /x.ini: No such file or directory").
 
 Environment:
   ZARNUTILS_REGISTRY_DIR
@@ -224,7 +229,7 @@ std::string usageText() {
 }
 
 std::string versionText() {
-  return "zarnutils " ZARN_FILE_VERSION_TEXT " (type library " +
+  return "zarnutils " ZARN_PRODUCT_VERSION " (type library " +
          std::to_string(identity::versionMajor) + "." + std::to_string(identity::versionMinor) +
          ")\n";
 }

@@ -10,8 +10,9 @@ namespace zarn::cli {
 
 std::string usageText();
 
-// "zarnutils 1.00.0005 (type library 34.1)": what --version prints, the
-// file version of the DLL and the version clients bind to.
+// "zarnutils 1.0.0.5 (type library 34.1)": what --version prints, the
+// version of the packages (the DLL's version block writes it 1.00.0005)
+// and the version clients bind to.
 std::string versionText();
 
 // The short reminder printed with a usage error.

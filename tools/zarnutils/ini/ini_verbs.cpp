@@ -7,6 +7,7 @@
 #include <charconv>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "file_bytes.h"
@@ -61,6 +62,27 @@ std::optional<bool> booleanOfWord(std::string_view word) {
   return std::nullopt;
 }
 
+// Whether the whole value is a number as the profile functions read one:
+// an optional sign, then decimal digits, or 0x, 0o or 0b (lower case) and
+// digits of that base. They also read "12abc" as 12 and "abc" as 0, which
+// --type int refuses, since such a value is no number of anybody's.
+bool isProfileNumber(std::string_view text) {
+  if (text.starts_with('+') || text.starts_with('-')) text.remove_prefix(1);
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'o' || text[1] == 'b')) {
+    base = text[1] == 'x' ? 16 : text[1] == 'o' ? 8 : 2;
+    text.remove_prefix(2);
+  }
+  const auto isDigit = [base](char c) {
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : base;
+    return digit < base;
+  };
+  return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
+}
+
 // A --default for --type int: a decimal number in the signed 32-bit range.
 std::optional<int32_t> integerOfDefault(const std::string& text) {
   int32_t number = 0;
@@ -75,9 +97,23 @@ struct GetRequest {
   TypedValue::Kind kind = TypedValue::Kind::Text;
 };
 
+// What a verb's words lack or hold too many of, naming the word: "missing
+// KEY", "unexpected word 'x'"; "" when the count fits.
+std::string wordCountProblem(const std::vector<std::string>& words,
+                             std::span<const char* const> names, size_t fewest) {
+  if (words.size() < fewest) return std::string("missing ") + names[words.size()];
+  if (words.size() > names.size())
+    return "unexpected word '" + quotedName(words[names.size()]) + "'";
+  return "";
+}
+
+constexpr const char* getWordNames[] = {"FILE", "SECTION", "KEY"};
+
 // FILE SECTION KEY with --default VALUE and --type int|bool anywhere among
-// them; "--" ends the options. Nothing when the words break that form.
-std::optional<GetRequest> parseGetRequest(const std::vector<std::string>& words) {
+// them; "--" ends the options. Nothing, and the word it could not use in
+// problem, when the words break that form.
+std::optional<GetRequest> parseGetRequest(const std::vector<std::string>& words,
+                                          std::string& problem) {
   GetRequest request;
   bool optionsEnded = false;
   for (size_t at = 0; at < words.size(); ++at) {
@@ -87,7 +123,14 @@ std::optional<GetRequest> parseGetRequest(const std::vector<std::string>& words)
       request.names.push_back(word);
     } else if (word == "--") {
       optionsEnded = true;
-    } else if (!takesValue || at + 1 == words.size()) {
+    } else if (word == "--json" || word == "--quiet") {
+      problem = word + " is an option of zarnutils: it goes before \"ini\"";
+      return std::nullopt;
+    } else if (!takesValue) {
+      problem = "unknown option " + quotedName(word);
+      return std::nullopt;
+    } else if (at + 1 == words.size()) {
+      problem = word + " needs a value";
       return std::nullopt;
     } else if (word == "--default") {
       request.fallback = words[++at];
@@ -96,11 +139,20 @@ std::optional<GetRequest> parseGetRequest(const std::vector<std::string>& words)
     } else if (words[at] == "bool") {
       request.kind = TypedValue::Kind::Boolean;
     } else {
+      problem = "unknown type '" + quotedName(words[at]) + "' (int or bool)";
       return std::nullopt;
     }
   }
-  if (request.names.size() != 3) return std::nullopt;
+  problem = wordCountProblem(request.names, getWordNames, std::size(getWordNames));
+  if (!problem.empty()) return std::nullopt;
   return request;
+}
+
+// "zarnutils ini: " and the problem, then the usage; returns 2.
+int reportUsageError(ConsoleStreams& console, const std::string& problem,
+                     const std::string& usage) {
+  console.err << "zarnutils ini: " << problem << '\n' << usage;
+  return iniUsageFailed;
 }
 
 void printValue(ConsoleStreams& console, const GetRequest& request, const TypedValue& value,
@@ -137,11 +189,9 @@ constexpr const char* getUsage =
 // section and entry is missing. --default answers for a missing one;
 // --type reads the value as a number or a Boolean.
 int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
-  const std::optional<GetRequest> request = parseGetRequest(words);
-  if (!request) {
-    console.err << getUsage;
-    return iniUsageFailed;
-  }
+  std::string problem;
+  const std::optional<GetRequest> request = parseGetRequest(words, problem);
+  if (!request) return reportUsageError(console, problem, getUsage);
   const std::string& file = request->names[0];
   const std::string& section = request->names[1];
   const std::string& key = request->names[2];
@@ -151,15 +201,18 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (request->fallback && value.kind == TypedValue::Kind::Integer) {
     integerDefault = integerOfDefault(*request->fallback);
     if (!integerDefault) {
-      console.err << "zarnutils ini: --default of --type int must be a decimal number\n";
-      return iniUsageFailed;
+      return reportUsageError(console,
+                              "--default of --type int is '" + quotedName(*request->fallback) +
+                                  "', not a decimal number",
+                              getUsage);
     }
   }
   if (request->fallback && value.kind == TypedValue::Kind::Boolean &&
       !booleanOfWord(*request->fallback)) {
-    console.err << "zarnutils ini: --default of --type bool must be true/false, yes/no, "
-                   "on/off or 1/0\n";
-    return iniUsageFailed;
+    return reportUsageError(console,
+                            "--default of --type bool is '" + quotedName(*request->fallback) +
+                                "', not true/false, yes/no, on/off or 1/0",
+                            getUsage);
   }
   const ini::File ini(file);
   std::optional<std::string> found;
@@ -181,6 +234,11 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (!found && !request->fallback) return reportIniFailure(console, missing);
   const std::string text = found ? *found : *request->fallback;
   if (value.kind == TypedValue::Kind::Integer) {
+    if (found && !isProfileNumber(*found)) {
+      return reportIniFailure(console, quotedName(file) + ": entry " + quotedName(key) + " in [" +
+                                           quotedName(section) + "] is '" + quotedName(*found) +
+                                           "', not a number");
+    }
     value.integer = found ? ini.readInteger(section, key, 0) : *integerDefault;
   } else if (value.kind == TypedValue::Kind::Boolean) {
     const std::optional<bool> boolean = booleanOfWord(text);
@@ -276,28 +334,34 @@ int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
 struct Verb {
   const char* name;
   size_t fewestWords;
-  size_t mostWords;
+  std::span<const char* const> wordNames;  // FILE SECTION ..., the optional ones last
   int (*run)(const std::vector<std::string>&, ConsoleStreams&);
   const char* help;
 };
 
+constexpr const char* setWordNames[] = {"FILE", "SECTION", "KEY", "VALUE"};
+constexpr const char* delWordNames[] = {"FILE", "SECTION", "KEY"};
+constexpr const char* listWordNames[] = {"FILE", "SECTION"};
+
 // get checks its own words, which hold options.
+constexpr std::span<const char* const> checkedByTheVerb;
+
 constexpr Verb verbs[] = {
-    {"get", 3, 7, iniGet,
+    {"get", 0, checkedByTheVerb, iniGet,
      "zarnutils [--json] ini get FILE SECTION KEY [--default V] [--type int|bool]\n"
      "  Prints the entry's whole value. A missing file, section or entry fails,\n"
      "  unless --default gives the value V to print. --type int reads the value\n"
-     "  as the profile functions read numbers (0x, 0o, 0b prefixes; reading stops\n"
-     "  at the first other character: 12abc is 12, abc is 0); --type bool takes\n"
+     "  as the profile functions read numbers (a sign, 0x, 0o, 0b prefixes) and\n"
+     "  refuses a value that is no number (12abc, abc); --type bool takes\n"
      "  true/false, yes/no, on/off or 1/0 in any letter case and prints true or\n"
      "  false. --json prints {\"file\",\"section\",\"key\",\"value\",\"found\"}.\n"},
-    {"set", 4, 4, iniSet,
+    {"set", 4, setWordNames, iniSet,
      "zarnutils ini set FILE SECTION KEY VALUE\n"
      "  Writes the entry, creating the section and the file when missing.\n"},
-    {"del", 2, 3, iniDel,
+    {"del", 2, delWordNames, iniDel,
      "zarnutils ini del FILE SECTION [KEY]\n"
      "  Deletes the entry, or the whole section; nothing to delete is no failure.\n"},
-    {"list", 1, 2, iniList,
+    {"list", 1, listWordNames, iniList,
      "zarnutils [--json] ini list FILE [SECTION]\n"
      "  Lists the section names, or the section's lines, one a line. --json\n"
      "  prints {\"file\",\"sections\":[...]} or\n"
@@ -308,13 +372,16 @@ bool asksForHelp(const std::vector<std::string>& words) {
   return words.size() == 1 && (words[0] == "--help" || words[0] == "-h");
 }
 
-void printUsage(std::ostream& stream) {
-  stream << "usage:\n";
+std::string usage() {
+  std::string text = "usage:\n";
   for (const Verb& verb : verbs) {
     const std::string help = verb.help;
-    stream << "  " << help.substr(0, help.find('\n') + 1);
+    text += "  " + help.substr(0, help.find('\n') + 1);
   }
+  return text;
 }
+
+constexpr const char* verbChoice = "(get, set, del or list)";
 
 }  // namespace
 
@@ -326,31 +393,34 @@ std::vector<std::string> iniVerbNames() {
 
 int runIni(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (asksForHelp(words)) {
-    printUsage(console.out);
+    console.out << usage();
     for (const Verb& verb : verbs) console.out << '\n' << verb.help;
     return iniSucceeded;
   }
-  if (!words.empty()) {
-    for (const Verb& verb : verbs) {
-      if (words[0] != verb.name) continue;
-      const std::vector<std::string> rest(std::next(words.begin()), words.end());
-      if (asksForHelp(rest)) {
-        console.out << verb.help;
-        return iniSucceeded;
-      }
-      if (rest.size() < verb.fewestWords || rest.size() > verb.mostWords) break;
-      try {
-        return verb.run(rest, console);
-      } catch (const ini::Error& failure) {
-        // A name the INI API refused to read (a NUL, or text the system's
-        // code page cannot hold).
-        return reportIniFailure(console,
-                                quotedName(failure.file()) + ": " + failure.code().message());
-      }
+  if (words.empty())
+    return reportUsageError(console, std::string("a verb expected ") + verbChoice, usage());
+  for (const Verb& verb : verbs) {
+    if (words[0] != verb.name) continue;
+    const std::vector<std::string> rest(std::next(words.begin()), words.end());
+    if (asksForHelp(rest)) {
+      console.out << verb.help;
+      return iniSucceeded;
+    }
+    if (!verb.wordNames.empty()) {
+      const std::string problem = wordCountProblem(rest, verb.wordNames, verb.fewestWords);
+      if (!problem.empty()) return reportUsageError(console, problem, usage());
+    }
+    try {
+      return verb.run(rest, console);
+    } catch (const ini::Error& failure) {
+      // A name the INI API refused to read (a NUL, or text the system's
+      // code page cannot hold).
+      return reportIniFailure(console,
+                              quotedName(failure.file()) + ": " + failure.code().message());
     }
   }
-  printUsage(console.err);
-  return iniUsageFailed;
+  return reportUsageError(console, "unknown verb '" + quotedName(words[0]) + "' " + verbChoice,
+                          usage());
 }
 
 }  // namespace zarn::cli

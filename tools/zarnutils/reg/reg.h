@@ -60,9 +60,11 @@ struct RegArguments {
 };
 
 // Nothing when the words break the form: too few fixed words, an unknown or
-// repeated switch, a switch without its value, or a stray word.
+// repeated switch, a switch without its value, or a stray word; problem
+// then names the word ("unknown switch /x").
 std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& words,
-                                              size_t fixedCount, std::span<const SwitchRule> rules);
+                                              size_t fixedCount, std::span<const SwitchRule> rules,
+                                              std::string& problem);
 
 // /?, /h, -? or -h (any letter case) as the only word asks for the usage;
 // reg.exe refuses it beside other words.
@@ -99,15 +101,20 @@ class RegSession {
   // Remembers what failed and why ("no such key HKEY_CURRENT_USER\Software\X").
   // A later note replaces an earlier one.
   void noteFailure(std::string what) { failureNote_ = std::move(what); }
+  // The registry's answer as the note, when the step that failed left none
+  // (listing a key just opened, committing the changes).
+  void noteStatusUnlessNoted(RegistryStatus status);
   // The note as that line, "zarnutils reg: ...\n", or "" without one; forgets it.
   std::string takeFailureLine();
   // The outcome of opening or creating a key, returned unchanged: a failure
   // is noted with the key's name, a success forgets the note and makes the
   // key the one that value notes name.
   RegistryStatus noteKeyOutcome(const std::string& keyName, RegistryStatus status);
-  // The outcome of reading or writing a value of that key, the same way.
+  // The outcome of reading, writing or deleting a value of that key, the
+  // same way.
+  enum class ValueStep { Read, Write, Delete };
   RegistryStatus noteValueOutcome(const std::string& valueName, RegistryStatus status,
-                                  bool writing);
+                                  ValueStep step);
 
  private:
   registry::Access viewAccess_ = registry::Access{};
@@ -141,23 +148,29 @@ std::vector<std::string> regVerbNames();
 // ---- What the verbs say (reg_command.cpp) ----
 // In Windows reg.exe's words (Wine's reg.exe words some of them
 // differently). Errors go to standard error, and every verb that prints one
-// exits with 1.
+// exits with 1. Each failure leaves its note in the session, which runReg
+// prints as the line after reg.exe's message: the syntax errors take it as
+// why, the others find it left by the step that failed.
 
 constexpr int regSucceeded = 0;
 constexpr int regFailed = 1;
 
 // "The operation completed successfully." on standard output; returns 0.
 int reportSuccess(ConsoleStreams& console);
-// "ERROR: Invalid syntax." and where to find the verb's usage; returns 1.
-int reportInvalidSyntax(ConsoleStreams& console, std::string_view verb);
-// "ERROR: Invalid key name." and where to find the verb's usage; returns 1.
-int reportInvalidKeyName(ConsoleStreams& console, std::string_view verb);
-// "ERROR: " and the platform's text for a registry status; returns 1.
-int reportStatus(ConsoleStreams& console, RegistryStatus status);
-// "ERROR: " and the text; returns 1.
-int reportError(ConsoleStreams& console, std::string_view text);
+// "ERROR: Invalid syntax." and where to find the verb's usage, noting why
+// ("/v and /ve exclude each other"); returns 1.
+int reportInvalidSyntax(RegSession& session, std::string_view verb, std::string why);
+// "ERROR: Invalid key name." and where to find the verb's usage, noting
+// why (keyNameProblem); returns 1.
+int reportInvalidKeyName(RegSession& session, std::string_view verb, std::string why);
+// "ERROR: " and the platform's text for a registry status, with the note
+// of the step that failed (or the status as the note); returns 1.
+int reportStatus(RegSession& session, RegistryStatus status);
+// "ERROR: " and the text, noting why unless the step that failed noted it
+// (why empty); returns 1.
+int reportError(RegSession& session, std::string_view text, std::string why = "");
 // The answer to a question was no: nothing was changed; returns 1.
-int reportCanceled(ConsoleStreams& console);
+int reportCanceled(RegSession& session);
 // The platform's text for a registry status code.
 std::string statusText(RegistryStatus status);
 
@@ -193,6 +206,8 @@ struct KeyName {
 // Nothing for an unknown root, a remote key (\\machine\...), or an empty
 // name between backslashes.
 std::optional<KeyName> parseKeyName(std::string_view written);
+// Why parseKeyName refuses the name ("'HKXX\A': HKXX is no root key ...").
+std::string keyNameProblem(std::string_view written);
 
 // Whether two names denote the same key (names compare case-insensitively).
 bool sameKey(const KeyName& left, const KeyName& right);
@@ -244,7 +259,7 @@ RegistryStatus listValues(const registry::Key& key, std::vector<StoredValue>& va
 RegistryStatus readValue(RegSession& session, const registry::Key& key, const std::string& name,
                          StoredValue& value);
 RegistryStatus writeValue(RegSession& session, const registry::Key& key, const StoredValue& value);
-RegistryStatus deleteValue(const registry::Key& key, const std::string& name);
+RegistryStatus deleteValue(RegSession& session, const registry::Key& key, const std::string& name);
 
 // The key's values and the names of its subkeys, read through one handle.
 RegistryStatus readKey(RegSession& session, const KeyName& name, std::vector<StoredValue>& values,

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 #include <ostream>
+#include <sstream>
 #include <streambuf>
 #include <string>
 
@@ -53,7 +54,11 @@ const RegVerb verbs[] = {
      "REG EXPORT KeyName FileName [/y] [--regedit4]\n"
      "  Writes the key and everything below it as a .reg file (Windows Registry\n"
      "  Editor Version 5.00, UTF-16LE; --regedit4: REGEDIT4, 8-bit text).\n"
-     "  /y replaces an existing file without asking.\n"},
+     "  /y replaces an existing file without asking. FileName - writes to\n"
+     "  standard output. Text tools such as sed and grep need --regedit4 (or\n"
+     "  iconv -f UTF-16LE), since a 5.00 file is UTF-16LE as reg.exe writes it:\n"
+     "    zarnutils reg export 'HKCU\\Software\\Demo' - --regedit4 |\n"
+     "      sed s/localhost/example.org/ | zarnutils reg import -\n"},
     {"import", 1, importSwitches, regImport,
      "REG IMPORT FileName [--strict]\n"
      "  Applies a .reg file (5.00, REGEDIT4 or REGEDIT) as Windows does: lines it\n"
@@ -108,8 +113,32 @@ class CrlfBuffer : public std::streambuf {
   std::ostream& below_;
 };
 
-int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
-  if (words.empty()) return reportInvalidSyntax(console, "");
+// "QUERY, ADD, ... or COMPARE".
+std::string operationNames() {
+  std::string names;
+  for (const RegVerb& verb : verbs) {
+    if (&verb != verbs) names += &verb == std::end(verbs) - 1 ? " or " : ", ";
+    names += upperWord(verb.name);
+  }
+  return names;
+}
+
+// The name that the verb's first usage line gives its fixed word at index
+// ("KeyName2" of REG COPY KeyName1 KeyName2).
+std::string fixedWordName(const RegVerb& verb, size_t index) {
+  const std::string usage = verb.usage;
+  std::istringstream line(usage.substr(0, usage.find('\n')));
+  std::string word;
+  // REG, the verb, then the fixed words.
+  for (size_t read = 0; read < index + 3 && line >> word;) ++read;
+  return word;
+}
+
+int runVerbInSession(const std::vector<std::string>& words, RegSession& session) {
+  ConsoleStreams& console = session.console;
+  if (words.empty()) {
+    return reportInvalidSyntax(session, "", "an operation expected: " + operationNames());
+  }
   if (asksForUsage(words)) {
     printOverview(console);
     return regSucceeded;
@@ -121,22 +150,33 @@ int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
       console.out << verb.usage;
       return regSucceeded;
     }
-    const std::optional<RegArguments> arguments =
-        parseRegArguments(rest, verb.fixedCount, verb.switches);
-    if (!arguments || (arguments->has("reg:32") && arguments->has("reg:64"))) {
-      return reportInvalidSyntax(console, verb.name);
+    if (rest.size() < verb.fixedCount) {
+      return reportInvalidSyntax(session, verb.name, "missing " + fixedWordName(verb, rest.size()));
     }
-    RegSession session(console);
+    std::string problem;
+    const std::optional<RegArguments> arguments =
+        parseRegArguments(rest, verb.fixedCount, verb.switches, problem);
+    if (!arguments) return reportInvalidSyntax(session, verb.name, problem);
+    if (arguments->has("reg:32") && arguments->has("reg:64")) {
+      return reportInvalidSyntax(session, verb.name, "/reg:32 and /reg:64 exclude each other");
+    }
     session.useView(arguments->has("reg:32")   ? RegSession::View::Bits32
                     : arguments->has("reg:64") ? RegSession::View::Bits64
                                                : RegSession::View::Default);
-    const int code = verb.run(*arguments, session);
-    if (code == regFailed) console.err << session.takeFailureLine();
-    return code;
+    return verb.run(*arguments, session);
   }
+  session.noteFailure("unknown operation '" + quotedName(words[0]) + "' (" + operationNames() +
+                      ")");
   console.err << "ERROR: Invalid argument/option - '" << quotedName(words[0])
               << "'.\nType \"REG /?\" for usage.\n";
   return regFailed;
+}
+
+int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
+  RegSession session(console);
+  const int code = runVerbInSession(words, session);
+  if (code == regFailed) console.err << session.takeFailureLine();
+  return code;
 }
 
 }  // namespace
@@ -186,17 +226,31 @@ bool looksLikeSwitch(const std::string& word) {
 }  // namespace
 
 std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& words,
-                                              size_t fixedCount,
-                                              std::span<const SwitchRule> rules) {
-  if (words.size() < fixedCount) return std::nullopt;
+                                              size_t fixedCount, std::span<const SwitchRule> rules,
+                                              std::string& problem) {
+  if (words.size() < fixedCount) {
+    problem = "too few words";
+    return std::nullopt;
+  }
   RegArguments arguments;
   arguments.fixed.assign(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(fixedCount));
   for (size_t next = fixedCount; next < words.size(); ++next) {
-    if (!looksLikeSwitch(words[next])) return std::nullopt;
+    const std::string written = quotedName(words[next]);
+    if (!looksLikeSwitch(words[next])) {
+      problem = "unexpected word '" + written + "'";
+      return std::nullopt;
+    }
     const std::string name = lowerWord(words[next].substr(1));
     const SwitchRule* rule = findRule(rules, name);
     if (!rule) rule = findRule(viewSwitches, name);
-    if (!rule || arguments.has(name)) return std::nullopt;
+    if (!rule) {
+      problem = "unknown switch " + written;
+      return std::nullopt;
+    }
+    if (arguments.has(name)) {
+      problem = written + " given twice";
+      return std::nullopt;
+    }
     std::string value;
     const bool valueFollows = next + 1 < words.size() &&
                               !(rule->valueOptional && looksLikeSwitch(words[next + 1]) &&
@@ -207,6 +261,7 @@ std::optional<RegArguments> parseRegArguments(const std::vector<std::string>& wo
     } else if (rule->takesValue && rule->valueOptional) {
       arguments.withoutValue.insert(name);
     } else if (rule->takesValue) {
+      problem = written + " needs a value";
       return std::nullopt;
     }
     arguments.switches.emplace(name, value);
@@ -265,20 +320,24 @@ int reportSuccess(ConsoleStreams& console) {
   return regSucceeded;
 }
 
-int reportInvalidSyntax(ConsoleStreams& console, std::string_view verb) {
-  return reportWithUsageHint(console, "Invalid syntax.", verb);
+int reportInvalidSyntax(RegSession& session, std::string_view verb, std::string why) {
+  session.noteFailure(std::move(why));
+  return reportWithUsageHint(session.console, "Invalid syntax.", verb);
 }
 
-int reportInvalidKeyName(ConsoleStreams& console, std::string_view verb) {
-  return reportWithUsageHint(console, "Invalid key name.", verb);
+int reportInvalidKeyName(RegSession& session, std::string_view verb, std::string why) {
+  session.noteFailure(std::move(why));
+  return reportWithUsageHint(session.console, "Invalid key name.", verb);
 }
 
-int reportStatus(ConsoleStreams& console, RegistryStatus status) {
-  return reportError(console, statusText(status));
+int reportStatus(RegSession& session, RegistryStatus status) {
+  session.noteStatusUnlessNoted(status);
+  return reportError(session, statusText(status));
 }
 
-int reportError(ConsoleStreams& console, std::string_view text) {
-  console.err << "ERROR: " << text << '\n';
+int reportError(RegSession& session, std::string_view text, std::string why) {
+  if (!why.empty()) session.noteFailure(std::move(why));
+  session.console.err << "ERROR: " << text << '\n';
   return regFailed;
 }
 
@@ -289,8 +348,9 @@ std::string statusText(RegistryStatus status) {
   return "The registry operation failed with status " + std::to_string(status) + ".";
 }
 
-int reportCanceled(ConsoleStreams& console) {
-  console.err << "The operation was canceled by the user.\n";
+int reportCanceled(RegSession& session) {
+  session.noteFailure("the question was answered no; nothing was changed");
+  session.console.err << "The operation was canceled by the user.\n";
   return regFailed;
 }
 

@@ -124,11 +124,16 @@ int regCompare(const RegArguments& arguments, RegSession& session) {
   ConsoleStreams& console = session.console;
   const std::optional<KeyName> first = parseKeyName(arguments.fixed[0]);
   const std::optional<KeyName> second = parseKeyName(arguments.fixed[1]);
-  if (!first || !second) return reportInvalidKeyName(console, "compare");
+  if (!first || !second) {
+    return reportInvalidKeyName(session, "compare", keyNameProblem(arguments.fixed[first ? 1 : 0]));
+  }
   const int outputSwitches =
       arguments.has("oa") + arguments.has("od") + arguments.has("os") + arguments.has("on");
-  if (outputSwitches > 1 || (arguments.has("v") && arguments.has("ve"))) {
-    return reportInvalidSyntax(console, "compare");
+  if (outputSwitches > 1) {
+    return reportInvalidSyntax(session, "compare", "/oa, /od, /os and /on exclude each other");
+  }
+  if (arguments.has("v") && arguments.has("ve")) {
+    return reportInvalidSyntax(session, "compare", "/v and /ve exclude each other");
   }
   const Shown shown = arguments.has("oa")   ? Shown::All
                       : arguments.has("os") ? Shown::Matches
@@ -139,7 +144,7 @@ int regCompare(const RegArguments& arguments, RegSession& session) {
   if (arguments.has("ve")) valueName = "";
   Comparison comparison(session, shown, arguments.has("s"), valueName);
   if (const RegistryStatus status = comparison.compare(*first, *second)) {
-    return reportStatus(console, status);
+    return reportStatus(session, status);
   }
   if (console.json) {
     console.out << comparison.json().document(*first, *second, comparison.different());

@@ -43,22 +43,24 @@ class TreeCopy {
 }  // namespace
 
 int regCopy(const RegArguments& arguments, RegSession& session) {
-  ConsoleStreams& console = session.console;
   const std::optional<KeyName> source = parseKeyName(arguments.fixed[0]);
   const std::optional<KeyName> target = parseKeyName(arguments.fixed[1]);
-  if (!source || !target) return reportInvalidKeyName(console, "copy");
+  if (!source || !target) {
+    return reportInvalidKeyName(session, "copy", keyNameProblem(arguments.fixed[source ? 1 : 0]));
+  }
   if (sameKey(*source, *target)) {
-    return reportError(console, "The source and destination keys cannot be the same.");
+    return reportError(session, "The source and destination keys cannot be the same.",
+                       "both name " + quotedName(source->fullName()));
   }
   KeyTree tree;
   if (const RegistryStatus status = readTree(session, *source, arguments.has("s"), tree)) {
-    return reportStatus(console, status);
+    return reportStatus(session, status);
   }
   TreeCopy copy(session, arguments.has("f"));
   if (const RegistryStatus status = copy.write(*target, tree)) {
-    return reportStatus(console, status);
+    return reportStatus(session, status);
   }
-  return reportSuccess(console);
+  return reportSuccess(session.console);
 }
 
 }  // namespace zarn::cli

@@ -11,23 +11,29 @@ namespace zarn::cli {
 int regExport(const RegArguments& arguments, RegSession& session) {
   ConsoleStreams& console = session.console;
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
-  if (!name) return reportInvalidKeyName(console, "export");
+  if (!name) return reportInvalidKeyName(session, "export", keyNameProblem(arguments.fixed[0]));
   const std::string& fileName = arguments.fixed[1];
   KeyTree tree;
   if (const RegistryStatus status = readTree(session, *name, true, tree)) {
-    return reportStatus(console, status);
+    return reportStatus(session, status);
   }
   if (!arguments.has("y") && !isStandardStream(fileName) && fileExists(fileName) &&
       ask(console, "File " + quotedName(fileName) + " already exists. Overwrite") != Answer::Yes) {
-    return reportCanceled(console);
+    return reportCanceled(session);
   }
   const RegFileForm form =
       arguments.has("-regedit4") ? RegFileForm::Regedit4 : RegFileForm::Version5;
   std::string problem;
   const std::optional<std::string> bytes = regFileBytes(*name, tree, form, problem);
-  if (!bytes) return reportError(console, "Cannot export: " + problem + "; nothing was written.");
+  if (!bytes) {
+    return reportError(
+        session, "Cannot export: " + problem + "; nothing was written.",
+        "nothing written to " +
+            (isStandardStream(fileName) ? std::string("standard output") : quotedName(fileName)));
+  }
+  // writeRegOutput notes why the file could not be written.
   if (!writeRegOutput(session, fileName, *bytes)) {
-    return reportError(console, "Unable to write the file " + quotedName(fileName) + ".");
+    return reportError(session, "Unable to write the file " + quotedName(fileName) + ".");
   }
   return reportSuccess(console);
 }

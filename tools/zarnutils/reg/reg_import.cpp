@@ -39,7 +39,7 @@ class Import {
     for (const RegFileValue& value : change.values) {
       RegistryStatus status;
       if (value.remove) {
-        status = deleteValue(key.key(), value.name);
+        status = deleteValue(session_, key.key(), value.name);
         if (status == NotFound) status = Success;
       } else {
         status = writeValue(session_, key.key(), {value.name, value.type, value.data});
@@ -57,7 +57,8 @@ class Import {
   // Under --strict a failure ends the import; otherwise its line is skipped.
   bool failed(int line, RegistryStatus status) {
     if (strict_) {
-      reportError(console_, fileName_ + ", line " + std::to_string(line) + ": " +
+      // The step that failed noted what and why.
+      reportError(session_, fileName_ + ", line " + std::to_string(line) + ": " +
                                 statusText(status) + " Nothing was imported.");
       return false;
     }
@@ -79,12 +80,14 @@ int regImport(const RegArguments& arguments, RegSession& session) {
   const bool strict = arguments.has("-strict");
   const auto refuse = [&](const RegFileError& problem) {
     const std::string where = problem.line ? ", line " + std::to_string(problem.line) : "";
-    return reportError(console,
-                       fileName + where + ": " + problem.message + "; nothing was imported.");
+    return reportError(session,
+                       fileName + where + ": " + problem.message + "; nothing was imported.",
+                       "cannot import " + fileName + where);
   };
+  // readRegInput notes why the file could not be read.
   const std::optional<RegInput> input = readRegInput(session, arguments.fixed[0]);
   if (!input) {
-    return reportError(console,
+    return reportError(session,
                        "Error opening the file. There may be a disk or file system error.");
   }
   if (const auto* tooLarge = std::get_if<RegFileError>(&*input)) return refuse(*tooLarge);
@@ -95,13 +98,16 @@ int regImport(const RegArguments& arguments, RegSession& session) {
   if (file.readsNothing) {
     import.skipped(1,
                    "a REGEDIT header of no known version: Windows imports nothing of such a file");
-    return strict ? reportError(console, fileName + ": nothing was imported.")
+    return strict ? reportError(session, fileName + ": nothing was imported.",
+                                "--strict: a REGEDIT header of no known version")
                   : reportSuccess(console);
   }
   for (const RegFileSkip& skip : file.skipped) import.skipped(skip.line, skip.reason);
   if (strict && !file.skipped.empty()) {
-    return reportError(console, fileName + ": " + std::to_string(file.skipped.size()) +
-                                    " line(s) could not be used; nothing was imported.");
+    return reportError(session,
+                       fileName + ": " + std::to_string(file.skipped.size()) +
+                           " line(s) could not be used; nothing was imported.",
+                       "--strict: the lines named above could not be used");
   }
   registry::Transaction transaction;
   for (const RegFileKey& change : file.keys) {
@@ -109,8 +115,9 @@ int regImport(const RegArguments& arguments, RegSession& session) {
   }
   std::error_code ec;
   transaction.commit(ec);
-  if (ec) return reportStatus(console, ec.value());
-  return reportSuccess(console);
+  if (!ec) return reportSuccess(console);
+  session.noteFailure("cannot apply " + fileName + ": " + statusText(ec.value()));
+  return reportStatus(session, ec.value());
 }
 
 }  // namespace zarn::cli

@@ -67,31 +67,29 @@ int queryAsJson(const RegArguments& arguments, RegSession& session, const KeyNam
   ConsoleStreams& console = session.console;
   const bool oneValue = arguments.has("v") || arguments.has("ve");
   if (oneValue && arguments.has("s")) {
-    session.noteFailure("--json lists a key or one of its values: not /v or /ve with /s");
-    return reportInvalidSyntax(console, "query");
+    return reportInvalidSyntax(session, "query",
+                               "--json lists a key or one of its values: not /v or /ve with /s");
   }
-  if ((arguments.has("v") && arguments.has("ve")) || arguments.withoutValue.count("v") ||
-      arguments.has("k") || arguments.has("d") || arguments.has("c") || arguments.has("e") ||
-      arguments.has("t")) {
-    return reportInvalidSyntax(console, "query");
+  if (const std::string problem = searchSwitchProblem(arguments); !problem.empty()) {
+    return reportInvalidSyntax(session, "query", problem);
   }
   JsonWriter json;
   json.beginObject();
   if (!oneValue) {
     if (const RegistryStatus status = writeKeyJson(session, json, name, arguments.has("s"))) {
-      return reportStatus(console, status);
+      return reportStatus(session, status);
     }
   } else {
     OpenedKey key(session);
     if (const RegistryStatus status = key.open(name)) {
-      return reportStatus(console, status);
+      return reportStatus(session, status);
     }
     const std::string valueName = arguments.has("v") ? arguments.value("v") : "";
     StoredValue value;
     const RegistryStatus status = readValue(session, key.key(), valueName, value);
     // An unset default value is no failure: reg.exe shows "(value not set)".
     const bool unsetDefault = status == registry_status::NotFound && valueName.empty();
-    if (status != registry_status::Success && !unsetDefault) return reportStatus(console, status);
+    if (status != registry_status::Success && !unsetDefault) return reportStatus(session, status);
     json.member("path", name.fullName()).key("values").beginArray();
     if (status == registry_status::Success) writeValueJson(json, value);
     json.endArray();

@@ -4,6 +4,8 @@
 // Windows' own form whatever the target.
 #include "reg/reg.h"
 
+#include <variant>
+
 #include "reg/reg_pipeline.h"
 
 namespace zarn::cli {
@@ -21,19 +23,45 @@ KeyName KeyName::child(std::string_view name) const {
   return below;
 }
 
-std::optional<KeyName> parseKeyName(std::string_view written) {
+namespace {
+
+// The key written, or why reg.exe would refuse its name.
+std::variant<KeyName, std::string> readKeyName(std::string_view written) {
+  if (written.empty()) return "no key name given";
+  if (written.starts_with("\\\\")) return "remote keys (\\\\machine\\...) are not offered";
   const size_t separator = written.find('\\');
-  const std::optional<Root> root = registry::rootOfName(written.substr(0, separator));
+  const std::string_view rootWord = written.substr(0, separator);
+  const std::optional<Root> root = registry::rootOfName(rootWord);
+  if (!root) {
+    return quotedName(rootWord) +
+           " is no root key (HKLM, HKCU, HKCR, HKU or HKCC, or their long names)";
+  }
   std::string_view path = separator == std::string_view::npos ? "" : written.substr(separator + 1);
   // reg.exe takes one backslash after a key (HKCU\Software\), but not after
   // a root alone (HKCU\) nor two of them.
   if (path.ends_with('\\')) path.remove_suffix(1);
-  if (!root || (separator != std::string_view::npos && path.empty())) return std::nullopt;
+  if (separator != std::string_view::npos && path.empty())
+    return "a root key alone takes no backslash after it";
   if (path.find("\\\\") != std::string_view::npos || path.starts_with('\\') ||
       path.ends_with('\\')) {
-    return std::nullopt;
+    return "an empty name between two backslashes";
   }
   return KeyName{*root, std::string(path)};
+}
+
+}  // namespace
+
+std::optional<KeyName> parseKeyName(std::string_view written) {
+  std::variant<KeyName, std::string> read = readKeyName(written);
+  if (auto* name = std::get_if<KeyName>(&read)) return std::move(*name);
+  return std::nullopt;
+}
+
+std::string keyNameProblem(std::string_view written) {
+  const std::variant<KeyName, std::string> read = readKeyName(written);
+  const auto* problem = std::get_if<std::string>(&read);
+  if (!problem) return "";
+  return written.empty() ? *problem : quotedName(written) + ": " + *problem;
 }
 
 bool sameKey(const KeyName& left, const KeyName& right) {
@@ -97,7 +125,7 @@ RegistryStatus readValue(RegSession& session, const registry::Key& key, const st
   std::error_code ec;
   const registry::Value read = key.readValue(name, ec);
   value = ec ? StoredValue{name, ValueType::None, {}} : storedValueOf(read);
-  return session.noteValueOutcome(name, statusOf(ec), false);
+  return session.noteValueOutcome(name, statusOf(ec), RegSession::ValueStep::Read);
 }
 
 RegistryStatus writeValue(RegSession& session, const registry::Key& key, const StoredValue& value) {
@@ -105,13 +133,13 @@ RegistryStatus writeValue(RegSession& session, const registry::Key& key, const S
       value.name, value.type, std::vector<uint8_t>(value.data.begin(), value.data.end()));
   std::error_code ec;
   key.writeValue(stored.name, stored.type, stored.data, ec);
-  return session.noteValueOutcome(value.name, statusOf(ec), true);
+  return session.noteValueOutcome(value.name, statusOf(ec), RegSession::ValueStep::Write);
 }
 
-RegistryStatus deleteValue(const registry::Key& key, const std::string& name) {
+RegistryStatus deleteValue(RegSession& session, const registry::Key& key, const std::string& name) {
   std::error_code ec;
   key.deleteValue(name, ec);
-  return statusOf(ec);
+  return session.noteValueOutcome(name, statusOf(ec), RegSession::ValueStep::Delete);
 }
 
 RegistryStatus readKey(RegSession& session, const KeyName& name, std::vector<StoredValue>& values,

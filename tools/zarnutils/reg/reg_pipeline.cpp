@@ -29,17 +29,26 @@ RegistryStatus RegSession::noteKeyOutcome(const std::string& keyName, RegistrySt
 }
 
 RegistryStatus RegSession::noteValueOutcome(const std::string& valueName, RegistryStatus status,
-                                            bool writing) {
+                                            ValueStep step) {
   const std::string value = valueName.empty() ? "(Default)" : quotedName(valueName);
   if (status == registry_status::Success) {
     failureNote_.clear();
-  } else if (status == registry_status::NotFound && !writing) {
+  } else if (status == registry_status::NotFound && step != ValueStep::Write) {
     noteFailure("no such value " + value + " in " + lastKey_);
   } else {
-    noteFailure(std::string(writing ? "cannot write" : "cannot read") + " value " + value + " in " +
-                lastKey_ + ": " + statusText(status));
+    const char* failed = step == ValueStep::Read    ? "cannot read"
+                         : step == ValueStep::Write ? "cannot write"
+                                                    : "cannot delete";
+    noteFailure(std::string(failed) + " value " + value + " in " + lastKey_ + ": " +
+                statusText(status));
   }
   return status;
+}
+
+void RegSession::noteStatusUnlessNoted(RegistryStatus status) {
+  if (!failureNote_.empty()) return;
+  noteFailure(lastKey_.empty() ? statusText(status)
+                               : "key " + lastKey_ + ": " + statusText(status));
 }
 
 std::string dataProblem(ValueType type, std::string_view text, std::string_view separator) {

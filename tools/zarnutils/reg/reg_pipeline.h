@@ -42,6 +42,9 @@ bool writeRegOutput(RegSession& session, const std::string& fileName, std::strin
 // {"name", "type", "data"}: the data as JSON: text, a number, an array of
 // strings for REG_MULTI_SZ, hexadecimal text for everything else.
 void writeValueJson(JsonWriter& json, const StoredValue& value);
+// Why query's words, without /f, hold a switch of a search (/k, /d, /c,
+// /e, /t, /v without a name) or both /v and /ve; "" when they do not.
+std::string searchSwitchProblem(const RegArguments& arguments);
 // reg query --json: the key as one object ({"path", "values", "subkeys"}),
 // with /s the whole tree, with /v or /ve only that value.
 int queryAsJson(const RegArguments& arguments, RegSession& session, const KeyName& name);

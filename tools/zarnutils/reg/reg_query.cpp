@@ -75,18 +75,19 @@ int queryOneValue(RegSession& session, const KeyName& name, const std::string& v
   ConsoleStreams& console = session.console;
   OpenedKey key(session);
   if (const RegistryStatus status = key.open(name)) {
-    return reportStatus(console, status);
+    return reportStatus(session, status);
   }
   StoredValue value;
   const RegistryStatus status = readValue(session, key.key(), valueName, value);
-  console.out << '\n';
+  // A failure prints nothing on standard output, as reg.exe's does.
   if (status == registry_status::NotFound && valueName.empty()) {
-    console.out << console.shown(name.fullName())
+    console.out << '\n'
+                << console.shown(name.fullName())
                 << "\n    (Default)    REG_SZ    (value not set)\n";
     return regSucceeded;
   }
-  if (status != registry_status::Success) return reportStatus(console, status);
-  console.out << console.shown(name.fullName()) << '\n';
+  if (status != registry_status::Success) return reportStatus(session, status);
+  console.out << '\n' << console.shown(name.fullName()) << '\n';
   printValue(console, value, form);
   console.out << '\n';
   return regSucceeded;
@@ -177,18 +178,34 @@ RegistryStatus searchKey(RegSession& session, SearchOutput& output, const KeyNam
   return registry_status::Success;
 }
 
+namespace {
+
+// A search that found nothing fails, as reg.exe's does, with a note saying so.
+int noteNothingFound(RegSession& session, const KeyName& name, const std::string& pattern) {
+  session.noteFailure("nothing in " + quotedName(name.fullName()) + " matches '" +
+                      quotedName(pattern) + "'");
+  return regFailed;
+}
+
+}  // namespace
+
 int queryFind(const RegArguments& arguments, RegSession& session, const KeyName& name,
               const QueryForm& form) {
   ConsoleStreams& console = session.console;
-  if (arguments.has("ve") || (arguments.has("v") && !arguments.withoutValue.count("v"))) {
-    return reportInvalidSyntax(console, "query");
+  if (arguments.has("ve")) return reportInvalidSyntax(session, "query", "/ve does not go with /f");
+  if (arguments.has("v") && !arguments.withoutValue.count("v")) {
+    return reportInvalidSyntax(
+        session, "query",
+        "/v takes no value name with /f: '" + quotedName(arguments.value("v")) + "'");
   }
   Search search;
   search.form = form;
   search.caseSensitive = arguments.has("c");
   search.exact = arguments.has("e");
   search.pattern = search.caseSensitive ? arguments.value("f") : lowerWord(arguments.value("f"));
-  if (search.pattern.empty()) return reportInvalidSyntax(console, "query");
+  if (search.pattern.empty()) {
+    return reportInvalidSyntax(session, "query", "/f needs the data to search for");
+  }
   if (arguments.has("k") || arguments.has("v") || arguments.has("d")) {
     search.keys = arguments.has("k");
     search.valueNames = arguments.has("v");
@@ -199,7 +216,10 @@ int queryFind(const RegArguments& arguments, RegSession& session, const KeyName&
     while (true) {
       const size_t comma = list.find(',');
       const std::optional<ValueType> type = registry::valueTypeOfName(list.substr(0, comma));
-      if (!type) return reportInvalidSyntax(console, "query");
+      if (!type) {
+        return reportInvalidSyntax(
+            session, "query", "unknown type '" + quotedName(list.substr(0, comma)) + "' in /t");
+      }
       search.types.push_back(*type);
       if (comma == std::string_view::npos) break;
       list.remove_prefix(comma + 1);
@@ -208,7 +228,7 @@ int queryFind(const RegArguments& arguments, RegSession& session, const KeyName&
   {
     OpenedKey key(session);
     if (const RegistryStatus status = key.open(name)) {
-      return reportStatus(console, status);
+      return reportStatus(session, status);
     }
   }
   int found = 0;
@@ -218,58 +238,76 @@ int queryFind(const RegArguments& arguments, RegSession& session, const KeyName&
     json.beginObject().member("path", name.fullName()).key("matches").beginArray();
     SearchOutput output(console, form, &json);
     if (const RegistryStatus status = searchKey(session, output, name, search, found)) {
-      return reportStatus(console, status);
+      return reportStatus(session, status);
     }
-    json.endArray().key("found").number(found).endObject();
+    // "found" is a Boolean, as in ini get; "count" is reg.exe's "N match(es) found".
+    json.endArray().key("found").boolean(found > 0).key("count").number(found).endObject();
     console.out << json.text();
-    return found > 0 ? regSucceeded : regFailed;
+    return found > 0 ? regSucceeded : noteNothingFound(session, name, arguments.value("f"));
   }
   console.out << '\n';
   SearchOutput output(console, form, nullptr);
   if (const RegistryStatus status = searchKey(session, output, name, search, found)) {
-    return reportStatus(console, status);
+    return reportStatus(session, status);
   }
   console.out << "End of search: " << found << " match(es) found.\n";
-  return found > 0 ? regSucceeded : regFailed;
+  return found > 0 ? regSucceeded : noteNothingFound(session, name, arguments.value("f"));
+}
+
+std::string searchSwitchProblem(const RegArguments& arguments) {
+  if (arguments.has("v") && arguments.has("ve")) return "/v and /ve exclude each other";
+  if (arguments.withoutValue.count("v")) return "/v needs a value name (without /f)";
+  for (const char* search : {"k", "d", "c", "e", "t"}) {
+    if (arguments.has(search)) return std::string("/") + search + " goes with /f only";
+  }
+  return "";
 }
 
 int regQuery(const RegArguments& arguments, RegSession& session) {
   ConsoleStreams& console = session.console;
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
-  if (!name) return reportInvalidKeyName(console, "query");
+  if (!name) return reportInvalidKeyName(session, "query", keyNameProblem(arguments.fixed[0]));
   const bool oneValue = arguments.has("v") || arguments.has("ve");
-  if (arguments.has("v") && arguments.has("ve")) return reportInvalidSyntax(console, "query");
+  if (arguments.has("v") && arguments.has("ve")) {
+    return reportInvalidSyntax(session, "query", "/v and /ve exclude each other");
+  }
   QueryForm form;
   form.recursive = arguments.has("s");
   if (arguments.has("se")) {
-    if (arguments.value("se").size() != 1) return reportInvalidSyntax(console, "query");
+    if (arguments.value("se").size() != 1) {
+      return reportInvalidSyntax(
+          session, "query",
+          "/se takes one character, not '" + quotedName(arguments.value("se")) + "'");
+    }
     form.separator = arguments.value("se");
   }
   if (arguments.has("f")) return queryFind(arguments, session, *name, form);
   if (console.json) return queryAsJson(arguments, session, *name);
-  if (arguments.withoutValue.count("v") || arguments.has("k") || arguments.has("d") ||
-      arguments.has("c") || arguments.has("e") || arguments.has("t")) {
-    return reportInvalidSyntax(console, "query");
+  if (const std::string problem = searchSwitchProblem(arguments); !problem.empty()) {
+    return reportInvalidSyntax(session, "query", problem);
   }
   if (!oneValue) {
     {
       OpenedKey key(session);
       if (const RegistryStatus status = key.open(*name)) {
-        return reportStatus(console, status);
+        return reportStatus(session, status);
       }
     }
     console.out << '\n';
     const RegistryStatus status = listKey(session, *name, form, true);
-    return status == registry_status::Success ? regSucceeded : reportStatus(console, status);
+    return status == registry_status::Success ? regSucceeded : reportStatus(session, status);
   }
   const std::string valueName = arguments.has("v") ? arguments.value("v") : "";
   if (!form.recursive) return queryOneValue(session, *name, valueName, form);
   int found = 0;
   if (const RegistryStatus status = searchValue(session, *name, valueName, form, found)) {
-    return reportStatus(console, status);
+    return reportStatus(session, status);
   }
   console.out << "\nEnd of search: " << found << " match(es) found.\n";
-  return found > 0 ? regSucceeded : regFailed;
+  if (found > 0) return regSucceeded;
+  session.noteFailure("no key in " + quotedName(name->fullName()) + " has the value " +
+                      (valueName.empty() ? "(Default)" : quotedName(valueName)));
+  return regFailed;
 }
 
 }  // namespace zarn::cli
