@@ -725,6 +725,14 @@ if [ "$target" = native ]; then
 fi
 run zarn delete "$P" /f
 
+# Each line of an error ends once: CR LF on Windows, LF natively.
+checks=$((checks + 1))
+ends=$("${zarn[@]}" "${global[@]}" reg query "$K\\Missing" 2>&1 >/dev/null </dev/null | od -An -c | tr -s ' ')
+case $target in
+  native) [[ $ends != *'\r'* ]] || fail "a native error line holds a CR:$ends" ;;
+  *) [[ $ends != *'\r \r'* && $ends == *'\r \n'* ]] || fail "error lines do not end in one CR LF:$ends" ;;
+esac
+
 # Usage, and the failures of the command line itself.
 expect_error 1 'Invalid syntax.' 
 expect_error 1 "Invalid argument/option - 'frob'." frob

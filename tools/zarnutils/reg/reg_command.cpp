@@ -191,16 +191,16 @@ std::vector<std::string> regVerbNames() {
 
 int runReg(const std::vector<std::string>& words, ConsoleStreams& console) {
 #ifdef _WIN32
+  // Standard error stays in text mode, whose own CRLF a second one would
+  // double; only the binary standard output needs the buffer.
   CrlfBuffer outBuffer(console.out);
-  CrlfBuffer errBuffer(console.err);
   std::ostream out(&outBuffer);
-  std::ostream err(&errBuffer);
-  ConsoleStreams crlf{console.in, out, err, console.inputIsTerminal, console.json, console.quiet};
+  ConsoleStreams crlf{console.in,   out,          console.err, console.inputIsTerminal,
+                      console.json, console.quiet};
   crlf.binaryOut = console.binaryOut;
   crlf.outputIsTerminal = console.outputIsTerminal;
   const int code = runVerb(words, crlf);
   out.flush();
-  err.flush();
   return code;
 #else
   return runVerb(words, console);
