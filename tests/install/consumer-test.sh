@@ -2,7 +2,8 @@
 # Builds and runs programs against an installed ZarnUtils alone (a prefix
 # from `cmake --install`, or the files of the libzarnutils1 and
 # libzarnutils-dev packages): through find_package(ZarnUtils) with the
-# shared and with the static library, and with a one-line pkg-config build.
+# shared and with the static library, and with a one-line pkg-config build,
+# which also builds a program on the typed registry header alone.
 # Each places its store in a folder it names, in place of the
 # ZARNUTILS_REGISTRY_DIR it is given, writes and reads a registry value and
 # an INI entry, so the link must have brought SQLite along; the shared ones
@@ -68,4 +69,9 @@ fi
 # shellcheck disable=SC2086
 c++ -std=c++17 -o "$work/pkg-consumer" "$source/tests/install/consumer/main.cpp" $flags
 run_consumer pkg-config shared "$work/pkg-consumer"
-echo "consumers: find_package (shared, static) and pkg-config build and run against $prefix"
+# The typed registry API's header is enough on its own.
+# shellcheck disable=SC2086
+c++ -std=c++17 -o "$work/typed-consumer" "$source/tests/install/consumer/typed.cpp" $flags
+typed=$(LD_LIBRARY_PATH=$libdir "$work/typed-consumer" "$work/typed-registry")
+[ "$typed" = $'alpha beta REG_MULTI_SZ\n0' ] || { printf 'typed consumer printed:\n%s\n' "$typed"; exit 1; }
+echo "consumers: find_package (shared, static), pkg-config and the typed API's alone build and run against $prefix"
