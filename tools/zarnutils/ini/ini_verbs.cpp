@@ -1,7 +1,7 @@
 // zarnutils ini: get, set, del and list on INI files, through the public
 // INI API (zarnutils/ini_file.h); one function per verb and the table that
 // finds them.
-#include "ini/ini_verbs.h"
+#include "ini_verbs.h"
 
 #include <algorithm>
 #include <charconv>
