@@ -53,6 +53,20 @@ class Arguments {
   std::error_code& ec_;
 };
 
+// One entry's file, section and key as the service takes them; braces
+// take them in order, so the first refusal is the one reported.
+struct EntryNames {
+  std::string file;
+  std::string section;
+  std::string key;
+};
+
+EntryNames entryNames(Arguments& arguments, std::string_view path, std::string_view section,
+                      std::string_view key) {
+  return {arguments.file(path), arguments.take(section, holdsNoNul, Refusal::SectionName),
+          arguments.take(key, holdsNoNul, Refusal::KeyName)};
+}
+
 std::string utf8FromNarrow(std::string_view narrow) { return textToUtf8(fromNarrow(narrow)); }
 
 // Whole answers from the service, however long: it cuts what does not fit
@@ -175,14 +189,12 @@ std::vector<Entry> File::entries(std::string_view section, std::error_code& ec) 
 std::optional<std::string> File::readText(std::string_view section, std::string_view key,
                                           std::error_code& ec) const {
   Arguments arguments(ec);
-  const std::string file = arguments.file(path_);
-  const std::string narrowSection = arguments.take(section, holdsNoNul, Refusal::SectionName);
-  const std::string narrowKey = arguments.take(key, holdsNoNul, Refusal::KeyName);
+  const EntryNames names = entryNames(arguments, path_, section, key);
   if (arguments.refused()) return std::nullopt;
   const auto read = [&](const char* fallback) {
     return wholeAnswer([&](char* buffer, uint32_t room) {
-      return ProfileService::GetPrivateProfileStringA(narrowSection.c_str(), narrowKey.c_str(),
-                                                      fallback, buffer, room, file.c_str());
+      return ProfileService::GetPrivateProfileStringA(names.section.c_str(), names.key.c_str(),
+                                                      fallback, buffer, room, names.file.c_str());
     });
   };
   // The service answers a missing entry with the default: only a missing
@@ -195,13 +207,11 @@ std::optional<std::string> File::readText(std::string_view section, std::string_
 std::optional<int32_t> File::readInteger(std::string_view section, std::string_view key,
                                          std::error_code& ec) const {
   Arguments arguments(ec);
-  const std::string file = arguments.file(path_);
-  const std::string narrowSection = arguments.take(section, holdsNoNul, Refusal::SectionName);
-  const std::string narrowKey = arguments.take(key, holdsNoNul, Refusal::KeyName);
+  const EntryNames names = entryNames(arguments, path_, section, key);
   if (arguments.refused()) return std::nullopt;
   const auto read = [&](int32_t fallback) {
     return static_cast<int32_t>(ProfileService::GetPrivateProfileIntA(
-        narrowSection.c_str(), narrowKey.c_str(), fallback, file.c_str()));
+        names.section.c_str(), names.key.c_str(), fallback, names.file.c_str()));
   };
   // As for text: a missing or empty entry answers both defaults.
   const int32_t number = read(0);
