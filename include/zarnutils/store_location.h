@@ -15,6 +15,7 @@
 // machine store with 0644).
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace zarn {
@@ -33,6 +34,15 @@ namespace zarn {
 //   zarn::Regedit().WriteValue("HKCU\\Software\\App\\Port", "D", 8080);
 void setRegistryDirectory(std::string_view folder);
 #endif
+
+// The store file that holds a key's root, the key given by its path
+// (HKEY_CURRENT_USER\Software, or HKCU\Software): the file a status 1016
+// ("the registry store could not be read or written") concerns, for
+// messages to name. Empty for a name that is no root of the store, and on
+// Windows, whose registry is the platform's.
+//
+//   zarn::registryStoreFile("HKCU\\Software\\App");  // ".../zarnutils/user.sqlite3"
+std::string registryStoreFile(std::string_view key);
 
 // Holds both store files when set; set but empty fails every registry call.
 inline constexpr std::string_view registryDirVariable = "ZARNUTILS_REGISTRY_DIR";

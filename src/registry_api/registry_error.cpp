@@ -4,6 +4,7 @@
 #include <string>
 
 #include "zarnutils/registry.h"
+#include "zarnutils/store_location.h"
 
 namespace zarn::registry {
 namespace {
@@ -33,8 +34,15 @@ class RegistryCategory : public std::error_category {
   }
 };
 
-std::string describe(const std::string& key, const std::string& value) {
-  return value.empty() ? key : key + " (value \"" + value + "\")";
+// The key and value, and for a store that cannot be read or written its
+// file, for its user to look at.
+std::string describe(std::error_code code, const std::string& key, const std::string& value) {
+  std::string what = value.empty() ? key : key + " (value \"" + value + "\")";
+  const bool storeFailed = code.category() == registryCategory() && code.value() == 1016;
+  if (const std::string file = storeFailed ? registryStoreFile(key) : ""; !file.empty()) {
+    what += ", in " + file;
+  }
+  return what;
 }
 
 }  // namespace
@@ -45,7 +53,7 @@ const std::error_category& registryCategory() {
 }
 
 Error::Error(std::error_code code, std::string key, std::string value)
-    : std::system_error(code, describe(key, value)),
+    : std::system_error(code, describe(code, key, value)),
       key_(std::move(key)),
       value_(std::move(value)) {}
 

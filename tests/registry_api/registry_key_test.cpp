@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "zarnutils/registry.h"
+#include "zarnutils/store_location.h"
 
 namespace zarn::registry {
 namespace {
@@ -148,6 +149,21 @@ TEST_F(RegistryKeyTest, ErrorsFillTheCodeOrThrowAndBadInputChangesNothing) {
   Key closed;
   closed.writeNumber("V", 1, ec);
   EXPECT_EQ(ec, status(6));
+
+  // A store that cannot be read or written is named by its file: natively
+  // the root's own; Windows has none.
+  const std::string userFile = registryStoreFile("HKCU\\Software");
+  const std::string machineFile = registryStoreFile("hkey_local_machine");
+#ifdef _WIN32
+  EXPECT_EQ(userFile + machineFile, "");
+#else
+  EXPECT_TRUE(userFile.ends_with("/user.sqlite3")) << userFile;
+  EXPECT_TRUE(machineFile.ends_with("/machine.sqlite3")) << machineFile;
+#endif
+  EXPECT_EQ(registryStoreFile("HKXX\\Software"), "");
+  const std::string in = userFile.empty() ? "" : ", in " + userFile;
+  EXPECT_EQ(std::string(Error(status(1016), "HKCU\\Software").what()),
+            "HKCU\\Software" + in + ": the registry store could not be read or written");
 }
 
 TEST_F(RegistryKeyTest, KeysOpenListAndDeleteWholeTrees) {

@@ -733,6 +733,16 @@ case $target in
   *) [[ $ends != *'\r \r'* && $ends == *'\r \n'* ]] || fail "error lines do not end in one CR LF:$ends" ;;
 esac
 
+# A store file that holds no store is named in the message, and stays as it was.
+if [ "$target" = native ]; then
+  damaged=$scratch/damaged
+  mkdir -p "$damaged" && echo 'not a store' >"$damaged/user.sqlite3"
+  for verb in "query $K" "add $K /v A /d 1 /f"; do
+    ZARNUTILS_REGISTRY_DIR=$damaged expect_error 1 "(store file $damaged/user.sqlite3)" $verb
+  done
+  [ "$(cat "$damaged/user.sqlite3")" = 'not a store' ] || fail "a damaged store file was changed"
+fi
+
 # Usage, and the failures of the command line itself.
 expect_error 1 'Invalid syntax.' 
 expect_error 1 "Invalid argument/option - 'frob'." frob

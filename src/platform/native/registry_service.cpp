@@ -6,11 +6,14 @@
 // operations can learn it.
 #include "platform/registry_service.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
 
 #include "platform/native/registry_store/registry_store.h"
+#include "platform/root_keys.h"
+#include "zarnutils/store_location.h"
 
 namespace zarn {
 namespace {
@@ -27,6 +30,13 @@ std::unique_ptr<RegistryStore> openProcessStore() {
 RegistryStore* processStore() {
   static const std::unique_ptr<RegistryStore> store = openProcessStore();
   return store.get();
+}
+
+bool sameAsciiName(std::string_view left, std::string_view right) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return left.size() == right.size() &&
+         std::equal(left.begin(), left.end(), right.begin(),
+                    [&](char a, char b) { return lower(a) == lower(b); });
 }
 
 template <typename Operation>
@@ -94,6 +104,17 @@ int RegistryService::openHandleCount() {
   int count = 0;
   withStore([&](RegistryStore& store) { return count = store.openHandleCount(); });
   return count;
+}
+
+std::string registryStoreFile(std::string_view key) {
+  RegistryStore* store = processStore();
+  const std::string_view rootName = key.substr(0, key.find('\\'));
+  for (const RootKey& root : rootKeys) {
+    const bool named =
+        sameAsciiName(rootName, root.shortName) || sameAsciiName(rootName, root.longName);
+    if (store && root.exists && named) return store->fileOf(root.value).string();
+  }
+  return {};
 }
 
 RegistryChangeGroup::RegistryChangeGroup() {

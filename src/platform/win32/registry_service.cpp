@@ -9,6 +9,9 @@
 
 #include <mutex>
 #include <set>
+#include <string>
+
+#include "zarnutils/store_location.h"
 
 namespace zarn {
 namespace {
@@ -162,6 +165,9 @@ RegistryStatus RegistryService::RegDeleteValueA(KeyHandle key, const char* value
 }
 
 int RegistryService::openHandleCount() { return openHandles().count(); }
+
+// The registry is the platform's: no file of ours holds it.
+std::string registryStoreFile(std::string_view) { return {}; }
 
 // The registry functions apply each change at once; a group only marks
 // where the caller's unit of work begins and ends.

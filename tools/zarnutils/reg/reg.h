@@ -34,6 +34,7 @@ namespace registry_status {
 constexpr RegistryStatus Success = 0;
 constexpr RegistryStatus NotFound = 2;
 constexpr RegistryStatus AccessDenied = 5;
+constexpr RegistryStatus StoreFailed = 1016;  // the native store's file cannot be read or written
 }  // namespace registry_status
 
 // ---- The command line (reg_command.cpp) ----

@@ -3,8 +3,21 @@
 #include <cstdio>
 
 #include "file_bytes.h"
+#include "zarnutils/store_location.h"
 
 namespace zarn::cli {
+namespace {
+
+// The status's words; a store that cannot be read or written is a file,
+// named so that its user can look at it.
+std::string failureReason(RegistryStatus status, std::string_view key) {
+  std::string reason = statusText(status);
+  if (status != registry_status::StoreFailed) return reason;
+  const std::string file = registryStoreFile(key);
+  return file.empty() ? reason : reason + " (store file " + quotedName(file) + ")";
+}
+
+}  // namespace
 
 std::string RegSession::takeFailureLine() {
   if (failureNote_.empty()) return "";
@@ -23,7 +36,7 @@ RegistryStatus RegSession::noteKeyOutcome(const std::string& keyName, RegistrySt
   } else if (status == registry_status::AccessDenied) {
     noteFailure("access denied to key " + key);
   } else {
-    noteFailure("cannot open key " + key + ": " + statusText(status));
+    noteFailure("cannot open key " + key + ": " + failureReason(status, keyName));
   }
   return status;
 }
@@ -40,7 +53,7 @@ RegistryStatus RegSession::noteValueOutcome(const std::string& valueName, Regist
                          : step == ValueStep::Write ? "cannot write"
                                                     : "cannot delete";
     noteFailure(std::string(failed) + " value " + value + " in " + lastKey_ + ": " +
-                statusText(status));
+                failureReason(status, lastKey_));
   }
   return status;
 }
@@ -48,7 +61,7 @@ RegistryStatus RegSession::noteValueOutcome(const std::string& valueName, Regist
 void RegSession::noteStatusUnlessNoted(RegistryStatus status) {
   if (!failureNote_.empty()) return;
   noteFailure(lastKey_.empty() ? statusText(status)
-                               : "key " + lastKey_ + ": " + statusText(status));
+                               : "key " + lastKey_ + ": " + failureReason(status, lastKey_));
 }
 
 std::string dataProblem(ValueType type, std::string_view text, std::string_view separator) {

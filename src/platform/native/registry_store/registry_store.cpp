@@ -678,6 +678,10 @@ int RegistryStore::committedChangeCount() {
   return count;
 }
 
+std::filesystem::path RegistryStore::fileOf(RootKeyValue root) const {
+  return inUserStore(root) ? location_.userFile() : location_.machineFile();
+}
+
 int RegistryStore::openHandleCount() {
   std::lock_guard lock(mutex_);
   return static_cast<int>(handles_.size());

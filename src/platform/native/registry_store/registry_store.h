@@ -150,6 +150,8 @@ class RegistryStore {
   RegistryStatus deleteKey(KeyHandle key, const char* subKey);
   RegistryStatus deleteValue(KeyHandle key, const char* valueName);
   int openHandleCount();
+  // The file that holds the root's tree.
+  std::filesystem::path fileOf(RootKeyValue root) const;
   // How many write transactions this store has committed; every change is
   // one, and a call that changes nothing adds none.
   int committedChangeCount();
