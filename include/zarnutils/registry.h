@@ -27,6 +27,7 @@
 // joins it; only one may be open at a time.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -248,6 +249,7 @@ class Key {
   void deleteTree(std::string_view path, std::error_code& ec) const;
 
  private:
+  friend class ChangeWatch;
 #ifdef _WIN32
   using Handle = uintptr_t;
 #else
@@ -260,6 +262,37 @@ class Key {
   Handle handle_ = 0;
   uint32_t view_ = 0;
   std::string name_;
+};
+
+// Waits for a key to change: a subkey created or deleted or a value set or
+// deleted in the key and, with subtree, in any key below it; deleting the
+// key itself counts too. Watching begins when the ChangeWatch is made and
+// lasts while it lives (the Key must outlive it); wait() answers true once
+// something may have changed since then, or since the wait that last
+// answered true, and false when the timeout passed first. A wake-up tells
+// no more than that: read the key to learn what changed. On Windows it is
+// the platform's change notification of the key; natively a notification
+// of the store's files, so that any change in the store wakes it, within
+// milliseconds of its commit by any process, and waiting reads nothing.
+//
+//   ChangeWatch watch(key, true);
+//   while (watch.wait(std::chrono::seconds(10))) { /* read key again */ }
+class ChangeWatch {
+ public:
+  ChangeWatch(const Key& key, bool subtree);
+  ChangeWatch(const Key& key, bool subtree, std::error_code& ec);
+  ~ChangeWatch();
+  ChangeWatch(const ChangeWatch&) = delete;
+  ChangeWatch& operator=(const ChangeWatch&) = delete;
+
+  bool wait(std::chrono::milliseconds timeout);
+  bool wait(std::chrono::milliseconds timeout, std::error_code& ec);
+
+ private:
+  struct Signal;
+  static std::unique_ptr<Signal> start(const Key& key, bool subtree, std::error_code& ec);
+  std::string name_;
+  std::unique_ptr<Signal> signal_;
 };
 
 // Groups the registry changes made while it lives: commit() makes them all

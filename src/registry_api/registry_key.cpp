@@ -1,11 +1,13 @@
 // Key, Value and Transaction over the platform's registry calls
 // (platform/registry_calls.h). Every operation is written once, in its
 // error_code form; the throwing form runs it and throws what it filled.
+#include <algorithm>
 #include <type_traits>
 #include <utility>
 
 #include "automation/text.h"
 #include "platform/registry_calls.h"
+#include "platform/registry_change_signal.h"
 #include "platform/registry_service.h"
 #include "platform/root_keys.h"
 #include "zarnutils/registry.h"
@@ -569,6 +571,55 @@ void Key::deleteTree(std::string_view path, std::error_code& ec) const {
 
 void Key::deleteTree(std::string_view path) const {
   throwing(childName(name_, path), "", [&](std::error_code& ec) { deleteTree(path, ec); });
+}
+
+// --- Watching
+
+struct ChangeWatch::Signal {
+  RegistryChangeSignal signal;
+};
+
+std::unique_ptr<ChangeWatch::Signal> ChangeWatch::start(const Key& key, bool subtree,
+                                                        std::error_code& ec) {
+  ec.clear();
+  if (!key.handle_) {
+    ec = statusCode(registry_status::InvalidHandle);
+    return nullptr;
+  }
+  RegistryStatus status = registry_status::Success;
+  auto signal =
+      std::unique_ptr<Signal>(new Signal{RegistryChangeSignal(key.handle_, subtree, status)});
+  if (!status) return signal;
+  ec = statusCode(status);
+  return nullptr;
+}
+
+ChangeWatch::ChangeWatch(const Key& key, bool subtree, std::error_code& ec)
+    : name_(key.name_), signal_(start(key, subtree, ec)) {}
+
+ChangeWatch::ChangeWatch(const Key& key, bool subtree) : name_(key.name_) {
+  std::error_code ec;
+  signal_ = start(key, subtree, ec);
+  if (ec) throw Error(ec, name_);
+}
+
+ChangeWatch::~ChangeWatch() = default;
+
+bool ChangeWatch::wait(std::chrono::milliseconds timeout, std::error_code& ec) {
+  ec.clear();
+  if (!signal_) {
+    ec = statusCode(registry_status::InvalidHandle);
+    return false;
+  }
+  const auto bounded = std::clamp<int64_t>(timeout.count(), 0, UINT32_MAX - 1);
+  const RegistryStatus status = signal_->signal.wait(static_cast<uint32_t>(bounded));
+  if (status == changeWaitTimedOut) return false;
+  if (status) ec = statusCode(status);
+  return status == registry_status::Success;
+}
+
+bool ChangeWatch::wait(std::chrono::milliseconds timeout) {
+  return throwing(name_, "", [&](std::error_code& ec) { return wait(timeout, ec); });
 }
 
 // --- Transactions

@@ -166,6 +166,19 @@ TEST_F(RegistryKeyTest, ErrorsFillTheCodeOrThrowAndBadInputChangesNothing) {
             "HKCU\\Software" + in + ": the registry store could not be read or written");
 }
 
+TEST_F(RegistryKeyTest, AWatchWakesAtAChangeBelowTheKeyAndTimesOutWithout) {
+  using namespace std::chrono_literals;
+  ChangeWatch watch(key, true);
+  EXPECT_FALSE(watch.wait(50ms));
+  key.createKey("Sub").writeNumber("N", 1);
+  EXPECT_TRUE(watch.wait(10s));
+  std::error_code ec;
+  ChangeWatch unopened(Key(), false, ec);
+  EXPECT_EQ(ec, status(6));
+  EXPECT_FALSE(unopened.wait(1ms, ec));
+  EXPECT_EQ(ec, status(6));
+}
+
 TEST_F(RegistryKeyTest, KeysOpenListAndDeleteWholeTrees) {
   key.createKey("b\\deep\\deeper").writeNumber("N", 1);
   key.createKey("A");

@@ -27,10 +27,14 @@ std::unique_ptr<RegistryStore> openProcessStore() {
   }
 }
 
-RegistryStore* processStore() {
+}  // namespace
+
+RegistryStore* processRegistryStore() {
   static const std::unique_ptr<RegistryStore> store = openProcessStore();
   return store.get();
 }
+
+namespace {
 
 bool sameAsciiName(std::string_view left, std::string_view right) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
@@ -41,7 +45,7 @@ bool sameAsciiName(std::string_view left, std::string_view right) {
 
 template <typename Operation>
 RegistryStatus withStore(Operation operation) {
-  RegistryStore* store = processStore();
+  RegistryStore* store = processRegistryStore();
   return store ? operation(*store) : registry_status::BadEnvironment;
 }
 
@@ -107,7 +111,7 @@ int RegistryService::openHandleCount() {
 }
 
 std::string registryStoreFile(std::string_view key) {
-  RegistryStore* store = processStore();
+  RegistryStore* store = processRegistryStore();
   const std::string_view rootName = key.substr(0, key.find('\\'));
   for (const RootKey& root : rootKeys) {
     const bool named =
@@ -118,11 +122,11 @@ std::string registryStoreFile(std::string_view key) {
 }
 
 RegistryChangeGroup::RegistryChangeGroup() {
-  if (RegistryStore* store = processStore()) store->beginChangeGroup();
+  if (RegistryStore* store = processRegistryStore()) store->beginChangeGroup();
 }
 
 RegistryChangeGroup::~RegistryChangeGroup() {
-  if (RegistryStore* store = processStore(); store && open_) store->endChangeGroup(false);
+  if (RegistryStore* store = processRegistryStore(); store && open_) store->endChangeGroup(false);
 }
 
 RegistryStatus RegistryChangeGroup::commit() {

@@ -662,6 +662,13 @@ void RegistryDatabase::readInSnapshot() {
   noteDataVersion(snapshotHolder_->integer(0));
 }
 
+int64_t RegistryDatabase::dataVersion() {
+  checkUsable();
+  Query query(statements_->dataVersion);
+  query.step();
+  return query.integer(0);
+}
+
 void RegistryDatabase::releaseSnapshot() {
   if (!snapshotHolder_) return;
   stopEnumerations();

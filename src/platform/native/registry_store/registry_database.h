@@ -246,6 +246,9 @@ class RegistryDatabase {
   // transaction of changes (a change group) reads see that instead.
   void readInSnapshot();
   void releaseSnapshot();
+  // SQLite's data version of the file: it moves on with every change other
+  // connections commit to it. Read outside any snapshot.
+  int64_t dataVersion();
   // Tells snapshots apart: a fact read in one still holds while this stays
   // the same. Every change, and the end of a change group, moves it on.
   uint64_t snapshot() const { return snapshot_; }

@@ -682,6 +682,21 @@ std::filesystem::path RegistryStore::fileOf(RootKeyValue root) const {
   return inUserStore(root) ? location_.userFile() : location_.machineFile();
 }
 
+uint64_t RegistryStore::changeVersion() {
+  std::lock_guard lock(mutex_);
+  uint64_t version = 0;
+  for (RegistryDatabase* database : {user_.get(), machine_.get()}) {
+    if (!database || !database->present()) continue;
+    try {
+      database->releaseSnapshot();
+      version += static_cast<uint64_t>(database->dataVersion() + database->committedChanges());
+    } catch (const SqliteError&) {
+      // A file that cannot be read changes nothing that could be seen.
+    }
+  }
+  return version;
+}
+
 int RegistryStore::openHandleCount() {
   std::lock_guard lock(mutex_);
   return static_cast<int>(handles_.size());

@@ -152,6 +152,10 @@ class RegistryStore {
   int openHandleCount();
   // The file that holds the root's tree.
   std::filesystem::path fileOf(RootKeyValue root) const;
+  // A number that moves on with every change committed to the store's
+  // files, by this process or another (0 while neither file exists). It
+  // ends the snapshots, so that what is read next is the store as it is.
+  uint64_t changeVersion();
   // How many write transactions this store has committed; every change is
   // one, and a call that changes nothing adds none.
   int committedChangeCount();
@@ -250,5 +254,9 @@ class RegistryStore {
   bool grouping_ = false;
   std::map<RegistryDatabase*, std::unique_ptr<Transaction>> groupTransactions_;
 };
+
+// The store every RegistryService call of the process works on
+// (registry_service.cpp); null when the environment places it nowhere.
+RegistryStore* processRegistryStore();
 
 }  // namespace zarn
