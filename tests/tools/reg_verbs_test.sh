@@ -706,8 +706,8 @@ second_line "/ve does not go with /f" query "$P" /f x /ve
 second_line "unknown type 'REG_WRONG' in /t" query "$P" /f x /t REG_WRONG
 second_line "/oa, /od, /os and /on exclude each other" compare "$P" "$P" /oa /od
 second_line "both name $L\\Json" copy "$P" "$P" /f
-second_line "unknown operation 'frob' (QUERY, ADD, DELETE, COPY, EXPORT, IMPORT or COMPARE)" frob
-second_line "an operation expected: QUERY, ADD, DELETE, COPY, EXPORT, IMPORT or COMPARE"
+second_line "unknown operation 'frob' (QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE or WATCH)" frob
+second_line "an operation expected: QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE or WATCH"
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"x"=bogus\r\n' "$L\\Json" >"$scratch/strict.reg"
 second_line "--strict: the lines named above could not be used" import "$(scratch_path "$scratch/strict.reg")" --strict
 # Control characters in names and data: exact through a pipe, escaped on a
@@ -732,6 +732,33 @@ case $target in
   native) [[ $ends != *'\r'* ]] || fail "a native error line holds a CR:$ends" ;;
   *) [[ $ends != *'\r \r'* && $ends == *'\r \n'* ]] || fail "error lines do not end in one CR LF:$ends" ;;
 esac
+
+# reg watch: another process's changes, a line each as they come. The
+# watcher may start after the first change, so changes go on until it has
+# seen three.
+run zarn add "$K\Watched" /v Tick /d 0 /f
+checks=$((checks + 1))
+"${zarn[@]}" "${global[@]}" reg watch "$K\Watched" /s --count 3 --timeout 120 \
+  </dev/null >"$scratch/watch" 2>&1 &
+watcher=$!
+for tick in $(seq 1 200); do
+  kill -0 "$watcher" 2>/dev/null || break
+  run zarn add "$K\Watched\Sub$tick" /v Tick /d "$tick" /f
+  sleep 0.3
+done
+wait "$watcher"
+code=$?
+watched=$(tr -d '\r' <"$scratch/watch")
+first=$(sed -n '1s/.*\\Sub//p' <<<"$watched")
+want="created $L\\Watched\\Sub$first
+set $L\\Watched\\Sub$first    Tick    REG_SZ    $first
+created $L\\Watched\\Sub$((first + 1))"
+[ "$code" = 0 ] && [ "$watched" = "$want" ] ||
+  fail "reg watch exited $code and printed"$'\n'"$watched"$'\n'"instead of"$'\n'"$want"
+expect - 2 '' watch "$K\Watched" --timeout 0.5
+expect_error 1 "no such key $L\\Nowhere" watch "$K\Nowhere" --timeout 1
+expect_error 1 "--count 'x' is not a whole number" watch "$K" --count x
+run zarn delete "$K\Watched" /f
 
 # A store file that holds no store is named in the message, and stays as it was.
 if [ "$target" = native ]; then

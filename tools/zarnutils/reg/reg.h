@@ -35,6 +35,7 @@ constexpr RegistryStatus Success = 0;
 constexpr RegistryStatus NotFound = 2;
 constexpr RegistryStatus AccessDenied = 5;
 constexpr RegistryStatus StoreFailed = 1016;  // the native store's file cannot be read or written
+constexpr RegistryStatus KeyDeleted = 1018;
 }  // namespace registry_status
 
 // ---- The command line (reg_command.cpp) ----
@@ -131,6 +132,7 @@ int regCopy(const RegArguments& arguments, RegSession& session);
 int regExport(const RegArguments& arguments, RegSession& session);
 int regImport(const RegArguments& arguments, RegSession& session);
 int regCompare(const RegArguments& arguments, RegSession& session);
+int regWatch(const RegArguments& arguments, RegSession& session);
 
 // The verbs, in the order that the usage names them: the one list that
 // dispatch, the usage texts and the shell completion (which reads them) use.

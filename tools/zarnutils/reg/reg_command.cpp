@@ -27,6 +27,8 @@ constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false}, {"oa", f
                                           {"od", false}, {"os", false}, {"on", false},
                                           {"s", false}};
 
+constexpr SwitchRule watchSwitches[] = {{"s", false}, {"-count", true}, {"-timeout", true}};
+
 const RegVerb verbs[] = {
     {"query", 1, querySwitches, regQuery,
      "REG QUERY KeyName [/v ValueName | /ve] [/s] [/se Separator]\n"
@@ -72,6 +74,14 @@ const RegVerb verbs[] = {
      "  subkeys too). Shows differences (/od, the default), all (/oa), matches\n"
      "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
      "  Return code: 0 identical, 2 different, 1 failure.\n"},
+    {"watch", 1, watchSwitches, regWatch,
+     "REG WATCH KeyName [/s] [--count N] [--timeout Seconds]\n"
+     "  Prints a line for every change of the key as it happens: created KEY,\n"
+     "  deleted KEY, set KEY    NAME    TYPE    DATA, deleted KEY    NAME; with /s\n"
+     "  of every key below it too. Runs until interrupted, until N changes were\n"
+     "  printed or until Seconds (fractions allowed) have passed; a deleted\n"
+     "  KeyName ends it. Return code: 0 changes seen, 2 none before the timeout,\n"
+     "  1 failure.\n"},
 };
 
 std::string upperWord(std::string_view word) {
@@ -88,7 +98,8 @@ void printOverview(ConsoleStreams& console) {
     console.out << (&verb == verbs ? " " : " | ") << upperWord(verb.name);
   }
   console.out << "\n"
-                 "  Return code: 0 success, 1 failure (COMPARE: 2 when the keys differ).\n"
+                 "  Return code: 0 success, 1 failure (COMPARE: 2 when the keys differ;\n"
+                 "  WATCH: 2 when no change came before its timeout).\n"
                  "  /reg:32 or /reg:64 after any operation chooses the 32- or 64-bit registry\n"
                  "  view on Windows; the native store has one view, which both name.\n"
                  "  Type \"REG Operation /?\" for the usage of one operation.\n";
