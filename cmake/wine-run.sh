@@ -31,4 +31,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   flock -u 9
 fi
 
+# A wineserver that outlives each program by 30 s rather than Wine's 3 s,
+# so that a program started as the last one ends does not meet a server on
+# its way out (refused with "recvmsg: Connection reset by peer"). It is
+# started apart from this program's output, which it must not hold open,
+# and ends by itself; when one runs already, this one leaves at once.
+wineserver -p30 </dev/null >/dev/null 2>&1 || true
 exec "$loader" "$@"
