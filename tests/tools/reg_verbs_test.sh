@@ -222,7 +222,7 @@ $L\\Tree\\s2
 run zarn delete "$K\\Tree" /f
 
 # Help: /?, /h and -H alone after any verb; beside other words a syntax error.
-for verb in query add delete copy export import; do
+for verb in query add delete copy export import compare apply; do
   for word in /? /h -H; do
     checks=$((checks + 1))
     run zarn "$verb" "$word"
@@ -706,8 +706,8 @@ second_line "/ve does not go with /f" query "$P" /f x /ve
 second_line "unknown type 'REG_WRONG' in /t" query "$P" /f x /t REG_WRONG
 second_line "/oa, /od, /os and /on exclude each other" compare "$P" "$P" /oa /od
 second_line "both name $L\\Json" copy "$P" "$P" /f
-second_line "unknown operation 'frob' (QUERY, ADD, DELETE, COPY, EXPORT, IMPORT or COMPARE)" frob
-second_line "an operation expected: QUERY, ADD, DELETE, COPY, EXPORT, IMPORT or COMPARE"
+second_line "unknown operation 'frob' (QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE or APPLY)" frob
+second_line "an operation expected: QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE or APPLY"
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"x"=bogus\r\n' "$L\\Json" >"$scratch/strict.reg"
 second_line "--strict: the lines named above could not be used" import "$(scratch_path "$scratch/strict.reg")" --strict
 # Control characters in names and data: exact through a pipe, escaped on a

@@ -26,6 +26,8 @@ constexpr SwitchRule importSwitches[] = {{"-strict", false}};
 constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false}, {"oa", false},
                                           {"od", false}, {"os", false}, {"on", false},
                                           {"s", false}};
+constexpr SwitchRule applySwitches[] = {
+    {"-check", false}, {"-diff", false}, {"-exact", false}, {"-undo", true}};
 
 const RegVerb verbs[] = {
     {"query", 1, querySwitches, regQuery,
@@ -72,6 +74,18 @@ const RegVerb verbs[] = {
      "  subkeys too). Shows differences (/od, the default), all (/oa), matches\n"
      "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
      "  Return code: 0 identical, 2 different, 1 failure.\n"},
+    {"apply", 1, applySwitches, regApply,
+     "REG APPLY FileName [--check] [--diff] [--exact] [--undo UndoFile]\n"
+     "  Makes the registry hold what a .reg file says, its deletions ([-KEY],\n"
+     "  \"name\"=-) included, writing only what differs, and reports each key and\n"
+     "  value as created, changed, deleted or unchanged. --check changes\n"
+     "  nothing; --diff shows the change as a unified difference; --exact\n"
+     "  deletes the values and subkeys of each key the file names that the file\n"
+     "  does not name; --undo first writes a .reg file that restores the state\n"
+     "  before. FileName - reads standard input; a line that cannot be used\n"
+     "  refuses the file. Natively all of it is applied or none.\n"
+     "  Return code: 0 nothing to change, 2 changed (--check: would change),\n"
+     "  1 failure.\n"},
 };
 
 std::string upperWord(std::string_view word) {
@@ -88,7 +102,8 @@ void printOverview(ConsoleStreams& console) {
     console.out << (&verb == verbs ? " " : " | ") << upperWord(verb.name);
   }
   console.out << "\n"
-                 "  Return code: 0 success, 1 failure (COMPARE: 2 when the keys differ).\n"
+                 "  Return code: 0 success, 1 failure (COMPARE: 2 when the keys differ;\n"
+                 "  APPLY: 2 when it changed something).\n"
                  "  /reg:32 or /reg:64 after any operation chooses the 32- or 64-bit registry\n"
                  "  view on Windows; the native store has one view, which both name.\n"
                  "  Type \"REG Operation /?\" for the usage of one operation.\n";
