@@ -23,9 +23,9 @@ constexpr SwitchRule deleteSwitches[] = {{"v", true}, {"ve", false}, {"va", fals
 constexpr SwitchRule copySwitches[] = {{"s", false}, {"f", false}};
 constexpr SwitchRule exportSwitches[] = {{"y", false}, {"-regedit4", false}};
 constexpr SwitchRule importSwitches[] = {{"-strict", false}};
-constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false}, {"oa", false},
-                                          {"od", false}, {"os", false}, {"on", false},
-                                          {"s", false}};
+constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false},   {"oa", false},
+                                          {"od", false}, {"os", false},   {"on", false},
+                                          {"s", false},  {"-patch", true}};
 constexpr SwitchRule applySwitches[] = {
     {"-check", false}, {"-diff", false}, {"-exact", false}, {"-undo", true}};
 
@@ -70,9 +70,12 @@ const RegVerb verbs[] = {
      "  a file over 1 GiB, or a line over 16 MiB, is refused.\n"},
     {"compare", 2, compareSwitches, regCompare,
      "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/oa | /od | /os | /on] [/s]\n"
+     "            [--patch FileName]\n"
      "  Compares the values of two keys (one value with /v or /ve; with /s the\n"
      "  subkeys too). Shows differences (/od, the default), all (/oa), matches\n"
      "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
+     "  --patch writes the differences as a .reg file that REG APPLY turns the\n"
+     "  second key into the first with (a snapshot copied now, compared later).\n"
      "  Return code: 0 identical, 2 different, 1 failure.\n"},
     {"apply", 1, applySwitches, regApply,
      "REG APPLY FileName [--check] [--diff] [--exact] [--undo UndoFile]\n"
