@@ -98,10 +98,14 @@ a failure from a result; these verbs exit with 1 when they fail.
             "zarnutils reg VERB /?" shows one. export writes a .reg file
             (5.00, UTF-16LE; --regedit4 for the 8-bit form); import skips
             the lines Windows skips, naming each on standard error
-            (--strict: applies nothing of such a file). /reg:32 and
-            /reg:64 choose the registry view on Windows; the native store
-            has one view, which both name. Questions are answered no when
-            standard input is not a terminal; /f or /y skips them.
+            (--strict: applies nothing of such a file). apply makes the
+            registry hold what a .reg file says, writing only what differs
+            (exit 0 nothing to change, 2 changed; --check, --diff, --exact,
+            --undo FILE); compare --patch FILE writes the difference as a
+            .reg file. /reg:32 and /reg:64 choose the registry view on
+            Windows; the native store has one view, which both name.
+            Questions are answered no when standard input is not a
+            terminal; /f or /y skips them.
   ini       get FILE SECTION KEY [--default VALUE] [--type int|bool]
             (the whole value; a missing file, section or entry fails
             unless --default gives one; --type int reads it as

@@ -70,7 +70,7 @@ const RegVerb verbs[] = {
      "  a file over 1 GiB, or a line over 16 MiB, is refused.\n"},
     {"compare", 2, compareSwitches, regCompare,
      "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/oa | /od | /os | /on] [/s]\n"
-     "            [--patch FileName]\n"
+     "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/s] --patch FileName\n"
      "  Compares the values of two keys (one value with /v or /ve; with /s the\n"
      "  subkeys too). Shows differences (/od, the default), all (/oa), matches\n"
      "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
