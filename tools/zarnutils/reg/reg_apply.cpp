@@ -274,6 +274,45 @@ class Changer {
   RegistryStatus status_ = Success;
 };
 
+// The file, read as import reads it; nothing, reported, when it cannot be
+// read or has a line that cannot be used, each such line named.
+std::optional<RegFile> readWholeFile(RegSession& session, const std::string& word) {
+  const std::string fileName = quotedName(word);  // as the messages name it
+  const auto refuse = [&](const std::string& where, const std::string& problem) {
+    reportError(session, fileName + where + ": " + problem + "; nothing was applied.",
+                "cannot apply " + fileName + where);
+    return std::nullopt;
+  };
+  // readRegInput notes why the file could not be read.
+  const std::optional<RegInput> input = readRegInput(session, word);
+  if (!input) {
+    reportError(session, "Error opening the file. There may be a disk or file system error.");
+    return std::nullopt;
+  }
+  if (const auto* tooLarge = std::get_if<RegFileError>(&*input)) {
+    return refuse(tooLarge->line ? ", line " + std::to_string(tooLarge->line) : "",
+                  tooLarge->message);
+  }
+  std::variant<RegFile, RegFileError> read = readRegFile(std::get<std::string>(*input));
+  if (const auto* problem = std::get_if<RegFileError>(&read)) {
+    return refuse(problem->line ? ", line " + std::to_string(problem->line) : "", problem->message);
+  }
+  RegFile& file = std::get<RegFile>(read);
+  if (file.readsNothing) return refuse("", "a REGEDIT header of no known version");
+  for (const RegFileSkip& skip : file.skipped) {
+    session.console.err << fileName << ", line " << skip.line << ": " << quotedName(skip.reason)
+                        << '\n';
+  }
+  if (!file.skipped.empty()) {
+    reportError(session,
+                fileName + ": " + std::to_string(file.skipped.size()) +
+                    " line(s) could not be used; nothing was applied.",
+                "the lines named above could not be used");
+    return std::nullopt;
+  }
+  return std::move(file);
+}
+
 void walkAll(const DesiredState& state, Direction direction,
              const std::function<void(const StateChange&)>& visit) {
   for (const DesiredState::RootKey& root : state.roots()) {
@@ -296,39 +335,15 @@ int regApply(const RegArguments& arguments, RegSession& session) {
     return reportInvalidSyntax(session, "apply",
                                "--undo needs a file name: standard output carries the report");
   }
-  const auto refuse = [&](const std::string& where, const std::string& problem) {
-    return reportError(session, fileName + where + ": " + problem + "; nothing was applied.",
-                       "cannot apply " + fileName + where);
+  const auto refuse = [&](const std::string& problem) {
+    return reportError(session, fileName + ": " + problem + "; nothing was applied.",
+                       "cannot apply " + fileName);
   };
-  // readRegInput notes why the file could not be read.
-  const std::optional<RegInput> input = readRegInput(session, arguments.fixed[0]);
-  if (!input) {
-    return reportError(session,
-                       "Error opening the file. There may be a disk or file system error.");
-  }
-  std::variant<RegFile, RegFileError> read = RegFileError{};
-  if (const auto* tooLarge = std::get_if<RegFileError>(&*input)) {
-    read = *tooLarge;
-  } else {
-    read = readRegFile(std::get<std::string>(*input));
-  }
-  if (const auto* problem = std::get_if<RegFileError>(&read)) {
-    return refuse(problem->line ? ", line " + std::to_string(problem->line) : "", problem->message);
-  }
-  const RegFile& file = std::get<RegFile>(read);
-  if (file.readsNothing) return refuse("", "a REGEDIT header of no known version");
-  for (const RegFileSkip& skip : file.skipped) {
-    console.err << fileName << ", line " << skip.line << ": " << quotedName(skip.reason) << '\n';
-  }
-  if (!file.skipped.empty()) {
-    return reportError(session,
-                       fileName + ": " + std::to_string(file.skipped.size()) +
-                           " line(s) could not be used; nothing was applied.",
-                       "the lines named above could not be used");
-  }
+  const std::optional<RegFile> file = readWholeFile(session, arguments.fixed[0]);
+  if (!file) return regFailed;
 
   DesiredState state(session);
-  if (const RegistryStatus status = state.apply(file, arguments.has("-exact"))) {
+  if (const RegistryStatus status = state.apply(*file, arguments.has("-exact"))) {
     return reportStatus(session, status);
   }
   Report report(console);
@@ -339,14 +354,14 @@ int regApply(const RegArguments& arguments, RegSession& session) {
     report.add(change);
     if (shown && arguments.has("-diff")) shown = diff.add(change, problem);
   });
-  if (!shown) return refuse("", "cannot show the change: " + problem);
+  if (!shown) return refuse("cannot show the change: " + problem);
   if (undoFile) {
     RegFile undo;
     for (const DesiredState::RootKey& root : state.roots()) {
       addPatch(undo, root.name, *root.state, Direction::Backward, ValueOrder::Kept);
     }
     const std::optional<std::string> bytes = regFileBytes(undo, RegTextData::Exact, problem);
-    if (!bytes) return refuse("", "cannot write its undo file: " + problem);
+    if (!bytes) return refuse("cannot write its undo file: " + problem);
     // writeRegOutput notes why the file could not be written.
     if (!writeRegOutput(session, *undoFile, *bytes)) {
       return reportError(

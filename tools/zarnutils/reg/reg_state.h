@@ -93,10 +93,6 @@ void walkChanges(const KeyName& at, const StateKey& key, Direction direction, Va
 void addPatch(RegFile& patch, const KeyName& at, const StateKey& key, Direction direction,
               ValueOrder order);
 
-}  // namespace zarn::cli
-
-namespace zarn::cli {
-
 // The keys a .reg file names as the registry holds them (before) and as
 // applying the file line by line would leave them (after), read from the
 // registry only as far as the file reaches: each key on the way to one it
