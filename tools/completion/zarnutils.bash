@@ -11,11 +11,12 @@ _zarnutils_roots='HKLM HKCU HKU HKCC HKCR HKEY_LOCAL_MACHINE HKEY_CURRENT_USER
 HKEY_USERS HKEY_CURRENT_CONFIG HKEY_CLASSES_ROOT'
 
 # The administrative verbs of --help's usage lines ("zarnutils [-q] [--json]
-# reg query|add|..."), or with a verb's name its own verbs.
+# reg query|add|...", a verb's on more than one line when they are many), or
+# with a verb's name its own verbs.
 _zarnutils_verbs() {
   local usage='^  zarnutils \[-q\] \[--json\] '
   if [ $# -eq 0 ]; then
-    "$zarnutils_program" --help 2>/dev/null | sed -n "s/$usage\([a-z]*\) .*/\1/p"
+    "$zarnutils_program" --help 2>/dev/null | sed -n "s/$usage\([a-z]*\) .*/\1/p" | awk '!seen[$0]++'
   else
     "$zarnutils_program" --help 2>/dev/null | sed -n "s/$usage$1 \([a-z|]*\).*/\1/p" | tr '|' ' '
   fi
