@@ -55,6 +55,10 @@ offers 'HKCU\Software\Demo2' reg copy 'HKCU\Software' 'HKCU\Software\Demo2'
 offers '' reg query 'HKCU\Nowhere\'
 offers "$ini" reg export 'HKCU\Software' "$scratch/a"
 offers "$ini" reg import "$scratch/a"
+offers "$ini" reg apply "$scratch/a"
+offers "$ini" reg apply x.reg --undo "$scratch/a"
+offers '--check --diff --exact --undo' reg apply x.reg -
+offers '--patch' reg compare 'HKCU\Software' 'HKCU\Software' --p
 offers "$ini" --json ini get "$scratch/a"
 offers 'Server Client' ini list "$ini" ''
 offers 'Host' ini set "$ini" Server H

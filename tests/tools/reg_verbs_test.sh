@@ -222,7 +222,7 @@ $L\\Tree\\s2
 run zarn delete "$K\\Tree" /f
 
 # Help: /?, /h and -H alone after any verb; beside other words a syntax error.
-for verb in query add delete copy export import; do
+for verb in query add delete copy export import compare apply; do
   for word in /? /h -H; do
     checks=$((checks + 1))
     run zarn "$verb" "$word"
@@ -522,6 +522,8 @@ if [ "$target" != win32 ]; then
     "$L" "$L" "$long_name" >"$scratch/long.reg"
   expect - 1 "" import "$scratch/long.reg" --strict
   expect - 1 "" query "$K\First"
+  expect - 1 "" apply "$scratch/long.reg"
+  expect - 1 "" query "$K\First"
   # Without --strict the key the store refuses is skipped and named.
   expect_error 0 'long.reg, line 6: skipped: The parameter is incorrect.' import "$scratch/long.reg"
   expect - 0 "$done_ok" delete "$K\First" /f
@@ -706,8 +708,8 @@ second_line "/ve does not go with /f" query "$P" /f x /ve
 second_line "unknown type 'REG_WRONG' in /t" query "$P" /f x /t REG_WRONG
 second_line "/oa, /od, /os and /on exclude each other" compare "$P" "$P" /oa /od
 second_line "both name $L\\Json" copy "$P" "$P" /f
-second_line "unknown operation 'frob' (QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE or WATCH)" frob
-second_line "an operation expected: QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE or WATCH"
+second_line "unknown operation 'frob' (QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE, APPLY or WATCH)" frob
+second_line "an operation expected: QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE, APPLY or WATCH"
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"x"=bogus\r\n' "$L\\Json" >"$scratch/strict.reg"
 second_line "--strict: the lines named above could not be used" import "$(scratch_path "$scratch/strict.reg")" --strict
 # Control characters in names and data: exact through a pipe, escaped on a
@@ -724,6 +726,117 @@ if [ "$target" = native ]; then
     fail "reg query on a terminal showed"$'\n'"$shown"
 fi
 run zarn delete "$P" /f
+
+# apply: the registry made to hold what a .reg file says. State A; B with
+# --exact changes a value, deletes one ("d_delete"=-) and a tree ([-Gone]),
+# adds a value and a key, and removes what Named holds beyond the file
+# (c_extra, Extra) but keeps Kept, on the way to a key the file names, and
+# leaves Outside alone. --check changes nothing; applied with --undo, the
+# undo applied after restores A's export byte for byte. Exit 0 when nothing
+# changes, 2 when something does. (Values in name order, as Wine lists them.)
+Y="$K\\Apply" YL="$L\\Apply"
+run zarn add "$Y\\Named" /v a_keep /d same /f
+run zarn add "$Y\\Named" /v b_change /t REG_DWORD /d 1 /f
+run zarn add "$Y\\Named" /v c_extra /d x /f
+run zarn add "$Y\\Named" /v d_delete /d x /f
+run zarn add "$Y\\Named" /v e_last /d last /f
+run zarn add "$Y\\Named\\Extra" /v e /d x /f
+run zarn add "$Y\\Named\\Kept\\Deep" /v f /d x /f
+run zarn add "$Y\\Outside" /v g /d x /f
+run zarn add "$Y\\Gone\\Below" /v h /d x /f
+printf '%s\r\n' REGEDIT4 "[$YL\\Named]" '"a_keep"="same"' '"b_change"=dword:00000002' '"d_delete"=-' \
+  '"e_last"="last"' '"n_new"="new"' "[$YL\\Named\\Kept\\Deep\\New]" '@="created"' "[-$YL\\Gone]" >"$scratch/b.reg"
+b_reg=$(scratch_path "$scratch/b.reg") undo_reg=$(scratch_path "$scratch/undo.reg")
+state_a=$(scratch_path "$scratch/a.reg") state_now=$(scratch_path "$scratch/now.reg")
+same_as_a() {
+  checks=$((checks + 1))
+  run zarn export "$Y" "$state_now" /y
+  cmp -s "$scratch/a.reg" "$scratch/now.reg" || fail "after $1 the export differs from A's"
+}
+run zarn export "$Y" "$state_a" /y
+changes_b="deleted $YL\\Gone
+changed $YL\\Named
+unchanged $YL\\Named    a_keep    REG_SZ    same
+changed $YL\\Named    b_change    REG_DWORD    0x2
+deleted $YL\\Named    c_extra    REG_SZ    x
+deleted $YL\\Named    d_delete    REG_SZ    x
+unchanged $YL\\Named    e_last    REG_SZ    last
+created $YL\\Named    n_new    REG_SZ    new
+deleted $YL\\Named\\Extra
+created $YL\\Named\\Kept\\Deep\\New
+created $YL\\Named\\Kept\\Deep\\New    (Default)    REG_SZ    created
+"
+expect - 2 "${changes_b}
+Result Checked: 3 created, 2 changed, 4 deleted, 2 unchanged (nothing was changed)
+$done_ok" apply "$b_reg" --exact --check
+same_as_a "apply --check"
+expect - 2 "${changes_b}
+Result Applied: 3 created, 2 changed, 4 deleted, 2 unchanged
+$done_ok" apply "$b_reg" --exact --undo "$undo_reg"
+expect - 0 "
+$L\\Apply\\Named\\Kept\\Deep" query "$Y\\Named\\Kept"
+expect - 0 "
+$L\\Apply\\Outside
+    g    REG_SZ    x
+" query "$Y\\Outside"
+run zarn apply "$b_reg" --exact
+[[ $code = 0 && "$out" == *$'\nResult Applied: 0 created, 0 changed, 0 deleted, 9 unchanged\n'"$done_ok" ]] ||
+  fail "B applied twice: exit $code, $out"
+checks=$((checks + 1))
+run zarn apply "$undo_reg"
+[ "$code" = 2 ] || fail "applying the undo exited $code ($err)"
+same_as_a "applying the undo"
+# Without --exact what the file does not name stays; --diff shows the
+# change as a unified difference of the keys' .reg text.
+small=$(scratch_path "$scratch/small.reg")
+printf '%s\r\n' REGEDIT4 "[$YL\\Named]" '"b_change"=dword:00000003' >"$scratch/small.reg"
+expect - 2 "--- registry
++++ $small
+@@ -3,6 +3,6 @@
+ [$YL\\Named]
+ \"a_keep\"=\"same\"
+-\"b_change\"=dword:00000001
++\"b_change\"=dword:00000003
+ \"c_extra\"=\"x\"
+ \"d_delete\"=\"x\"
+ \"e_last\"=\"last\"
+changed $YL\\Named
+changed $YL\\Named    b_change    REG_DWORD    0x3
+
+Result Checked: 0 created, 2 changed, 0 deleted, 0 unchanged (nothing was changed)
+$done_ok" apply "$small" --check --diff
+same=$(scratch_path "$scratch/same.reg")
+printf '%s\r\n' REGEDIT4 "[$YL\\Named]" '"b_change"=dword:00000001' >"$scratch/same.reg"
+json_path() { local path=${1//\\/\\\\}; printf '%s' "${path//\"/\\\"}"; }
+expect_json 0 '{"file":"'"$(json_path "$same")"'","check":false,"changed":false,"counts":{"created":0,"changed":0,"deleted":0,"unchanged":2},"lines":[{"status":"unchanged","path":"'"$(json_path "$YL")"'\\Named"},{"status":"unchanged","path":"'"$(json_path "$YL")"'\\Named","value":{"name":"b_change","type":"REG_DWORD","data":1}}]}' \
+  apply "$same"
+# Bad input changes nothing.
+printf '%s\r\n' REGEDIT4 "[$YL\\New]" '"ok"="1"' '"bad"=dword:xyz' >"$scratch/bad-apply.reg"
+second_line "the lines named above could not be used" apply "$(scratch_path "$scratch/bad-apply.reg")"
+expect - 1 "" query "$Y\\New"
+second_line "cannot open $(scratch_path "$scratch/none.reg"): No such file or directory" \
+  apply "$(scratch_path "$scratch/none.reg")"
+second_line "--check changes nothing for --undo to undo" apply "$b_reg" --check --undo "$undo_reg"
+# compare --patch: a snapshot copied now and compared with the key later
+# gives the .reg file that apply turns the key back into the snapshot with.
+run zarn copy "$Y" "$Y.snap" /s /f
+run zarn add "$Y\\Named" /v a_keep /d other /f
+run zarn add "$Y\\Later" /v l /d x /f
+run zarn delete "$Y\\Named\\Extra" /f
+patch=$(scratch_path "$scratch/patch.reg")
+expect - 2 "< $YL.snap\\Named    a_keep    REG_SZ    same
+> $YL\\Named    a_keep    REG_SZ    other
+< $YL.snap\\Named\\Extra
+> $YL\\Later
+
+Result Compared: Different
+$done_ok" compare "$Y.snap" "$Y" /s --patch "$patch"
+checks=$((checks + 1))
+run zarn apply "$patch"
+[ "$code" = 2 ] || fail "applying the patch exited $code ($err)"
+same_as_a "applying the patch"
+run zarn delete "$Y.snap" /f
+run zarn delete "$Y" /f
 
 # Each line of an error ends once: CR LF on Windows, LF natively.
 checks=$((checks + 1))

@@ -4,18 +4,19 @@
 # registry key paths (asked of the program's own reg query, so they come from
 # the store that ZARNUTILS_REGISTRY_DIR names, as every call's do), the
 # sections and entries of the INI file named, and file names where a verb
-# takes a file.
+# takes a file (reg import's and apply's, export's, --undo's and --patch's).
 
 # HKEY_DYN_DATA is left out: current Windows has no such root.
 _zarnutils_roots='HKLM HKCU HKU HKCC HKCR HKEY_LOCAL_MACHINE HKEY_CURRENT_USER
 HKEY_USERS HKEY_CURRENT_CONFIG HKEY_CLASSES_ROOT'
 
 # The administrative verbs of --help's usage lines ("zarnutils [-q] [--json]
-# reg query|add|..."), or with a verb's name its own verbs.
+# reg query|add|...", a verb's on more than one line when they are many), or
+# with a verb's name its own verbs.
 _zarnutils_verbs() {
   local usage='^  zarnutils \[-q\] \[--json\] '
   if [ $# -eq 0 ]; then
-    "$zarnutils_program" --help 2>/dev/null | sed -n "s/$usage\([a-z]*\) .*/\1/p"
+    "$zarnutils_program" --help 2>/dev/null | sed -n "s/$usage\([a-z]*\) .*/\1/p" | awk '!seen[$0]++'
   else
     "$zarnutils_program" --help 2>/dev/null | sed -n "s/$usage$1 \([a-z|]*\).*/\1/p" | tr '|' ' '
   fi
@@ -98,7 +99,8 @@ $("$zarnutils_program" --help 2>/dev/null | sed -n 's/^  \([A-Za-z]*\.[A-Za-z]*\
     elif [ "$previous" = /t ]; then
       words='REG_SZ REG_EXPAND_SZ REG_MULTI_SZ REG_BINARY REG_DWORD REG_DWORD_LITTLE_ENDIAN
 REG_DWORD_BIG_ENDIAN REG_QWORD REG_NONE'
-    elif [[ $verb == import && $position -eq 1 ]] || [[ $verb == export && $position -eq 2 ]]; then
+    elif [[ ($verb == import || $verb == apply) && $position -eq 1 ]] ||
+      [[ $verb == export && $position -eq 2 ]] || [[ $previous == --undo || $previous == --patch ]]; then
       # A Unix path starts like a switch.
       mapfile -t COMPREPLY < <(compgen -f -- "$current"
         compgen -W "$(_zarnutils_reg_switches "$verb")" -- "$current")

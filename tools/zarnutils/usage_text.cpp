@@ -98,9 +98,13 @@ a failure from a result; these verbs exit with 1 when they fail.
             "zarnutils reg VERB /?" shows one. export writes a .reg file
             (5.00, UTF-16LE; --regedit4 for the 8-bit form); import skips
             the lines Windows skips, naming each on standard error
-            (--strict: applies nothing of such a file). /reg:32 and
-            /reg:64 choose the registry view on Windows; the native store
-            has one view, which both name. Questions are answered no when
+            (--strict: applies nothing of such a file). apply makes
+            the registry hold what a .reg file says, writing only what
+            differs (exit 0: nothing to change, 2: changed; --check,
+            --diff, --exact, --undo FILE); compare --patch FILE writes
+            the difference as a .reg file. /reg:32 and /reg:64 choose
+            the registry view on Windows; the native store has one
+            view, which both name. Questions are answered no when
             standard input is not a terminal; /f or /y skips them.
   ini       get FILE SECTION KEY [--default VALUE] [--type int|bool]
             (the whole value; a missing file, section or entry fails
@@ -204,21 +208,30 @@ std::string methodLine(std::u16string_view className, const MethodDescription& m
 }
 
 // "  zarnutils [-q] [--json] reg query|add|...": the completion reads these.
-std::string adminVerbLine(const AdminVerb& verb) {
-  std::string line = "  zarnutils [-q] [--json] " + std::string(verb.name);
+// Verbs past the width of the manual's synopsis (80 columns less its
+// indent) go on a line of their own.
+std::string adminVerbLines(const AdminVerb& verb) {
+  constexpr size_t widest = 73;
+  const std::string start = "  zarnutils [-q] [--json] " + std::string(verb.name);
+  std::string lines, line = start;
   char between = ' ';
   for (const std::string& name : verb.verbNames()) {
+    if (between == '|' && line.size() + 1 + name.size() > widest) {
+      lines += line + "\n";
+      line = start;
+      between = ' ';
+    }
     line += between + name;
     between = '|';
   }
-  return line + verb.usageArguments + "\n";
+  return lines + line + verb.usageArguments + "\n";
 }
 
 }  // namespace
 
 std::string usageText() {
   std::string text = introduction;
-  for (const AdminVerb& verb : adminVerbs()) text += adminVerbLine(verb);
+  for (const AdminVerb& verb : adminVerbs()) text += adminVerbLines(verb);
   text += classes;
   for (const ClassDescription* description : describedClasses()) {
     for (const MethodDescription& method : description->methods) {

@@ -132,6 +132,7 @@ int regCopy(const RegArguments& arguments, RegSession& session);
 int regExport(const RegArguments& arguments, RegSession& session);
 int regImport(const RegArguments& arguments, RegSession& session);
 int regCompare(const RegArguments& arguments, RegSession& session);
+int regApply(const RegArguments& arguments, RegSession& session);
 int regWatch(const RegArguments& arguments, RegSession& session);
 
 // The verbs, in the order that the usage names them: the one list that

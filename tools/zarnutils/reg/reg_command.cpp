@@ -23,9 +23,11 @@ constexpr SwitchRule deleteSwitches[] = {{"v", true}, {"ve", false}, {"va", fals
 constexpr SwitchRule copySwitches[] = {{"s", false}, {"f", false}};
 constexpr SwitchRule exportSwitches[] = {{"y", false}, {"-regedit4", false}};
 constexpr SwitchRule importSwitches[] = {{"-strict", false}};
-constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false}, {"oa", false},
-                                          {"od", false}, {"os", false}, {"on", false},
-                                          {"s", false}};
+constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false},   {"oa", false},
+                                          {"od", false}, {"os", false},   {"on", false},
+                                          {"s", false},  {"-patch", true}};
+constexpr SwitchRule applySwitches[] = {
+    {"-check", false}, {"-diff", false}, {"-exact", false}, {"-undo", true}};
 
 constexpr SwitchRule watchSwitches[] = {{"s", false}, {"-count", true}, {"-timeout", true}};
 
@@ -70,10 +72,25 @@ const RegVerb verbs[] = {
      "  a file over 1 GiB, or a line over 16 MiB, is refused.\n"},
     {"compare", 2, compareSwitches, regCompare,
      "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/oa | /od | /os | /on] [/s]\n"
+     "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/s] --patch FileName\n"
      "  Compares the values of two keys (one value with /v or /ve; with /s the\n"
      "  subkeys too). Shows differences (/od, the default), all (/oa), matches\n"
      "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
+     "  --patch writes the differences as a .reg file that REG APPLY turns the\n"
+     "  second key into the first with (a snapshot copied now, compared later).\n"
      "  Return code: 0 identical, 2 different, 1 failure.\n"},
+    {"apply", 1, applySwitches, regApply,
+     "REG APPLY FileName [--check] [--diff] [--exact] [--undo UndoFile]\n"
+     "  Makes the registry hold what a .reg file says, its deletions ([-KEY],\n"
+     "  \"name\"=-) included, writing only what differs, and reports each key and\n"
+     "  value as created, changed, deleted or unchanged. --check changes\n"
+     "  nothing; --diff shows the change as a unified difference; --exact\n"
+     "  deletes the values and subkeys of each key the file names that the file\n"
+     "  does not name; --undo first writes a .reg file that restores the state\n"
+     "  before. FileName - reads standard input; a line that cannot be used\n"
+     "  refuses the file. Natively all of it is applied or none.\n"
+     "  Return code: 0 nothing to change, 2 changed (--check: would change),\n"
+     "  1 failure.\n"},
     {"watch", 1, watchSwitches, regWatch,
      "REG WATCH KeyName [/s] [--count N] [--timeout Seconds]\n"
      "  Prints a line for every change of the key as it happens: created KEY,\n"
@@ -99,7 +116,8 @@ void printOverview(ConsoleStreams& console) {
   }
   console.out << "\n"
                  "  Return code: 0 success, 1 failure (COMPARE: 2 when the keys differ;\n"
-                 "  WATCH: 2 when no change came before its timeout).\n"
+                 "  APPLY: 2 when it changed something; WATCH: 2 when no change came\n"
+                 "  before its timeout).\n"
                  "  /reg:32 or /reg:64 after any operation chooses the 32- or 64-bit registry\n"
                  "  view on Windows; the native store has one view, which both name.\n"
                  "  Type \"REG Operation /?\" for the usage of one operation.\n";

@@ -3,9 +3,14 @@
 // first key holds and the second does not hold the same, ">" for the
 // second's side, "=" for what both hold alike; then "Result Compared:
 // Identical" (exit 0) or "Different" (exit 2). Value names, and subkey names,
-// are matched in any letter case, as the registry matches them.
+// are matched in any letter case, as the registry matches them. --patch
+// FILE writes the differences as a .reg file that turns the second key into
+// the first when applied (or imported): a snapshot taken now, compared with
+// the key later, gives the patch that undoes what changed in between.
 #include "reg/reg.h"
+#include "reg/reg_file.h"
 #include "reg/reg_pipeline.h"
+#include "reg/reg_state.h"
 
 namespace zarn::cli {
 namespace {
@@ -21,11 +26,17 @@ class Comparison {
         recursive_(recursive),
         valueName_(std::move(valueName)) {}
 
-  RegistryStatus compare(const KeyName& first, const KeyName& second) {
+  // state, when given, gets the second key's values as before and the
+  // first's as after, and so every subkey.
+  RegistryStatus compare(const KeyName& first, const KeyName& second, StateKey* state = nullptr) {
     std::vector<StoredValue> firstValues, secondValues;
     std::vector<std::string> firstKeys, secondKeys;
     if (const RegistryStatus status = read(first, firstValues, firstKeys)) return status;
     if (const RegistryStatus status = read(second, secondValues, secondKeys)) return status;
+    if (state) {
+      state->before = secondValues;
+      state->after = firstValues;
+    }
     for (const StoredValue& value : firstValues) {
       const StoredValue* other = find(secondValues, value.name);
       if (!other) {
@@ -45,12 +56,18 @@ class Comparison {
       const KeyName below = first.child(name);
       if (!contains(secondKeys, name)) {
         line('<', below, nullptr);
-      } else if (const RegistryStatus status = compare(below, second.child(name))) {
+        if (const RegistryStatus status = addOneSided(state, name, below, false)) return status;
+      } else if (const RegistryStatus status =
+                     compare(below, second.child(name), state ? &state->add(name) : nullptr)) {
         return status;
       }
     }
     for (const std::string& name : secondKeys) {
-      if (!contains(firstKeys, name)) line('>', second.child(name), nullptr);
+      if (contains(firstKeys, name)) continue;
+      line('>', second.child(name), nullptr);
+      if (const RegistryStatus status = addOneSided(state, name, second.child(name), true)) {
+        return status;
+      }
     }
     return registry_status::Success;
   }
@@ -59,6 +76,17 @@ class Comparison {
   const CompareJson& json() const { return json_; }
 
  private:
+  // A subkey only one side has, read whole into the state.
+  RegistryStatus addOneSided(StateKey* state, const std::string& name, const KeyName& key,
+                             bool secondSide) {
+    if (!state) return registry_status::Success;
+    KeyTree tree;
+    if (const RegistryStatus status = readTree(session_, key, true, tree)) return status;
+    state->subKeys.push_back(
+        stateOfTrees(name, secondSide ? &tree : nullptr, secondSide ? nullptr : &tree));
+    return registry_status::Success;
+  }
+
   RegistryStatus read(const KeyName& name, std::vector<StoredValue>& values,
                       std::vector<std::string>& subKeys) {
     OpenedKey key(session_);
@@ -142,9 +170,31 @@ int regCompare(const RegArguments& arguments, RegSession& session) {
   std::optional<std::string> valueName;
   if (arguments.has("v")) valueName = arguments.value("v");
   if (arguments.has("ve")) valueName = "";
+  const std::optional<std::string> patchFile =
+      arguments.has("-patch") ? std::optional(arguments.value("-patch")) : std::nullopt;
+  if (patchFile && isStandardStream(*patchFile)) {
+    return reportInvalidSyntax(session, "compare",
+                               "--patch needs a file name: standard output carries the comparison");
+  }
   Comparison comparison(session, shown, arguments.has("s"), valueName);
-  if (const RegistryStatus status = comparison.compare(*first, *second)) {
+  StateKey state;
+  if (const RegistryStatus status =
+          comparison.compare(*first, *second, patchFile ? &state : nullptr)) {
     return reportStatus(session, status);
+  }
+  if (patchFile) {
+    RegFile patch;
+    addPatch(patch, *second, state, Direction::Forward, ValueOrder::Ignored);
+    std::string problem;
+    const std::optional<std::string> bytes = regFileBytes(patch, RegTextData::Exact, problem);
+    if (!bytes) {
+      return reportError(session, "Cannot write the patch: " + problem + "; nothing was written.",
+                         "nothing written to " + quotedName(*patchFile));
+    }
+    // writeRegOutput notes why the file could not be written.
+    if (!writeRegOutput(session, *patchFile, *bytes)) {
+      return reportError(session, "Unable to write the file " + quotedName(*patchFile) + ".");
+    }
   }
   if (console.json) {
     console.out << comparison.json().document(*first, *second, comparison.different());

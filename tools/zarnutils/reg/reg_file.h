@@ -122,15 +122,31 @@ bool isValidUtf8(std::string_view bytes);
 
 // ---- Writing (reg_file_writer.cpp) ----
 
-// The whole file's bytes: the header, then each key in enumeration order,
-// depth first, with its values. Version 5.00 is UTF-16LE with a byte order
-// mark; REGEDIT4 is the narrow code page. Lines end in CRLF; hex data is
-// wrapped so that no line passes 80 columns. A REG_SZ is written as its text
-// up to the first NUL, as regedit writes it. Nothing, and the problem in
+// How a REG_SZ is written: as regedit writes it, its text up to the first
+// NUL; or exactly, as hex(1): when its data is anything but one text and its
+// NUL, so that importing the file restores its bytes.
+enum class RegTextData { UpToNul, Exact };
+
+// The whole file's bytes: the header, then each key with its values and a
+// blank line, in the file's order. Version 5.00 is UTF-16LE with a byte
+// order mark; REGEDIT4 is the narrow code page. Lines end in CRLF; hex data
+// is wrapped so that no line passes 80 columns. Nothing, and the problem in
 // problem, when a name cannot be written so that the file reads back the
 // same: a key name holding CR, LF or NUL, or a value name holding NUL.
+std::optional<std::string> regFileBytes(const RegFile& file, RegTextData textData,
+                                        std::string& problem);
+
+// An export: the key and its tree in enumeration order, depth first, each
+// REG_SZ as regedit writes it.
 std::optional<std::string> regFileBytes(const KeyName& top, const KeyTree& tree, RegFileForm form,
                                         std::string& problem);
+
+// One key's lines, [KEY] or [-KEY] and its values; one value's line or
+// lines ("name"=DATA or "name"=-, of the key named). Each line ends in CRLF.
+std::optional<Text> regKeyText(const RegFileKey& key, RegFileForm form, RegTextData textData,
+                               std::string& problem);
+std::optional<Text> regValueText(const KeyName& key, const RegFileValue& value, RegFileForm form,
+                                 RegTextData textData, std::string& problem);
 
 // A name as a message shows it, with CR, LF and NUL written \r, \n, \0.
 std::string shownName(std::string_view name);
