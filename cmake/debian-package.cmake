@@ -52,7 +52,7 @@ ${zarn_about} This package holds the shared library.")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libzarnutils-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
-  "libzarnutils${PROJECT_VERSION_MAJOR} (= ${PROJECT_VERSION}), libsqlite3-dev")
+  "libzarnutils${PROJECT_VERSION_MAJOR} (= ${PROJECT_VERSION}), libsqlite3-dev, libhivex-dev")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION "registry and INI editing classes (development files)
 ${zarn_about} This package holds the headers, the static library, a
 CMake package (find_package(ZarnUtils)) and a pkg-config file.")

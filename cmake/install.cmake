@@ -18,6 +18,8 @@ endif()
 
 find_package(SQLite3 REQUIRED)
 find_package(Threads REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(HIVEX REQUIRED IMPORTED_TARGET hivex)
 add_library(zarnutils_library SHARED)
 add_library(zarnutils_static_library STATIC)
 foreach(library zarnutils_library zarnutils_static_library)
@@ -35,9 +37,10 @@ foreach(library zarnutils_library zarnutils_static_library)
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 endforeach()
 # The shared library has its dependencies recorded in itself; the static one
-# leaves them to the consumer's link line.
-target_link_libraries(zarnutils_library PRIVATE SQLite::SQLite3 Threads::Threads)
-target_link_libraries(zarnutils_static_library PUBLIC SQLite::SQLite3 Threads::Threads)
+# leaves them to the consumer's link line (libhivex by its name, which
+# Debian's libhivex-dev puts where the linker looks).
+target_link_libraries(zarnutils_library PRIVATE SQLite::SQLite3 Threads::Threads PkgConfig::HIVEX)
+target_link_libraries(zarnutils_static_library PUBLIC SQLite::SQLite3 Threads::Threads hivex)
 # The soname follows the major version: it changes exactly when a public
 # declaration changes in a way that breaks programs built against the
 # previous one. Only the public API is exported (zarnutils.map).

@@ -12,7 +12,9 @@ set -euo pipefail
 # msitools (msibuild, msiinfo) for the MSI, cmark-gfm for the HTML of docs/,
 # osslsigncode for Authenticode signatures (openssl makes the test's
 # throw-away certificate), zip and unzip; jq and python3 read back the
-# verbs' --json output in their tests.
+# verbs' --json output in their tests; libhivex-dev reads and writes
+# Windows hive files, and hivexsh and hivexregedit (libhivex-bin,
+# libwin-hivex-perl) read back in the tests what the project writes.
 packages=(
   cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev clang-format
@@ -20,6 +22,7 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386
   g++-mingw-w64-x86-64-posix wine64
   wixl msitools cmark-gfm osslsigncode openssl zip unzip
+  libhivex-dev libhivex-bin libwin-hivex-perl
   "$@"
 )
 

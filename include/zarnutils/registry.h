@@ -248,6 +248,20 @@ class Key {
   void deleteTree(std::string_view path) const;
   void deleteTree(std::string_view path, std::error_code& ec) const;
 
+  // Hive files, Windows' own format (regf), which Windows loads and
+  // libhivex, hivexsh and regedit read. saveTo writes the key's values and
+  // its whole tree to a new file (183 when it exists, unless replace), made
+  // whole under another name and renamed into place. restoreFrom replaces
+  // the key's values and subkeys with the file's: 2 for a missing file,
+  // 1009 for one that holds no hive. On Windows these are RegSaveKeyEx and
+  // RegRestoreKey, which need the backup (and restore) privilege: 1314
+  // when the process may not enable it; natively libhivex writes and reads
+  // the file, and a restore is all or nothing (a Transaction of its own).
+  void saveTo(std::string_view file, bool replace = false) const;
+  void saveTo(std::string_view file, bool replace, std::error_code& ec) const;
+  void restoreFrom(std::string_view file) const;
+  void restoreFrom(std::string_view file, std::error_code& ec) const;
+
  private:
   friend class ChangeWatch;
 #ifdef _WIN32

@@ -58,6 +58,17 @@ size_t storedNulSize();
 std::vector<uint8_t> windowsFormOf(uint32_t type, std::vector<uint8_t> stored);
 std::vector<uint8_t> storedFormOf(uint32_t type, std::vector<uint8_t> windowsForm);
 
+// The key's values and the whole tree below it written to a hive file
+// (Windows' regf format), as RegSaveKeyEx does: 183 when the file exists,
+// unless replace. The file is made whole under another name and renamed
+// into place, so it is never seen half written.
+RegistryStatus saveKey(KeyHandle key, const std::string& file, bool replace);
+// The key's values and subkeys replaced by the hive file's, as
+// RegRestoreKey with REG_FORCE_RESTORE does: all of it or, when the file
+// cannot be read whole, none of it (2 for a missing file, 1009 for one that
+// holds no hive).
+RegistryStatus restoreKey(KeyHandle key, const std::string& file);
+
 // %NAME% references replaced by the environment's values, as
 // ExpandEnvironmentStrings does; unknown names stay as written.
 std::string expandEnvironment(const std::string& text);

@@ -24,10 +24,13 @@ class RegistryCategory : public std::error_category {
       case 161: return "bad path name";
       case 234: return "more data is available";
       case 259: return "no more items";
+      case 183: return "the file exists already";
       case 998: return "invalid access to memory location";
+      case 1009: return "the file holds no registry hive";
       case 1016: return "the registry store could not be read or written";
       case 1018: return "the key was deleted";
       case 1113: return "not valid UTF-8";
+      case 1314: return "a required privilege is not held (backing up or restoring keys)";
       case 1630: return "the value does not hold that type";
       default: return "registry status " + std::to_string(status);
     }

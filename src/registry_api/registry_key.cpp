@@ -573,6 +573,30 @@ void Key::deleteTree(std::string_view path) const {
   throwing(childName(name_, path), "", [&](std::error_code& ec) { deleteTree(path, ec); });
 }
 
+// --- Hive files
+
+void Key::saveTo(std::string_view file, bool replace, std::error_code& ec) const {
+  ec.clear();
+  RegistryStatus status = checkText(file);
+  if (!status) status = calls::saveKey(handle_, std::string(file), replace);
+  if (status) ec = statusCode(status);
+}
+
+void Key::saveTo(std::string_view file, bool replace) const {
+  throwing(name_, "", [&](std::error_code& ec) { saveTo(file, replace, ec); });
+}
+
+void Key::restoreFrom(std::string_view file, std::error_code& ec) const {
+  ec.clear();
+  RegistryStatus status = checkText(file);
+  if (!status) status = calls::restoreKey(handle_, std::string(file));
+  if (status) ec = statusCode(status);
+}
+
+void Key::restoreFrom(std::string_view file) const {
+  throwing(name_, "", [&](std::error_code& ec) { restoreFrom(file, ec); });
+}
+
 // --- Watching
 
 struct ChangeWatch::Signal {

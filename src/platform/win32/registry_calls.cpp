@@ -144,6 +144,54 @@ std::vector<uint8_t> storedFormOf(uint32_t, std::vector<uint8_t> windowsForm) {
   return windowsForm;
 }
 
+namespace {
+
+// Saving and restoring keys need the backup and the restore privilege,
+// which an administrator holds but has not enabled; each call enables its
+// own for the process. Without it the call answers 1314 ("a required
+// privilege is not held by the client").
+RegistryStatus enablePrivilege(const wchar_t* privilege) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    return static_cast<RegistryStatus>(GetLastError());
+  }
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  RegistryStatus status = registry_status::Success;
+  if (!LookupPrivilegeValueW(nullptr, privilege, &privileges.Privileges[0].Luid) ||
+      !AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr)) {
+    status = static_cast<RegistryStatus>(GetLastError());
+  } else if (GetLastError() == ERROR_NOT_ALL_ASSIGNED) {
+    status = ERROR_PRIVILEGE_NOT_HELD;
+  }
+  CloseHandle(token);
+  return status;
+}
+
+}  // namespace
+
+RegistryStatus saveKey(KeyHandle key, const std::string& file, bool replace) {
+  if (const RegistryStatus status = enablePrivilege(L"SeBackupPrivilege")) return status;
+  const std::wstring target = wide(file);
+  if (!replace) return ::RegSaveKeyExW(toHkey(key), target.c_str(), nullptr, REG_LATEST_FORMAT);
+  // The registry writes only new files: the new one replaces the old once whole.
+  const std::wstring made = target + L".zarnutils-" + std::to_wstring(GetCurrentProcessId());
+  DeleteFileW(made.c_str());
+  RegistryStatus status = ::RegSaveKeyExW(toHkey(key), made.c_str(), nullptr, REG_LATEST_FORMAT);
+  if (!status && !MoveFileExW(made.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    status = static_cast<RegistryStatus>(GetLastError());
+  }
+  if (status) DeleteFileW(made.c_str());
+  return status;
+}
+
+RegistryStatus restoreKey(KeyHandle key, const std::string& file) {
+  if (const RegistryStatus status = enablePrivilege(L"SeRestorePrivilege")) return status;
+  if (const RegistryStatus status = enablePrivilege(L"SeBackupPrivilege")) return status;
+  return ::RegRestoreKeyW(toHkey(key), wide(file).c_str(), REG_FORCE_RESTORE);
+}
+
 std::string expandEnvironment(const std::string& text) {
   const std::wstring source = wide(text);
   std::wstring expanded(source.size() + 1, L'\0');
