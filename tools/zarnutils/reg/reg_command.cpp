@@ -29,6 +29,8 @@ constexpr SwitchRule compareSwitches[] = {{"v", true},   {"ve", false},   {"oa",
 constexpr SwitchRule applySwitches[] = {
     {"-check", false}, {"-diff", false}, {"-exact", false}, {"-undo", true}};
 
+constexpr SwitchRule saveSwitches[] = {{"y", false}};
+
 constexpr SwitchRule watchSwitches[] = {{"s", false}, {"-count", true}, {"-timeout", true}};
 
 const RegVerb verbs[] = {
@@ -91,6 +93,21 @@ const RegVerb verbs[] = {
      "  refuses the file. Natively all of it is applied or none.\n"
      "  Return code: 0 nothing to change, 2 changed (--check: would change),\n"
      "  1 failure.\n"},
+    {"save", 2, saveSwitches, regSave,
+     "REG SAVE KeyName FileName [/y]\n"
+     "  Writes the key and everything below it to a hive file, the registry's own\n"
+     "  format, which REG RESTORE, Windows (a loaded hive) and hivex tools read.\n"
+     "  /y replaces an existing file without asking. On Windows it needs the\n"
+     "  backup privilege (an administrator's).\n"},
+    {"restore",
+     2,
+     {},
+     regRestore,
+     "REG RESTORE KeyName FileName\n"
+     "  Replaces the values and subkeys of the key with those of a hive file\n"
+     "  (written by REG SAVE, or a Windows hive such as NTUSER.DAT); all of it or,\n"
+     "  natively, nothing when the file cannot be read. On Windows it needs the\n"
+     "  backup and restore privileges.\n"},
     {"watch", 1, watchSwitches, regWatch,
      "REG WATCH KeyName [/s] [--count N] [--timeout Seconds]\n"
      "  Prints a line for every change of the key as it happens: created KEY,\n"
@@ -331,8 +348,11 @@ constexpr StatusText statusTexts[] = {
     {6, "The handle is invalid."},
     {87, "The parameter is incorrect."},
     {161, "The specified path is invalid."},
+    {183, "Cannot create a file when that file already exists."},
+    {1009, "The configuration registry database is corrupt."},
     {1016, "An I/O operation initiated by the registry failed unrecoverably."},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion."},
+    {1314, "A required privilege is not held by the client."},
 };
 
 int reportWithUsageHint(ConsoleStreams& console, std::string_view problem, std::string_view verb) {
