@@ -14,7 +14,7 @@ set -euo pipefail
 # throw-away certificate), zip and unzip; jq and python3 read back the
 # verbs' --json output in their tests.
 packages=(
-  cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev libsqlite3-dev
+  cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev libsqlite3-dev libdtl-dev
   clang libclang-rt-14-dev clang-format
   dpkg-dev lintian man-db jq python3
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386
