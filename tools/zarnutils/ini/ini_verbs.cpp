@@ -1,6 +1,6 @@
-// zarnutils ini: get, set, del and list on INI files, through the public
-// INI API (zarnutils/ini_file.h); one function per verb and the table that
-// finds them.
+// zarnutils ini: get, set, apply, del and list on INI files, through the
+// public INI API (zarnutils/ini_file.h); one function per verb and the
+// table that finds them.
 #include "ini_verbs.h"
 
 #include <algorithm>
@@ -336,7 +336,7 @@ std::optional<VerbWords> parseVerbWords(const std::vector<std::string>& words,
         return std::nullopt;
       }
     } else if (word.size() > option.size()) {
-      problem = option.data() + std::string(" takes no value");
+      problem = std::string(option) + " takes no value";
       return std::nullopt;
     } else {
       parsed.apply.check |= option == "--check";
