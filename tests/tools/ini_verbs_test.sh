@@ -199,6 +199,13 @@ expect 3 "--- $multi
 +D=4" set "$multi" --diff Diff B 20 D 4 --check --detailed-exitcodes
 checks=$((checks + 1))
 [ "$(stamp)" = "$before" ] || { echo "FAIL: ini set --check wrote the file"; failures=$((failures + 1)); }
+expect 0 "--- $(name_of new.ini)
++++ $(name_of new.ini)
+@@ -0,0 +1,2 @@
++[S]
++A=1" set "$(name_of new.ini)" S A 1 --check --diff
+checks=$((checks + 1))
+[ ! -e "$scratch/new.ini" ] || { echo "FAIL: ini set --check made a new file"; failures=$((failures + 1)); }
 expect 0 "created [Diff] Opt=--verbose" set "$multi" Diff Opt --verbose --check
 expect 0 "created [Diff] Opt=--diff" set --check "$multi" Diff Opt -- --diff
 expect 1 "" set "$multi" Diff B 21 'C=' 3

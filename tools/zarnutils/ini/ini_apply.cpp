@@ -57,13 +57,20 @@ std::vector<std::string> linesOf(std::string_view text, const ConsoleStreams& co
 std::string unifiedDifference(const std::string& file, const ini::Applied& applied,
                               const ConsoleStreams& console) {
   if (applied.before == applied.after) return "";
-  dtl::Diff<std::string, std::vector<std::string>> diff(linesOf(applied.before, console),
-                                                        linesOf(applied.after, console));
+  using Diff = dtl::Diff<std::string, std::vector<std::string>>;
+  Diff diff(linesOf(applied.before, console), linesOf(applied.after, console));
   diff.compose();
   diff.composeUnifiedHunks();
+  auto hunks = diff.getUniHunks();
+  // An empty side (a new file, or one emptied) starts at line 0, as diff
+  // and patch number it.
+  for (auto& hunk : hunks) {
+    if (hunk.b == 0) hunk.a = 0;
+    if (hunk.d == 0) hunk.c = 0;
+  }
   std::ostringstream text;
   text << "--- " << console.shown(file) << "\n+++ " << console.shown(file) << '\n';
-  diff.printUnifiedFormat(text);
+  Diff::printUnifiedFormat(hunks, text);
   return text.str();
 }
 
