@@ -42,7 +42,8 @@ struct ProfileEdit {
 
 // Makes the changes in order when write is true; otherwise only finds what
 // they would do. Nothing is written when nothing differs. Returns 0, or why
-// the write failed as lastProfileWriteError() would tell it
+// the write failed (checking: would fail for a missing folder or a path
+// that names no regular file) as lastProfileWriteError() would tell it
 // (profile_write_error.h); the file is then as it was.
 int editPrivateProfile(const std::string& file, std::span<const ProfileChange> changes, bool write,
                        ProfileEdit& edit);

@@ -283,6 +283,10 @@ expect_said 'a section name the file format cannot hold'
 if [ "$target" = win32 ]; then nofolder="${file%app.ini}none\app.ini"; else nofolder=$scratch/none/app.ini; fi
 expect 1 "" set "$nofolder" Main k v
 expect_said 'cannot write k in \[Main\]: folder missing'
+expect 1 "" set "$nofolder" Main k v --check
+expect_said 'cannot write k in \[Main\]: folder missing'
+printf '[Main]\n-k\n' >"$scratch/deletion.ini"
+expect 0 "unchanged [Main] k (not there)" apply "$nofolder" "$(name_of deletion.ini)" --check
 # A file without write permission is read-only, as the platform's read-only
 # files are, even for root; Wine run by root opens it for writing anyway.
 if [ "$target" = native ] || [ "$(id -u)" != 0 ]; then

@@ -2,6 +2,8 @@
 // read under the file's lock, and the result replaces the file once.
 #include "platform/profile_edit.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <new>
 #include <optional>
@@ -67,6 +69,19 @@ std::optional<std::string> composed(std::string bytes, std::span<const ProfileCh
   return encodeIniText(text.encoding, std::move(text.text));
 }
 
+// Why a write of the file would fail before it reads anything, so that a
+// check tells it too: a path that names no regular file, a missing folder.
+// 0 when neither.
+int unwritablePlace(const std::string& file) {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) == 0) return S_ISREG(status.st_mode) ? 0 : EISDIR;
+  if (errno != ENOENT) return errno;
+  const size_t slash = file.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+  if (::stat(folder.c_str(), &status) != 0) return errno;
+  return S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
+}
+
 }  // namespace
 
 int editPrivateProfile(const std::string& file, std::span<const ProfileChange> changes, bool write,
@@ -76,7 +91,8 @@ int editPrivateProfile(const std::string& file, std::span<const ProfileChange> c
     // that a read-only file that needs nothing is no failure.
     std::optional<FileContent> content = readIniFile(file);
     composed(content ? std::move(content->bytes) : std::string(), changes, edit);
-    if (!write || !edit.differs) return 0;
+    if (!edit.differs) return 0;
+    if (!write) return unwritablePlace(file);
     return replaceIniFile(
         file, [&](std::string bytes) { return composed(std::move(bytes), changes, edit); });
   } catch (const std::bad_alloc&) {

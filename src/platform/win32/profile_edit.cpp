@@ -145,6 +145,15 @@ int editPrivateProfile(const std::string& file, std::span<const ProfileChange> c
   const std::optional<std::string> original = bytesOf(fullPath, error);
   if (!original && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
     return static_cast<int>(error);
+  // A file in a missing folder has nothing to delete, and no copy can be
+  // made there for a change that would write it.
+  if (!original && error == ERROR_PATH_NOT_FOUND) {
+    for (const ProfileChange& change : changes) {
+      if (change.key && change.value) return ERROR_PATH_NOT_FOUND;
+      edit.results.emplace_back();
+    }
+    return 0;
+  }
   // A copy a killed edit left behind keeps its name: the next one is taken.
   std::string copy;
   bool copied = false;
