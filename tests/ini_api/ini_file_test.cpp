@@ -85,7 +85,7 @@ TEST_F(IniFileTest, ListingsAndDeletes) {
 // The changes of one apply, checked and then written: each one's outcome and
 // the value it found, the file written once with every other byte kept, and
 // a second apply finding nothing to do, so that it writes nothing even to a
-// read-only file.
+// read-only file; nor do changes that undo each other.
 TEST_F(IniFileTest, ChangesAppliedInOneWrite) {
   Changes changes;
   changes.set("main", " Port ", "8080")
@@ -129,6 +129,11 @@ TEST_F(IniFileTest, ChangesAppliedInOneWrite) {
   std::filesystem::permissions(unixPathOf(path_), std::filesystem::perms::owner_all);
   EXPECT_FALSE(again.changed);
   for (const ChangeResult& result : again.results) EXPECT_EQ(result.outcome, Outcome::Unchanged);
+  EXPECT_EQ(bytes(), again.before);
+  // Changes that undo each other are each reported, and nothing is written.
+  const Applied undone = ini().apply(Changes().set("Other", "K", "x").set("Other", "K", "w"));
+  EXPECT_FALSE(undone.changed);
+  EXPECT_EQ(undone.results[1].outcome, Outcome::Changed);
   EXPECT_EQ(bytes(), again.before);
 }
 

@@ -49,7 +49,7 @@ std::optional<std::string> madeTo(const IniDocument& document, const ProfileChan
 }
 
 // The edit of the file's bytes: every change made in turn, each on the text
-// the one before left. Answers the new bytes when anything differs.
+// the one before left. Answers the new bytes when the text differs.
 std::optional<std::string> composed(std::string bytes, std::span<const ProfileChange> changes,
                                     ProfileEdit& edit) {
   IniText text = decodeIniBytes(std::move(bytes));
@@ -59,12 +59,12 @@ std::optional<std::string> composed(std::string bytes, std::span<const ProfileCh
   for (const ProfileChange& change : changes) {
     const IniDocument document(text);
     ProfileChangeResult& result = edit.results.emplace_back();
-    if (std::optional<std::string> next = madeTo(document, change, result)) {
+    if (std::optional<std::string> next = madeTo(document, change, result))
       text.text = std::move(*next);
-      edit.differs = true;
-    }
   }
   edit.after = text.text.substr(bodyBegin);
+  // Changes that undo each other leave nothing to write.
+  edit.differs = edit.after != edit.before;
   if (!edit.differs) return std::nullopt;
   return encodeIniText(text.encoding, std::move(text.text));
 }
