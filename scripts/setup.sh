@@ -16,7 +16,7 @@ set -euo pipefail
 # Windows hive files, and hivexsh and hivexregedit (libhivex-bin,
 # libwin-hivex-perl) read back in the tests what the project writes.
 packages=(
-  cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev libsqlite3-dev
+  cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev libsqlite3-dev libdtl-dev
   clang libclang-rt-14-dev clang-format
   dpkg-dev lintian man-db jq python3
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386

@@ -36,6 +36,23 @@
 // section name may not hold ']', nor an entry name '=' or start with ';'
 // or '['.
 //
+// Several changes as one write. A Changes lists sets and deletions;
+// File::apply makes them in order in one write of the file, which nothing
+// sees half done, and writes nothing when the file already holds them:
+//
+//   zarn::ini::Changes changes;
+//   changes.set("Server", "Port", "8080").set("Server", "Host", "example.org");
+//   changes.deleteEntry("Server", "Debug");
+//   zarn::ini::Applied applied = settings.apply(changes);  // applied.changed: anything differed
+//
+// Natively the engine edits the file under its lock and renames the new
+// file into place, as every write does; two processes applying at once
+// each see the other's changes. On Windows the platform's profile
+// functions make the changes on a copy beside the file, which then
+// replaces it (ReplaceFile keeps its attributes and security); a lock
+// named after the file keeps two of our applies from crossing, not other
+// programs' writes.
+//
 // Threads. A File holds only its name: any number of threads may use one
 // at once.
 #pragma once
@@ -88,6 +105,50 @@ struct Entry {
   std::string line;  // the line: name=value, blanks around both removed, quotes kept
 };
 
+// A list of changes to one file, made in order by File::apply.
+class Changes {
+ public:
+  struct Change {
+    std::string section;
+    std::optional<std::string> key;    // nothing: the whole section is deleted
+    std::optional<std::string> value;  // nothing: the entry is deleted
+  };
+
+  // As writeText, deleteEntry and deleteSection would; each returns *this.
+  Changes& set(std::string_view section, std::string_view key, std::string_view value);
+  Changes& deleteEntry(std::string_view section, std::string_view key);
+  Changes& deleteSection(std::string_view section);
+
+  const std::vector<Change>& list() const noexcept { return changes_; }
+  bool empty() const noexcept { return changes_.empty(); }
+
+ private:
+  std::vector<Change> changes_;
+};
+
+// What one change did, or would do: an entry or section made, given another
+// value, already as asked (a deletion of what is not there too), removed.
+enum class Outcome { Created, Changed, Unchanged, Deleted };
+
+struct ChangeResult {
+  Outcome outcome = Outcome::Unchanged;
+  std::optional<std::string> before;  // the entry's value as read before the change, when it was
+                                      // there (nothing for a section)
+};
+
+// What File::apply found: one result per change, in order; whether the
+// file's text changed (was written, or checked only, would be); its text
+// before and after in UTF-8, for showing the difference.
+struct Applied {
+  std::vector<ChangeResult> results;
+  bool changed = false;
+  std::string before;
+  std::string after;
+};
+
+// Whether File::apply writes the changes or only tells what they would do.
+enum class ApplyMode { Write, Check };
+
 class File {
  public:
   explicit File(std::string path) : path_(std::move(path)) {}
@@ -136,6 +197,18 @@ class File {
   void deleteEntry(std::string_view section, std::string_view key, std::error_code& ec) const;
   void deleteSection(std::string_view section) const;
   void deleteSection(std::string_view section, std::error_code& ec) const;
+
+  // Makes every change, in order, in one write (above); with Check, writes
+  // nothing and answers what a Write would. Each change's names and value
+  // are checked as the single operation checks them, all before the file
+  // is touched; a refusal or a failed write leaves the file as it was.
+  Applied apply(const Changes& changes, ApplyMode mode = ApplyMode::Write) const;
+  Applied apply(const Changes& changes, ApplyMode mode, std::error_code& ec) const;
+  // Every value of the entries of that name in the first section of that
+  // name, in file order: readText gives the first of them.
+  std::vector<std::string> readAllText(std::string_view section, std::string_view key) const;
+  std::vector<std::string> readAllText(std::string_view section, std::string_view key,
+                                       std::error_code& ec) const;
 
  private:
   std::string path_;

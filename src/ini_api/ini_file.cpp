@@ -12,6 +12,7 @@
 #include "automation/text.h"
 #include "platform/growing_buffer.h"
 #include "platform/narrow_text.h"
+#include "platform/profile_edit.h"
 #include "platform/profile_entry_rules.h"
 #include "platform/profile_service.h"
 #include "platform/profile_write_error.h"
@@ -148,7 +149,46 @@ void write(const char* section, const char* key, const char* value, const std::s
   }
 }
 
+// A change as the platform takes it, checked as the single operation
+// checks its arguments.
+ProfileChange profileChange(Arguments& arguments, const Changes::Change& change) {
+  const bool deletes = !change.key || !change.value;
+  ProfileChange narrow;
+  narrow.section = arguments.take(change.section, isStorableSection,
+                                  deletes ? Refusal::Name : Refusal::SectionName);
+  if (change.key)
+    narrow.key =
+        arguments.take(*change.key, isStorableKey, deletes ? Refusal::Name : Refusal::KeyName);
+  if (change.value) narrow.value = arguments.take(*change.value, isStorableValue, Refusal::Value);
+  return narrow;
+}
+
+Outcome outcomeOf(ProfileOutcome outcome) {
+  switch (outcome) {
+    case ProfileOutcome::Created: return Outcome::Created;
+    case ProfileOutcome::Changed: return Outcome::Changed;
+    case ProfileOutcome::Deleted: return Outcome::Deleted;
+    case ProfileOutcome::Unchanged: break;
+  }
+  return Outcome::Unchanged;
+}
+
 }  // namespace
+
+Changes& Changes::set(std::string_view section, std::string_view key, std::string_view value) {
+  changes_.push_back({std::string(section), std::string(key), std::string(value)});
+  return *this;
+}
+
+Changes& Changes::deleteEntry(std::string_view section, std::string_view key) {
+  changes_.push_back({std::string(section), std::string(key), std::nullopt});
+  return *this;
+}
+
+Changes& Changes::deleteSection(std::string_view section) {
+  changes_.push_back({std::string(section), std::nullopt, std::nullopt});
+  return *this;
+}
 
 std::vector<std::string> File::sectionNames(std::error_code& ec) const {
   Arguments arguments(ec);
@@ -248,6 +288,47 @@ void File::deleteSection(std::string_view section, std::error_code& ec) const {
   write(narrowSection.c_str(), nullptr, nullptr, file, ec);
 }
 
+Applied File::apply(const Changes& changes, ApplyMode mode, std::error_code& ec) const {
+  Arguments arguments(ec);
+  const std::string file = arguments.file(path_);
+  std::vector<ProfileChange> narrow;
+  narrow.reserve(changes.list().size());
+  for (const Changes::Change& change : changes.list())
+    narrow.push_back(profileChange(arguments, change));
+  if (arguments.refused()) return {};
+  ProfileEdit edit;
+  if (const int error = editPrivateProfile(file, narrow, mode == ApplyMode::Write, edit)) {
+    ec = {error, iniCategory()};
+    return {};
+  }
+  Applied applied;
+  applied.changed = edit.differs;
+  applied.before = utf8FromNarrow(edit.before);
+  applied.after = utf8FromNarrow(edit.after);
+  for (ProfileChangeResult& result : edit.results) {
+    std::optional<std::string> before;
+    if (result.before) before = utf8FromNarrow(*result.before);
+    applied.results.push_back({outcomeOf(result.outcome), std::move(before)});
+  }
+  return applied;
+}
+
+std::vector<std::string> File::readAllText(std::string_view section, std::string_view key,
+                                           std::error_code& ec) const {
+  std::vector<Entry> lines = entries(section, ec);
+  if (ec) return {};
+  Arguments arguments(ec);
+  arguments.take(key, holdsNoNul, Refusal::KeyName);
+  if (arguments.refused()) return {};
+  const Text wanted = trimmed(utf8ToText(key), blanks);
+  std::vector<std::string> values;
+  for (Entry& entry : lines) {
+    if (entry.value && equalsIgnoringCase(trimmed(utf8ToText(entry.name), blanks), wanted))
+      values.push_back(std::move(*entry.value));
+  }
+  return values;
+}
+
 // The throwing and fallback forms.
 
 std::vector<std::string> File::sectionNames() const {
@@ -289,6 +370,14 @@ void File::deleteEntry(std::string_view section, std::string_view key) const {
 
 void File::deleteSection(std::string_view section) const {
   throwing(path_, [&](std::error_code& ec) { deleteSection(section, ec); });
+}
+
+Applied File::apply(const Changes& changes, ApplyMode mode) const {
+  return throwing(path_, [&](std::error_code& ec) { return apply(changes, mode, ec); });
+}
+
+std::vector<std::string> File::readAllText(std::string_view section, std::string_view key) const {
+  return throwing(path_, [&](std::error_code& ec) { return readAllText(section, key, ec); });
 }
 
 }  // namespace zarn::ini

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "support/file_bytes.h"
@@ -81,6 +82,71 @@ TEST_F(IniFileTest, ListingsAndDeletes) {
   EXPECT_EQ(ini().sectionNames(), (std::vector<std::string>{"Main", "main"}));
 }
 
+// The changes of one apply, checked and then written: each one's outcome and
+// the value it found, the file written once with every other byte kept, and
+// a second apply finding nothing to do, so that it writes nothing even to a
+// read-only file; nor do changes that undo each other.
+TEST_F(IniFileTest, ChangesAppliedInOneWrite) {
+  Changes changes;
+  changes.set("main", " Port ", "8080")
+      .set("Main", "Quoted", "\"a b\"")
+      .set("Other", "K", "w")
+      .set("Main", "Added", "1")
+      .deleteEntry("Main", "Empty")
+      .deleteEntry("Main", "Gone")
+      .set("New", "A", "b")
+      .deleteSection("Nowhere");
+  struct Row {
+    Outcome outcome;
+    std::optional<std::string> before;
+  };
+  const Row rows[] = {{Outcome::Unchanged, "8080"},     {Outcome::Unchanged, "a b"},
+                      {Outcome::Changed, "v"},          {Outcome::Created, std::nullopt},
+                      {Outcome::Deleted, ""},           {Outcome::Unchanged, std::nullopt},
+                      {Outcome::Created, std::nullopt}, {Outcome::Unchanged, std::nullopt}};
+  const std::string before = bytes();
+  const std::string after =
+      "[Main]\r\nPort = 8080 \r\nQuoted=\"a b\"\r\nBare line\r\nAdded=1\r\n; comment\r\n"
+      "[ Other ]\r\nK=w\r\n[main]\r\nPort=shadowed\r\n[New]\r\nA=b\r\n";
+  for (const ApplyMode mode : {ApplyMode::Check, ApplyMode::Write}) {
+    const Applied applied = ini().apply(changes, mode);
+    ASSERT_EQ(applied.results.size(), std::size(rows));
+    for (size_t at = 0; at < std::size(rows); ++at) {
+      SCOPED_TRACE(at);
+      EXPECT_EQ(applied.results[at].outcome, rows[at].outcome);
+      EXPECT_EQ(applied.results[at].before, rows[at].before);
+    }
+    EXPECT_TRUE(applied.changed);
+    EXPECT_EQ(applied.before, before);
+    // Wine's profile functions write the whole file anew, in a form of their own.
+    if (!testingWine) {
+      EXPECT_EQ(applied.after, after);
+    }
+    EXPECT_EQ(bytes(), mode == ApplyMode::Check ? before : applied.after);
+  }
+  std::filesystem::permissions(unixPathOf(path_), std::filesystem::perms::owner_read);
+  const Applied again = ini().apply(changes);
+  std::filesystem::permissions(unixPathOf(path_), std::filesystem::perms::owner_all);
+  EXPECT_FALSE(again.changed);
+  for (const ChangeResult& result : again.results) EXPECT_EQ(result.outcome, Outcome::Unchanged);
+  EXPECT_EQ(bytes(), again.before);
+  // Changes that undo each other are each reported, and nothing is written.
+  const Applied undone = ini().apply(Changes().set("Other", "K", "x").set("Other", "K", "w"));
+  EXPECT_FALSE(undone.changed);
+  EXPECT_EQ(undone.results[1].outcome, Outcome::Changed);
+  EXPECT_EQ(bytes(), again.before);
+}
+
+TEST_F(IniFileTest, EveryValueOfARepeatedEntry) {
+  test::writeBytes(unixPathOf(path_),
+                   "[Peer]\nAllowedIPs=10.0.0.1\nallowedips = '10.0.0.2'\n"
+                   "Other=x\n[Peer]\nAllowedIPs=10.0.0.3\n");
+  EXPECT_EQ(ini().readAllText("peer", "AllowedIPs"),
+            (std::vector<std::string>{"10.0.0.1", "10.0.0.2"}));
+  EXPECT_EQ(ini().readText("Peer", "AllowedIPs"), "10.0.0.1");
+  EXPECT_TRUE(ini().readAllText("Peer", "Missing").empty());
+}
+
 // Each refused call names its reason and changes nothing.
 TEST_F(IniFileTest, RefusalsTouchNothing) {
   const std::string nul("a\0b", 3);
@@ -104,6 +170,11 @@ TEST_F(IniFileTest, RefusalsTouchNothing) {
        Refusal::Value},
       {"delete of ';' key", [&](auto& ec) { ini().deleteEntry("Main", ";k", ec); }, Refusal::Name},
       {"delete of blank section", [&](auto& ec) { ini().deleteSection(" ", ec); }, Refusal::Name},
+      {"'=' in the key of one change",
+       [&](auto& ec) {
+         ini().apply(Changes().set("Main", "k", "v").set("Main", "a=b", "v"), ApplyMode::Write, ec);
+       },
+       Refusal::KeyName},
   };
   const std::string before = bytes();
   for (const Row& row : rows) {

@@ -14,9 +14,9 @@ export ZARNUTILS_REGISTRY_DIR=$scratch
 "$zarnutils" reg add 'HKCU\Software\Demo\Sub One' /f >/dev/null
 "$zarnutils" reg add 'HKCU\Software\Demo2' /v Port /d 1 /f >/dev/null
 ini=$scratch/app.ini
-"$zarnutils" ini set "$ini" Server Port 8080
-"$zarnutils" ini set "$ini" Server Host example
-"$zarnutils" ini set "$ini" Client Proxy none
+"$zarnutils" -q ini set "$ini" Server Port 8080
+"$zarnutils" -q ini set "$ini" Server Host example
+"$zarnutils" -q ini set "$ini" Client Proxy none
 
 failures=0
 offers() {
@@ -64,7 +64,12 @@ offers 'Server Client' ini list "$ini" ''
 offers 'Host' ini set "$ini" Server H
 offers 'Proxy' ini get --type bool "$ini" client ''
 offers '' ini set "$ini" Server Port ''
-offers '--default --type' ini get "$ini" Server Port --
+offers '--default --type --all' ini get "$ini" Server Port --
+offers '--check --diff --detailed-exitcodes' ini set "$ini" Server Port 1 --
+offers '--format=sh --format=lines' ini list "$ini" Server --f
+offers 'Host' ini set "$ini" --check Server H
+offers 'Host' ini set "$ini" Server Port 1 H
+offers "$ini" ini apply "$ini" "$scratch/a"
 offers 'int' ini get "$ini" Server Port --type i
 
 [ "$failures" -eq 0 ] || exit 1

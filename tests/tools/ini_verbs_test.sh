@@ -67,10 +67,10 @@ if [ "$target" = native ]; then
     expect_said 'cannot open .*fifo: a named pipe, not a regular file'
   done
 fi
-expect 0 "" set "$file" Main Port 8080
-expect 0 "" set "$file" Main Name 'a = b'
-expect 0 "" set "$file" Main Long "$long"
-expect 0 "" set "$file" Other Key value
+expect 0 "created [Main] Port=8080" set "$file" Main Port 8080
+expect 0 "created [Main] Name=a = b" set "$file" Main Name 'a = b'
+expect 0 "created [Main] Long=$long" set "$file" Main Long "$long"
+expect 0 "created [Other] Key=value" set "$file" Other Key value
 # A new file's lines end in CR LF on every target, as Windows writes them.
 checks=$((checks + 1))
 [ "$(grep -c $'\r$' "$scratch/app.ini")" = "$(wc -l <"$scratch/app.ini")" ] ||
@@ -118,7 +118,9 @@ expect_json 0 '{"file":"x","section":"S","key":"K","value":-3,"found":false}' ge
 expect_json 0 '{"file":"x","section":"S","key":"K","value":true,"found":false}' get x S K --type bool --default on
 # typed KIND VALUE CODE OUT: VALUE written, then read back with --type KIND.
 typed() {
+  global=(-q)
   expect 0 "" set "$file" Typed Value "$2"
+  global=()
   expect "$3" "$4" get "$file" Typed Value --type "$1"
 }
 typed int ' 0x1F' 0 31
@@ -162,9 +164,105 @@ usage_error "missing KEY" get "$file" Main
 usage_error "unexpected word 'Extra'" get "$file" Main Port Extra
 usage_error "missing VALUE" set "$file" Main Port
 usage_error "unexpected word 'Extra'" del "$file" Main Port Extra
-usage_error "unknown verb 'frob' (get, set, del or list)" frob "$file"
+usage_error "missing VALUE of 'Two'" set "$file" Main One 1 Two
+usage_error "missing FRAGMENT" apply "$file"
+usage_error "unknown option --frob" apply "$file" - --frob
+usage_error "unknown format 'xml' (sh or lines)" list "$file" Main --format=xml
+usage_error "--all takes neither --default nor --type" get "$file" Main Port --all --default 1
+usage_error "unknown verb 'frob' (get, set, apply, del or list)" frob "$file"
 usage_error "a verb expected"
 expect 0 "" del "$file" Typed
+
+# Several entries in one write: each reported, the file written once and
+# not at all when it already holds them; --check writes nothing, --diff
+# shows the change, --detailed-exitcodes exits 3 for a change.
+multi=$(name_of multi.ini)
+stamp() { stat -c '%i %y' "$scratch/multi.ini"; }
+expect 0 "created [Diff] A=1
+created [Diff] B=2
+created [Diff] C=3" set "$multi" Diff A 1 B 2 C 3
+before=$(stamp)
+expect 0 "unchanged [Diff] A=1
+unchanged [Diff] C=3" set "$multi" Diff A 1 C 3 --detailed-exitcodes
+checks=$((checks + 1))
+[ "$(stamp)" = "$before" ] || { echo "FAIL: ini set of what the file holds wrote it"; failures=$((failures + 1)); }
+expect 3 "changed [Diff] B=20 (was 2)
+created [Diff] D=4" set "$multi" Diff B 20 D 4 --check --detailed-exitcodes
+expect 3 "--- $multi
++++ $multi
+@@ -1,4 +1,5 @@
+ [Diff]
+ A=1
+-B=2
++B=20
+ C=3
++D=4" set "$multi" --diff Diff B 20 D 4 --check --detailed-exitcodes
+checks=$((checks + 1))
+[ "$(stamp)" = "$before" ] || { echo "FAIL: ini set --check wrote the file"; failures=$((failures + 1)); }
+expect 0 "--- $(name_of new.ini)
++++ $(name_of new.ini)
+@@ -0,0 +1,2 @@
++[S]
++A=1" set "$(name_of new.ini)" S A 1 --check --diff
+checks=$((checks + 1))
+[ ! -e "$scratch/new.ini" ] || { echo "FAIL: ini set --check made a new file"; failures=$((failures + 1)); }
+expect 0 "created [Diff] Opt=--verbose" set "$multi" Diff Opt --verbose --check
+expect 0 "created [Diff] Opt=--diff" set --check "$multi" Diff Opt -- --diff
+expect 1 "" set "$multi" Diff B 21 'C=' 3
+expect_said 'multi.ini: cannot write C= in \[Diff\]: a key name the file format cannot hold'
+expect 0 "2" get "$multi" Diff B
+# ini apply: a fragment's sets and deletions, from a file or standard input.
+printf '; the wanted state\r\n[Diff]\r\nA = 10\r\n-C\r\n-Gone\r\n[-Other]\r\n[New]\r\nK="x y"\r\n' >"$scratch/fragment.ini"
+cp "$scratch/app.ini" "$scratch/app.before"
+printf '[Other]\r\nKey=value\r\n' >>"$scratch/multi.ini"
+expect_json 3 '{"file":"'"${multi//\\/\\\\}"'","changed":true,"written":false,"changes":[{"outcome":"changed","section":"Diff","key":"A","value":"10","before":"1"},{"outcome":"deleted","section":"Diff","key":"C","value":null,"before":"3"},{"outcome":"unchanged","section":"Diff","key":"Gone","value":null,"before":null},{"outcome":"deleted","section":"Other"},{"outcome":"created","section":"New","key":"K","value":"\"x y\"","before":null}]}' apply "$multi" "$(name_of fragment.ini)" --check --detailed-exitcodes
+expect 0 "changed [Diff] A=10 (was 1)
+deleted [Diff] C
+unchanged [Diff] Gone (not there)
+deleted [Other]
+created [New] K=\"x y\"" apply "$multi" "$(name_of fragment.ini)"
+expect 0 "[Diff] A = 10
+[Diff] B = 2
+[New] K = x y" list "$multi" --format=lines
+checks=$((checks + 1))
+out=$(printf '[New]\n-K\n' | "${zarn[@]}" ini apply "$multi" - --detailed-exitcodes 2>&1 | tr -d '\r'; echo "exit ${PIPESTATUS[1]}")
+[ "$out" = $'deleted [New] K\nexit 3' ] || { echo "FAIL: ini apply - printed '$out'"; failures=$((failures + 1)); }
+printf '[Diff]\nA=11\nstray\n' >"$scratch/bad-fragment.ini"
+expect 1 "" apply "$multi" "$(name_of bad-fragment.ini)"
+expect_said "bad-fragment.ini: line 3: 'stray' is neither NAME=VALUE nor -NAME"
+printf 'A=11\n' >"$scratch/bad-fragment.ini"
+expect 1 "" apply "$multi" "$(name_of bad-fragment.ini)"
+expect_said 'line 1: an entry before the first \[SECTION\]'
+expect 0 "10" get "$multi" Diff A
+expect 1 "" apply "$multi" "$(name_of none.ini)"
+expect_said 'cannot open .*none.ini: No such file or directory'
+# Repeated entries: get answers the first, --all every one; --format=sh
+# gives the first of each name, quoted for eval, and refuses a name that is
+# no shell variable.
+printf "[Peer]\r\nAllowedIPs=10.0.0.1\r\nNote=it's\r\nallowedips = '10.0.0.2'\r\n" >"$scratch/peer.ini"
+expect 0 "10.0.0.1" get "$(name_of peer.ini)" Peer AllowedIPs
+expect 0 "10.0.0.1
+10.0.0.2" get "$(name_of peer.ini)" peer allowedIPs --all
+expect_json 0 '{"file":"'"$(name_of peer.ini | sed 's/\\/\\\\/g')"'","section":"Peer","key":"AllowedIPs","values":["10.0.0.1","10.0.0.2"]}' get "$(name_of peer.ini)" Peer AllowedIPs --all
+expect 0 "AllowedIPs='10.0.0.1'
+Note='it'\\''s'" list "$(name_of peer.ini)" Peer --format=sh
+checks=$((checks + 1))
+eval "$("${zarn[@]}" ini list "$(name_of peer.ini)" Peer --format sh | tr -d '\r')"
+[ "$Note" = "it's" ] || { echo "FAIL: eval of --format=sh set Note to '$Note'"; failures=$((failures + 1)); }
+printf '[Bad]\r\nrm -rf x=1\r\n' >>"$scratch/peer.ini"
+expect 1 "" list "$(name_of peer.ini)" Bad --format=sh
+expect_said "entry rm -rf x in \[Bad\] is no shell variable name"
+# Processes applying different changes to one file at once keep them all.
+racers=4 rounds=6
+for racer in $(seq 1 $racers); do
+  (for round in $(seq 1 $rounds); do
+    printf '[Race]\nR%s_%s=%s\n' "$racer" "$round" "$round" | "${zarn[@]}" -q ini apply "$(name_of race.ini)" - || echo "FAIL: racer $racer round $round failed"
+  done) &
+done
+wait
+checks=$((checks + 1))
+count=$("${zarn[@]}" ini list "$(name_of race.ini)" Race </dev/null | grep -c '^R')
+[ "$count" = $((racers * rounds)) ] || { echo "FAIL: $racers processes applying at once kept $count of $((racers * rounds)) entries"; failures=$((failures + 1)); }
 
 expect 0 "" del "$file" Main Name
 expect 1 "" get "$file" Main Name
@@ -185,6 +283,10 @@ expect_said 'a section name the file format cannot hold'
 if [ "$target" = win32 ]; then nofolder="${file%app.ini}none\app.ini"; else nofolder=$scratch/none/app.ini; fi
 expect 1 "" set "$nofolder" Main k v
 expect_said 'cannot write k in \[Main\]: folder missing'
+expect 1 "" set "$nofolder" Main k v --check
+expect_said 'cannot write k in \[Main\]: folder missing'
+printf '[Main]\n-k\n' >"$scratch/deletion.ini"
+expect 0 "unchanged [Main] k (not there)" apply "$nofolder" "$(name_of deletion.ini)" --check
 # A file without write permission is read-only, as the platform's read-only
 # files are, even for root; Wine run by root opens it for writing anyway.
 if [ "$target" = native ] || [ "$(id -u)" != 0 ]; then
@@ -212,8 +314,8 @@ if [ "$target" = native ]; then
   expect 0 "Main" list "$file"
 fi
 # --help, alone or after a verb, is no usage error.
-expect 0 "zarnutils ini set FILE SECTION KEY VALUE
-  Writes the entry, creating the section and the file when missing." set --help
+expect 0 "zarnutils ini del FILE SECTION [KEY]
+  Deletes the entry, or the whole section; nothing to delete is no failure." del --help
 checks=$((checks + 1))
 "${zarn[@]}" ini --help </dev/null | grep -q 'ini list FILE \[SECTION\]' ||
   { echo "FAIL: ini --help does not list the verbs"; failures=$((failures + 1)); }

@@ -120,6 +120,7 @@ REG_DWORD_BIG_ENDIAN REG_QWORD REG_NONE'
     for ((at = first + 2; at < COMP_CWORD; at++)); do
       case ${COMP_WORDS[at]} in
         --default | --type) at=$((at + 1)) ;;
+        -?*) ;;
         *) names+=("${COMP_WORDS[at]}") ;;
       esac
     done
@@ -129,13 +130,22 @@ REG_DWORD_BIG_ENDIAN REG_QWORD REG_NONE'
       words='int bool'
     elif [ "$previous" = --default ]; then
       return
-    elif [[ ${COMP_WORDS[first+1]} == get && $current == -* ]]; then
-      words='--default --type'
-    elif [ ${#names[@]} -eq 0 ]; then
+    elif [[ $current == -* ]]; then
+      case ${COMP_WORDS[first+1]} in
+        get) words='--default --type --all' ;;
+        set | apply) words='--check --diff --detailed-exitcodes' ;;
+        list) words='--format=sh --format=lines' ;;
+        *) return ;;
+      esac
+    elif [ ${#names[@]} -eq 0 ] || [[ ${COMP_WORDS[first+1]} == apply ]]; then
       mapfile -t COMPREPLY < <(compgen -f -- "$current")
       return
     elif [ ${#names[@]} -le 2 ] && [ "${COMP_WORDS[first+1]}" != list ] || [ ${#names[@]} -eq 1 ]; then
       mapfile -t COMPREPLY < <(_zarnutils_ini_names "$current" "${names[@]}")
+      return
+    elif [[ ${COMP_WORDS[first+1]} == set ]] && [ $((${#names[@]} % 2)) -eq 0 ]; then
+      # The next KEY of set's KEY VALUE pairs.
+      mapfile -t COMPREPLY < <(_zarnutils_ini_names "$current" "${names[@]:0:2}")
       return
     else
       return

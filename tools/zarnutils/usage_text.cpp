@@ -107,13 +107,20 @@ a failure from a result; these verbs exit with 1 when they fail.
             view, which both name. Questions are answered no when
             standard input is not a terminal; /f or /y skips them.
   ini       get FILE SECTION KEY [--default VALUE] [--type int|bool]
-            (the whole value; a missing file, section or entry fails
-            unless --default gives one; --type int reads it as
+            [--all] (the whole value; a missing file, section or entry
+            fails unless --default gives one; --type int reads it as
             GetPrivateProfileInt does and refuses a value that is no
             number, --type bool takes true/false, yes/no, on/off,
-            1/0 in any case), set FILE SECTION KEY VALUE,
+            1/0 in any case; --all every value of a repeated entry),
+            set FILE SECTION KEY VALUE [KEY VALUE...], apply FILE
+            FRAGMENT|- (an INI fragment: NAME=VALUE, -NAME, [-SECTION]),
+            both in one write of the file, reporting each entry as
+            created, changed, unchanged or deleted, with --check (write
+            nothing), --diff (a unified difference) and
+            --detailed-exitcodes (exit 3 when anything changed),
             del FILE SECTION [KEY] (an entry or the whole section), list
-            FILE [SECTION]. "zarnutils ini VERB --help" shows one.
+            FILE [SECTION] [--format=sh|lines]. "zarnutils ini VERB
+            --help" shows one.
 On Windows both go through the narrow (ANSI) registry and profile functions:
 text outside the system's code page does not survive there. --help after
 either, or after one of their verbs, prints its help.
@@ -129,10 +136,14 @@ Options of the verbs, written before reg or ini:
             the number of matches; reg compare prints {"first",
             "second", "identical", "lines"}; ini get prints {"file",
             "section", "key", "value", "found"}, the value a string,
-            a number (--type int) or true/false (--type bool); ini
+            a number (--type int) or true/false (--type bool), or
+            {"file", "section", "key", "values"} with --all; ini
             list prints {"file", "sections"} or {"file",
-            "section", "entries": [{"name", "value"}...]}. Errors
-            stay text on standard error.
+            "section", "entries": [{"name", "value"}...]}; ini set
+            and apply print {"file", "changed", "written", "changes":
+            [{"outcome", "section", "key", "value", "before"}...]}
+            (and "diff" with --diff). Errors stay text on standard
+            error.
   -q, --quiet
             no success messages: only data and errors are printed.
 "-" is standard input for reg import and standard output for reg export.
@@ -175,6 +186,8 @@ Exit status:
             as reg.exe.
   2         a usage error of zarnutils or of an ini verb; reg compare
             found the keys different.
+  3         ini set or apply with --detailed-exitcodes changed the file
+            (with --check: would change it).
 
 Examples:
   zarnutils Regedit.WriteValue 'HKCU\Software\Demo\Port' D i:80

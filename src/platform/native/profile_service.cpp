@@ -17,6 +17,7 @@
 
 #include "platform/narrow_text.h"
 #include "platform/native/ini/ini_document.h"
+#include "platform/native/ini/ini_edits.h"
 #include "platform/native/ini/ini_file_io.h"
 #include "platform/profile_entry_rules.h"
 
@@ -85,78 +86,6 @@ std::shared_ptr<const IniDocument> loadIniDocument(const std::string& path) {
   return document;
 }
 
-// The edits a profile write makes to a document's text. Each returns the
-// whole new text with one change and every other byte as it was, or nullopt
-// when the edit changes nothing; the arguments have been checked (names
-// trimmed and non-empty, no line breaks).
-
-bool endsLine(const std::string& text, size_t position, size_t bodyBegin) {
-  return position <= bodyBegin || text[position - 1] == '\n' || text[position - 1] == '\r';
-}
-
-std::string spliced(const std::string& text, size_t begin, size_t end, std::string_view insert) {
-  std::string result;
-  result.reserve(text.size() - (end - begin) + insert.size());
-  result.append(text, 0, begin);
-  result.append(insert);
-  result.append(text, end);
-  return result;
-}
-
-// Inserts a whole line at position, which is the end of a line; the file's
-// last line gets a line end first when it has none.
-std::string withLineAt(const IniDocument& document, size_t position, std::string_view line) {
-  const std::string& text = document.text();
-  std::string insert;
-  if (endsLine(text, position, document.bodyBegin())) {
-    insert.append(line).append(document.lineBreak());
-  } else {
-    insert.append(document.lineBreak()).append(line);
-  }
-  return spliced(text, position, position, insert);
-}
-
-// Replaces the value of the entry in place (the name keeps the case and the
-// blanks it has in the file); a new entry goes behind the last line of its
-// section that is not blank or a comment, a new section at the end of the
-// file. New lines are "name=value" and end with the file's line end.
-std::optional<std::string> withValue(const IniDocument& document, std::string_view section,
-                                     std::string_view key, std::string_view value) {
-  const std::string& text = document.text();
-  const IniSection* found = document.findSection(section);
-  if (found == nullptr) {
-    std::string lines;
-    lines.append("[").append(section).append("]").append(document.lineBreak());
-    lines.append(key).append("=").append(value);
-    std::string result = withLineAt(document, text.size(), lines);
-    if (!result.ends_with(document.lineBreak())) result.append(document.lineBreak());
-    return result;
-  }
-  if (const IniLine* entry = document.findEntry(*found, key)) {
-    if (document.value(*entry) == value) return std::nullopt;
-    return spliced(text, entry->valueBegin, entry->valueEnd, value);
-  }
-  std::string line;
-  line.append(key).append("=").append(value);
-  return withLineAt(document, found->appendAt, line);
-}
-
-// Removes the entry's whole line, line end included.
-std::optional<std::string> withoutEntry(const IniDocument& document, std::string_view section,
-                                        std::string_view key) {
-  const IniSection* found = document.findSection(section);
-  const IniLine* entry = found == nullptr ? nullptr : document.findEntry(*found, key);
-  if (entry == nullptr) return std::nullopt;
-  return spliced(document.text(), entry->begin, entry->end, "");
-}
-
-// Removes the section's header and every line up to the next header.
-std::optional<std::string> withoutSection(const IniDocument& document, std::string_view section) {
-  const IniSection* found = document.findSection(section);
-  if (found == nullptr) return std::nullopt;
-  return spliced(document.text(), found->begin, found->end, "");
-}
-
 // How the profile functions read an entry's value: as text and as a number.
 
 constexpr size_t integerReadLimit = 29;
@@ -166,14 +95,6 @@ int digitValue(char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
   if (c >= 'a' && c <= 'z') return c - 'a' + 10;
   return -1;
-}
-
-// The value without one pair of matching quotes (" or ') around it, when it
-// is at least two characters long; unbalanced quotes stay.
-std::string_view unquotedValue(std::string_view value) {
-  const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                      value.back() == value.front();
-  return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
 // The value read as the platform's base-0 string-to-integer routine reads it:

@@ -1,16 +1,20 @@
-// zarnutils ini: get, set, del and list on INI files, through the public
-// INI API (zarnutils/ini_file.h); one function per verb and the table that
-// finds them.
+// zarnutils ini: get, set, apply, del and list on INI files, through the
+// public INI API (zarnutils/ini_file.h); one function per verb and the
+// table that finds them.
 #include "ini_verbs.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <span>
 #include <string_view>
 
 #include "file_bytes.h"
+#include "ini_apply.h"
+#include "ini_fragment.h"
 #include "json_writer.h"
 #include "zarnutils/ini_file.h"
 
@@ -95,6 +99,7 @@ struct GetRequest {
   std::vector<std::string> names;  // FILE SECTION KEY
   std::optional<std::string> fallback;
   TypedValue::Kind kind = TypedValue::Kind::Text;
+  bool all = false;  // --all: every entry of the name, not the first
 };
 
 // What a verb's words lack or hold too many of, naming the word: "missing
@@ -126,6 +131,8 @@ std::optional<GetRequest> parseGetRequest(const std::vector<std::string>& words,
     } else if (word == "--json" || word == "--quiet") {
       problem = word + " is an option of zarnutils: it goes before \"ini\"";
       return std::nullopt;
+    } else if (word == "--all") {
+      request.all = true;
     } else if (!takesValue) {
       problem = "unknown option " + quotedName(word);
       return std::nullopt;
@@ -144,6 +151,9 @@ std::optional<GetRequest> parseGetRequest(const std::vector<std::string>& words,
     }
   }
   problem = wordCountProblem(request.names, getWordNames, std::size(getWordNames));
+  if (problem.empty() && request.all &&
+      (request.fallback || request.kind != TypedValue::Kind::Text))
+    problem = "--all takes neither --default nor --type";
   if (!problem.empty()) return std::nullopt;
   return request;
 }
@@ -183,7 +193,39 @@ void printValue(ConsoleStreams& console, const GetRequest& request, const TypedV
 }
 
 constexpr const char* getUsage =
-    "usage: zarnutils [--json] ini get FILE SECTION KEY [--default V] [--type int|bool]\n";
+    "usage: zarnutils [--json] ini get FILE SECTION KEY [--default V] [--type int|bool] [--all]\n";
+
+// ini get --all: every value of the entries of that name in the section,
+// one a line, or {"file","section","key","values":[...]}.
+int printAllValues(const GetRequest& request, ConsoleStreams& console) {
+  const std::string& file = request.names[0];
+  const std::string& section = request.names[1];
+  const std::string& key = request.names[2];
+  if (const std::optional<int> failed = reportUnreadable(console, file)) return *failed;
+  const ini::File ini(file);
+  if (!ini.hasSection(section))
+    return reportIniFailure(console,
+                            quotedName(file) + ": no section [" + quotedName(section) + "]");
+  const std::vector<std::string> values = ini.readAllText(section, key);
+  if (values.empty()) {
+    return reportIniFailure(console, quotedName(file) + ": no entry " + quotedName(key) + " in [" +
+                                         quotedName(section) + "]");
+  }
+  JsonWriter json;
+  json.beginObject()
+      .member("file", file)
+      .member("section", section)
+      .member("key", key)
+      .key("values")
+      .beginArray();
+  for (const std::string& value : values) {
+    json.string(value);
+    if (!console.json) console.out << console.shown(value) << '\n';
+  }
+  json.endArray().endObject();
+  if (console.json) console.out << json.text();
+  return iniSucceeded;
+}
 
 // ini get FILE SECTION KEY: the entry's whole value, or which of file,
 // section and entry is missing. --default answers for a missing one;
@@ -192,6 +234,7 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   std::string problem;
   const std::optional<GetRequest> request = parseGetRequest(words, problem);
   if (!request) return reportUsageError(console, problem, getUsage);
+  if (request->all) return printAllValues(*request, console);
   const std::string& file = request->names[0];
   const std::string& section = request->names[1];
   const std::string& key = request->names[2];
@@ -255,20 +298,133 @@ int iniGet(const std::vector<std::string>& words, ConsoleStreams& console) {
   return iniSucceeded;
 }
 
-// ini set FILE SECTION KEY VALUE: writes one entry, creating the section
-// and the file when missing.
-int iniSet(const std::vector<std::string>& words, ConsoleStreams& console) {
-  const std::string& file = words[0];
-  const std::string& section = words[1];
-  const std::string& key = words[2];
-  const std::string& value = words[3];
-  std::error_code failure;
-  ini::File(file).writeText(section, key, value, failure);
-  if (failure) {
-    return reportIniFailure(console, quotedName(file) + ": cannot write " + quotedName(key) +
-                                         " in [" + quotedName(section) + "]: " + failure.message());
+// The words of set, apply and list with their options taken out; "--"
+// ends the options. An option the verb does not know is a usage error,
+// except in set, whose values may start with "--".
+struct VerbWords {
+  std::vector<std::string> names;
+  ApplyOptions apply;
+  std::optional<std::string> format;  // list --format=sh|lines
+};
+
+std::optional<VerbWords> parseVerbWords(const std::vector<std::string>& words,
+                                        std::span<const std::string_view> options,
+                                        bool unknownAreWords, std::string& problem) {
+  VerbWords parsed;
+  bool optionsEnded = false;
+  for (size_t at = 0; at < words.size(); ++at) {
+    const std::string& word = words[at];
+    const std::string_view option = std::string_view(word).substr(0, word.find('='));
+    const bool known = std::find(options.begin(), options.end(), option) != options.end();
+    if (optionsEnded || !word.starts_with("--") || (!known && unknownAreWords && word != "--")) {
+      parsed.names.push_back(word);
+    } else if (word == "--") {
+      optionsEnded = true;
+    } else if (word == "--json" || word == "--quiet") {
+      problem = word + " is an option of zarnutils: it goes before \"ini\"";
+      return std::nullopt;
+    } else if (!known) {
+      problem = "unknown option " + quotedName(word);
+      return std::nullopt;
+    } else if (option == "--format") {
+      if (word.size() > option.size()) {
+        parsed.format = word.substr(option.size() + 1);
+      } else if (at + 1 < words.size()) {
+        parsed.format = words[++at];
+      } else {
+        problem = "--format needs a value";
+        return std::nullopt;
+      }
+    } else if (word.size() > option.size()) {
+      problem = std::string(option) + " takes no value";
+      return std::nullopt;
+    } else {
+      parsed.apply.check |= option == "--check";
+      parsed.apply.diff |= option == "--diff";
+      parsed.apply.detailedExitCodes |= option == "--detailed-exitcodes";
+    }
   }
-  return iniSucceeded;
+  return parsed;
+}
+
+constexpr std::string_view changeOptions[] = {"--check", "--diff", "--detailed-exitcodes"};
+constexpr std::string_view listOptions[] = {"--format"};
+
+constexpr const char* setUsage =
+    "usage: zarnutils [--json] ini set FILE SECTION KEY VALUE [KEY VALUE...] [--check] [--diff]\n"
+    "         [--detailed-exitcodes]\n";
+
+// ini set FILE SECTION KEY VALUE [KEY VALUE...]: the entries written in one
+// write, creating the section and the file when missing.
+int iniSet(const std::vector<std::string>& words, ConsoleStreams& console) {
+  std::string problem;
+  const std::optional<VerbWords> parsed = parseVerbWords(words, changeOptions, true, problem);
+  if (!parsed) return reportUsageError(console, problem, setUsage);
+  const std::vector<std::string>& names = parsed->names;
+  constexpr const char* setWordNames[] = {"FILE", "SECTION", "KEY", "VALUE"};
+  if (names.size() < 4)
+    return reportUsageError(console, std::string("missing ") + setWordNames[names.size()],
+                            setUsage);
+  if (names.size() % 2 != 0) {
+    return reportUsageError(console, "missing VALUE of '" + quotedName(names.back()) + "'",
+                            setUsage);
+  }
+  ini::Changes changes;
+  for (size_t at = 2; at < names.size(); at += 2) changes.set(names[1], names[at], names[at + 1]);
+  return applyChanges(names[0], changes, parsed->apply, console);
+}
+
+// Fragments larger than INI files may be are refused.
+constexpr size_t maxFragmentSize = size_t{1} << 30;
+
+// The fragment's bytes from the file, or standard input for "-".
+std::optional<std::string> fragmentBytes(const std::string& name, ConsoleStreams& console,
+                                         std::string& reason) {
+  std::string bytes;
+  if (name == "-") {
+    char chunk[65536];
+    while (console.in.read(chunk, sizeof chunk) || console.in.gcount() > 0) {
+      bytes.append(chunk, static_cast<size_t>(console.in.gcount()));
+      if (bytes.size() > maxFragmentSize) break;
+    }
+  } else {
+    std::FILE* file = openRegularFile(name, reason);
+    if (!file) return std::nullopt;
+    char chunk[65536];
+    size_t count = 0;
+    while (bytes.size() <= maxFragmentSize &&
+           (count = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+      bytes.append(chunk, count);
+    std::fclose(file);
+  }
+  if (bytes.size() > maxFragmentSize) {
+    reason = "larger than 1 GiB";
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+constexpr const char* applyUsage =
+    "usage: zarnutils [--json] ini apply FILE FRAGMENT|- [--check] [--diff] "
+    "[--detailed-exitcodes]\n";
+
+// ini apply FILE FRAGMENT|-: the sets and deletions of an INI fragment
+// (ini_fragment.h) made in one write.
+int iniApply(const std::vector<std::string>& words, ConsoleStreams& console) {
+  std::string problem;
+  const std::optional<VerbWords> parsed = parseVerbWords(words, changeOptions, false, problem);
+  constexpr const char* applyWordNames[] = {"FILE", "FRAGMENT"};
+  if (parsed) problem = wordCountProblem(parsed->names, applyWordNames, 2);
+  if (!parsed || !problem.empty()) return reportUsageError(console, problem, applyUsage);
+  const std::string& file = parsed->names[0];
+  const std::string& source = parsed->names[1];
+  std::string reason;
+  const std::optional<std::string> fragment = fragmentBytes(source, console, reason);
+  if (!fragment)
+    return reportIniFailure(console, "cannot open " + quotedName(source) + ": " + reason);
+  const std::optional<ini::Changes> changes = changesOfFragment(*fragment, problem);
+  if (!changes) return reportIniFailure(console, quotedName(source) + ": " + problem);
+  return applyChanges(file, *changes, parsed->apply, console);
 }
 
 // ini del FILE SECTION [KEY]: deletes one entry, or the whole section.
@@ -289,12 +445,89 @@ int iniDel(const std::vector<std::string>& words, ConsoleStreams& console) {
   return iniSucceeded;
 }
 
+// Whether name can be assigned in a POSIX shell: a letter or '_', then
+// letters, digits and '_'.
+bool isShellName(std::string_view name) {
+  const auto isWordCharacter = [](char c) {
+    return c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  };
+  return !name.empty() && !(name[0] >= '0' && name[0] <= '9') &&
+         std::all_of(name.begin(), name.end(), isWordCharacter);
+}
+
+// The text in single quotes for a POSIX shell, each ' written '\''.
+std::string shellQuoted(std::string_view text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string upperAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+// --format=sh: "name='value'" for the first entry of each name, which is
+// the one read; a name that is no shell variable name fails the listing
+// before anything is printed, as eval would run it as a command.
+int listShell(const std::string& file, const std::string& section, const ini::File& ini,
+              ConsoleStreams& console) {
+  std::string text;
+  std::set<std::string> seen;
+  for (const ini::Entry& entry : ini.entries(section)) {
+    if (!entry.value || !seen.insert(upperAscii(entry.name)).second) continue;
+    if (!isShellName(entry.name)) {
+      return reportIniFailure(console, quotedName(file) + ": entry " + quotedName(entry.name) +
+                                           " in [" + quotedName(section) +
+                                           "] is no shell variable name");
+    }
+    text += entry.name + "=" + shellQuoted(*entry.value) + "\n";
+  }
+  console.out << text;
+  return iniSucceeded;
+}
+
+// --format=lines: "[section] name = value" for every entry of the section,
+// or of every section.
+void listLines(const std::vector<std::string>& sections, const ini::File& ini,
+               ConsoleStreams& console) {
+  for (const std::string& section : sections) {
+    for (const ini::Entry& entry : ini.entries(section)) {
+      console.out << "[" << console.shown(section) << "] " << console.shown(entry.name);
+      if (entry.value) console.out << " = " << console.shown(*entry.value);
+      console.out << '\n';
+    }
+  }
+}
+
+constexpr const char* listUsage =
+    "usage: zarnutils [--json] ini list FILE [SECTION] [--format=sh|lines]\n";
+
 // ini list FILE [SECTION]: the file's section names, or the section's lines,
-// one per line.
-int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
+// one per line; --format gives crudini's forms.
+int iniList(const std::vector<std::string>& allWords, ConsoleStreams& console) {
+  std::string problem;
+  const std::optional<VerbWords> parsed = parseVerbWords(allWords, listOptions, false, problem);
+  constexpr const char* listWordNames[] = {"FILE", "SECTION"};
+  if (parsed) problem = wordCountProblem(parsed->names, listWordNames, 1);
+  if (problem.empty() && parsed->format) {
+    if (*parsed->format != "sh" && *parsed->format != "lines")
+      problem = "unknown format '" + quotedName(*parsed->format) + "' (sh or lines)";
+    else if (console.json)
+      problem = "--format and --json are two forms: give one";
+    else if (*parsed->format == "sh" && parsed->names.size() == 1)
+      problem = "--format=sh lists one section: name it";
+  }
+  if (!parsed || !problem.empty()) return reportUsageError(console, problem, listUsage);
+  const std::vector<std::string>& words = parsed->names;
   const std::string& file = words[0];
   if (const std::optional<int> failed = reportUnreadable(console, file)) return *failed;
   const ini::File ini(file);
+  if (parsed->format == "lines" && words.size() == 1) {
+    listLines(ini.sectionNames(), ini, console);
+    return iniSucceeded;
+  }
   JsonWriter json;
   json.beginObject().member("file", file);
   if (words.size() == 1) {
@@ -313,6 +546,11 @@ int iniList(const std::vector<std::string>& words, ConsoleStreams& console) {
   if (!ini.hasSection(section))
     return reportIniFailure(console,
                             quotedName(file) + ": no section [" + quotedName(section) + "]");
+  if (parsed->format == "sh") return listShell(file, section, ini, console);
+  if (parsed->format == "lines") {
+    listLines({section}, ini, console);
+    return iniSucceeded;
+  }
   json.member("section", section).key("entries").beginArray();
   for (const ini::Entry& entry : ini.entries(section)) {
     if (!console.json) {
@@ -339,32 +577,46 @@ struct Verb {
   const char* help;
 };
 
-constexpr const char* setWordNames[] = {"FILE", "SECTION", "KEY", "VALUE"};
 constexpr const char* delWordNames[] = {"FILE", "SECTION", "KEY"};
-constexpr const char* listWordNames[] = {"FILE", "SECTION"};
 
-// get checks its own words, which hold options.
+// The verbs with options check their own words.
 constexpr std::span<const char* const> checkedByTheVerb;
 
 constexpr Verb verbs[] = {
     {"get", 0, checkedByTheVerb, iniGet,
-     "zarnutils [--json] ini get FILE SECTION KEY [--default V] [--type int|bool]\n"
+     "zarnutils [--json] ini get FILE SECTION KEY [--default V] [--type int|bool] [--all]\n"
      "  Prints the entry's whole value. A missing file, section or entry fails,\n"
      "  unless --default gives the value V to print. --type int reads the value\n"
      "  as the profile functions read numbers (a sign, 0x, 0o, 0b prefixes) and\n"
      "  refuses a value that is no number (12abc, abc); --type bool takes\n"
      "  true/false, yes/no, on/off or 1/0 in any letter case and prints true or\n"
-     "  false. --json prints {\"file\",\"section\",\"key\",\"value\",\"found\"}.\n"},
-    {"set", 4, setWordNames, iniSet,
-     "zarnutils ini set FILE SECTION KEY VALUE\n"
-     "  Writes the entry, creating the section and the file when missing.\n"},
+     "  false. --all prints the value of every entry of that name in the section,\n"
+     "  one a line. --json prints {\"file\",\"section\",\"key\",\"value\",\"found\"}\n"
+     "  ({\"file\",\"section\",\"key\",\"values\":[...]} with --all).\n"},
+    {"set", 0, checkedByTheVerb, iniSet,
+     "zarnutils [--json] ini set FILE SECTION KEY VALUE [KEY VALUE...] [--check] [--diff]\n"
+     "  Writes the entries in one write, creating the section and the file when\n"
+     "  missing, and prints what each became: created, changed or unchanged.\n"
+     "  A file that already holds them is not written. --check writes nothing,\n"
+     "  --diff prints the difference instead, --detailed-exitcodes exits with 3\n"
+     "  when anything changed (with --check: would change). A VALUE that is one\n"
+     "  of these options goes after --.\n"},
+    {"apply", 0, checkedByTheVerb, iniApply,
+     "zarnutils [--json] ini apply FILE FRAGMENT|- [--check] [--diff]\n"
+     "  Makes what the INI fragment says (- reads it from standard input) in one\n"
+     "  write: NAME=VALUE sets an entry of the [SECTION] above it, -NAME deletes\n"
+     "  the entry, [-SECTION] the whole section. Reports, --check, --diff and\n"
+     "  --detailed-exitcodes as ini set.\n"},
     {"del", 2, delWordNames, iniDel,
      "zarnutils ini del FILE SECTION [KEY]\n"
      "  Deletes the entry, or the whole section; nothing to delete is no failure.\n"},
-    {"list", 1, listWordNames, iniList,
-     "zarnutils [--json] ini list FILE [SECTION]\n"
-     "  Lists the section names, or the section's lines, one a line. --json\n"
-     "  prints {\"file\",\"sections\":[...]} or\n"
+    {"list", 0, checkedByTheVerb, iniList,
+     "zarnutils [--json] ini list FILE [SECTION] [--format=sh|lines]\n"
+     "  Lists the section names, or the section's lines, one a line.\n"
+     "  --format=sh prints the section's entries as NAME='VALUE' lines for a\n"
+     "  POSIX shell's eval; --format=lines prints \"[SECTION] NAME = VALUE\" lines\n"
+     "  of the section, or of every section. --json prints\n"
+     "  {\"file\",\"sections\":[...]} or\n"
      "  {\"file\",\"section\",\"entries\":[{\"name\",\"value\"}...]}.\n"},
 };
 
@@ -381,7 +633,7 @@ std::string usage() {
   return text;
 }
 
-constexpr const char* verbChoice = "(get, set, del or list)";
+constexpr const char* verbChoice = "(get, set, apply, del or list)";
 
 }  // namespace
 

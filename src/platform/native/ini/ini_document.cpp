@@ -63,6 +63,12 @@ std::string_view trimBlanks(std::string_view text) {
   return text;
 }
 
+std::string_view unquotedValue(std::string_view value) {
+  const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                      value.back() == value.front();
+  return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
 IniDocument::IniDocument(IniText source) : source_(std::move(source)) {
   const std::string_view text = source_.text;
   if (text.size() >= std::numeric_limits<uint32_t>::max()) {

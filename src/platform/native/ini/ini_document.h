@@ -135,4 +135,9 @@ class IniDocument {
 // Blanks (spaces and tabs) removed from both ends.
 std::string_view trimBlanks(std::string_view text);
 
+// A value as GetPrivateProfileStringA reads it: without one pair of
+// matching quotes (" or ') around it when it is at least two characters
+// long; unbalanced quotes stay.
+std::string_view unquotedValue(std::string_view value);
+
 }  // namespace zarn
