@@ -864,7 +864,7 @@ code=$?
 watched=$(tr -d '\r' <"$scratch/watch")
 first=$(sed -n '1s/.*\\Sub//p' <<<"$watched")
 want="created $L\\Watched\\Sub$first
-set $L\\Watched\\Sub$first    Tick    REG_SZ    $first
+created $L\\Watched\\Sub$first    Tick    REG_SZ    $first
 created $L\\Watched\\Sub$((first + 1))"
 [ "$code" = 0 ] && [ "$watched" = "$want" ] ||
   fail "reg watch exited $code and printed"$'\n'"$watched"$'\n'"instead of"$'\n'"$want"

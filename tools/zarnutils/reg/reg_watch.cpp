@@ -1,5 +1,6 @@
-// reg watch: one line for every change under a key, as it happens: a
-// subkey created or deleted, a value set (with its new data) or deleted.
+// reg watch: one line for every change under a key, as it happens, in the
+// words and form of reg apply's report: a subkey created or deleted, a
+// value created or changed (with its new data) or deleted (with its last).
 // The registry's change notification says only that something may have
 // changed; each wake-up reads the key again (the whole tree with /s) and
 // reports what differs from the state read before. The watch is asked for
@@ -71,7 +72,11 @@ class Watcher {
   void report(const KeyName& key, const KeyTree& before, const KeyTree& now) {
     for (const StoredValue& value : now.values) {
       const StoredValue* old = findValue(before.values, value.name);
-      if (!old || old->type != value.type || old->data != value.data) line("set", key, &value);
+      if (!old) {
+        line("created", key, &value);
+      } else if (old->type != value.type || old->data != value.data) {
+        line("changed", key, &value);
+      }
     }
     for (const StoredValue& value : before.values) {
       if (!findValue(now.values, value.name)) line("deleted", key, &value);
@@ -94,31 +99,27 @@ class Watcher {
   bool done() const { return count_ && reported_ >= *count_; }
 
  private:
-  // One change: "created KEY", "deleted KEY", "set KEY    NAME    TYPE    DATA"
-  // or "deleted KEY    NAME"; with --json one object a line.
-  void line(std::string_view change, const KeyName& key, const StoredValue* value) {
+  // One change: "created KEY", "deleted KEY", or "STATUS KEY    NAME    TYPE
+  // DATA" for a value; with --json one object a line, as reg apply's lines.
+  void line(std::string_view status, const KeyName& key, const StoredValue* value) {
     if (done()) return;
     ++reported_;
     ConsoleStreams& console = session_.console;
     if (console.json) {
       JsonWriter json;
-      json.beginObject().member("change", change).member("path", key.fullName());
-      if (value && change == "set") {
+      json.beginObject().member("status", status).member("path", key.fullName());
+      if (value) {
         json.key("value");
         writeValueJson(json, *value);
-      } else if (value) {
-        json.member("value", value->name);
       }
       json.endObject();
       console.out << json.text();
     } else {
-      console.out << change << ' ' << console.shown(key.fullName());
+      console.out << status << ' ' << console.shown(key.fullName());
       if (value) {
-        console.out << "    " << (value->name.empty() ? "(Default)" : console.shown(value->name));
-        if (change == "set") {
-          console.out << "    " << typeNameOfCode(value->type) << "    "
-                      << console.shown(dataAsText(value->type, value->data, "\\0"));
-        }
+        console.out << "    " << (value->name.empty() ? "(Default)" : console.shown(value->name))
+                    << "    " << typeNameOfCode(value->type) << "    "
+                    << console.shown(dataAsText(value->type, value->data, "\\0"));
       }
       console.out << '\n';
     }
