@@ -77,6 +77,8 @@ RegistryStatus queryValue(KeyHandle key, const std::string& name, uint32_t& type
                           std::vector<uint8_t>* data, uint32_t& size) {
   if (!data)
     return RegistryService::RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+  // An empty buffer would pass a null pointer, which asks for the size alone.
+  if (data->empty()) data->resize(1);
   for (;;) {
     size = static_cast<uint32_t>(data->size());
     const RegistryStatus status =

@@ -86,6 +86,8 @@ RegistryStatus enumValue(KeyHandle key, uint32_t index, std::string& name, uint3
 RegistryStatus queryValue(KeyHandle key, const std::string& name, uint32_t& type,
                           std::vector<uint8_t>* data, uint32_t& size) {
   const std::wstring valueName = wide(name);
+  // An empty buffer would pass a null pointer, which asks for the size alone.
+  if (data && data->empty()) data->resize(1);
   for (;;) {
     DWORD valueType = 0;
     DWORD length = data ? static_cast<DWORD>(data->size()) : 0;
@@ -190,6 +192,18 @@ RegistryStatus restoreKey(KeyHandle key, const std::string& file) {
   if (const RegistryStatus status = enablePrivilege(L"SeRestorePrivilege")) return status;
   if (const RegistryStatus status = enablePrivilege(L"SeBackupPrivilege")) return status;
   return ::RegRestoreKeyW(toHkey(key), wide(file).c_str(), REG_FORCE_RESTORE);
+}
+
+RegistryStatus loadHive(KeyHandle root, const std::string& subKey, const std::string& file) {
+  if (const RegistryStatus status = enablePrivilege(L"SeRestorePrivilege")) return status;
+  if (const RegistryStatus status = enablePrivilege(L"SeBackupPrivilege")) return status;
+  return ::RegLoadKeyW(toHkey(root), wide(subKey).c_str(), wide(file).c_str());
+}
+
+RegistryStatus unloadHive(KeyHandle root, const std::string& subKey) {
+  if (const RegistryStatus status = enablePrivilege(L"SeRestorePrivilege")) return status;
+  if (const RegistryStatus status = enablePrivilege(L"SeBackupPrivilege")) return status;
+  return ::RegUnLoadKeyW(toHkey(root), wide(subKey).c_str());
 }
 
 std::string expandEnvironment(const std::string& text) {
