@@ -261,6 +261,20 @@ class Key {
   void saveTo(std::string_view file, bool replace, std::error_code& ec) const;
   void restoreFrom(std::string_view file) const;
   void restoreFrom(std::string_view file, std::error_code& ec) const;
+  // A hive file reached as the key name right below root, HKEY_LOCAL_MACHINE
+  // or HKEY_USERS (87 for any other; 183 when the key exists), until
+  // unloadHive gives it back (87 for a key that is no loaded hive). On
+  // Windows RegLoadKey and RegUnLoadKey, the file in use while loaded.
+  // Natively loading copies the hive into the store and records it as
+  // Windows lists its hives (HKLM\SYSTEM\CurrentControlSet\Control\hivelist);
+  // unloading writes the key's tree back to the file (renamed into place)
+  // and then removes the key: a crash while loaded leaves the file as it
+  // was and the hive loaded, to be unloaded later.
+  static void loadHive(Root root, std::string_view name, std::string_view file);
+  static void loadHive(Root root, std::string_view name, std::string_view file,
+                       std::error_code& ec);
+  static void unloadHive(Root root, std::string_view name);
+  static void unloadHive(Root root, std::string_view name, std::error_code& ec);
 
  private:
   friend class ChangeWatch;

@@ -597,6 +597,34 @@ void Key::restoreFrom(std::string_view file) const {
   throwing(name_, "", [&](std::error_code& ec) { restoreFrom(file, ec); });
 }
 
+void Key::loadHive(Root root, std::string_view name, std::string_view file, std::error_code& ec) {
+  ec.clear();
+  RegistryStatus status = checkText(name);
+  if (!status) status = checkText(file);
+  if (!status)
+    status = calls::loadHive(rootKeyHandle(static_cast<RootKeyValue>(root)), std::string(name),
+                             std::string(file));
+  if (status) ec = statusCode(status);
+}
+
+void Key::loadHive(Root root, std::string_view name, std::string_view file) {
+  throwing(childName(keyNameOfRoot(root), name), "",
+           [&](std::error_code& ec) { loadHive(root, name, file, ec); });
+}
+
+void Key::unloadHive(Root root, std::string_view name, std::error_code& ec) {
+  ec.clear();
+  RegistryStatus status = checkText(name);
+  if (!status)
+    status = calls::unloadHive(rootKeyHandle(static_cast<RootKeyValue>(root)), std::string(name));
+  if (status) ec = statusCode(status);
+}
+
+void Key::unloadHive(Root root, std::string_view name) {
+  throwing(childName(keyNameOfRoot(root), name), "",
+           [&](std::error_code& ec) { unloadHive(root, name, ec); });
+}
+
 // --- Watching
 
 struct ChangeWatch::Signal {

@@ -708,8 +708,8 @@ second_line "/ve does not go with /f" query "$P" /f x /ve
 second_line "unknown type 'REG_WRONG' in /t" query "$P" /f x /t REG_WRONG
 second_line "/oa, /od, /os and /on exclude each other" compare "$P" "$P" /oa /od
 second_line "both name $L\\Json" copy "$P" "$P" /f
-second_line "unknown operation 'frob' (QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE, APPLY, SAVE, RESTORE or WATCH)" frob
-second_line "an operation expected: QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE, APPLY, SAVE, RESTORE or WATCH"
+second_line "unknown operation 'frob' (QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE, APPLY, SAVE, RESTORE, LOAD, UNLOAD or WATCH)" frob
+second_line "an operation expected: QUERY, ADD, DELETE, COPY, EXPORT, IMPORT, COMPARE, APPLY, SAVE, RESTORE, LOAD, UNLOAD or WATCH"
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"x"=bogus\r\n' "$L\\Json" >"$scratch/strict.reg"
 second_line "--strict: the lines named above could not be used" import "$(scratch_path "$scratch/strict.reg")" --strict
 # Control characters in names and data: exact through a pipe, escaped on a
@@ -895,6 +895,21 @@ if [ "$target" = native ]; then
   echo 'no hive' >"$scratch/bad.hiv"
   expect_error 1 "holds no registry hive" restore "$K\Restored" "$scratch/bad.hiv"
   expect - 0 $'\nResult Compared: Identical\n'"$done_ok" compare "$K\Hive" "$K\Restored" /s
+  # A loaded hive is a key like any other until unloaded; then its file
+  # holds what was written there. (Wine's RegLoadKey reads Wine's own text
+  # files only, so this too is checked natively.)
+  cp "$hive" "$scratch/loaded.hiv"
+  expect - 0 "$done_ok" load 'HKU\ZarnVerbsHive' "$scratch/loaded.hiv"
+  expect_error 1 "already" load 'HKU\ZarnVerbsHive' "$scratch/loaded.hiv"
+  expect_error 1 "right below HKLM or HKU" load 'HKCU\ZarnVerbsHive' "$scratch/loaded.hiv"
+  expect - 0 "$done_ok" add 'HKU\ZarnVerbsHive' /v Added /d yes /f
+  expect - 0 "$done_ok" unload 'HKU\ZarnVerbsHive'
+  expect_error 1 "invalid parameter" unload 'HKU\ZarnVerbsHive'
+  checks=$((checks + 1))
+  exported=$(hivexregedit --export "$scratch/loaded.hiv" '\' 2>&1)
+  [[ $exported == *'"Added"=hex(1):79,00,65,00,73,00,00,00'* && $exported == *'"List"='* ]] ||
+    fail "the unloaded hive holds"$'\n'"$exported"
+  expect - 1 '' query 'HKU\ZarnVerbsHive'
 fi
 run zarn delete "$K\Hive" /f
 run zarn delete "$K\Restored" /f

@@ -260,16 +260,102 @@ RegistryStatus saveKey(KeyHandle key, const std::string& file, bool replace) {
   return status;
 }
 
-RegistryStatus restoreKey(KeyHandle key, const std::string& file) {
+namespace {
+
+// The whole hive file, read before anything is written.
+RegistryStatus readHive(const std::string& file, HiveKey& contents) {
   if (!std::filesystem::exists(file)) return registry_status::NotFound;
   const Hive hive(hivex_open(file.c_str(), 0));
   if (!hive) return errno == EACCES ? registry_status::AccessDenied : notAHive;
+  return readHiveKey(hive.get(), hivex_root(hive.get()), contents) ? registry_status::Success
+                                                                   : notAHive;
+}
+
+// Where Windows lists its loaded hives, and the name it lists one by:
+// \REGISTRY\MACHINE\NAME or \REGISTRY\USER\NAME; empty for a key that
+// cannot be a hive's (not right below HKEY_LOCAL_MACHINE or HKEY_USERS).
+constexpr char hiveList[] = "SYSTEM\\CurrentControlSet\\Control\\hivelist";
+
+std::string hiveListName(KeyHandle root, const std::string& subKey) {
+  const bool named = !subKey.empty() && subKey.find('\\') == std::string::npos;
+  if (named && root == rootKeyHandle(root_key::LocalMachine))
+    return "\\REGISTRY\\MACHINE\\" + subKey;
+  if (named && root == rootKeyHandle(root_key::Users)) return "\\REGISTRY\\USER\\" + subKey;
+  return {};
+}
+
+// The file a loaded hive came from, as its record names it.
+RegistryStatus loadedFile(const std::string& listName, std::string& file) {
+  KeyHandle list = 0;
+  const KeyHandle machine = rootKeyHandle(root_key::LocalMachine);
+  if (openKey(machine, hiveList, readAccess, list)) return registry_status::InvalidParameter;
+  uint32_t type = 0, size = 0;
+  std::vector<uint8_t> data;
+  const RegistryStatus status = queryValue(list, listName, type, &data, size);
+  closeKey(list);
+  if (status || type != value_type::Text) return registry_status::InvalidParameter;
+  file = textFromStored(data.data(), data.size());
+  return registry_status::Success;
+}
+
+}  // namespace
+
+RegistryStatus restoreKey(KeyHandle key, const std::string& file) {
   HiveKey contents;
-  if (!readHiveKey(hive.get(), hivex_root(hive.get()), contents)) return notAHive;
+  if (const RegistryStatus status = readHive(file, contents)) return status;
   RegistryChangeGroup group;
   if (const RegistryStatus status = deleteContents(key)) return status;
   if (const RegistryStatus status = writeHiveKey(key, contents)) return status;
   return group.commit();
+}
+
+RegistryStatus loadHive(KeyHandle root, const std::string& subKey, const std::string& file) {
+  const std::string listName = hiveListName(root, subKey);
+  if (listName.empty()) return registry_status::InvalidParameter;
+  KeyHandle key = 0;
+  if (openKey(root, subKey, readAccess, key) == registry_status::Success) {
+    closeKey(key);
+    return fileExists;
+  }
+  HiveKey contents;
+  if (const RegistryStatus status = readHive(file, contents)) return status;
+  std::error_code ec;
+  const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
+  RegistryChangeGroup group;
+  KeyHandle list = 0;
+  RegistryStatus status =
+      createKey(rootKeyHandle(root_key::LocalMachine), hiveList, allAccess, list);
+  if (status) return status;
+  std::vector<uint8_t> record = storedText(path);
+  record.resize(record.size() + storedNulSize(), 0);
+  status = setValue(list, listName, value_type::Text, record);
+  closeKey(list);
+  if (status) return status;
+  if ((status = createKey(root, subKey, allAccess, key))) return status;
+  status = writeHiveKey(key, contents);
+  closeKey(key);
+  return status ? status : group.commit();
+}
+
+RegistryStatus unloadHive(KeyHandle root, const std::string& subKey) {
+  const std::string listName = hiveListName(root, subKey);
+  std::string file;
+  if (listName.empty() || loadedFile(listName, file)) return registry_status::InvalidParameter;
+  KeyHandle key = 0;
+  if (const RegistryStatus status = openKey(root, subKey, allAccess, key)) return status;
+  // The file first: when it cannot be written, the hive stays loaded.
+  RegistryStatus status = saveKey(key, file, true);
+  RegistryChangeGroup group;
+  if (!status) status = deleteContents(key);
+  closeKey(key);
+  if (!status) status = deleteKey(root, subKey, 0);
+  KeyHandle list = 0;
+  if (!status) status = openKey(rootKeyHandle(root_key::LocalMachine), hiveList, allAccess, list);
+  if (!status) {
+    status = deleteValue(list, listName);
+    closeKey(list);
+  }
+  return status ? status : group.commit();
 }
 
 }  // namespace zarn::registry_calls

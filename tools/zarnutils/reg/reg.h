@@ -136,6 +136,8 @@ int regApply(const RegArguments& arguments, RegSession& session);
 int regWatch(const RegArguments& arguments, RegSession& session);
 int regSave(const RegArguments& arguments, RegSession& session);
 int regRestore(const RegArguments& arguments, RegSession& session);
+int regLoad(const RegArguments& arguments, RegSession& session);
+int regUnload(const RegArguments& arguments, RegSession& session);
 
 // The verbs, in the order that the usage names them: the one list that
 // dispatch, the usage texts and the shell completion (which reads them) use.

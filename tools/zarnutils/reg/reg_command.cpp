@@ -108,6 +108,22 @@ const RegVerb verbs[] = {
      "  (written by REG SAVE, or a Windows hive such as NTUSER.DAT); all of it or,\n"
      "  natively, nothing when the file cannot be read. On Windows it needs the\n"
      "  backup and restore privileges.\n"},
+    {"load",
+     2,
+     {},
+     regLoad,
+     "REG LOAD KeyName FileName\n"
+     "  KeyName: HKLM\\Name or HKU\\Name. Reaches the hive file (a user's NTUSER.DAT,\n"
+     "  an image's SOFTWARE) as that key, for every verb, until REG UNLOAD.\n"
+     "  Natively the hive is copied into the store and written back to its file\n"
+     "  when it is unloaded. On Windows it needs the backup and restore privileges.\n"},
+    {"unload",
+     1,
+     {},
+     regUnload,
+     "REG UNLOAD KeyName\n"
+     "  Gives back a hive loaded with REG LOAD; natively its key's tree is first\n"
+     "  written to the hive file, which is replaced whole.\n"},
     {"watch", 1, watchSwitches, regWatch,
      "REG WATCH KeyName [/s] [--count N] [--timeout Seconds]\n"
      "  Prints a line for every change of the key as it happens: created KEY,\n"

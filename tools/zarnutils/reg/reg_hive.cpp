@@ -1,7 +1,8 @@
-// reg save and reg restore: a key and its tree to and from a hive file,
-// Windows' own registry format, as reg.exe has them. Saving asks before it
-// replaces a file (/y answers yes); restoring replaces the key's values and
-// subkeys with the file's.
+// reg save, restore, load and unload: a key and its tree to and from a
+// hive file, Windows' own registry format, as reg.exe has them. Saving asks
+// before it replaces a file (/y answers yes); restoring replaces the key's
+// values and subkeys with the file's; loading reaches a hive as a key right
+// below HKLM or HKU until it is unloaded.
 #include "file_bytes.h"
 #include "reg/reg.h"
 #include "reg/reg_pipeline.h"
@@ -17,7 +18,51 @@ void noteFileFailure(RegSession& session, std::string_view step, const KeyName& 
                       ec.message());
 }
 
+// HKLM\NAME or HKU\NAME, the keys a hive may be loaded as; nothing, with
+// the reason noted, for any other.
+std::optional<KeyName> hiveKeyName(RegSession& session, std::string_view verb,
+                                   const std::string& written) {
+  const std::optional<KeyName> name = parseKeyName(written);
+  if (!name) {
+    reportInvalidKeyName(session, verb, keyNameProblem(written));
+    return std::nullopt;
+  }
+  const bool rootAllowed = name->root == Root::LocalMachine || name->root == Root::Users;
+  if (!rootAllowed || name->path.empty() || name->path.find('\\') != std::string::npos) {
+    reportInvalidKeyName(
+        session, verb,
+        "'" + quotedName(written) + "': a hive is loaded as a key right below HKLM or HKU");
+    return std::nullopt;
+  }
+  return name;
+}
+
 }  // namespace
+
+int regLoad(const RegArguments& arguments, RegSession& session) {
+  const std::optional<KeyName> name = hiveKeyName(session, "load", arguments.fixed[0]);
+  if (!name) return regFailed;
+  const std::string& fileName = arguments.fixed[1];
+  std::error_code ec;
+  registry::Key::loadHive(name->root, name->path, fileName, ec);
+  if (ec) {
+    noteFileFailure(session, "cannot load", *name, fileName, ec);
+    return reportStatus(session, ec.value());
+  }
+  return reportSuccess(session.console);
+}
+
+int regUnload(const RegArguments& arguments, RegSession& session) {
+  const std::optional<KeyName> name = hiveKeyName(session, "unload", arguments.fixed[0]);
+  if (!name) return regFailed;
+  std::error_code ec;
+  registry::Key::unloadHive(name->root, name->path, ec);
+  if (ec) {
+    session.noteFailure("cannot unload " + quotedName(name->fullName()) + ": " + ec.message());
+    return reportStatus(session, ec.value());
+  }
+  return reportSuccess(session.console);
+}
 
 int regSave(const RegArguments& arguments, RegSession& session) {
   const std::optional<KeyName> name = parseKeyName(arguments.fixed[0]);
