@@ -273,8 +273,10 @@ class Key {
   static void loadHive(Root root, std::string_view name, std::string_view file);
   static void loadHive(Root root, std::string_view name, std::string_view file,
                        std::error_code& ec);
-  static void unloadHive(Root root, std::string_view name);
-  static void unloadHive(Root root, std::string_view name, std::error_code& ec);
+  // writeBack false (natively) leaves the file as it was loaded, for a
+  // reader that changed nothing or a change to be thrown away.
+  static void unloadHive(Root root, std::string_view name, bool writeBack = true);
+  static void unloadHive(Root root, std::string_view name, bool writeBack, std::error_code& ec);
 
  private:
   friend class ChangeWatch;

@@ -71,14 +71,15 @@ RegistryStatus restoreKey(KeyHandle key, const std::string& file);
 
 // A hive file reached as the key subKey of root (HKEY_LOCAL_MACHINE or
 // HKEY_USERS, else 87), which must not exist (183), as RegLoadKey does;
-// unloadHive gives it back (87 for a key that is no loaded hive). Windows
+// unloadHive gives it back (87 for a key that is no loaded hive), natively
+// without writing the file when writeBack is false. Windows
 // works on the file while it is loaded. Natively loading copies the hive
 // into the store, recorded as Windows lists its loaded hives (a value of
 // HKLM\SYSTEM\CurrentControlSet\Control\hivelist naming the file), and
 // unloading writes the key's tree back to the file, whole or not at all,
 // then removes the key and the record.
 RegistryStatus loadHive(KeyHandle root, const std::string& subKey, const std::string& file);
-RegistryStatus unloadHive(KeyHandle root, const std::string& subKey);
+RegistryStatus unloadHive(KeyHandle root, const std::string& subKey, bool writeBack);
 
 // %NAME% references replaced by the environment's values, as
 // ExpandEnvironmentStrings does; unknown names stay as written.

@@ -612,17 +612,18 @@ void Key::loadHive(Root root, std::string_view name, std::string_view file) {
            [&](std::error_code& ec) { loadHive(root, name, file, ec); });
 }
 
-void Key::unloadHive(Root root, std::string_view name, std::error_code& ec) {
+void Key::unloadHive(Root root, std::string_view name, bool writeBack, std::error_code& ec) {
   ec.clear();
   RegistryStatus status = checkText(name);
   if (!status)
-    status = calls::unloadHive(rootKeyHandle(static_cast<RootKeyValue>(root)), std::string(name));
+    status = calls::unloadHive(rootKeyHandle(static_cast<RootKeyValue>(root)), std::string(name),
+                               writeBack);
   if (status) ec = statusCode(status);
 }
 
-void Key::unloadHive(Root root, std::string_view name) {
+void Key::unloadHive(Root root, std::string_view name, bool writeBack) {
   throwing(childName(keyNameOfRoot(root), name), "",
-           [&](std::error_code& ec) { unloadHive(root, name, ec); });
+           [&](std::error_code& ec) { unloadHive(root, name, writeBack, ec); });
 }
 
 // --- Watching

@@ -910,6 +910,20 @@ if [ "$target" = native ]; then
   [[ $exported == *'"Added"=hex(1):79,00,65,00,73,00,00,00'* && $exported == *'"List"='* ]] ||
     fail "the unloaded hive holds"$'\n'"$exported"
   expect - 1 '' query 'HKU\ZarnVerbsHive'
+  # --hive: a verb on the file itself, the key names' root standing for the
+  # hive's root; only a verb that changes something writes the file.
+  cp "$hive" "$scratch/direct.hiv" && cp "$hive" "$scratch/direct.orig"
+  expect - 0 $'\nHKEY_LOCAL_MACHINE\n    Text    REG_SZ    héllo' query HKLM /v Text --hive "$scratch/direct.hiv"
+  printf '%s\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE]' '"Text"="other"' >"$scratch/direct.reg"
+  run zarn apply "$scratch/direct.reg" --check --hive "$scratch/direct.hiv"
+  checks=$((checks + 1))
+  [ "$code" = 2 ] && cmp -s "$scratch/direct.hiv" "$scratch/direct.orig" ||
+    fail "query and apply --check on a hive exited $code or changed its file"
+  expect - 0 "$done_ok" add 'HKLM\Sub' /v Direct /d yes /f --hive "$scratch/direct.hiv"
+  checks=$((checks + 1))
+  [[ $(hivexregedit --export "$scratch/direct.hiv" '\Sub' 2>&1) == *'"Direct"=hex(1):79,00,65,00,73,00,00,00'* ]] ||
+    fail "reg add --hive did not reach the file"
+  expect_error 1 "--hive works with" watch HKLM --hive "$scratch/direct.hiv"
 fi
 run zarn delete "$K\Hive" /f
 run zarn delete "$K\Restored" /f

@@ -337,14 +337,14 @@ RegistryStatus loadHive(KeyHandle root, const std::string& subKey, const std::st
   return status ? status : group.commit();
 }
 
-RegistryStatus unloadHive(KeyHandle root, const std::string& subKey) {
+RegistryStatus unloadHive(KeyHandle root, const std::string& subKey, bool writeBack) {
   const std::string listName = hiveListName(root, subKey);
   std::string file;
   if (listName.empty() || loadedFile(listName, file)) return registry_status::InvalidParameter;
   KeyHandle key = 0;
   if (const RegistryStatus status = openKey(root, subKey, allAccess, key)) return status;
   // The file first: when it cannot be written, the hive stays loaded.
-  RegistryStatus status = saveKey(key, file, true);
+  RegistryStatus status = writeBack ? saveKey(key, file, true) : registry_status::Success;
   RegistryChangeGroup group;
   if (!status) status = deleteContents(key);
   closeKey(key);

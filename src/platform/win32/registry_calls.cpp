@@ -200,7 +200,9 @@ RegistryStatus loadHive(KeyHandle root, const std::string& subKey, const std::st
   return ::RegLoadKeyW(toHkey(root), wide(subKey).c_str(), wide(file).c_str());
 }
 
-RegistryStatus unloadHive(KeyHandle root, const std::string& subKey) {
+// Windows keeps a loaded hive's file up to date itself: there is nothing
+// to write back, or to leave unwritten.
+RegistryStatus unloadHive(KeyHandle root, const std::string& subKey, bool) {
   if (const RegistryStatus status = enablePrivilege(L"SeRestorePrivilege")) return status;
   if (const RegistryStatus status = enablePrivilege(L"SeBackupPrivilege")) return status;
   return ::RegUnLoadKeyW(toHkey(root), wide(subKey).c_str());

@@ -84,6 +84,8 @@ int runReg(const std::vector<std::string>& words, ConsoleStreams& console);
 // that opens a key or can fail: the streams, the registry view chosen, and
 // the note of what failed for the line that runReg adds to reg.exe's
 // message (the note's members are in reg_pipeline.cpp).
+struct KeyName;
+
 class RegSession {
  public:
   explicit RegSession(ConsoleStreams& streams) : console(streams) {}
@@ -99,6 +101,13 @@ class RegSession {
   void useView(View view);
   // The access rights that select the view, added to every open and create.
   registry::Access viewAccess() const { return viewAccess_; }
+
+  // With --hive FILE the verb works on a hive file, loaded for it as
+  // HKEY_USERS\mount: every key name's root then stands for the hive's
+  // root, and names are shown as written.
+  void placeInHive(std::string mount) { hiveMount_ = std::move(mount); }
+  // Where a key named so is: the name itself, or its place in the hive.
+  KeyName placed(const KeyName& name) const;
 
   // Remembers what failed and why ("no such key HKEY_CURRENT_USER\Software\X").
   // A later note replaces an earlier one.
@@ -120,6 +129,7 @@ class RegSession {
 
  private:
   registry::Access viewAccess_ = registry::Access{};
+  std::optional<std::string> hiveMount_;
   std::string failureNote_;
   std::string lastKey_;  // the key last opened or created, as reg.exe names it
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 #include <ostream>
+#include <random>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -151,6 +152,8 @@ void printOverview(ConsoleStreams& console) {
                  "  Return code: 0 success, 1 failure (COMPARE: 2 when the keys differ;\n"
                  "  APPLY: 2 when it changed something; WATCH: 2 when no change came\n"
                  "  before its timeout).\n"
+                 "  --hive FILE runs QUERY, EXPORT, COMPARE, ADD, DELETE, COPY, IMPORT or\n"
+                 "  APPLY on a hive file, the root of each key name standing for its root.\n"
                  "  /reg:32 or /reg:64 after any operation chooses the 32- or 64-bit registry\n"
                  "  view on Windows; the native store has one view, which both name.\n"
                  "  Type \"REG Operation /?\" for the usage of one operation.\n";
@@ -234,9 +237,66 @@ int runVerbInSession(const std::vector<std::string>& words, RegSession& session)
   return regFailed;
 }
 
+// The verbs --hive serves, and whether each may change what it works on.
+struct HiveVerb {
+  const char* name;
+  bool changes;
+};
+constexpr HiveVerb hiveVerbs[] = {{"query", false}, {"export", false}, {"compare", false},
+                                  {"add", true},    {"delete", true},  {"copy", true},
+                                  {"import", true}, {"apply", true}};
+
+// A name for the hive's key below HKEY_USERS that no other run takes.
+std::string hiveMountName() {
+  std::random_device random;
+  return "ZarnUtilsHive-" + std::to_string(random()) + std::to_string(random());
+}
+
+// reg VERB ... --hive FILE: the verb on a hive file, loaded for it and given
+// back after; what a verb that changes things wrote goes to the file when
+// it succeeded (apply --check changes nothing).
+int runOnHive(std::vector<std::string> words, size_t option, RegSession& session) {
+  if (option + 1 >= words.size()) return reportInvalidSyntax(session, "", "--hive needs a FILE");
+  const std::string file = words[option + 1];
+  words.erase(words.begin() + static_cast<std::ptrdiff_t>(option),
+              words.begin() + static_cast<std::ptrdiff_t>(option) + 2);
+  const HiveVerb* verb = nullptr;
+  for (const HiveVerb& candidate : hiveVerbs) {
+    if (!words.empty() && sameWord(words[0], candidate.name)) verb = &candidate;
+  }
+  if (!verb) {
+    return reportInvalidSyntax(session, words.empty() ? "" : words[0],
+                               "--hive works with QUERY, EXPORT, COMPARE, ADD, DELETE, COPY, "
+                               "IMPORT and APPLY");
+  }
+  const std::string mount = hiveMountName();
+  std::error_code ec;
+  registry::Key::loadHive(Root::Users, mount, file, ec);
+  if (ec) {
+    session.noteFailure("cannot load the hive " + quotedName(file) + ": " + ec.message());
+    return reportStatus(session, ec.value());
+  }
+  session.placeInHive(mount);
+  const int code = runVerbInSession(words, session);
+  const bool checkOnly = std::any_of(words.begin(), words.end(), [](const std::string& word) {
+    return sameWord(word, "--check");
+  });
+  const bool writeBack = verb->changes && !checkOnly && code != regFailed;
+  registry::Key::unloadHive(Root::Users, mount, writeBack, ec);
+  if (ec) {
+    session.noteFailure("cannot write the hive " + quotedName(file) + ": " + ec.message());
+    return reportStatus(session, ec.value());
+  }
+  return code;
+}
+
 int runVerb(const std::vector<std::string>& words, ConsoleStreams& console) {
   RegSession session(console);
-  const int code = runVerbInSession(words, session);
+  const auto hive = std::find_if(words.begin(), words.end(),
+                                 [](const std::string& word) { return sameWord(word, "--hive"); });
+  const int code = hive == words.end()
+                       ? runVerbInSession(words, session)
+                       : runOnHive(words, static_cast<size_t>(hive - words.begin()), session);
   if (code == regFailed) console.err << session.takeFailureLine();
   return code;
 }

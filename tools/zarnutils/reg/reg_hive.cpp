@@ -56,7 +56,7 @@ int regUnload(const RegArguments& arguments, RegSession& session) {
   const std::optional<KeyName> name = hiveKeyName(session, "unload", arguments.fixed[0]);
   if (!name) return regFailed;
   std::error_code ec;
-  registry::Key::unloadHive(name->root, name->path, ec);
+  registry::Key::unloadHive(name->root, name->path, true, ec);
   if (ec) {
     session.noteFailure("cannot unload " + quotedName(name->fullName()) + ": " + ec.message());
     return reportStatus(session, ec.value());

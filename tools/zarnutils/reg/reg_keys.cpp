@@ -91,11 +91,17 @@ void RegSession::useView(View view) {
                                        : Access{};
 }
 
+KeyName RegSession::placed(const KeyName& name) const {
+  if (!hiveMount_) return name;
+  return {Root::Users, name.path.empty() ? *hiveMount_ : childPath(*hiveMount_, name.path)};
+}
+
 RegistryStatus OpenedKey::opened(const KeyName& name, bool create, Access access) {
   std::error_code ec;
   access = access | session_.viewAccess();
-  key_ = create ? registry::Key::create(name.root, name.path, access, ec)
-                : registry::Key::open(name.root, name.path, access, ec);
+  const KeyName where = session_.placed(name);
+  key_ = create ? registry::Key::create(where.root, where.path, access, ec)
+                : registry::Key::open(where.root, where.path, access, ec);
   return session_.noteKeyOutcome(name.fullName(), statusOf(ec));
 }
 
