@@ -894,6 +894,8 @@ if [ "$target" = native ]; then
   expect - 0 $'\nResult Compared: Identical\n'"$done_ok" compare "$K\Hive" "$K\Restored" /s
   echo 'no hive' >"$scratch/bad.hiv"
   expect_error 1 "holds no registry hive" restore "$K\Restored" "$scratch/bad.hiv"
+  head -c 6000 "$hive" >"$scratch/truncated.hiv"
+  expect_error 1 "truncated.hiv: the file holds no registry hive" restore "$K\Restored" "$scratch/truncated.hiv"
   expect - 0 $'\nResult Compared: Identical\n'"$done_ok" compare "$K\Hive" "$K\Restored" /s
   # A loaded hive is a key like any other until unloaded; then its file
   # holds what was written there. (Wine's RegLoadKey reads Wine's own text
@@ -924,6 +926,24 @@ if [ "$target" = native ]; then
   [[ $(hivexregedit --export "$scratch/direct.hiv" '\Sub' 2>&1) == *'"Direct"=hex(1):79,00,65,00,73,00,00,00'* ]] ||
     fail "reg add --hive did not reach the file"
   expect_error 1 "--hive works with" watch HKLM --hive "$scratch/direct.hiv"
+  # Thousands of subkeys, names beyond Latin-1 (stored as UTF-16), a
+  # REG_NONE default value and data over 16 KB come back alike.
+  awk -v key="$L\\Wide" 'BEGIN { print "REGEDIT4"; for (i = 0; i < 3000; i++) printf "\n[%s\\K%d]\n", key, i }' \
+    >"$scratch/wide.reg"
+  run zarn import "$scratch/wide.reg"
+  run zarn add "$K\Wide\键" /v 名 /d 值 /f
+  run zarn add "$K\Wide" /ve /t REG_NONE /f
+  run zarn add "$K\Wide" /v Big /t REG_BINARY /d "$(printf '%050000d' 7)" /f
+  expect - 0 "$done_ok" save "$K\Wide" "$scratch/wide.hiv"
+  run zarn add "$K\WideBack" /f
+  expect - 0 "$done_ok" restore "$K\WideBack" "$scratch/wide.hiv"
+  expect - 0 $'\nResult Compared: Identical\n'"$done_ok" compare "$K\Wide" "$K\WideBack" /s
+  checks=$((checks + 1))
+  [ "$(hivexsh "$scratch/wide.hiv" <<<'ls' 2>/dev/null | wc -l)" = 3001 ] &&
+    [[ $(hivexregedit --export "$scratch/wide.hiv" '\键' 2>&1) == *'[\键]'* ]] ||
+    fail "hivex tools read the wide hive otherwise"
+  run zarn delete "$K\Wide" /f
+  run zarn delete "$K\WideBack" /f
 fi
 run zarn delete "$K\Hive" /f
 run zarn delete "$K\Restored" /f
