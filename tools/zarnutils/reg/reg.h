@@ -273,6 +273,11 @@ std::string childPath(const std::string& path, const std::string& name);
 
 RegistryStatus listSubKeys(const registry::Key& key, std::vector<std::string>& names);
 RegistryStatus listValues(const registry::Key& key, std::vector<StoredValue>& values);
+// The value of that name among values (in any letter case, as the registry
+// matches names), or null.
+const StoredValue* findValue(const std::vector<StoredValue>& values, std::string_view name);
+// Whether two values hold the same type and bytes.
+bool sameData(const StoredValue& left, const StoredValue& right);
 // 2 when there is no such value.
 RegistryStatus readValue(RegSession& session, const registry::Key& key, const std::string& name,
                          StoredValue& value);

@@ -38,10 +38,10 @@ class Comparison {
       state->after = firstValues;
     }
     for (const StoredValue& value : firstValues) {
-      const StoredValue* other = find(secondValues, value.name);
+      const StoredValue* other = findValue(secondValues, value.name);
       if (!other) {
         line('<', first, &value);
-      } else if (other->type == value.type && other->data == value.data) {
+      } else if (sameData(*other, value)) {
         line('=', first, &value);
       } else {
         line('<', first, &value);
@@ -49,7 +49,7 @@ class Comparison {
       }
     }
     for (const StoredValue& value : secondValues) {
-      if (!find(firstValues, value.name)) line('>', second, &value);
+      if (!findValue(firstValues, value.name)) line('>', second, &value);
     }
     if (!recursive_) return registry_status::Success;
     for (const std::string& name : firstKeys) {
@@ -102,20 +102,9 @@ class Comparison {
     return recursive_ ? listSubKeys(key.key(), subKeys) : registry_status::Success;
   }
 
-  static bool sameName(const std::string& left, const std::string& right) {
-    return registry::sameName(left, right);
-  }
-
-  static const StoredValue* find(const std::vector<StoredValue>& values, const std::string& name) {
-    for (const StoredValue& value : values) {
-      if (sameName(value.name, name)) return &value;
-    }
-    return nullptr;
-  }
-
   static bool contains(const std::vector<std::string>& names, const std::string& name) {
     for (const std::string& candidate : names) {
-      if (sameName(candidate, name)) return true;
+      if (registry::sameName(candidate, name)) return true;
     }
     return false;
   }

@@ -113,6 +113,17 @@ RegistryStatus OpenedKey::create(const KeyName& name) {
   return opened(name, true, Access::ReadWrite);
 }
 
+const StoredValue* findValue(const std::vector<StoredValue>& values, std::string_view name) {
+  for (const StoredValue& value : values) {
+    if (registry::sameName(value.name, name)) return &value;
+  }
+  return nullptr;
+}
+
+bool sameData(const StoredValue& left, const StoredValue& right) {
+  return left.type == right.type && left.data == right.data;
+}
+
 RegistryStatus listSubKeys(const registry::Key& key, std::vector<std::string>& names) {
   std::error_code ec;
   std::vector<std::string> listed = key.subKeyNames(ec);

@@ -7,17 +7,6 @@ namespace {
 
 using Kind = StateChange::Kind;
 
-const StoredValue* findValue(const std::vector<StoredValue>& values, std::string_view name) {
-  for (const StoredValue& value : values) {
-    if (registry::sameName(value.name, name)) return &value;
-  }
-  return nullptr;
-}
-
-bool sameData(const StoredValue& left, const StoredValue& right) {
-  return left.type == right.type && left.data == right.data;
-}
-
 class Walk {
  public:
   Walk(Direction direction, ValueOrder order, const std::function<void(const StateChange&)>& visit)

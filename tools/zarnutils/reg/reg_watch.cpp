@@ -38,13 +38,6 @@ std::optional<milliseconds> secondsOf(const std::string& text) {
   return milliseconds(static_cast<int64_t>(std::llround(seconds * 1000)));
 }
 
-const StoredValue* findValue(const std::vector<StoredValue>& values, const std::string& name) {
-  for (const StoredValue& value : values) {
-    if (registry::sameName(value.name, name)) return &value;
-  }
-  return nullptr;
-}
-
 const KeyTree* findSubKey(const KeyTree& tree, const std::string& name) {
   for (const KeyTree::SubKey& subKey : tree.subKeys) {
     if (registry::sameName(subKey.name, name)) return &subKey.tree;
@@ -74,7 +67,7 @@ class Watcher {
       const StoredValue* old = findValue(before.values, value.name);
       if (!old) {
         line("created", key, &value);
-      } else if (old->type != value.type || old->data != value.data) {
+      } else if (!sameData(*old, value)) {
         line("changed", key, &value);
       }
     }
