@@ -43,6 +43,10 @@ constexpr bool equalsIgnoringAsciiCase(std::u16string_view left, std::u16string_
   return std::equal(left.begin(), left.end(), right.begin(), right.end(),
                     [](char16_t a, char16_t b) { return asciiLower(a) == asciiLower(b); });
 }
+constexpr bool equalsIgnoringAsciiCase(std::string_view left, std::string_view right) {
+  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                    [](char a, char b) { return asciiLower(a) == asciiLower(b); });
+}
 
 // The text without the given characters at either end.
 Text trimmed(std::u16string_view text, std::u16string_view characters);

@@ -1,8 +1,8 @@
 // The registry's error category and exception, and the type names: the
 // words every caller of the typed API reads in its errors and listings.
-#include <algorithm>
 #include <string>
 
+#include "automation/text.h"
 #include "zarnutils/registry.h"
 #include "zarnutils/store_location.h"
 
@@ -88,13 +88,6 @@ constexpr NamedType namedTypes[] = {
 // The codes that have a ValueType.
 constexpr bool isValueType(uint32_t code) { return code <= 5 || code == 7 || code == 11; }
 
-bool sameAsciiWord(std::string_view left, std::string_view right) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return left.size() == right.size() &&
-         std::equal(left.begin(), left.end(), right.begin(),
-                    [&](char a, char b) { return lower(a) == lower(b); });
-}
-
 }  // namespace
 
 std::string_view typeName(ValueType type) {
@@ -106,7 +99,7 @@ std::string_view typeName(ValueType type) {
 
 std::optional<ValueType> valueTypeOfName(std::string_view name) {
   for (const NamedType& named : namedTypes) {
-    if (isValueType(named.code) && sameAsciiWord(name, named.name)) {
+    if (isValueType(named.code) && equalsIgnoringAsciiCase(name, named.name)) {
       return static_cast<ValueType>(named.code);
     }
   }

@@ -6,11 +6,11 @@
 // operations can learn it.
 #include "platform/registry_service.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
 
+#include "automation/text.h"
 #include "platform/native/registry_store/registry_store.h"
 #include "platform/root_keys.h"
 #include "zarnutils/store_location.h"
@@ -35,13 +35,6 @@ RegistryStore* processRegistryStore() {
 }
 
 namespace {
-
-bool sameAsciiName(std::string_view left, std::string_view right) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return left.size() == right.size() &&
-         std::equal(left.begin(), left.end(), right.begin(),
-                    [&](char a, char b) { return lower(a) == lower(b); });
-}
 
 template <typename Operation>
 RegistryStatus withStore(Operation operation) {
@@ -114,8 +107,8 @@ std::string registryStoreFile(std::string_view key) {
   RegistryStore* store = processRegistryStore();
   const std::string_view rootName = key.substr(0, key.find('\\'));
   for (const RootKey& root : rootKeys) {
-    const bool named =
-        sameAsciiName(rootName, root.shortName) || sameAsciiName(rootName, root.longName);
+    const bool named = equalsIgnoringAsciiCase(rootName, root.shortName) ||
+                       equalsIgnoringAsciiCase(rootName, root.longName);
     if (store && root.exists && named) return store->fileOf(root.value).string();
   }
   return {};
