@@ -151,6 +151,7 @@ int regUnload(const RegArguments& arguments, RegSession& session);
 
 // The verbs, in the order that the usage names them: the one list that
 // dispatch, the usage texts and the shell completion (which reads them) use.
+enum class OnHive { No, Reads, Changes };
 struct RegVerb {
   const char* name;  // lower case
   size_t fixedCount;
@@ -159,6 +160,9 @@ struct RegVerb {
   // "REG QUERY KeyName [/v ValueName | /ve] ..." lines naming every switch,
   // then what they do.
   const char* usage;
+  // Whether --hive FILE serves the verb, and whether the file is written
+  // back after it.
+  OnHive onHive = OnHive::No;
 };
 std::span<const RegVerb> regVerbs();
 std::vector<std::string> regVerbNames();

@@ -43,20 +43,24 @@ const RegVerb verbs[] = {
      "  /f searches for Data (* for anything) in subkey names (/k), value names\n"
      "  (/v) and data (/d), all three unless one is named; /c matches letter case,\n"
      "  /e only the whole text; /t limits it to values of the types listed\n"
-     "  (REG_SZ,REG_DWORD...).\n"},
+     "  (REG_SZ,REG_DWORD...).\n",
+     OnHive::Reads},
     {"add", 1, addSwitches, regAdd,
      "REG ADD KeyName [/v ValueName | /ve] [/t Type] [/s Separator] [/d Data] [/f]\n"
      "  Type: REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY, REG_DWORD,\n"
      "  REG_DWORD_BIG_ENDIAN, REG_QWORD, REG_NONE. /s separates the strings of a\n"
-     "  REG_MULTI_SZ (default \\0). /f replaces a value without asking.\n"},
+     "  REG_MULTI_SZ (default \\0). /f replaces a value without asking.\n",
+     OnHive::Changes},
     {"delete", 1, deleteSwitches, regDelete,
      "REG DELETE KeyName [/v ValueName | /ve | /va] [/f]\n"
      "  Without /v, /ve or /va deletes the key with all its subkeys.\n"
-     "  /va deletes every value of the key. /f deletes without asking.\n"},
+     "  /va deletes every value of the key. /f deletes without asking.\n",
+     OnHive::Changes},
     {"copy", 2, copySwitches, regCopy,
      "REG COPY KeyName1 KeyName2 [/s] [/f]\n"
      "  Copies the values of KeyName1 into KeyName2; /s its subkeys too.\n"
-     "  /f replaces values without asking.\n"},
+     "  /f replaces values without asking.\n",
+     OnHive::Changes},
     {"export", 2, exportSwitches, regExport,
      "REG EXPORT KeyName FileName [/y] [--regedit4]\n"
      "  Writes the key and everything below it as a .reg file (Windows Registry\n"
@@ -65,14 +69,16 @@ const RegVerb verbs[] = {
      "  standard output. Text tools such as sed and grep need --regedit4 (or\n"
      "  iconv -f UTF-16LE), since a 5.00 file is UTF-16LE as reg.exe writes it:\n"
      "    zarnutils reg export 'HKCU\\Software\\Demo' - --regedit4 |\n"
-     "      sed s/localhost/example.org/ | zarnutils reg import -\n"},
+     "      sed s/localhost/example.org/ | zarnutils reg import -\n",
+     OnHive::Reads},
     {"import", 1, importSwitches, regImport,
      "REG IMPORT FileName [--strict]\n"
      "  Applies a .reg file (5.00, REGEDIT4 or REGEDIT) as Windows does: lines it\n"
      "  cannot use are skipped, each named on standard error with the reason, and\n"
      "  the rest applied. --strict refuses a file with any such line and applies\n"
      "  nothing of it. FileName names a regular file, or is - for standard input;\n"
-     "  a file over 1 GiB, or a line over 16 MiB, is refused.\n"},
+     "  a file over 1 GiB, or a line over 16 MiB, is refused.\n",
+     OnHive::Changes},
     {"compare", 2, compareSwitches, regCompare,
      "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/oa | /od | /os | /on] [/s]\n"
      "REG COMPARE KeyName1 KeyName2 [/v ValueName | /ve] [/s] --patch FileName\n"
@@ -81,7 +87,8 @@ const RegVerb verbs[] = {
      "  (/os) or nothing (/on): < the first key's side, > the second's, = both.\n"
      "  --patch writes the differences as a .reg file that REG APPLY turns the\n"
      "  second key into the first with (a snapshot copied now, compared later).\n"
-     "  Return code: 0 identical, 2 different, 1 failure.\n"},
+     "  Return code: 0 identical, 2 different, 1 failure.\n",
+     OnHive::Reads},
     {"apply", 1, applySwitches, regApply,
      "REG APPLY FileName [--check] [--diff] [--exact] [--undo UndoFile]\n"
      "  Makes the registry hold what a .reg file says, its deletions ([-KEY],\n"
@@ -93,7 +100,8 @@ const RegVerb verbs[] = {
      "  before. FileName - reads standard input; a line that cannot be used\n"
      "  refuses the file. Natively all of it is applied or none.\n"
      "  Return code: 0 nothing to change, 2 changed (--check: would change),\n"
-     "  1 failure.\n"},
+     "  1 failure.\n",
+     OnHive::Changes},
     {"save", 2, saveSwitches, regSave,
      "REG SAVE KeyName FileName [/y]\n"
      "  Writes the key and everything below it to a hive file, the registry's own\n"
@@ -237,15 +245,6 @@ int runVerbInSession(const std::vector<std::string>& words, RegSession& session)
   return regFailed;
 }
 
-// The verbs --hive serves, and whether each may change what it works on.
-struct HiveVerb {
-  const char* name;
-  bool changes;
-};
-constexpr HiveVerb hiveVerbs[] = {{"query", false}, {"export", false}, {"compare", false},
-                                  {"add", true},    {"delete", true},  {"copy", true},
-                                  {"import", true}, {"apply", true}};
-
 // A name for the hive's key below HKEY_USERS that no other run takes.
 std::string hiveMountName() {
   std::random_device random;
@@ -260,14 +259,16 @@ int runOnHive(std::vector<std::string> words, size_t option, RegSession& session
   const std::string file = words[option + 1];
   words.erase(words.begin() + static_cast<std::ptrdiff_t>(option),
               words.begin() + static_cast<std::ptrdiff_t>(option) + 2);
-  const HiveVerb* verb = nullptr;
-  for (const HiveVerb& candidate : hiveVerbs) {
+  const RegVerb* verb = nullptr;
+  std::string served;
+  for (const RegVerb& candidate : verbs) {
+    if (candidate.onHive == OnHive::No) continue;
+    served += (served.empty() ? "" : ", ") + upperWord(candidate.name);
     if (!words.empty() && sameWord(words[0], candidate.name)) verb = &candidate;
   }
   if (!verb) {
     return reportInvalidSyntax(session, words.empty() ? "" : words[0],
-                               "--hive works with QUERY, EXPORT, COMPARE, ADD, DELETE, COPY, "
-                               "IMPORT and APPLY");
+                               "--hive works with " + served);
   }
   const std::string mount = hiveMountName();
   std::error_code ec;
@@ -281,7 +282,7 @@ int runOnHive(std::vector<std::string> words, size_t option, RegSession& session
   const bool checkOnly = std::any_of(words.begin(), words.end(), [](const std::string& word) {
     return sameWord(word, "--check");
   });
-  const bool writeBack = verb->changes && !checkOnly && code != regFailed;
+  const bool writeBack = verb->onHive == OnHive::Changes && !checkOnly && code != regFailed;
   registry::Key::unloadHive(Root::Users, mount, writeBack, ec);
   if (ec) {
     session.noteFailure("cannot write the hive " + quotedName(file) + ": " + ec.message());
