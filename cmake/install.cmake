@@ -24,7 +24,8 @@ add_library(zarnutils_library SHARED)
 add_library(zarnutils_static_library STATIC)
 foreach(library zarnutils_library zarnutils_static_library)
   foreach(layer zarnutils_automation zarnutils_platform zarnutils_ini zarnutils_registry
-                zarnutils_registry_api zarnutils_ini_api zarnutils_component)
+                zarnutils_registry_api zarnutils_registry_object zarnutils_ini_api
+                zarnutils_component)
     target_sources(${library} PRIVATE $<TARGET_OBJECTS:${layer}>)
   endforeach()
   target_include_directories(${library} INTERFACE

@@ -1,7 +1,8 @@
 // The tagged automation value that crosses the component surface.
 //
 // It holds the kinds the component meets: Empty, Null, Boolean, Byte,
-// Integer (16-bit), Long (32-bit), Single, Double and String. A Boolean keeps
+// Integer (16-bit), Long (32-bit), Single, Double, String and Array (a list
+// of Variants, a script's array: one dimension, counted from 0). A Boolean keeps
 // its 16 bits as stored, so a value read from two bytes 01 00 stays 1 rather
 // than being normalised to True (-1).
 //
@@ -29,8 +30,9 @@
 // std::cout << value writes the value's text form, as the component turns a
 // value into text (a written "S" value, an INI entry): a String as it is
 // (UTF-8), numbers in decimal ("8080", "2.5"), a Boolean as "True" or
-// "False", Empty as nothing, and Null as "Null" (which has no text form; the
-// word is what a debugger shows).
+// "False", Empty as nothing, Null as "Null" and an Array as its items in
+// braces, {a, b} (neither has a text form; the words are what a debugger
+// shows).
 #pragma once
 
 #include <cstdint>
@@ -41,6 +43,7 @@
 #include <type_traits>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "zarnutils/automation_error.h"
 #include "zarnutils/text.h"
@@ -58,6 +61,7 @@ enum class VariantKind : uint16_t {
   String = 8,
   Boolean = 11,
   Byte = 17,
+  Array = 0x200C,  // an array of variants
 };
 
 class Variant {
@@ -94,6 +98,7 @@ class Variant {
   static Variant single(float value);
   static Variant real(double value);
   static Variant text(Text value);
+  static Variant array(std::vector<Variant> items);
 
   VariantKind kind() const;
   bool isEmpty() const { return kind() == VariantKind::Empty; }
@@ -109,6 +114,7 @@ class Variant {
   float singleValue() const;
   double realValue() const;
   const Text& textValue() const;
+  const std::vector<Variant>& arrayValue() const;
 
   // Same kind and same value: Long 80 differs from Integer 80 and from the
   // text "80".
@@ -127,7 +133,7 @@ class Variant {
     bool operator==(const BooleanValue& other) const { return bits == other.bits; }
   };
   using Storage = std::variant<EmptyValue, NullValue, BooleanValue, uint8_t, int16_t, int32_t,
-                               float, double, Text>;
+                               float, double, Text, std::vector<Variant>>;
 
   template <typename Integer>
   static int32_t checkedLong(Integer value) {

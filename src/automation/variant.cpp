@@ -15,11 +15,13 @@ Variant::Variant(std::u16string_view value) : Variant(text(Text(value))) {}
 Variant::Variant(Text value) : Variant(text(std::move(value))) {}
 
 // std::variant's own copy (libstdc++ 12) is not safe when copying its text
-// throws: it then destroys a text that was never made. The text is copied
-// first, and only moved into the variant.
+// throws: it then destroys a text that was never made. Texts and arrays are
+// copied first, and only moved into the variant.
 Variant::Variant(const Variant& other) {
   if (const Text* text = std::get_if<Text>(&other.storage_)) {
     storage_.emplace<Text>(Text(*text));
+  } else if (const auto* items = std::get_if<std::vector<Variant>>(&other.storage_)) {
+    storage_.emplace<std::vector<Variant>>(std::vector<Variant>(*items));
   } else {
     storage_ = other.storage_;
   }
@@ -47,12 +49,15 @@ Variant Variant::real(double value) { return Variant(Storage(std::in_place_type<
 Variant Variant::text(Text value) {
   return Variant(Storage(std::in_place_type<Text>, std::move(value)));
 }
+Variant Variant::array(std::vector<Variant> items) {
+  return Variant(Storage(std::in_place_type<std::vector<Variant>>, std::move(items)));
+}
 
 VariantKind Variant::kind() const {
   static constexpr VariantKind kinds[] = {
-      VariantKind::Empty,  VariantKind::Null,    VariantKind::Boolean,
-      VariantKind::Byte,   VariantKind::Integer, VariantKind::Long,
-      VariantKind::Single, VariantKind::Double,  VariantKind::String,
+      VariantKind::Empty,   VariantKind::Null,  VariantKind::Boolean, VariantKind::Byte,
+      VariantKind::Integer, VariantKind::Long,  VariantKind::Single,  VariantKind::Double,
+      VariantKind::String,  VariantKind::Array,
   };
   return kinds[storage_.index()];
 }
@@ -76,6 +81,9 @@ int32_t Variant::longValue() const { return held<int32_t>(storage_); }
 float Variant::singleValue() const { return held<float>(storage_); }
 double Variant::realValue() const { return held<double>(storage_); }
 const Text& Variant::textValue() const { return held<Text>(storage_); }
+const std::vector<Variant>& Variant::arrayValue() const {
+  return held<std::vector<Variant>>(storage_);
+}
 
 std::string_view typeName(VariantKind kind) {
   switch (kind) {
@@ -88,6 +96,7 @@ std::string_view typeName(VariantKind kind) {
     case VariantKind::String: return "String";
     case VariantKind::Boolean: return "Boolean";
     case VariantKind::Byte: return "Byte";
+    case VariantKind::Array: return "Variant()";
   }
   return "Unknown";
 }

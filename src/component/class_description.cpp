@@ -23,6 +23,8 @@ const ClassDescription& regeditClass() { return descriptionOf<Regedit>(); }
 
 const ClassDescription& iniEditClass() { return descriptionOf<IniEdit>(); }
 
+const ClassDescription& registryObjectClass() { return descriptionOf<RegistryObject>(); }
+
 const ClassDescription* findClass(std::u16string_view classNameOrProgId) {
   for (const ClassDescription* description : classes) {
     if (equalsIgnoringCase(classNameOrProgId, description->className) ||

@@ -16,8 +16,14 @@
 namespace zarn {
 
 enum class ParameterKind { String, Variant };
-enum class ResultKind { String, Boolean, Variant };
+// None: a property put, which answers nothing.
+enum class ResultKind { String, Boolean, Variant, None };
+// How a member is invoked: a method, or a property read or written; a
+// property's read and write share its name and dispatch identifier.
+enum class MemberKind { Method, PropertyGet, PropertyPut };
 
+// An optional text parameter has a default text; an optional variant has
+// none, and its method is told that it was omitted.
 struct ParameterDescription {
   std::u16string_view name;
   ParameterKind kind;
@@ -30,6 +36,7 @@ struct MethodDescription {
   int32_t dispatchId;
   std::span<const ParameterDescription> parameters;
   ResultKind result;
+  MemberKind kind = MemberKind::Method;
 };
 
 // A hidden type library alias that carries an earlier identifier of a
@@ -64,17 +71,18 @@ struct ClassDescription : ClassFace {
   std::span<const identity::Guid* const> answeredInterfaceIds;
 };
 
-// Both classes, in the order the type library lists them.
+// Every class, in the order the type library lists them.
 std::span<const ClassDescription* const> describedClasses();
 const ClassDescription& regeditClass();
 const ClassDescription& iniEditClass();
+const ClassDescription& registryObjectClass();
 
 // The class named by its class name or ProgID ("Regedit",
 // "ZarnUtils.IniEdit"), case-insensitively; null if none.
 const ClassDescription* findClass(std::u16string_view classNameOrProgId);
 
 // Interface place, or -1. Names match case-insensitively; only the public
-// methods are found.
+// methods are found, and of a property its read.
 int findMethodByName(const ClassDescription& description, std::u16string_view name);
 int findMethodByDispatchId(const ClassDescription& description, int32_t dispatchId);
 

@@ -11,6 +11,7 @@
 #include "component/description_builder.h"
 #include "zarnutils/ini_edit.h"
 #include "zarnutils/regedit.h"
+#include "zarnutils/registry_object.h"
 
 namespace zarn {
 
@@ -79,9 +80,52 @@ struct Described<IniEdit> : DescriptionTerms {
   };
 };
 
+template <>
+struct Described<RegistryObject> : DescriptionTerms {
+  static constexpr Face face{.className = u"Registry",
+                             .interfaceName = u"_Registry",
+                             .versionMajor = 1,
+                             .versionMinor = 0,
+                             .classId = identity::registryClassId,
+                             .interfaceId = identity::registryInterfaceId};
+
+  // In interface order, which is also the type library's declaration order.
+  static constexpr std::tuple methods{
+      method<&RegistryObject::Read>(u"Read", 1, Declared{0}, returnsVariant, text(u"Key"),
+                                    text(u"Name"), optionalVariant(u"Default")),
+      method<&RegistryObject::ReadExpanded>(u"ReadExpanded", 2, Declared{1}, returnsVariant,
+                                            text(u"Key"), text(u"Name"),
+                                            optionalVariant(u"Default")),
+      method<&RegistryObject::ValueType>(u"ValueType", 3, Declared{2}, returnsText, text(u"Key"),
+                                         text(u"Name")),
+      method<&RegistryObject::Write>(u"Write", 4, Declared{3}, returnsBoolean, text(u"Key"),
+                                     text(u"Name"), variant(u"Value"), optionalText(u"Type", u"")),
+      method<&RegistryObject::KeyExists>(u"KeyExists", 5, Declared{4}, returnsBoolean,
+                                         text(u"Key")),
+      method<&RegistryObject::ValueExists>(u"ValueExists", 6, Declared{5}, returnsBoolean,
+                                           text(u"Key"), text(u"Name")),
+      method<&RegistryObject::CreateKey>(u"CreateKey", 7, Declared{6}, returnsBoolean,
+                                         text(u"Key")),
+      method<&RegistryObject::DeleteKey>(u"DeleteKey", 8, Declared{7}, returnsBoolean,
+                                         text(u"Key")),
+      method<&RegistryObject::DeleteValue>(u"DeleteValue", 9, Declared{8}, returnsBoolean,
+                                           text(u"Key"), text(u"Name")),
+      method<&RegistryObject::Keys>(u"Keys", 10, Declared{9}, returnsVariant, text(u"Key")),
+      method<&RegistryObject::Values>(u"Values", 11, Declared{10}, returnsVariant, text(u"Key"),
+                                      optionalVariant(u"WithTypes")),
+      propertyGet<&RegistryObject::Status>(u"Status", 12, Declared{11}, returnsVariant),
+      propertyGet<&RegistryObject::StatusText>(u"StatusText", 13, Declared{12}, returnsText),
+      propertyGet<&RegistryObject::RaiseErrors>(u"RaiseErrors", 14, Declared{13}, returnsBoolean),
+      propertyPut<&RegistryObject::SetRaiseErrors>(u"RaiseErrors", 14, Declared{14},
+                                                   variant(u"Raise")),
+      propertyGet<&RegistryObject::View>(u"View", 15, Declared{15}, returnsVariant),
+      propertyPut<&RegistryObject::SetView>(u"View", 15, Declared{16}, variant(u"Bits")),
+  };
+};
+
 template <class... Objects>
 struct ClassList {};
 
-using DescribedClasses = ClassList<Regedit, IniEdit>;
+using DescribedClasses = ClassList<Regedit, IniEdit, RegistryObject>;
 
 }  // namespace zarn

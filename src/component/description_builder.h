@@ -3,12 +3,11 @@
 //
 // A class is described by specialising Described<Class> (next to nothing
 // but the class's own header) with its face (names, identifiers, version)
-// and one row per public method, in interface order: a row's position is
-// the method's place in the vtable. Each row names the member function that
-// implements the method (its automation-shaped overload), so the method
-// table, the COM vtable, the type library, registration and late binding
-// cannot drift apart. The compiler rejects a row whose parameters or result
-// differ from its member function's in number or kind, and a description
+// and one row per public method or property read or write, in interface
+// order: a row's position is the member's place in the vtable. Each row names the member function
+// that implements the method (its automation-shaped overload), so the method table, the COM vtable,
+// the type library, registration and late binding cannot drift apart. The compiler rejects a row
+// whose parameters or result differ from its member function's in number or kind, and a description
 // whose declaration places are not a permutation, whose dispatch identifiers
 // or names repeat, or whose optional parameters are followed by required
 // ones.
@@ -16,6 +15,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <tuple>
@@ -49,6 +49,12 @@ struct VariantParameter {
   std::u16string_view name;
 };
 
+// Omitted, the member gets nullopt.
+struct OptionalVariantParameter {
+  using Type = std::optional<Variant>;
+  std::u16string_view name;
+};
+
 template <class Out, ResultKind Kind>
 struct Returns {
   using Type = Out;
@@ -59,16 +65,31 @@ struct Declared {
   int place;
 };
 
+// What a property put answers: nothing.
+struct NoResult {};
+
+template <class... Parameters>
+constexpr bool lastIsReference() {
+  if constexpr (sizeof...(Parameters) == 0) {
+    return false;
+  } else {
+    return std::is_lvalue_reference_v<
+        std::tuple_element_t<sizeof...(Parameters) - 1, std::tuple<Parameters...>>>;
+  }
+}
+
 template <class Member>
 struct Signature;
 
-// Every public method returns its status and writes its result into its
-// last parameter.
+// Every public member returns its status and writes its result into its
+// last parameter, a reference; a property put has none, its inputs being
+// taken by value.
 template <class Object, class... Parameters>
 struct Signature<CallStatus (Object::*)(Parameters...)> {
-  static_assert(sizeof...(Parameters) > 0, "a method's last parameter is its result");
-  static constexpr size_t inputCount = sizeof...(Parameters) - 1;
-  using Out = std::tuple_element_t<inputCount, std::tuple<Parameters...>>;
+  static constexpr bool hasResult = lastIsReference<Parameters...>();
+  static constexpr size_t inputCount = sizeof...(Parameters) - (hasResult ? 1 : 0);
+  using Out = std::conditional_t<
+      hasResult, std::tuple_element_t<inputCount, std::tuple<Parameters..., NoResult>>, NoResult>;
   template <size_t Index>
   using Input = std::tuple_element_t<Index, std::tuple<Parameters...>>;
 };
@@ -85,6 +106,9 @@ constexpr ParameterDescription viewOf(const TextParameter& parameter) {
 constexpr ParameterDescription viewOf(const VariantParameter& parameter) {
   return {parameter.name, ParameterKind::Variant};
 }
+constexpr ParameterDescription viewOf(const OptionalVariantParameter& parameter) {
+  return {parameter.name, ParameterKind::Variant, true};
+}
 
 template <auto Member, size_t ParameterCount>
 struct MethodRow {
@@ -94,6 +118,7 @@ struct MethodRow {
   int declarationPlace;
   ResultKind result;
   std::array<ParameterDescription, ParameterCount> parameters;
+  MemberKind kind;
 };
 
 template <size_t Count>
@@ -108,10 +133,18 @@ constexpr bool isPermutation(const std::array<int, Count>& places) {
   return true;
 }
 
+// A property's read and its write, the write right after the read, share
+// a name and an identifier; no other two members do.
+constexpr bool arePropertyPair(const MethodDescription& read, const MethodDescription& write) {
+  return read.kind == MemberKind::PropertyGet && write.kind == MemberKind::PropertyPut &&
+         read.dispatchId == write.dispatchId && read.name == write.name;
+}
+
 template <size_t Count>
 constexpr bool allDistinct(const std::array<MethodDescription, Count>& methods) {
   for (size_t i = 0; i < Count; ++i) {
     for (size_t j = i + 1; j < Count; ++j) {
+      if (j == i + 1 && arePropertyPair(methods[i], methods[j])) continue;
       if (methods[i].dispatchId == methods[j].dispatchId) return false;
       if (equalsIgnoringAsciiCase(methods[i].name, methods[j].name)) return false;
     }
@@ -165,11 +198,17 @@ struct DescriptionTerms {
   static constexpr description_detail::VariantParameter variant(std::u16string_view name) {
     return {name};
   }
+  static constexpr description_detail::OptionalVariantParameter optionalVariant(
+      std::u16string_view name) {
+    return {name};
+  }
 
   static constexpr description_detail::Returns<Text, ResultKind::String> returnsText{};
   static constexpr description_detail::Returns<AutomationBoolean, ResultKind::Boolean>
       returnsBoolean{};
   static constexpr description_detail::Returns<Variant, ResultKind::Variant> returnsVariant{};
+  static constexpr description_detail::Returns<description_detail::NoResult, ResultKind::None>
+      returnsNothing{};
 
   using Face = ClassFace;
 
@@ -185,7 +224,33 @@ struct DescriptionTerms {
   // result kind and parameters.
   template <auto Member, class Result, class... Parameters>
   static constexpr description_detail::MethodRow<Member, sizeof...(Parameters)> method(
-      std::u16string_view name, int32_t dispatchId, Declared declared, Result,
+      std::u16string_view name, int32_t dispatchId, Declared declared, Result result,
+      Parameters... parameters) {
+    return member<Member>(MemberKind::Method, name, dispatchId, declared, result, parameters...);
+  }
+
+  // A property's read (no parameters, its value the result) and its write
+  // (the new value, no result), each a row of its own.
+  template <auto Member, class Result>
+  static constexpr description_detail::MethodRow<Member, 0> propertyGet(std::u16string_view name,
+                                                                        int32_t dispatchId,
+                                                                        Declared declared,
+                                                                        Result result) {
+    return member<Member>(MemberKind::PropertyGet, name, dispatchId, declared, result);
+  }
+  template <auto Member, class Parameter>
+  static constexpr description_detail::MethodRow<Member, 1> propertyPut(std::u16string_view name,
+                                                                        int32_t dispatchId,
+                                                                        Declared declared,
+                                                                        Parameter value) {
+    return member<Member>(MemberKind::PropertyPut, name, dispatchId, declared, returnsNothing,
+                          value);
+  }
+
+ private:
+  template <auto Member, class Result, class... Parameters>
+  static constexpr description_detail::MethodRow<Member, sizeof...(Parameters)> member(
+      MemberKind kind, std::u16string_view name, int32_t dispatchId, Declared declared, Result,
       Parameters... parameters) {
     using Signature = description_detail::Signature<decltype(Member)>;
     static_assert(sizeof...(Parameters) == Signature::inputCount,
@@ -195,13 +260,16 @@ struct DescriptionTerms {
                         std::make_index_sequence<sizeof...(Parameters)>{}),
                     "a described parameter's kind differs from the member function's parameter");
     }
-    static_assert(std::is_same_v<typename Signature::Out, typename Result::Type&>,
-                  "the described result kind differs from the member function's result parameter");
-    return {name,
-            dispatchId,
-            declared.place,
-            Result::kind,
-            {description_detail::viewOf(parameters)...}};
+    if constexpr (Result::kind == ResultKind::None) {
+      static_assert(!Signature::hasResult, "a property put's member function answers a result");
+    } else {
+      static_assert(std::is_same_v<typename Signature::Out, typename Result::Type&>,
+                    "the described result kind differs from the member function's result "
+                    "parameter");
+    }
+    return {
+        name, dispatchId, declared.place, Result::kind, {description_detail::viewOf(parameters)...},
+        kind};
   }
 };
 
@@ -219,8 +287,8 @@ struct Derived {
       []<size_t... Place>(std::index_sequence<Place...>) {
     return std::array<MethodDescription, count>{
         {{std::get<Place>(Source::methods).name, std::get<Place>(Source::methods).dispatchId,
-          std::get<Place>(Source::methods).parameters,
-          std::get<Place>(Source::methods).result}...}};
+          std::get<Place>(Source::methods).parameters, std::get<Place>(Source::methods).result,
+          std::get<Place>(Source::methods).kind}...}};
   }
   (std::make_index_sequence<count>{});
 

@@ -18,13 +18,16 @@ namespace {
 // arguments already converted to the declared kinds (text parameters as text
 // variants) and wrapping its result in a variant.
 template <class Object>
-using MethodInvoker = CallStatus (*)(Object& object, std::span<const Variant> arguments,
+using MethodInvoker = CallStatus (*)(Object& object, std::span<const LateBoundArgument> arguments,
                                      Variant& result);
 
+// Every argument is there but an omitted optional variant.
 template <class Parameter>
-Parameter argumentAs(const Variant& argument) {
+Parameter argumentAs(const LateBoundArgument& argument) {
   if constexpr (std::is_same_v<Parameter, Text>) {
-    return argument.textValue();
+    return argument->textValue();
+  } else if constexpr (std::is_same_v<Parameter, Variant>) {
+    return *argument;
   } else {
     return argument;
   }
@@ -34,29 +37,25 @@ Variant resultAsVariant(Text result) { return Variant::text(std::move(result)); 
 Variant resultAsVariant(AutomationBoolean result) { return Variant::booleanBits(result); }
 Variant resultAsVariant(Variant result) { return result; }
 
-template <class Object, class... Parameters, size_t... Inputs>
-CallStatus call(CallStatus (Object::*method)(Parameters...), Object& object,
-                std::span<const Variant> arguments, Variant& result,
-                std::index_sequence<Inputs...>) {
-  using All = std::tuple<Parameters...>;
-  using Result = std::remove_reference_t<std::tuple_element_t<sizeof...(Parameters) - 1, All>>;
-  Result out{};
-  const CallStatus status =
-      (object.*method)(argumentAs<std::tuple_element_t<Inputs, All>>(arguments[Inputs])..., out);
-  result = resultAsVariant(std::move(out));
-  return status;
-}
-
-template <class Object, class... Parameters>
-constexpr size_t inputCount(CallStatus (Object::*)(Parameters...)) {
-  return sizeof...(Parameters) - 1;
-}
-
-// The invoker of one member method whose last parameter is its result.
+// The invoker of one member function: its inputs, then its result (a
+// property put has none).
 template <auto Method, class Object>
-CallStatus invokeMethod(Object& object, std::span<const Variant> arguments, Variant& result) {
-  constexpr size_t inputs = inputCount(Method);
-  return call(Method, object, arguments, result, std::make_index_sequence<inputs>{});
+CallStatus invokeMethod(Object& object, std::span<const LateBoundArgument> arguments,
+                        Variant& result) {
+  using Signature = description_detail::Signature<decltype(Method)>;
+  return [&]<size_t... Inputs>(std::index_sequence<Inputs...>) {
+    if constexpr (Signature::hasResult) {
+      std::remove_reference_t<typename Signature::Out> out{};
+      const CallStatus status = (object.*Method)(
+          argumentAs<typename Signature::template Input<Inputs>>(arguments[Inputs])..., out);
+      result = resultAsVariant(std::move(out));
+      return status;
+    } else {
+      return (object.*
+              Method)(argumentAs<typename Signature::template Input<Inputs>>(arguments[Inputs])...);
+    }
+  }
+  (std::make_index_sequence<Signature::inputCount>{});
 }
 
 template <class Object>
@@ -72,7 +71,8 @@ std::span<const MethodInvoker<Object>> methodTable() {
 template <class Object>
 class TargetOf : public LateBoundObject::Target {
  public:
-  CallStatus invokeSlot(int slot, std::span<const Variant> arguments, Variant& result) override {
+  CallStatus invokeSlot(int slot, std::span<const LateBoundArgument> arguments,
+                        Variant& result) override {
     return methodTable<Object>()[static_cast<size_t>(slot)](object_, arguments, result);
   }
 
@@ -119,15 +119,20 @@ CallStatus LateBoundObject::invoke(int32_t dispatchId, std::vector<LateBoundArgu
   const MethodDescription& method = description_->methods[static_cast<size_t>(slot)];
   if (arguments.size() > method.parameters.size()) return {error::WrongNumberOfArguments};
 
-  std::vector<Variant> converted;
+  std::vector<LateBoundArgument> converted;
   converted.reserve(method.parameters.size());
   for (size_t i = 0; i < method.parameters.size(); ++i) {
     const ParameterDescription& parameter = method.parameters[i];
     const bool given = i < arguments.size() && arguments[i].has_value();
     if (!given && !parameter.optional) return {error::ArgumentNotOptional};
     try {
-      converted.push_back(given ? convertArgument(parameter, *arguments[i])
-                                : Variant::text(Text(parameter.defaultText)));
+      if (given) {
+        converted.emplace_back(convertArgument(parameter, *arguments[i]));
+      } else if (parameter.kind == ParameterKind::String) {
+        converted.emplace_back(Variant::text(Text(parameter.defaultText)));
+      } else {
+        converted.emplace_back(std::nullopt);
+      }
     } catch (const AutomationError& failure) {
       return {failure.number()};
     }

@@ -4,8 +4,9 @@
 //   - every argument is converted to its parameter's kind: a non-text value
 //     to text for a text parameter (a Boolean as "-1"/"0", Null refused with
 //     13), variants as they are;
-//   - an omitted optional argument gets its default; an omitted required one
-//     fails with 449, too many arguments with 450;
+//   - an omitted optional argument gets its default (an optional variant
+//     stays omitted); an omitted required one fails with 449, too many
+//     arguments with 450;
 //   - an unknown name or identifier fails with 438.
 // The caller's arguments are taken by value and never changed.
 #pragma once
@@ -37,7 +38,7 @@ class LateBoundObject {
 
   struct Target {
     virtual ~Target() = default;
-    virtual CallStatus invokeSlot(int slot, std::span<const Variant> arguments,
+    virtual CallStatus invokeSlot(int slot, std::span<const LateBoundArgument> arguments,
                                   Variant& result) = 0;
   };
 

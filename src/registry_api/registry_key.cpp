@@ -219,6 +219,9 @@ Key Key::openFrom(Handle parent, uint32_t view, const std::string& parentName,
   }
   const uint32_t rights = static_cast<uint32_t>(access) | view;
   const std::string subKey(path);
+  // Made before the key is opened, so that running out of memory cannot
+  // leave an open handle without its Key.
+  std::string name = childName(parentName, path);
   KeyHandle opened = 0;
   const RegistryStatus status = create ? calls::createKey(parent, subKey, rights, opened)
                                        : calls::openKey(parent, subKey, rights, opened);
@@ -226,7 +229,7 @@ Key Key::openFrom(Handle parent, uint32_t view, const std::string& parentName,
     ec = statusCode(status);
     return {};
   }
-  return Key(opened, viewOf(static_cast<Access>(rights)), childName(parentName, path));
+  return Key(opened, viewOf(static_cast<Access>(rights)), std::move(name));
 }
 
 Key Key::open(Root root, std::string_view path, Access access, std::error_code& ec) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "automation/text.h"
@@ -26,17 +27,24 @@ std::u16string kindName(ResultKind kind) {
     case ResultKind::String: return u"text";
     case ResultKind::Boolean: return u"boolean";
     case ResultKind::Variant: return u"variant";
+    case ResultKind::None: return u"nothing";
   }
   return u"?";
 }
 
 std::u16string signatureOf(const MethodDescription& method) {
-  std::u16string signature = u"(";
+  std::u16string signature = method.kind == MemberKind::PropertyGet   ? u"get ("
+                             : method.kind == MemberKind::PropertyPut ? u"put ("
+                                                                      : u"(";
+  bool first = true;
   for (const ParameterDescription& parameter : method.parameters) {
-    if (signature.size() > 1) signature += u", ";
+    if (!std::exchange(first, false)) signature += u", ";
     std::u16string text = std::u16string(parameter.name) + u" " + kindName(parameter.kind);
-    if (parameter.optional)
+    if (parameter.optional && parameter.kind == ParameterKind::Variant) {
+      text = u"[" + text + u"]";
+    } else if (parameter.optional) {
       text = u"[" + text + u" = \"" + std::u16string(parameter.defaultText) + u"\"]";
+    }
     signature += text;
   }
   return signature + u") " + kindName(method.result);
@@ -71,6 +79,12 @@ TEST(ClassDescription, IniEditHasTheExpectedSurface) {
                 test_support::expectedIniEditDeclarationOrder);
 }
 
+TEST(ClassDescription, RegistryHasTheExpectedSurface) {
+  std::vector<std::u16string_view> order;
+  for (const auto& method : test_support::expectedRegistryMethods) order.push_back(method.name);
+  expectSurface(registryObjectClass(), test_support::expectedRegistryMethods, order);
+}
+
 TEST(ClassDescription, NamesEachClassAndItsInterfaces) {
   const ClassDescription& regedit = regeditClass();
   EXPECT_EQ(regedit.className, u"Regedit");
@@ -89,9 +103,16 @@ TEST(ClassDescription, NamesEachClassAndItsInterfaces) {
   ASSERT_EQ(iniEdit.answeredInterfaceIds.size(), 1u);
   EXPECT_EQ(iniEdit.answeredInterfaceIds[0], &identity::iniEditInterfaceId);
 
-  ASSERT_EQ(describedClasses().size(), 2u);
+  const ClassDescription& registry = registryObjectClass();
+  EXPECT_EQ(registry.progId, u"ZarnUtils.Registry");
+  EXPECT_EQ(registry.interfaceName, u"_Registry");
+  ASSERT_EQ(registry.answeredInterfaceIds.size(), 1u);
+  EXPECT_EQ(registry.answeredInterfaceIds[0], &identity::registryInterfaceId);
+
+  ASSERT_EQ(describedClasses().size(), 3u);
   EXPECT_EQ(describedClasses()[0], &regedit);
   EXPECT_EQ(describedClasses()[1], &iniEdit);
+  EXPECT_EQ(describedClasses()[2], &registry);
 }
 
 TEST(ClassDescription, FindsClassesByNameOrProgIdInAnyCase) {

@@ -28,6 +28,11 @@ void PrintTo(const Variant& value, std::ostream* out) {
       *out << '(' << value.realValue() << ')';
       return;
     case VariantKind::String: *out << "(\"" << textToUtf8(value.textValue()) << "\")"; return;
+    case VariantKind::Array:
+      *out << '(';
+      for (const Variant& item : value.arrayValue()) PrintTo(item, out), *out << ' ';
+      *out << ')';
+      return;
   }
 }
 

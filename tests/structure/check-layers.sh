@@ -10,7 +10,8 @@
 # platform/ (seams; native/ and win32/ below them) -> ini/ -> registry/ ->
 # component/ (com/: the COM shell) -> tools/; registry_api/ (the typed
 # registry API) and ini_api/ (the INI API) stand on the platform's seams
-# alone. Only the seam headers directly in platform/ are visible above the
+# alone, and registry_object/ (the scripts' registry class) on the typed
+# API's public header and the seams. Only the seam headers directly in platform/ are visible above the
 # platform layer; the COM shell, the caller's COM code and the type library
 # generator (tools/typelib/, a build tool over the COM shell) may also use
 # platform/win32/, the one place that knows the platform's VARIANT. The reg
@@ -33,6 +34,7 @@ allowed_for() {
     src/registry/*) echo "zarnutils/|automation/|$seams|ini/|registry/" ;;
     src/registry_api/*) echo "zarnutils/|automation/|$seams|registry_api/" ;;
     src/ini_api/*) echo "zarnutils/|automation/|$seams|ini_api/" ;;
+    src/registry_object/*) echo "zarnutils/|automation/|$seams" ;;
     src/component/com/*) echo "zarnutils/|automation/|$seams|platform/win32/|ini/|registry/|component/" ;;
     src/component/*) echo "zarnutils/|automation/|$seams|ini/|registry/|component/[a-z_]+\.h" ;;
     tools/zarnutils/reg/* | tools/zarnutils/ini/*) echo 'zarnutils/' ;;

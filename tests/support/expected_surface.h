@@ -14,8 +14,9 @@ namespace zarn::test_support {
 struct ExpectedMethod {
   std::u16string_view name;
   int32_t dispatchId;
-  // Parameters in order, "[name kind = default]" when optional, then the
-  // result kind.
+  // Parameters in order, "[name kind = default]" when optional ("[name
+  // kind]" for an optional variant), then the result kind; a property's
+  // read or write starts with "get" or "put".
   std::u16string_view signature;
 };
 
@@ -42,6 +43,26 @@ inline constexpr std::array<ExpectedMethod, 4> expectedIniEditMethods{{
 }};
 inline constexpr std::array<std::u16string_view, 4> expectedIniEditDeclarationOrder{
     u"ReadValue", u"WriteValue", u"EnumSections", u"EnumValues"};
+
+inline constexpr std::array<ExpectedMethod, 17> expectedRegistryMethods{{
+    {u"Read", 1, u"(Key text, Name text, [Default variant]) variant"},
+    {u"ReadExpanded", 2, u"(Key text, Name text, [Default variant]) variant"},
+    {u"ValueType", 3, u"(Key text, Name text) text"},
+    {u"Write", 4, u"(Key text, Name text, Value variant, [Type text = \"\"]) boolean"},
+    {u"KeyExists", 5, u"(Key text) boolean"},
+    {u"ValueExists", 6, u"(Key text, Name text) boolean"},
+    {u"CreateKey", 7, u"(Key text) boolean"},
+    {u"DeleteKey", 8, u"(Key text) boolean"},
+    {u"DeleteValue", 9, u"(Key text, Name text) boolean"},
+    {u"Keys", 10, u"(Key text) variant"},
+    {u"Values", 11, u"(Key text, [WithTypes variant]) variant"},
+    {u"Status", 12, u"get () variant"},
+    {u"StatusText", 13, u"get () text"},
+    {u"RaiseErrors", 14, u"get () boolean"},
+    {u"RaiseErrors", 14, u"put (Raise variant) nothing"},
+    {u"View", 15, u"get () variant"},
+    {u"View", 15, u"put (Bits variant) nothing"},
+}};
 
 // A method's place in its interface (after IDispatch's seven operations).
 constexpr int expectedPlace(std::span<const ExpectedMethod> methods, std::u16string_view name) {

@@ -53,7 +53,8 @@ class MethodDescriptionData {
  public:
   MethodDescriptionData(const MethodDescription& method, int slot) {
     const size_t count = method.parameters.size();
-    parameters_.resize(count + 1);
+    const bool answers = method.result != ResultKind::None;
+    parameters_.resize(count + (answers ? 1 : 0));
     defaults_.reserve(count);
     names_.push_back(wide(method.name));
     for (size_t i = 0; i < count; ++i) {
@@ -61,18 +62,25 @@ class MethodDescriptionData {
       ELEMDESC& element = parameters_[i];
       element.tdesc.vt = parameter.kind == ParameterKind::String ? VT_BSTR : VT_VARIANT;
       element.paramdesc.wParamFlags = PARAMFLAG_FIN;
-      if (parameter.optional) addDefault(element, parameter.defaultText);
-      names_.push_back(wide(parameter.name));
+      if (parameter.optional && parameter.kind == ParameterKind::String) {
+        addDefault(element, parameter.defaultText);
+      } else if (parameter.optional) {
+        element.paramdesc.wParamFlags |= PARAMFLAG_FOPT;
+      }
+      // A property put's value is unnamed.
+      if (method.kind != MemberKind::PropertyPut) names_.push_back(wide(parameter.name));
     }
-    resultType_.vt = resultType(method.result);
-    ELEMDESC& result = parameters_[count];
-    result.tdesc.vt = VT_PTR;
-    result.tdesc.lptdesc = &resultType_;
-    result.paramdesc.wParamFlags = PARAMFLAG_FOUT | PARAMFLAG_FRETVAL;
+    if (answers) {
+      resultType_.vt = resultType(method.result);
+      ELEMDESC& result = parameters_[count];
+      result.tdesc.vt = VT_PTR;
+      result.tdesc.lptdesc = &resultType_;
+      result.paramdesc.wParamFlags = PARAMFLAG_FOUT | PARAMFLAG_FRETVAL;
+    }
 
     description_.memid = method.dispatchId;
     description_.funckind = FUNC_PUREVIRTUAL;
-    description_.invkind = INVOKE_FUNC;
+    description_.invkind = invokeKind(method.kind);
     description_.callconv = CC_STDCALL;
     description_.cParams = static_cast<SHORT>(parameters_.size());
     description_.oVft =
@@ -102,8 +110,18 @@ class MethodDescriptionData {
       case ResultKind::String: return VT_BSTR;
       case ResultKind::Boolean: return VT_BOOL;
       case ResultKind::Variant: return VT_VARIANT;
+      case ResultKind::None: break;
     }
     return VT_EMPTY;
+  }
+
+  static INVOKEKIND invokeKind(MemberKind kind) {
+    switch (kind) {
+      case MemberKind::Method: break;
+      case MemberKind::PropertyGet: return INVOKE_PROPERTYGET;
+      case MemberKind::PropertyPut: return INVOKE_PROPERTYPUT;
+    }
+    return INVOKE_FUNC;
   }
 
   void addDefault(ELEMDESC& element, std::u16string_view text) {

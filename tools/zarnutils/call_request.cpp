@@ -1,8 +1,10 @@
 #include "call_request.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "quoted_name.h"
@@ -109,6 +111,15 @@ Variant parseArgument(std::string_view written) {
       return Variant::real(number);
     }
     case 's': return Variant::text(utf8ToText(rest));
+    case 'a': {
+      std::vector<Variant> items;
+      for (size_t start = 0; start < rest.size();) {
+        const size_t end = std::min(rest.find(';', start), rest.size());
+        items.push_back(parseArgument(rest.substr(start, end - start)));
+        start = end + 1;
+      }
+      return Variant::array(std::move(items));
+    }
     case 'x': return Variant::text(unescape(written, rest));
     default: return Variant::text(utf8ToText(written));
   }

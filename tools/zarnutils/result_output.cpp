@@ -36,6 +36,13 @@ std::string jsonValue(const Variant& result) {
     case VariantKind::Single: return jsonNumber(result.singleValue());
     case VariantKind::Double: return jsonNumber(result.realValue());
     case VariantKind::String: return jsonString(textToUtf8(result.textValue()));
+    case VariantKind::Array: {
+      std::string items;
+      for (const Variant& item : result.arrayValue()) {
+        items += (items.empty() ? "" : ",") + jsonValue(item);
+      }
+      return "[" + items + "]";
+    }
   }
   return "null";
 }
@@ -65,8 +72,16 @@ std::string answerLine(CallTarget& target, std::string_view line) {
 
 }  // namespace
 
+// An array's items one per line, as a listing's names are.
 std::string rawText(const Variant& result) {
   if (result.isNull()) return "Null";
+  if (result.kind() == VariantKind::Array) {
+    std::string items;
+    for (const Variant& item : result.arrayValue()) {
+      items += (items.empty() ? "" : std::string(1, '\0')) + rawText(item);
+    }
+    return items;
+  }
   return textToUtf8(toText(result));
 }
 

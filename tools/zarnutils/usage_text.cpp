@@ -27,8 +27,8 @@ namespace {
 // lines are kept as laid out. Indented lines stay within 73 columns, so that
 // the manual's indented blocks fit 80.
 constexpr const char* introduction =
-    R"(Calls the methods of the ZarnUtils classes Regedit and IniEdit by late
-binding, as a script would, and prints their results.
+    R"(Calls the methods of the ZarnUtils classes Regedit, IniEdit and Registry
+by late binding, as a script would, and prints their results.
 
 Usage:
   zarnutils [--com [--early]] [--json | --raw] CLASS.METHOD [ARG...]
@@ -38,8 +38,9 @@ Usage:
 
 constexpr const char* classes = R"(  zarnutils --help | -V | --version
 
-CLASS is Regedit or IniEdit (or the ProgID ZarnUtils.Regedit,
-ZarnUtils.IniEdit) and METHOD a method name, both case-insensitive. #ID calls
+CLASS is Regedit, IniEdit or Registry (or the ProgID ZarnUtils.Regedit,
+ZarnUtils.IniEdit, ZarnUtils.Registry) and METHOD a method name, both
+case-insensitive; each call is made on a new object. #ID calls
 by dispatch identifier, hex with 0x or decimal. An unknown class, method or
 identifier is a failed call (error 438), as in a script.
 
@@ -66,6 +67,8 @@ Arguments are text unless written as one of these (in lower case):
   x:TEXT    TEXT with the escapes \\ \t \n \r \0 \uXXXX, for
             characters that a batch field cannot hold (tab, line break,
             NUL)
+  a:ITEMS   an array of the ;-separated ITEMS, each in these forms, as
+            a:one;two or a:i:1;i:255 (a: alone is an empty array)
 A missing trailing argument is omitted: EnumKeys then gets its "," and a
 required parameter fails the call with error 449.
 
@@ -213,10 +216,11 @@ std::string methodLine(std::u16string_view className, const MethodDescription& m
   std::string line = "  " + textToUtf8(className) + "." + textToUtf8(method.name);
   char id[16];
   std::snprintf(id, sizeof id, "  #0x%08X ", static_cast<unsigned>(method.dispatchId));
-  line.resize(std::max<size_t>(line.size(), 22), ' ');
+  line.resize(std::max<size_t>(line.size(), 23), ' ');
   line += id;
   const std::string parameters = parameterList(method);
   if (!parameters.empty()) line += " " + parameters;
+  if (method.kind == MemberKind::PropertyGet) line += " (property)";
   return line + "\n";
 }
 
@@ -247,8 +251,10 @@ std::string usageText() {
   for (const AdminVerb& verb : adminVerbs()) text += adminVerbLines(verb);
   text += classes;
   for (const ClassDescription* description : describedClasses()) {
+    // Each call makes a new object, so a property is only ever read.
     for (const MethodDescription& method : description->methods) {
-      text += methodLine(description->className, method);
+      if (method.kind != MemberKind::PropertyPut)
+        text += methodLine(description->className, method);
     }
   }
   return text + details;

@@ -14,7 +14,10 @@
 
 #include <array>
 #include <atomic>
+#include <concepts>
 #include <new>
+#include <optional>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -52,6 +55,20 @@ struct ComArgument<Variant> {
   explicit ComArgument(const VARIANT& variant) : value(variantOf(variant)) {}
   Variant take() { return std::move(value); }
   Variant value;
+};
+
+// An optional variant the caller left out arrives as the platform's "not
+// found" error value.
+template <>
+struct ComArgument<std::optional<Variant>> {
+  using Type = VARIANT;
+  static bool prepare(const VARIANT&) { return true; }
+  explicit ComArgument(const VARIANT& variant) {
+    const bool omitted = V_VT(&variant) == VT_ERROR && V_ERROR(&variant) == DISP_E_PARAMNOTFOUND;
+    if (!omitted) value = variantOf(variant);
+  }
+  std::optional<Variant> take() { return std::move(value); }
+  std::optional<Variant> value;
 };
 
 // Result parameters: prepare() checks the caller's pointer and gives the
@@ -118,9 +135,17 @@ struct InterfaceTypeInfo {
 HRESULT interfaceTypeInfo(const ClassDescription& description, InterfaceTypeInfo& info);
 
 // A failed method as its caller sees it: the status 0x800A0000 + error
-// number and an error object with the standard description, the class's
-// ProgID as source and its interface as the error's interface.
-HRESULT reportFailure(const ClassDescription& description, int32_t errorNumber);
+// number and an error object with the given description (by default the
+// number's standard one), the class's ProgID as source and its interface
+// as the error's interface.
+HRESULT reportFailure(const ClassDescription& description, int32_t errorNumber,
+                      std::u16string_view errorText = {});
+
+// A class that knows more of its last failure than its number says so.
+template <class Object>
+concept DescribesFailures = requires(const Object& object) {
+  { object.failureDescription() } -> std::convertible_to<std::u16string_view>;
+};
 
 template <class Object>
 class ComObject {
@@ -164,8 +189,14 @@ class ComObject {
         const CallStatus status = std::apply(
             [&self](auto&... argument) { return (self.object_.*Method)(argument.take()...); },
             converted);
-        std::get<sizeof...(Parameters) - 1>(converted).deliver();
-        return status.succeeded() ? S_OK : reportFailure(description(), status.error);
+        if constexpr (description_detail::Signature<decltype(Method)>::hasResult) {
+          std::get<sizeof...(Parameters) - 1>(converted).deliver();
+        }
+        if (status.succeeded()) return S_OK;
+        if constexpr (DescribesFailures<Object>) {
+          return reportFailure(description(), status.error, self.object_.failureDescription());
+        }
+        return reportFailure(description(), status.error);
       } catch (const AutomationError& failure) {
         return reportFailure(description(), failure.number());
       } catch (const std::bad_alloc&) {

@@ -137,11 +137,13 @@ HRESULT interfaceTypeInfo(const ClassDescription& description, InterfaceTypeInfo
   return status;
 }
 
-HRESULT reportFailure(const ClassDescription& failing, int32_t errorNumber) {
+HRESULT reportFailure(const ClassDescription& failing, int32_t errorNumber,
+                      std::u16string_view errorText) {
   Microsoft::WRL::ComPtr<ICreateErrorInfo> creator;
   if (SUCCEEDED(CreateErrorInfo(&creator))) {
     std::wstring source = wide(failing.progId);
-    std::wstring description = wide(errorDescription(errorNumber));
+    std::wstring description =
+        errorText.empty() ? wide(errorDescription(errorNumber)) : wide(errorText);
     creator->SetGUID(toGuid(failing.interfaceId));
     creator->SetSource(source.data());
     creator->SetDescription(description.data());

@@ -338,6 +338,7 @@ Text toText(const Variant& value, BooleanText booleanText) {
     case VariantKind::Single: return realToText(value.singleValue(), singleDigits);
     case VariantKind::Double: return realToText(value.realValue(), doubleDigits);
     case VariantKind::String: return value.textValue();
+    case VariantKind::Array: mismatch();
   }
   mismatch();
 }
@@ -353,6 +354,7 @@ int32_t toLong(const Variant& value) {
     case VariantKind::Single: return roundToLong(value.singleValue());
     case VariantKind::Double: return roundToLong(value.realValue());
     case VariantKind::String: return numericTextToLong(parseNumericText(value.textValue()));
+    case VariantKind::Array: mismatch();
   }
   mismatch();
 }
@@ -375,13 +377,15 @@ int16_t toBoolean(const Variant& value) {
       if (equalsIgnoringCase(text, u"False") || text == u"#FALSE#") return no;
       return textToDouble(text) != 0 ? yes : no;
     }
+    case VariantKind::Array: mismatch();
   }
   mismatch();
 }
 
 bool isNumeric(const Variant& value) {
   switch (value.kind()) {
-    case VariantKind::Null: return false;
+    case VariantKind::Null:
+    case VariantKind::Array: return false;
     case VariantKind::String:
       try {
         textToDouble(value.textValue());

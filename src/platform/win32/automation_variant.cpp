@@ -1,6 +1,8 @@
 #include "platform/win32/automation_variant.h"
 
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "zarnutils/automation_error.h"
 
@@ -20,7 +22,43 @@ bool isOtherInteger(VARTYPE type) {
   }
 }
 
+Variant fromPlainVariant(VARIANT& value);
+
+void throwIfFailed(HRESULT status) {
+  if (status == E_OUTOFMEMORY) throw std::bad_alloc();
+  if (FAILED(status)) throw AutomationError(error::TypeMismatch);
+}
+
+// A one-dimensional array of any element type, as scripts make them (a
+// VBScript Array(), PowerShell's [byte[]] or [string[]]), item by item.
+Variant fromArray(SAFEARRAY* array) {
+  if (array == nullptr) return Variant::array({});
+  if (SafeArrayGetDim(array) != 1) throw AutomationError(error::TypeMismatch);
+  VARTYPE itemType = VT_EMPTY;
+  LONG lower = 0;
+  LONG upper = -1;
+  throwIfFailed(SafeArrayGetVartype(array, &itemType));
+  throwIfFailed(SafeArrayGetLBound(array, 1, &lower));
+  throwIfFailed(SafeArrayGetUBound(array, 1, &upper));
+  std::vector<Variant> items;
+  items.reserve(static_cast<size_t>(upper - lower + 1));
+  for (LONG index = lower; index <= upper; ++index) {
+    OwnedVariant item;
+    if (itemType == VT_VARIANT) {
+      throwIfFailed(SafeArrayGetElement(array, &index, &item.get()));
+    } else {
+      // The element is copied into the variant's value, where every kind
+      // keeps its data.
+      throwIfFailed(SafeArrayGetElement(array, &index, &V_UI1(&item.get())));
+      V_VT(&item.get()) = itemType;
+    }
+    items.push_back(variantOf(item.get()));
+  }
+  return Variant::array(std::move(items));
+}
+
 Variant fromPlainVariant(VARIANT& value) {
+  if (V_VT(&value) & VT_ARRAY) return fromArray(V_ARRAY(&value));
   switch (V_VT(&value)) {
     case VT_EMPTY: return Variant();
     case VT_NULL: return Variant::null();
@@ -43,8 +81,7 @@ Variant fromPlainVariant(VARIANT& value) {
     status = VariantChangeTypeEx(&converted.get(), &value, englishUs, 0, VT_R8);
   }
   if (FAILED(status)) status = VariantChangeTypeEx(&converted.get(), &value, englishUs, 0, VT_BSTR);
-  if (status == E_OUTOFMEMORY) throw std::bad_alloc();
-  if (FAILED(status)) throw AutomationError(error::TypeMismatch);
+  throwIfFailed(status);
   return fromPlainVariant(converted.get());
 }
 
@@ -64,9 +101,7 @@ BSTR allocateText(std::u16string_view text) {
 
 Variant variantOf(const VARIANT& value) {
   OwnedVariant plain;
-  const HRESULT status = VariantCopyInd(&plain.get(), const_cast<VARIANT*>(&value));
-  if (status == E_OUTOFMEMORY) throw std::bad_alloc();
-  if (FAILED(status)) throw AutomationError(error::TypeMismatch);
+  throwIfFailed(VariantCopyInd(&plain.get(), const_cast<VARIANT*>(&value)));
   return fromPlainVariant(plain.get());
 }
 
@@ -102,6 +137,26 @@ void fillVariant(VARIANT& target, const Variant& value) {
       V_BSTR(&target) = allocateText(value.textValue());
       V_VT(&target) = VT_BSTR;
       break;
+    case VariantKind::Array: {
+      // An array of variants counted from 0: what VBScript indexes and
+      // walks with For Each, and JScript's VBArray reads.
+      const std::vector<Variant>& items = value.arrayValue();
+      SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(items.size()));
+      if (array == nullptr) throw std::bad_alloc();
+      VARIANT* slots = nullptr;
+      SafeArrayAccessData(array, reinterpret_cast<void**>(&slots));
+      try {
+        for (size_t i = 0; i < items.size(); ++i) fillVariant(slots[i], items[i]);
+      } catch (...) {
+        SafeArrayUnaccessData(array);
+        SafeArrayDestroy(array);
+        throw;
+      }
+      SafeArrayUnaccessData(array);
+      V_ARRAY(&target) = array;
+      V_VT(&target) = VT_ARRAY | VT_VARIANT;
+      break;
+    }
   }
 }
 

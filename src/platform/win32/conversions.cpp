@@ -57,7 +57,8 @@ int16_t toBoolean(const Variant& value) {
 
 bool isNumeric(const Variant& value) {
   switch (value.kind()) {
-    case VariantKind::Null: return false;
+    case VariantKind::Null:
+    case VariantKind::Array: return false;
     case VariantKind::String: {
       OwnedVariant result;
       return SUCCEEDED(change(value, VT_R8, 0, result));

@@ -88,8 +88,8 @@ TEST_F(TypeLibrary, CarriesTheLibraryIdentity) {
   SysFreeString(help);
 }
 
-TEST_F(TypeLibrary, ListsItsSixTypesInOrder) {
-  ASSERT_EQ(library_->GetTypeInfoCount(), 6u);
+TEST_F(TypeLibrary, ListsItsTypesInOrder) {
+  ASSERT_EQ(library_->GetTypeInfoCount(), 8u);
   const WORD hiddenDual =
       TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
   const struct {
@@ -104,9 +104,11 @@ TEST_F(TypeLibrary, ListsItsSixTypesInOrder) {
       {L"Regedit___v0", TKIND_ALIAS, TYPEFLAG_FHIDDEN, 1, 0, identity::regeditEarlierInterfaceId},
       {L"_IniEdit", TKIND_DISPATCH, hiddenDual, 1, 0, identity::iniEditInterfaceId},
       {L"IniEdit", TKIND_COCLASS, TYPEFLAG_FCANCREATE, 1, 0, identity::iniEditClassId},
+      {L"_Registry", TKIND_DISPATCH, hiddenDual, 1, 0, identity::registryInterfaceId},
+      {L"Registry", TKIND_COCLASS, TYPEFLAG_FCANCREATE, 1, 0, identity::registryClassId},
       {L"SECURITY_ATTRIBUTES", TKIND_RECORD, 0, 1, 0, identity::securityAttributesRecordId},
   };
-  for (UINT i = 0; i < 6; ++i) {
+  for (UINT i = 0; i < 8; ++i) {
     SCOPED_TRACE(i);
     const Type actual = type(i);
     EXPECT_EQ(actual.name, expected[i].name);
@@ -126,7 +128,7 @@ TEST_F(TypeLibrary, ListsItsSixTypesInOrder) {
 }
 
 TEST_F(TypeLibrary, DescribesMethodsInDeclarationOrderWithTheirInterfacePlaces) {
-  for (const ClassDescription* description : {&regeditClass(), &iniEditClass()}) {
+  for (const ClassDescription* description : describedClasses()) {
     ComPtr<ITypeInfo> info = vtableSide(*description);
     for (size_t index = 0; index < description->declarationOrder.size(); ++index) {
       const auto place = static_cast<size_t>(description->declarationOrder[index]);
@@ -136,20 +138,28 @@ TEST_F(TypeLibrary, DescribesMethodsInDeclarationOrderWithTheirInterfacePlaces) 
       ASSERT_EQ(info->GetFuncDesc(static_cast<UINT>(index), &function), S_OK);
       EXPECT_EQ(function->memid, method.dispatchId);
       EXPECT_EQ(function->oVft, static_cast<SHORT>((7 + place) * sizeof(void*)));
-      EXPECT_EQ(function->invkind, INVOKE_FUNC);
+      const bool put = method.kind == MemberKind::PropertyPut;
+      EXPECT_EQ(function->invkind, put                                      ? INVOKE_PROPERTYPUT
+                                   : method.kind == MemberKind::PropertyGet ? INVOKE_PROPERTYGET
+                                                                            : INVOKE_FUNC);
       EXPECT_EQ(function->callconv, CC_STDCALL);
       EXPECT_EQ(function->elemdescFunc.tdesc.vt, VT_HRESULT);
-      ASSERT_EQ(function->cParams, static_cast<SHORT>(method.parameters.size() + 1));
+      ASSERT_EQ(function->cParams, static_cast<SHORT>(method.parameters.size() + (put ? 0 : 1)));
       BSTR names[8] = {};
       UINT count = 0;
       info->GetNames(function->memid, names, 8, &count);
       EXPECT_EQ(std::wstring(names[0]), wide(method.name));
       for (size_t p = 0; p < method.parameters.size(); ++p) {
         const ELEMDESC& parameter = function->lprgelemdescParam[p];
-        EXPECT_EQ(std::wstring(names[p + 1]), wide(method.parameters[p].name));
+        // A property put's value is unnamed.
+        if (!put) {
+          EXPECT_EQ(std::wstring(names[p + 1]), wide(method.parameters[p].name));
+        }
         EXPECT_EQ(parameter.tdesc.vt,
                   method.parameters[p].kind == ParameterKind::String ? VT_BSTR : VT_VARIANT);
-        if (method.parameters[p].optional) {
+        if (method.parameters[p].optional && method.parameters[p].kind == ParameterKind::Variant) {
+          EXPECT_EQ(parameter.paramdesc.wParamFlags, PARAMFLAG_FIN | PARAMFLAG_FOPT);
+        } else if (method.parameters[p].optional) {
           ASSERT_TRUE(parameter.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT);
           EXPECT_EQ(std::wstring(V_BSTR(&parameter.paramdesc.pparamdescex->varDefaultValue)),
                     wide(method.parameters[p].defaultText));
@@ -157,9 +167,11 @@ TEST_F(TypeLibrary, DescribesMethodsInDeclarationOrderWithTheirInterfacePlaces) 
           EXPECT_EQ(parameter.paramdesc.wParamFlags, PARAMFLAG_FIN);
         }
       }
-      const ELEMDESC& result = function->lprgelemdescParam[method.parameters.size()];
-      EXPECT_EQ(result.paramdesc.wParamFlags, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL);
-      EXPECT_EQ(result.tdesc.vt, VT_PTR);
+      if (!put) {
+        const ELEMDESC& result = function->lprgelemdescParam[method.parameters.size()];
+        EXPECT_EQ(result.paramdesc.wParamFlags, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL);
+        EXPECT_EQ(result.tdesc.vt, VT_PTR);
+      }
       for (UINT n = 0; n < count; ++n) SysFreeString(names[n]);
       info->ReleaseFuncDesc(function);
     }

@@ -44,3 +44,26 @@ try {
 } catch (failure) {
   check("ResolveRootKey refused", true);
 }
+
+// The Registry class: arrays through VBArray, unsigned DWORDs, raised errors.
+var registry = new ActiveXObject("ZarnUtils.Registry");
+var rkey = "HKCU\\Software\\ZarnJs\\Registry";
+var wide = "\u4e2d\u6587\u03a9";
+check("Registry.Write wide", registry.Write(rkey, wide, wide));
+check("Registry.Read wide", registry.Read(rkey, wide) === wide);
+check("Registry.Write DWORD", registry.Write(rkey, "Max", 4294967295, "REG_DWORD"));
+check("Registry.Read DWORD", registry.Read(rkey, "Max") === 4294967295);
+// Wine lists values by name, Windows in creation order.
+var names = new VBArray(registry.Values(rkey)).toArray();
+check("Registry.Values", names.length === 2 && names.join("|").indexOf("Max") >= 0 &&
+                         names.join("|").indexOf(wide) >= 0);
+check("Registry.Read default", registry.Read(rkey, "Missing", "none") === "none" && registry.Status === 2);
+registry.RaiseErrors = true;
+try {
+  registry.Read(rkey, "Missing");
+  check("Registry raises", false);
+} catch (failure) {
+  check("Registry raises", (failure.number & 0xFFFF) === 2 && failure.description === registry.StatusText);
+}
+registry.RaiseErrors = false;
+check("Registry.DeleteKey tree", registry.DeleteKey("HKCU\\Software\\ZarnJs") && !registry.KeyExists(rkey));

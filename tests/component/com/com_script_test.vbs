@@ -49,3 +49,45 @@ Err.Clear
 Call regedit.ResolveRootKey("HKLM")
 Call Check("ResolveRootKey refused", Err.Number = 438)
 Err.Clear
+
+' The Registry class: natural kinds, arrays, status and raised errors (its
+' Unicode text is checked from JScript: Wine's VBScript has no ChrW).
+On Error GoTo 0
+Dim registry, item, count, bytes
+Set registry = CreateObject("ZarnUtils.Registry")
+key = "HKCU\Software\ZarnVbs\Registry"
+Call Check("Registry.Write &HFFFFFFFF", registry.Write(key, "Mask", &HFFFFFFFF, "REG_DWORD"))
+Call Check("Registry.Read DWORD unsigned", registry.Read(key, "Mask") = 4294967295)
+Call Check("Registry.Write inferred multi", registry.Write(key, "List", Array("a", "b")))
+count = 0
+For Each item In registry.Read(key, "List")
+  count = count + 1
+Next
+Call Check("Registry.Read multi For Each", count = 2 And registry.ValueType(key, "List") = "REG_MULTI_SZ")
+Call Check("Registry.Write binary", registry.Write(key, "Bytes", Array(1, 2, 255), "REG_BINARY"))
+bytes = registry.Read(key, "Bytes")
+Call Check("Registry.Read binary", UBound(bytes) = 2 And bytes(2) = 255 And TypeName(bytes(2)) = "Byte")
+Call Check("Registry.Write QWORD", registry.Write(key, "Quad", "9007199254740993", "REG_QWORD"))
+Call Check("Registry.Read QWORD text", registry.Read(key, "Quad") = "9007199254740993")
+count = 0
+For Each item In registry.Values(key, True)
+  If item(0) = "Mask" And item(1) = "REG_DWORD" Then count = count + 1
+Next
+Call Check("Registry.Values typed", count = 1 And UBound(registry.Values(key)) = 3)
+Call Check("Registry.Keys", UBound(registry.Keys(key)) = -1)
+Call Check("Registry.Read default", registry.Read(key, "Missing", 7) = 7 And registry.Status = 2)
+Call Check("Registry.StatusText names the value", InStr(registry.StatusText, "Missing") > 0)
+Call Check("Registry.Write refused", Not registry.Write(key, "Half", 1.5) And registry.Status = 13)
+Call Check("Registry.KeyExists", registry.KeyExists(key) And Not registry.KeyExists(key & "\None"))
+Call Check("Registry.Status after success", registry.Status = 0)
+registry.RaiseErrors = True
+On Error Resume Next
+Call registry.Read(key, "Missing")
+Call Check("Registry raises Status", Err.Number = 2 And Err.Source = "ZarnUtils.Registry")
+Call Check("Registry raises StatusText", Err.Description = registry.StatusText)
+Err.Clear
+registry.View = 48
+Call Check("Registry.View refuses 48", Err.Number = 5 And registry.View = 0)
+Err.Clear
+registry.RaiseErrors = False
+Call Check("Registry.DeleteKey tree", registry.DeleteKey("HKCU\Software\ZarnVbs") And Not registry.KeyExists(key))
