@@ -138,6 +138,28 @@ expect_error 1 'Invalid key name.' query 'HKXX\Software'
 expect code 1 "" query "$K" /bogus
 expect_error 1 'Type "REG QUERY /?" for usage.' query "$K" /bogus
 
+# Every type the Registry class writes, as query shows it.
+printf 'Registry.Write\t%s\t%s\t%s\t%s\n' \
+  "$K\Script" A_text 'one two' REG_SZ \
+  "$K\Script" B_expand '%TEMP%\x' REG_EXPAND_SZ \
+  "$K\Script" C_multi 'a:a;b' REG_MULTI_SZ \
+  "$K\Script" D_number i:-1 REG_DWORD \
+  "$K\Script" E_binary 'a:i:0;i:255' REG_BINARY |
+  "${zarn[@]}" --batch >/dev/null
+expect out 0 "
+$L\Script
+    A_text    REG_SZ    one two
+    B_expand    REG_EXPAND_SZ    %TEMP%\x
+    C_multi    REG_MULTI_SZ    a\0b
+    D_number    REG_DWORD    0xffffffff
+    E_binary    REG_BINARY    00FF" query "$K\Script"
+printf 'Registry.Write\t%s\tF_quad\t18446744073709551615\tREG_QWORD\n' "$K\Script" |
+  "${zarn[@]}" --batch >/dev/null
+expect - 0 "
+$L\Script
+    F_quad    REG_QWORD    0xffffffffffffffff" query "$K\Script" /v F_quad
+printf 'Registry.DeleteKey\t%s\n' "$K\Script" | "${zarn[@]}" --batch >/dev/null
+
 # add: a question that standard input cannot answer is answered no.
 expect - 1 "Value A_text exists, overwrite (Yes/No)? No (standard input is not a terminal; /f or /y answers yes)" \
   add "$K" /v A_text /d replaced

@@ -1,4 +1,4 @@
-' Creates both classes and calls each, printing the host's processor
+' Creates the classes and calls each, printing the host's processor
 ' architecture first and then one line per answer, so that runs from
 ' different hosts can be compared. Ends with OK when every call answered.
 Option Explicit
@@ -25,4 +25,26 @@ WScript.Echo "ReadValue " & ini.ReadValue(file, "Server", "Port", "N", 0)
 WScript.Echo "EnumSections " & ini.EnumSections(file)
 WScript.Echo "ReadIni " & reg.ReadIni(file, "Server", "Port", "none")
 files.DeleteFile file
+
+' The Registry class, and the view it is told to use: the same answers from
+' either host.
+Dim registry, views, subkey, listed
+Set registry = CreateObject("ZarnUtils.Registry")
+WScript.Echo "Write " & registry.Write(key & "\App", "Max", 4294967295, "REG_DWORD")
+WScript.Echo "Read " & registry.Read(key & "\App", "Max")
+' For Each rather than Join, which Wine's VBScript lacks.
+For Each subkey In registry.Keys(key)
+  listed = listed & " " & subkey
+Next
+WScript.Echo "Keys" & listed
+WScript.Echo "DeleteKey " & registry.DeleteKey(key)
+views = "HKLM\Software\ZarnUtilsBothClassesViews"
+registry.View = 32
+WScript.Echo "32-bit view Write " & registry.Write(views, "Seen", "from the 32-bit view")
+registry.View = 64
+WScript.Echo "64-bit view Read " & registry.Read(views, "Seen", "none")
+WScript.Echo "64-bit view of WOW6432Node " & _
+    registry.Read("HKLM\Software\WOW6432Node\ZarnUtilsBothClassesViews", "Seen", "none")
+registry.View = 32
+WScript.Echo "32-bit view DeleteKey " & registry.DeleteKey(views)
 WScript.Echo "OK"
