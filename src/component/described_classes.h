@@ -89,6 +89,11 @@ struct Described<RegistryObject> : DescriptionTerms {
                              .classId = identity::registryClassId,
                              .interfaceId = identity::registryInterfaceId};
 
+  // A JScript array passed as a value is taken as its items, since JScript
+  // has no other way to pass a list; Regedit and IniEdit keep taking an
+  // object by its default value.
+  static constexpr bool readsArrayObjects = true;
+
   // In interface order, which is also the type library's declaration order.
   static constexpr std::tuple methods{
       method<&RegistryObject::Read>(u"Read", 1, Declared{0}, returnsVariant, text(u"Key"),

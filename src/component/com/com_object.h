@@ -35,7 +35,8 @@ namespace zarn::com {
 // One parameter of a class method at the vtable boundary: which COM type it
 // arrives as, and how it becomes the method's argument (inputs) or goes back
 // to the caller (the final result parameter). Texts and variants are copied,
-// so the caller's values are never touched.
+// so the caller's values are never touched; a variant that is a script's
+// array object is read as its class's description says.
 template <class Parameter>
 struct ComArgument;
 
@@ -43,7 +44,7 @@ template <>
 struct ComArgument<Text> {
   using Type = BSTR;
   static bool prepare(BSTR) { return true; }
-  explicit ComArgument(BSTR text) : value(textOf(text)) {}
+  ComArgument(BSTR text, ArrayObjects) : value(textOf(text)) {}
   Text take() { return std::move(value); }
   Text value;
 };
@@ -52,7 +53,8 @@ template <>
 struct ComArgument<Variant> {
   using Type = VARIANT;
   static bool prepare(const VARIANT&) { return true; }
-  explicit ComArgument(const VARIANT& variant) : value(variantOf(variant)) {}
+  ComArgument(const VARIANT& variant, ArrayObjects arrayObjects)
+      : value(variantOf(variant, arrayObjects)) {}
   Variant take() { return std::move(value); }
   Variant value;
 };
@@ -63,9 +65,9 @@ template <>
 struct ComArgument<std::optional<Variant>> {
   using Type = VARIANT;
   static bool prepare(const VARIANT&) { return true; }
-  explicit ComArgument(const VARIANT& variant) {
+  ComArgument(const VARIANT& variant, ArrayObjects arrayObjects) {
     const bool omitted = V_VT(&variant) == VT_ERROR && V_ERROR(&variant) == DISP_E_PARAMNOTFOUND;
-    if (!omitted) value = variantOf(variant);
+    if (!omitted) value = variantOf(variant, arrayObjects);
   }
   std::optional<Variant> take() { return std::move(value); }
   std::optional<Variant> value;
@@ -81,7 +83,7 @@ struct ComArgument<Text&> {
     *target = nullptr;
     return true;
   }
-  explicit ComArgument(BSTR* target) : resultSlot(target) {}
+  ComArgument(BSTR* target, ArrayObjects) : resultSlot(target) {}
   Text& take() { return value; }
   void deliver() { *resultSlot = allocateText(value); }
   Text value;
@@ -96,7 +98,7 @@ struct ComArgument<AutomationBoolean&> {
     *target = VARIANT_FALSE;
     return true;
   }
-  explicit ComArgument(VARIANT_BOOL* target) : resultSlot(target) {}
+  ComArgument(VARIANT_BOOL* target, ArrayObjects) : resultSlot(target) {}
   AutomationBoolean& take() { return value; }
   void deliver() { *resultSlot = value; }
   AutomationBoolean value = automationFalse;
@@ -111,7 +113,7 @@ struct ComArgument<Variant&> {
     VariantInit(target);
     return true;
   }
-  explicit ComArgument(VARIANT* target) : resultSlot(target) {}
+  ComArgument(VARIANT* target, ArrayObjects) : resultSlot(target) {}
   Variant& take() { return value; }
   void deliver() { fillVariant(*resultSlot, value); }
   Variant value;
@@ -185,7 +187,8 @@ class ComObject {
 
     static HRESULT run(ComObject& self, typename ComArgument<Parameters>::Type... arguments) {
       try {
-        std::tuple<ComArgument<Parameters>...> converted{ComArgument<Parameters>(arguments)...};
+        std::tuple<ComArgument<Parameters>...> converted{
+            ComArgument<Parameters>(arguments, arrayObjects)...};
         const CallStatus status = std::apply(
             [&self](auto&... argument) { return (self.object_.*Method)(argument.take()...); },
             converted);
@@ -229,6 +232,15 @@ class ComObject {
   ~ComObject() { objectDestroyed(); }
 
   static const ClassDescription& description() { return descriptionOf<Object>(); }
+
+  static constexpr ArrayObjects arrayObjects = [] {
+    if constexpr (requires { Described<Object>::readsArrayObjects; }) {
+      return Described<Object>::readsArrayObjects ? ArrayObjects::AsArrays
+                                                  : ArrayObjects::AsObjects;
+    } else {
+      return ArrayObjects::AsObjects;
+    }
+  }();
 
   template <class Function>
   static const void* entry(Function function) {

@@ -1,6 +1,8 @@
 #include "platform/win32/automation_variant.h"
 
 #include <new>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,7 +24,7 @@ bool isOtherInteger(VARTYPE type) {
   }
 }
 
-Variant fromPlainVariant(VARIANT& value);
+Variant fromPlainVariant(VARIANT& value, ArrayObjects arrayObjects);
 
 void throwIfFailed(HRESULT status) {
   if (status == E_OUTOFMEMORY) throw std::bad_alloc();
@@ -31,7 +33,7 @@ void throwIfFailed(HRESULT status) {
 
 // A one-dimensional array of any element type, as scripts make them (a
 // VBScript Array(), PowerShell's [byte[]] or [string[]]), item by item.
-Variant fromArray(SAFEARRAY* array) {
+Variant fromArray(SAFEARRAY* array, ArrayObjects arrayObjects) {
   if (array == nullptr) return Variant::array({});
   if (SafeArrayGetDim(array) != 1) throw AutomationError(error::TypeMismatch);
   VARTYPE itemType = VT_EMPTY;
@@ -52,13 +54,47 @@ Variant fromArray(SAFEARRAY* array) {
       throwIfFailed(SafeArrayGetElement(array, &index, &V_UI1(&item.get())));
       V_VT(&item.get()) = itemType;
     }
-    items.push_back(variantOf(item.get()));
+    items.push_back(variantOf(item.get(), arrayObjects));
   }
   return Variant::array(std::move(items));
 }
 
-Variant fromPlainVariant(VARIANT& value) {
-  if (V_VT(&value) & VT_ARRAY) return fromArray(V_ARRAY(&value));
+// A property of a script object, read as a script reads it; false when the
+// object has no such property.
+bool readProperty(IDispatch& object, const wchar_t* name, VARIANT& result) {
+  DISPID id = 0;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  if (FAILED(object.GetIDsOfNames(IID_NULL, names, 1, englishUs, &id))) return false;
+  DISPPARAMS none{};
+  return SUCCEEDED(object.Invoke(id, IID_NULL, englishUs, DISPATCH_PROPERTYGET, &none, &result,
+                                 nullptr, nullptr));
+}
+
+// A JScript array's items, or nothing for an object without a length.
+std::optional<Variant> fromArrayObject(IDispatch* object) {
+  OwnedVariant length;
+  if (object == nullptr || !readProperty(*object, L"length", length.get())) return std::nullopt;
+  OwnedVariant count;
+  if (FAILED(VariantChangeTypeEx(&count.get(), &length.get(), englishUs, 0, VT_I4)) ||
+      V_I4(&count.get()) < 0) {
+    return std::nullopt;
+  }
+  std::vector<Variant> items;
+  items.reserve(static_cast<size_t>(V_I4(&count.get())));
+  for (LONG index = 0; index < V_I4(&count.get()); ++index) {
+    OwnedVariant item;
+    // A hole in the array reads as Empty.
+    readProperty(*object, std::to_wstring(index).c_str(), item.get());
+    items.push_back(variantOf(item.get(), ArrayObjects::AsArrays));
+  }
+  return Variant::array(std::move(items));
+}
+
+Variant fromPlainVariant(VARIANT& value, ArrayObjects arrayObjects) {
+  if (V_VT(&value) & VT_ARRAY) return fromArray(V_ARRAY(&value), arrayObjects);
+  if (V_VT(&value) == VT_DISPATCH && arrayObjects == ArrayObjects::AsArrays) {
+    if (std::optional<Variant> items = fromArrayObject(V_DISPATCH(&value))) return *items;
+  }
   switch (V_VT(&value)) {
     case VT_EMPTY: return Variant();
     case VT_NULL: return Variant::null();
@@ -82,7 +118,7 @@ Variant fromPlainVariant(VARIANT& value) {
   }
   if (FAILED(status)) status = VariantChangeTypeEx(&converted.get(), &value, englishUs, 0, VT_BSTR);
   throwIfFailed(status);
-  return fromPlainVariant(converted.get());
+  return fromPlainVariant(converted.get(), arrayObjects);
 }
 
 }  // namespace
@@ -99,10 +135,10 @@ BSTR allocateText(std::u16string_view text) {
   return copy;
 }
 
-Variant variantOf(const VARIANT& value) {
+Variant variantOf(const VARIANT& value, ArrayObjects arrayObjects) {
   OwnedVariant plain;
   throwIfFailed(VariantCopyInd(&plain.get(), const_cast<VARIANT*>(&value)));
-  return fromPlainVariant(plain.get());
+  return fromPlainVariant(plain.get(), arrayObjects);
 }
 
 void fillVariant(VARIANT& target, const Variant& value) {

@@ -38,11 +38,18 @@ Text textOf(BSTR text);
 // A new automation string; throws std::bad_alloc when memory is exhausted.
 BSTR allocateText(std::u16string_view text);
 
-// A by-reference variant is read through its reference. Kinds the component
-// has no form for become the nearest it has (other integers Long when they
-// fit, else Double; Currency and Decimal Double; anything else text), and
-// throw AutomationError 13 when the platform cannot convert them.
-Variant variantOf(const VARIANT& value);
+// How an object that is a script's own array (JScript's: a length and items
+// named 0, 1, ...) is taken: as the platform converts any object, by its
+// default value (for a JScript array its items joined with commas), or as
+// an Array of its items.
+enum class ArrayObjects { AsObjects, AsArrays };
+
+// A by-reference variant is read through its reference, and a
+// one-dimensional array item by item. Kinds the component has no form for
+// become the nearest it has (other integers Long when they fit, else
+// Double; Currency and Decimal Double; anything else text), and throw
+// AutomationError 13 when the platform cannot convert them.
+Variant variantOf(const VARIANT& value, ArrayObjects arrayObjects = ArrayObjects::AsObjects);
 
 // Fills an initialised, empty VARIANT; throws std::bad_alloc.
 void fillVariant(VARIANT& target, const Variant& value);

@@ -58,6 +58,14 @@ var names = new VBArray(registry.Values(rkey)).toArray();
 check("Registry.Values", names.length === 2 && names.join("|").indexOf("Max") >= 0 &&
                          names.join("|").indexOf(wide) >= 0);
 check("Registry.Read default", registry.Read(rkey, "Missing", "none") === "none" && registry.Status === 2);
+// A JScript array is a list for Registry, and stays text for Regedit.
+check("Registry.Write JScript array", registry.Write(rkey, "List", ["one", "two"]) &&
+                                      registry.ValueType(rkey, "List") === "REG_MULTI_SZ");
+check("Registry.Read list", new VBArray(registry.Read(rkey, "List")).toArray().join("|") === "one|two");
+check("Registry.Write JScript bytes", registry.Write(rkey, "Bytes", [0, 255], "REG_BINARY") &&
+                                      new VBArray(registry.Read(rkey, "Bytes")).toArray()[1] === 255);
+check("Regedit takes an array as text", regedit.WriteValue(rkey + "\\Joined", "S", ["a", "b"]) &&
+                                        regedit.ReadValue(rkey + "\\Joined", "S", "") === "a,b");
 registry.RaiseErrors = true;
 try {
   registry.Read(rkey, "Missing");
