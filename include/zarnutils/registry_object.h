@@ -29,7 +29,8 @@
 // "REG_DWORD", "REG_DWORD_BIG_ENDIAN", "REG_QWORD", "REG_BINARY",
 // "REG_NONE", any letter case) or infer it from the value: a String
 // REG_SZ; a whole number REG_DWORD; an array of Strings REG_MULTI_SZ; an
-// array of numbers REG_BINARY. What does not fit the type is refused with
+// array of numbers REG_BINARY. An array is a VBScript Array(), a
+// PowerShell array or, through COM, a JScript array. What does not fit the type is refused with
 // status 13 and nothing is written: a fraction or a number out of range
 // for REG_DWORD (whose range is -2147483648 to 4294967295: a negative
 // number is stored as its 32-bit pattern, since VBScript's &HFFFFFFFF is
@@ -42,6 +43,10 @@
 // and value concerned. A failed call answers Empty (or the default), False,
 // "" or an empty array; with RaiseErrors set it raises instead, the error
 // number being Status and its description StatusText.
+//
+// Natively Write and DeleteKey are each all or nothing, a Transaction of
+// their own (registry.h): a C++ program calls them outside its own
+// Transactions, which do not nest.
 //
 // VIEW: 0 (the host's own), 32 or 64, the registry view of every call on
 // 64-bit Windows (reg.exe's /reg:32 and /reg:64); natively there is one.

@@ -375,8 +375,11 @@ CallStatus RegistryObject::Write(Text key, Text name, Variant value, Text type,
                                             "REG_BINARY or REG_NONE expected"};
       }
     }
+    // Natively a key made for the value goes with it if the write fails.
+    registry::Transaction whole;
     const Key opened = Key::create(path.root, path.path, inView(Access::ReadWrite, view_));
     writeAs(opened, valueName, *written, value, where);
+    whole.commit();
     result = automationTrue;
   });
 }
