@@ -42,7 +42,8 @@
 // that does not fit its type) and StatusText to its meaning with the key
 // and value concerned. A failed call answers Empty (or the default), False,
 // "" or an empty array; with RaiseErrors set it raises instead, the error
-// number being Status and its description StatusText.
+// number being Status and its description StatusText, except a read of a
+// missing value given a default, which answers the default (Status 2).
 //
 // Natively Write and DeleteKey are each all or nothing, a Transaction of
 // their own (registry.h): a C++ program calls them outside its own
@@ -95,9 +96,11 @@ class RegistryObject {
   const Text& failureDescription() const { return raisedText_; }
 
  private:
-  // Runs one call's work; sets Status and StatusText from how it ended.
+  // Runs one call's work; sets Status and StatusText from how it ended. A
+  // missing value or key (2) raises nothing when the call had a default for
+  // it.
   template <class Work>
-  CallStatus attempt(Work&& work);
+  CallStatus attempt(Work&& work, bool missingIsAnswer = false);
 
   int32_t status_ = 0;
   Text statusText_;

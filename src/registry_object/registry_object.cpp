@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/conversions.h"
@@ -220,55 +221,47 @@ std::optional<ValueType> inferredType(const Variant& value) {
   }
 }
 
-// Writes value as type, or refuses it (nothing written) when it does not
-// fit.
-void writeAs(const Key& key, const std::string& name, ValueType type, const Variant& value,
-             const std::string& where) {
+// The data of a value to write, converted before the registry is touched:
+// what does not fit is refused before a key is made.
+struct Prepared {
+  ValueType type;
+  std::variant<std::string, std::vector<std::string>, uint32_t, uint64_t, std::vector<uint8_t>>
+      data;
+};
+
+Prepared prepare(ValueType type, const Variant& value, const std::string& where) {
   const Refusal misfit{doesNotFit, where + ": the data does not fit " + typeNameOf(type)};
   switch (type) {
     case ValueType::Text:
     case ValueType::ExpandText: {
-      const std::optional<std::string> text = scalarText(value);
+      std::optional<std::string> text = scalarText(value);
       if (!text) throw misfit;
-      if (type == ValueType::Text) {
-        key.writeText(name, *text);
-      } else {
-        key.writeExpandText(name, *text);
-      }
-      return;
+      return {type, std::move(*text)};
     }
     case ValueType::MultiText: {
       std::vector<std::string> texts;
-      if (value.kind() != VariantKind::Array) {
-        const std::optional<std::string> text = scalarText(value);
+      const auto add = [&](const Variant& item) {
+        std::optional<std::string> text = scalarText(item);
         if (!text) throw misfit;
-        texts.push_back(*text);
+        texts.push_back(std::move(*text));
+      };
+      if (value.kind() == VariantKind::Array) {
+        for (const Variant& item : value.arrayValue()) add(item);
       } else {
-        for (const Variant& item : value.arrayValue()) {
-          const std::optional<std::string> text = scalarText(item);
-          if (!text) throw misfit;
-          texts.push_back(*text);
-        }
+        add(value);
       }
-      key.writeMultiText(name, texts);
-      return;
+      return {type, std::move(texts)};
     }
     case ValueType::Number:
     case ValueType::NumberBigEndian: {
       const std::optional<uint32_t> number = dwordOf(value);
       if (!number) throw misfit;
-      if (type == ValueType::Number) {
-        key.writeNumber(name, *number);
-      } else {
-        key.writeNumberBigEndian(name, *number);
-      }
-      return;
+      return {type, *number};
     }
     case ValueType::Number64: {
       const std::optional<uint64_t> number = qwordOf(value);
       if (!number) throw misfit;
-      key.writeNumber64(name, *number);
-      return;
+      return {type, *number};
     }
     case ValueType::Binary:
     case ValueType::None: {
@@ -279,11 +272,27 @@ void writeAs(const Key& key, const std::string& name, ValueType type, const Vari
         if (!byte) throw misfit;
         bytes.push_back(*byte);
       }
-      key.writeValue(name, type, bytes);
-      return;
+      return {type, std::move(bytes)};
     }
   }
   throw misfit;
+}
+
+void write(const Key& key, const std::string& name, const Prepared& prepared) {
+  const auto& data = prepared.data;
+  switch (prepared.type) {
+    case ValueType::Text: return key.writeText(name, std::get<std::string>(data));
+    case ValueType::ExpandText: return key.writeExpandText(name, std::get<std::string>(data));
+    case ValueType::MultiText:
+      return key.writeMultiText(name, std::get<std::vector<std::string>>(data));
+    case ValueType::Number: return key.writeNumber(name, std::get<uint32_t>(data));
+    case ValueType::NumberBigEndian:
+      return key.writeNumberBigEndian(name, std::get<uint32_t>(data));
+    case ValueType::Number64: return key.writeNumber64(name, std::get<uint64_t>(data));
+    case ValueType::Binary:
+    case ValueType::None:
+      return key.writeValue(name, prepared.type, std::get<std::vector<uint8_t>>(data));
+  }
 }
 
 Access inView(Access access, int32_t view) {
@@ -296,7 +305,7 @@ Access inView(Access access, int32_t view) {
 
 // A refusal or registry error becomes the call's status.
 template <class Work>
-CallStatus RegistryObject::attempt(Work&& work) {
+CallStatus RegistryObject::attempt(Work&& work, bool missingIsAnswer) {
   status_ = 0;
   std::string text = registry::registryCategory().message(0);
   try {
@@ -312,7 +321,7 @@ CallStatus RegistryObject::attempt(Work&& work) {
     text = errorDescription(failure.number());
   }
   statusText_ = utf8ToText(text);
-  const bool raised = raiseErrors_ && status_ != 0;
+  const bool raised = raiseErrors_ && status_ != 0 && !(missingIsAnswer && status_ == notFound);
   raisedText_ = raised ? statusText_ : Text();
   return {raised ? status_ : 0};
 }
@@ -320,26 +329,30 @@ CallStatus RegistryObject::attempt(Work&& work) {
 CallStatus RegistryObject::Read(Text key, Text name, std::optional<Variant> fallback,
                                 Variant& result) {
   result = fallback.value_or(Variant());
-  return attempt([&] {
-    const KeyPath path = keyPathOf(key);
-    const std::string valueName = utf8Of(name, "the value name");
-    const Key opened = Key::open(path.root, path.path, inView(Access::Read, view_));
-    result = naturalOf(opened.readValue(valueName));
-  });
+  return attempt(
+      [&] {
+        const KeyPath path = keyPathOf(key);
+        const std::string valueName = utf8Of(name, "the value name");
+        const Key opened = Key::open(path.root, path.path, inView(Access::Read, view_));
+        result = naturalOf(opened.readValue(valueName));
+      },
+      fallback.has_value());
 }
 
 CallStatus RegistryObject::ReadExpanded(Text key, Text name, std::optional<Variant> fallback,
                                         Variant& result) {
   result = fallback.value_or(Variant());
-  return attempt([&] {
-    const KeyPath path = keyPathOf(key);
-    const std::string valueName = utf8Of(name, "the value name");
-    const Key opened = Key::open(path.root, path.path, inView(Access::Read, view_));
-    const registry::Value value = opened.readValue(valueName);
-    result = value.type == registry::ValueType::ExpandText
-                 ? textVariant(opened.readExpandedText(valueName))
-                 : naturalOf(value);
-  });
+  return attempt(
+      [&] {
+        const KeyPath path = keyPathOf(key);
+        const std::string valueName = utf8Of(name, "the value name");
+        const Key opened = Key::open(path.root, path.path, inView(Access::Read, view_));
+        const registry::Value value = opened.readValue(valueName);
+        result = value.type == registry::ValueType::ExpandText
+                     ? textVariant(opened.readExpandedText(valueName))
+                     : naturalOf(value);
+      },
+      fallback.has_value());
 }
 
 CallStatus RegistryObject::ValueType(Text key, Text name, Text& result) {
@@ -375,10 +388,11 @@ CallStatus RegistryObject::Write(Text key, Text name, Variant value, Text type,
                                             "REG_BINARY or REG_NONE expected"};
       }
     }
+    const Prepared prepared = prepare(*written, value, where);
     // Natively a key made for the value goes with it if the write fails.
     registry::Transaction whole;
     const Key opened = Key::create(path.root, path.path, inView(Access::ReadWrite, view_));
-    writeAs(opened, valueName, *written, value, where);
+    write(opened, valueName, prepared);
     whole.commit();
     result = automationTrue;
   });

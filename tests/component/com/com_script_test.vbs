@@ -77,7 +77,8 @@ Call Check("Registry.Values typed", count = 1 And UBound(registry.Values(key)) =
 Call Check("Registry.Keys", UBound(registry.Keys(key)) = -1)
 Call Check("Registry.Read default", registry.Read(key, "Missing", 7) = 7 And registry.Status = 2)
 Call Check("Registry.StatusText names the value", InStr(registry.StatusText, "Missing") > 0)
-Call Check("Registry.Write refused", Not registry.Write(key, "Half", 1.5) And registry.Status = 13)
+Call Check("Registry.Write refused", Not registry.Write(key & "\Misfit", "Half", 1.5) And registry.Status = 13)
+Call Check("Registry.Write refused makes no key", Not registry.KeyExists(key & "\Misfit"))
 Call Check("Registry.KeyExists", registry.KeyExists(key) And Not registry.KeyExists(key & "\None"))
 Call Check("Registry.Status after success", registry.Status = 0)
 registry.RaiseErrors = True
@@ -85,6 +86,9 @@ On Error Resume Next
 Call registry.Read(key, "Missing")
 Call Check("Registry raises Status", Err.Number = 2 And Err.Source = "ZarnUtils.Registry")
 Call Check("Registry raises StatusText", Err.Description = registry.StatusText)
+Err.Clear
+value = registry.Read(key, "Missing", 5)
+Call Check("Registry default raises nothing", Err.Number = 0 And value = 5 And registry.Status = 2)
 Err.Clear
 registry.View = 48
 Call Check("Registry.View refuses 48", Err.Number = 5 And registry.View = 0)
