@@ -47,6 +47,15 @@ show Regedit.DeleteKey "$key\\Client"
 show Regedit.EnumKeys "$key"
 show Regedit.EnumKeys "HKCU\\Software\\ZarnDemo\\Nowhere"
 show --json Regedit.ReadValue "" S x
+echo "== The Registry class: every type, keys as keys, arrays"
+show --json Registry.Write "$key\\Server" Mirrors "a:one.example;two.example" REG_MULTI_SZ
+show --json Registry.Read "$key\\Server" Mirrors
+show --json Registry.Write "$key\\Server" Mask i:-1 REG_DWORD
+show --json Registry.Read "$key\\Server" Mask
+show --json Registry.Values "$key\\Server" b:true
+show --json Registry.KeyExists "$key\\Server"
+show --json Registry.DeleteKey "$key"
+show --json Registry.KeyExists "$key"
 
 ini="$workdir/settings.ini"
 echo "== INI file $ini"
