@@ -96,6 +96,8 @@ class RegistryObject {
   const Text& failureDescription() const { return raisedText_; }
 
  private:
+  CallStatus read(const Text& key, const Text& name, std::optional<Variant> fallback, bool expand,
+                  Variant& result);
   // Runs one call's work; sets Status and StatusText from how it ended. A
   // missing value or key (2) raises nothing when the call had a default for
   // it.

@@ -328,19 +328,16 @@ CallStatus RegistryObject::attempt(Work&& work, bool missingIsAnswer) {
 
 CallStatus RegistryObject::Read(Text key, Text name, std::optional<Variant> fallback,
                                 Variant& result) {
-  result = fallback.value_or(Variant());
-  return attempt(
-      [&] {
-        const KeyPath path = keyPathOf(key);
-        const std::string valueName = utf8Of(name, "the value name");
-        const Key opened = Key::open(path.root, path.path, inView(Access::Read, view_));
-        result = naturalOf(opened.readValue(valueName));
-      },
-      fallback.has_value());
+  return read(key, name, std::move(fallback), false, result);
 }
 
 CallStatus RegistryObject::ReadExpanded(Text key, Text name, std::optional<Variant> fallback,
                                         Variant& result) {
+  return read(key, name, std::move(fallback), true, result);
+}
+
+CallStatus RegistryObject::read(const Text& key, const Text& name, std::optional<Variant> fallback,
+                                bool expand, Variant& result) {
   result = fallback.value_or(Variant());
   return attempt(
       [&] {
@@ -348,7 +345,7 @@ CallStatus RegistryObject::ReadExpanded(Text key, Text name, std::optional<Varia
         const std::string valueName = utf8Of(name, "the value name");
         const Key opened = Key::open(path.root, path.path, inView(Access::Read, view_));
         const registry::Value value = opened.readValue(valueName);
-        result = value.type == registry::ValueType::ExpandText
+        result = expand && value.type == registry::ValueType::ExpandText
                      ? textVariant(opened.readExpandedText(valueName))
                      : naturalOf(value);
       },
