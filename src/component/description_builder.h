@@ -4,13 +4,15 @@
 // A class is described by specialising Described<Class> (next to nothing
 // but the class's own header) with its face (names, identifiers, version)
 // and one row per public method or property read or write, in interface
-// order: a row's position is the member's place in the vtable. Each row names the member function
-// that implements the method (its automation-shaped overload), so the method table, the COM vtable,
-// the type library, registration and late binding cannot drift apart. The compiler rejects a row
-// whose parameters or result differ from its member function's in number or kind, and a description
-// whose declaration places are not a permutation, whose dispatch identifiers
-// or names repeat, or whose optional parameters are followed by required
-// ones.
+// order: a row's position is the member's place in the vtable. Each row
+// names the member function that implements it (its automation-shaped
+// overload), so the method table, the COM vtable, the type library,
+// registration and late binding cannot drift apart. The compiler rejects a
+// row whose parameters or result differ from its member function's in
+// number or kind, and a description whose declaration places are not a
+// permutation, whose dispatch identifiers or names repeat (but for a
+// property's read and write), or whose optional parameters are followed by
+// required ones.
 #pragma once
 
 #include <array>

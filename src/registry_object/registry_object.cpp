@@ -2,6 +2,7 @@
 // failure turned into Status and StatusText (and raised, when asked).
 #include "zarnutils/registry_object.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -116,19 +117,12 @@ struct Whole {
 };
 
 std::optional<Whole> wholeOfText(const Text& text) {
-  Whole whole;
-  size_t at = 0;
-  if (!text.empty() && text[0] == u'-') {
-    whole.negative = true;
-    at = 1;
-  }
-  if (at == text.size()) return std::nullopt;
-  for (; at < text.size(); ++at) {
-    if (text[at] < u'0' || text[at] > u'9') return std::nullopt;
-    const uint64_t digit = uint64_t(text[at] - u'0');
-    if (whole.magnitude > (std::numeric_limits<uint64_t>::max() - digit) / 10) return std::nullopt;
-    whole.magnitude = whole.magnitude * 10 + digit;
-  }
+  const std::string digits = textToUtf8(text);
+  Whole whole{!digits.empty() && digits.front() == '-'};
+  const char* const first = digits.data() + (whole.negative ? 1 : 0);
+  const char* const last = digits.data() + digits.size();
+  const auto [end, failure] = std::from_chars(first, last, whole.magnitude);
+  if (failure != std::errc() || end != last) return std::nullopt;
   return whole;
 }
 
@@ -157,26 +151,18 @@ std::optional<Whole> wholeOf(const Variant& value) {
   }
 }
 
-// REG_DWORD takes -2147483648 to 4294967295, a negative number as its
-// 32-bit pattern; REG_QWORD likewise over 64 bits.
-std::optional<uint32_t> dwordOf(const Variant& value) {
+// A whole number as a pattern of bits: -2^(bits-1) to 2^bits-1, a negative
+// number as its two's complement. So a REG_DWORD takes -2147483648 to
+// 4294967295 (VBScript's &HFFFFFFFF is -1), and a REG_QWORD likewise.
+std::optional<uint64_t> patternOf(const Variant& value, unsigned bits) {
   const std::optional<Whole> whole = wholeOf(value);
   if (!whole) return std::nullopt;
+  const uint64_t largest = std::numeric_limits<uint64_t>::max() >> (64 - bits);
   if (whole->negative) {
-    if (whole->magnitude > uint64_t(1) << 31) return std::nullopt;
-    return uint32_t(uint64_t(0) - whole->magnitude);
+    if (whole->magnitude > uint64_t(1) << (bits - 1)) return std::nullopt;
+    return (uint64_t(0) - whole->magnitude) & largest;
   }
-  if (whole->magnitude > std::numeric_limits<uint32_t>::max()) return std::nullopt;
-  return uint32_t(whole->magnitude);
-}
-
-std::optional<uint64_t> qwordOf(const Variant& value) {
-  const std::optional<Whole> whole = wholeOf(value);
-  if (!whole) return std::nullopt;
-  if (whole->negative) {
-    if (whole->magnitude > uint64_t(1) << 63) return std::nullopt;
-    return uint64_t(0) - whole->magnitude;
-  }
+  if (whole->magnitude > largest) return std::nullopt;
   return whole->magnitude;
 }
 
@@ -254,12 +240,12 @@ Prepared prepare(ValueType type, const Variant& value, const std::string& where)
     }
     case ValueType::Number:
     case ValueType::NumberBigEndian: {
-      const std::optional<uint32_t> number = dwordOf(value);
+      const std::optional<uint64_t> number = patternOf(value, 32);
       if (!number) throw misfit;
-      return {type, *number};
+      return {type, uint32_t(*number)};
     }
     case ValueType::Number64: {
-      const std::optional<uint64_t> number = qwordOf(value);
+      const std::optional<uint64_t> number = patternOf(value, 64);
       if (!number) throw misfit;
       return {type, *number};
     }
